@@ -1,0 +1,5 @@
+if(ADVENTURE_SANITIZE)
+  set(ADVENTURE_SANITIZER_FLAGS -fsanitize=address,undefined -fno-sanitize-recover=undefined -fno-omit-frame-pointer)
+  add_compile_options(${ADVENTURE_SANITIZER_FLAGS})
+  add_link_options(${ADVENTURE_SANITIZER_FLAGS})
+endif()

@@ -1,0 +1,3 @@
+function(adventure_warnings target)
+  target_compile_options(${target} PRIVATE -Wall -Wextra -Wpedantic -Wshadow)
+endfunction()

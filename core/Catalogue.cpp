@@ -1,0 +1,20 @@
+#include "core/Catalogue.h"
+
+std::string assetPath;
+std::vector<EAudio *> audioCatalogue;
+std::vector<EText *> textCatalogue;
+int currentSceneId = 0;
+int windowWidth = 100;
+int windowHeight = 100;
+int frameRateLimit = 24;
+
+void resetCatalogue()
+{
+    assetPath.clear();
+    audioCatalogue.clear();
+    textCatalogue.clear();
+    currentSceneId = 0;
+    windowWidth = 100;
+    windowHeight = 100;
+    frameRateLimit = 24;
+}

@@ -1,0 +1,11 @@
+#include <cstring>
+#include <new>
+#include <utility>
+
+template <typename Element, typename... Arguments>
+Element *newElement(Arguments &&...arguments)
+{
+    void *storage = ::operator new(sizeof(Element));
+    std::memset(storage, 0, sizeof(Element));
+    return new (storage) Element(std::forward<Arguments>(arguments)...);
+}

@@ -1,0 +1,45 @@
+#pragma once
+
+#include <SFML/System/Vector2.hpp>
+#include <rapidxml.hpp>
+
+#include <string>
+#include <vector>
+
+// Read access to the parsed game document. Every attribute the engine reads
+// goes through these functions; names are compared exactly, and the first
+// match in document order wins.
+
+using Node = rapidxml::xml_node<char>;
+using Attribute = rapidxml::xml_attribute<char>;
+
+// First child element named `name`, or null.
+Node *getChild(Node *node, const char *name);
+
+// First attribute named `name`, or null: the presence test.
+Attribute *hasAttribute(Node *node, const char *name);
+
+// Value text of an attribute that must be present, pointing into the document.
+const char *getAttribute(Node *node, const char *name);
+
+// Copy of the value text, or the empty string when absent.
+std::string getAttributeString(Node *node, const char *name);
+
+// "x, y": the one character after the comma is skipped whatever it is. A part
+// that is missing reads as 0; an absent attribute gives (0, 0).
+sf::Vector2f getVector2f(Node *node, const char *name);
+
+// "a, b, c, d, ": at least four entries, zeros where nothing was read.
+std::vector<int> getIntList(Node *node, const char *name);
+
+// Integer and decimal readings as atoi and atof make them, but saturated to
+// the target type instead of overflowing.
+int readInt(const char *text);
+float readFloat(const char *text);
+
+// The value of an attribute the format requires; throws StartupError at the
+// element when it is absent.
+const char *requireAttribute(Node *node, const char *name);
+
+// Where an element starts in the document text (its "<"), for messages.
+const char *elementPosition(const Node *node);

@@ -1,0 +1,242 @@
+#include "core/Game.h"
+
+#include "core/Catalogue.h"
+#include "core/StartupError.h"
+#include "elements/EAudio.h"
+#include "elements/EPlayer.h"
+#include "elements/EScene.h"
+#include "elements/ESprite.h"
+#include "elements/EText.h"
+
+#include <SFML/Window/Mouse.hpp>
+
+#include <cstring>
+#include <iostream>
+
+namespace {
+
+bool isElement(const Node *node)
+{
+    return node->type() == rapidxml::node_element;
+}
+
+bool named(const Node *node, const char *name)
+{
+    return std::strcmp(node->name(), name) == 0;
+}
+
+// A window dimension read from the root, refused when no window can have it.
+int windowDimension(Node *root, const char *name)
+{
+    const char *text = requireAttribute(root, name);
+    const int value = readInt(text);
+    if (value < 1 || value > Game::maxWindowSize)
+        throw StartupError(std::string("\"") + name + "\" is " + std::to_string(value) +
+                               ", but a window can only be 1 to " + std::to_string(Game::maxWindowSize) +
+                               " pixels " + (std::strcmp(name, "width") == 0 ? "wide" : "high"),
+                           text);
+    return value;
+}
+
+} // namespace
+
+Game::~Game()
+{
+    delete document;
+}
+
+void Game::load(const char *name)
+{
+    fileName = name;
+    source = std::make_unique<Source>(fileName);
+    source->checkShape();
+    document = new rapidxml::xml_document<char>();
+    try {
+        document->parse<rapidxml::parse_default>(source->text());
+    } catch (const rapidxml::parse_error &error) {
+        throw StartupError(std::string("malformed XML: ") + error.what(), error.where<char>());
+    }
+    root = document->first_node();
+    if (!root)
+        throw StartupError("the document has no root element", nullptr);
+    assetsNode = getChild(root, "assets");
+    if (!assetsNode)
+        throw StartupError(std::string("<") + root->name() + "> has no <assets> element", elementPosition(root));
+    if (!getChild(root, "scenes"))
+        throw StartupError(std::string("<") + root->name() + "> has no <scenes> element", elementPosition(root));
+    currentSceneId = readInt(requireAttribute(root, "entryScene"));
+    applyWindowSettings();
+}
+
+void Game::applyWindowSettings()
+{
+    windowWidth = windowDimension(root, "width");
+    windowHeight = windowDimension(root, "height");
+    const char *title = requireAttribute(root, "title");
+    const char *fps = requireAttribute(root, "fps");
+    frameRateLimit = readInt(fps);
+    if (frameRateLimit < 0)
+        throw StartupError("\"fps\" is " + std::to_string(frameRateLimit) + ", but it must be 0 (no limit) or more",
+                           fps);
+    window->setSize(sf::Vector2u(static_cast<unsigned>(windowWidth), static_cast<unsigned>(windowHeight)));
+    window->setTitle(sf::String::fromUtf8(title, title + std::strlen(title)));
+    window->setFramerateLimit(static_cast<unsigned>(frameRateLimit));
+}
+
+void Game::loadAssets()
+{
+    assetPath = requireAttribute(assetsNode, "path");
+    assetPath += "/";
+    if (assetPath[0] == '/')
+        assetPath.erase(0, 1);
+    for (Node *child = assetsNode->first_node(); child; child = child->next_sibling()) {
+        if (!isElement(child))
+            continue;
+        if (named(child, "sprite") && hasId(child))
+            sprites.push_back(newElement<ESprite>(child));
+        else if (named(child, "audio") && hasId(child))
+            audioCatalogue.push_back(newElement<EAudio>(child));
+        else if (named(child, "text") && hasId(child))
+            textCatalogue.push_back(newElement<EText>(child));
+        else if (named(child, "player"))
+            player = newElement<EPlayer>(child);
+    }
+}
+
+bool Game::hasId(Node *assetNode) const
+{
+    if (hasAttribute(assetNode, "id"))
+        return true;
+    warn(elementPosition(assetNode), std::string("<") + assetNode->name() +
+                                         "> has no \"id\" attribute; it is skipped, since nothing could refer to it");
+    return false;
+}
+
+Node *Game::findScene(int sceneId)
+{
+    Node *scenes = getChild(root, "scenes");
+    for (Node *candidate = scenes->first_node(); candidate; candidate = candidate->next_sibling())
+        if (isElement(candidate) && readInt(requireAttribute(candidate, "sceneId")) == sceneId)
+            return candidate;
+    return nullptr;
+}
+
+void Game::activateScene(int sceneId)
+{
+    sceneNode = findScene(sceneId);
+    if (!sceneNode)
+        throw StartupError("no scene has sceneId " + std::to_string(sceneId),
+                           elementPosition(getChild(root, "scenes")));
+    scene = newElement<EScene>(sceneNode);
+    // The last child is placed first, so the first child ends up drawn on top.
+    if (sceneNode->first_node()) {
+        for (Node *child = sceneNode->last_node(); child; child = child->previous_sibling()) {
+            if (!isElement(child))
+                continue;
+            if (named(child, "player"))
+                placePlayer(child);
+            else
+                placeSprite(child);
+        }
+    }
+    placeTexts(sceneNode);
+}
+
+void Game::placePlayer(Node *child)
+{
+    if (!player) {
+        warn(elementPosition(child), "the scene places <player>, but the assets declare no player");
+        return;
+    }
+    player->levelLimits = scene->levelLimits;
+    scene->sprites.push_back(player->sprite);
+    player->applySceneNode(child);
+}
+
+void Game::placeSprite(Node *child)
+{
+    for (ESprite *sprite : sprites) {
+        if (!idEquals(sprite->id, child->name()))
+            continue;
+        ESprite *taken = sprite;
+        if (sprite->placed)
+            taken = newElement<ESprite>(sprite->node);
+        else
+            sprite->placed = true;
+        taken->applySceneNode(child);
+        scene->sprites.push_back(taken);
+    }
+}
+
+void Game::placeTexts(Node *sceneElement)
+{
+    for (EText *text : textCatalogue) {
+        for (Node *child = sceneElement->first_node(); child; child = child->next_sibling()) {
+            if (!isElement(child) || !idEquals(text->id, child->name()))
+                continue;
+            EText *taken = text;
+            if (text->placed)
+                taken = newElement<EText>(text->node);
+            else
+                text->placed = true;
+            taken->applySceneNode(child);
+            scene->texts.push_back(taken);
+        }
+    }
+}
+
+void Game::handleClick()
+{
+    clickAt(window->mapPixelToCoords(sf::Mouse::getPosition(*window)));
+}
+
+void Game::clickAt(sf::Vector2f point)
+{
+    bool dismissed = false;
+    if (!scene->texts.empty() && scene->texts.back()->visible) {
+        scene->texts.back()->visible = false;
+        scene->texts.pop_back();
+        dismissed = true;
+    }
+    for (ESprite *sprite : scene->sprites) {
+        if (!sprite->contains(point))
+            continue;
+        if (sprite->hasClickAudio && sprite->clickAudio)
+            sprite->clickAudio->playSound();
+        EText *text = sprite->clickText;
+        if (sprite->hasClickText && text && !text->visible && !dismissed) {
+            scene->texts.push_back(text);
+            text->visible = true;
+        }
+    }
+}
+
+void Game::draw()
+{
+    for (ESprite *sprite : scene->sprites)
+        window->draw(*sprite->drawable, sf::RenderStates::Default);
+    for (EText *text : scene->texts)
+        window->draw(text->drawable, sf::RenderStates::Default);
+}
+
+void Game::stopAudio()
+{
+    for (EAudio *audio : audioCatalogue)
+        audio->stop();
+    if (!scene)
+        return;
+    for (ESprite *sprite : scene->sprites)
+        if (sprite->clickAudio)
+            sprite->clickAudio->stop();
+}
+
+std::string Game::describe(const StartupError &error) const
+{
+    const std::string where = source ? source->locate(error.where()) : fileName + ":1:1";
+    return where + ": error: " + error.what();
+}
+
+void Game::warn(const char *where, const std::string &message) const
+{
+    std::cerr << source->locate(where) << ": warning: " << message << '\n';
+}

@@ -1,0 +1,165 @@
+#include "core/Source.h"
+
+#include "core/StartupError.h"
+
+#include <algorithm>
+#include <cerrno>
+#include <cstring>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace {
+
+// Closes the descriptor on every way out of readFile.
+struct FileDescriptor {
+    int fd;
+    ~FileDescriptor()
+    {
+        if (fd >= 0)
+            close(fd);
+    }
+};
+
+std::string describeErrno()
+{
+    return std::strerror(errno);
+}
+
+// Skips from `p` (just after "<!" or "<?") to the end of a construct that is
+// not an element, so its contents are not mistaken for tags.
+const char *skipMarkup(const char *p, const char *end)
+{
+    auto skipPast = [&](const char *terminator) {
+        const char *found = std::search(p, end, terminator, terminator + std::strlen(terminator));
+        return found == end ? end : found + std::strlen(terminator);
+    };
+    if (end - p >= 3 && std::strncmp(p, "!--", 3) == 0)
+        return skipPast("-->");
+    if (end - p >= 8 && std::strncmp(p, "![CDATA[", 8) == 0)
+        return skipPast("]]>");
+    if (*p == '?')
+        return skipPast("?>");
+    int brackets = 0;
+    for (; p < end; ++p) {
+        if (*p == '[')
+            ++brackets;
+        else if (*p == ']')
+            --brackets;
+        else if (*p == '>' && brackets <= 0)
+            return p + 1;
+    }
+    return end;
+}
+
+// Skips an element's start tag from just after "<", honouring quoted values.
+// Returns the position after ">" and tells whether the tag closed itself.
+const char *skipStartTag(const char *p, const char *end, bool &selfClosing)
+{
+    char quote = 0;
+    for (; p < end; ++p) {
+        if (quote) {
+            if (*p == quote)
+                quote = 0;
+        } else if (*p == '"' || *p == '\'') {
+            quote = *p;
+        } else if (*p == '>') {
+            selfClosing = p[-1] == '/';
+            return p + 1;
+        }
+    }
+    selfClosing = true;
+    return end;
+}
+
+} // namespace
+
+Source::Source(std::string path) : name(std::move(path))
+{
+    readFile();
+    indexLines();
+}
+
+void Source::readFile()
+{
+    // Non-blocking, so that a pipe in the file's place is refused instead of waited on.
+    FileDescriptor file{open(name.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC)};
+    if (file.fd < 0)
+        throw StartupError("cannot open " + name + ": " + describeErrno(), nullptr);
+    struct stat info {};
+    if (fstat(file.fd, &info) != 0)
+        throw StartupError("cannot read " + name + ": " + describeErrno(), nullptr);
+    if (S_ISDIR(info.st_mode))
+        throw StartupError(name + " is a directory, not a game document", nullptr);
+    if (!S_ISREG(info.st_mode))
+        throw StartupError(name + " is not a regular file", nullptr);
+    if (static_cast<unsigned long long>(info.st_size) > maxBytes)
+        throw StartupError(name + " is larger than " + std::to_string(maxBytes / (1024 * 1024)) + " MiB",
+                           nullptr);
+
+    const auto size = static_cast<std::size_t>(info.st_size);
+    buffer.assign(size + 1, '\0');
+    std::size_t done = 0;
+    while (done < size) {
+        const ssize_t got = read(file.fd, buffer.data() + done, size - done);
+        if (got < 0 && errno == EINTR)
+            continue;
+        if (got < 0)
+            throw StartupError("cannot read " + name + ": " + describeErrno(), nullptr);
+        if (got == 0)
+            break;
+        done += static_cast<std::size_t>(got);
+    }
+    buffer.resize(done + 1);
+}
+
+void Source::indexLines()
+{
+    lineStarts.push_back(0);
+    for (std::size_t i = 0; i + 1 < buffer.size(); ++i)
+        if (buffer[i] == '\n')
+            lineStarts.push_back(i + 1);
+}
+
+void Source::checkShape() const
+{
+    const char *begin = buffer.data();
+    const char *end = begin + buffer.size() - 1;
+    if (const char *nul = std::find(begin, end, '\0'); nul != end)
+        throw StartupError("the document contains a NUL byte", nul);
+
+    int depth = 0;
+    for (const char *p = begin; p < end;) {
+        if (*p != '<') {
+            ++p;
+            continue;
+        }
+        const char *tag = p++;
+        if (p < end && (*p == '!' || *p == '?')) {
+            p = skipMarkup(p, end);
+        } else if (p < end && *p == '/') {
+            depth = std::max(0, depth - 1);
+            ++p;
+        } else {
+            bool selfClosing = false;
+            p = skipStartTag(p, end, selfClosing);
+            if (!selfClosing && ++depth > maxDepth)
+                throw StartupError("elements are nested deeper than " + std::to_string(maxDepth) + " levels",
+                                   tag);
+        }
+    }
+}
+
+std::string Source::locate(const char *where) const
+{
+    std::size_t line = 1;
+    std::size_t column = 1;
+    const char *begin = buffer.data();
+    if (where && where >= begin && where < begin + buffer.size()) {
+        const auto offset = static_cast<std::size_t>(where - begin);
+        const auto next = std::upper_bound(lineStarts.begin(), lineStarts.end(), offset);
+        line = static_cast<std::size_t>(next - lineStarts.begin());
+        column = offset - lineStarts[line - 1] + 1;
+    }
+    return name + ":" + std::to_string(line) + ":" + std::to_string(column);
+}

@@ -1,0 +1,6 @@
+#include "core/StartupError.h"
+
+StartupError::StartupError(const std::string &message, const char *where)
+    : std::runtime_error(message), position(where)
+{
+}

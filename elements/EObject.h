@@ -1,0 +1,29 @@
+#pragma once
+
+#include "core/Document.h"
+
+#include <SFML/System/Vector2.hpp>
+
+#include <string>
+
+// The part every scene element begins with: identity, source file and
+// transform, read from the element's asset node.
+class EObject {
+public:
+    // Points into the parsed document (not a copy); null when the node has no "id".
+    const char *id = nullptr;
+    // The asset path followed by "src"; empty when the node has no "src".
+    std::string src;
+    // Set once the catalogue object itself is in use; later uses build copies.
+    bool placed = false;
+    sf::Vector2f position;
+    sf::Vector2f scale;
+    sf::Vector2f origin;
+    float rotation = 0.f;
+
+    void loadCommon(Node *node);
+};
+
+// Compares an element's id with a name from the document; an element
+// without an id matches nothing.
+bool idEquals(const char *id, const char *name);
