@@ -1,6 +1,5 @@
 #include "support/TestSupport.h"
 
-#include <SFML/Audio/SoundBuffer.hpp>
 #include <SFML/Graphics/Image.hpp>
 
 #include <gtest/gtest.h>
@@ -128,17 +127,33 @@ void writePng(const std::string &path, unsigned width, unsigned height, sf::Colo
 
 void writeTone(const std::string &path, float seconds, float frequency, float amplitude)
 {
-    constexpr unsigned rate = 44100;
-    const auto count = static_cast<std::size_t>(seconds * rate);
-    std::vector<sf::Int16> samples(count);
-    for (std::size_t i = 0; i < count; ++i)
-        samples[i] = static_cast<sf::Int16>(
-            amplitude * 32767.f * std::sin(2.f * 3.14159265f * frequency * static_cast<float>(i) / rate));
-    sf::SoundBuffer buffer;
-    buffer.loadFromSamples(samples.data(), samples.size(), 1, rate);
+    // Written by hand: the audio library would open the sound device in this
+    // process, and audio-capturing children must open their own.
+    constexpr std::uint32_t rate = 44100;
+    const auto count = static_cast<std::uint32_t>(seconds * rate);
+    std::string wav = "RIFF....WAVEfmt ";
+    auto put = [&wav](std::uint32_t value, int bytes) {
+        for (int i = 0; i < bytes; ++i)
+            wav.push_back(static_cast<char>((value >> (8 * i)) & 0xffu));
+    };
+    put(16, 4);
+    put(1, 2);
+    put(1, 2);
+    put(rate, 4);
+    put(rate * 2, 4);
+    put(2, 2);
+    put(16, 2);
+    wav += "data";
+    put(count * 2, 4);
+    for (std::uint32_t i = 0; i < count; ++i) {
+        const double phase = 2.0 * 3.14159265358979 * frequency * i / rate;
+        put(static_cast<std::uint16_t>(static_cast<std::int16_t>(amplitude * 32767.0 * std::sin(phase))), 2);
+    }
+    const std::uint32_t riffSize = static_cast<std::uint32_t>(wav.size() - 8);
+    for (int i = 0; i < 4; ++i)
+        wav[4 + static_cast<std::size_t>(i)] = static_cast<char>((riffSize >> (8 * i)) & 0xffu);
     fs::create_directories(fs::path(path).parent_path());
-    if (!buffer.saveToFile(path))
-        throw std::runtime_error("cannot write " + path);
+    std::ofstream(path, std::ios::binary) << wav;
 }
 
 void copyFont(const std::string &path)
@@ -217,4 +232,17 @@ double rms(const std::vector<float> &samples, std::size_t from, std::size_t coun
     for (std::size_t i = from; i < samples.size() && n < count; ++i, ++n)
         sum += static_cast<double>(samples[i]) * samples[i];
     return n ? std::sqrt(sum / static_cast<double>(n)) : 0.0;
+}
+
+std::size_t onset(const std::vector<float> &samples)
+{
+    for (std::size_t i = 0; i < samples.size(); ++i)
+        if (std::fabs(samples[i]) > 0.01f)
+            return i;
+    return samples.size();
+}
+
+double rmsFromOnset(const std::vector<float> &samples, double seconds)
+{
+    return rms(samples, onset(samples), static_cast<std::size_t>(seconds * 44100 * 2));
 }

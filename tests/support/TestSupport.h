@@ -69,3 +69,7 @@ ProcessResult runEngine(const std::string &dir, const std::string &input, int ti
 // file is complete when this returns.
 std::vector<float> captureAudio(const std::function<void()> &body);
 double rms(const std::vector<float> &samples, std::size_t from = 0, std::size_t count = SIZE_MAX);
+// Index of the first sample louder than the noise floor, or the size when silent.
+std::size_t onset(const std::vector<float> &samples);
+// RMS over `seconds` of stereo 44.1 kHz audio from its onset.
+double rmsFromOnset(const std::vector<float> &samples, double seconds);

@@ -1,0 +1,136 @@
+#include "elements/EAudio.h"
+#include "elements/EScene.h"
+#include "elements/ESprite.h"
+#include "support/GameFixture.h"
+
+#include <SFML/System/Sleep.hpp>
+
+namespace {
+
+class AudioElement : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        resetCatalogue();
+        cwd = std::make_unique<WorkingDirectory>(dir.path());
+        writeTone(dir.file("tone.wav"), 0.5f, 440.f, 0.5f);
+    }
+    void TearDown() override { cwd.reset(); }
+
+    EAudio *build(const std::string &xml)
+    {
+        documents.push_back(std::make_unique<ParsedXml>(xml));
+        return newElement<EAudio>(documents.back()->root());
+    }
+
+    TempDir dir;
+    std::unique_ptr<WorkingDirectory> cwd;
+    std::vector<std::unique_ptr<ParsedXml>> documents;
+};
+
+// Plays the click sound of a game whose sprite child gives `childVolume`.
+std::vector<float> clickSoundAt(const std::string &dir)
+{
+    return captureAudio([&] {
+        WorkingDirectory cwd(dir);
+        sf::RenderWindow window(sf::VideoMode(200, 200), "audio");
+        Game game;
+        game.window = &window;
+        game.load("game.xml");
+        game.loadAssets();
+        game.activateScene(1);
+        game.clickAt({10, 10});
+        sf::sleep(sf::milliseconds(700));
+    });
+}
+
+} // namespace
+
+TEST_F(AudioElement, ReadsVolumeAndPitchWithDefaults)
+{
+    EAudio *plain = build("<audio id='a' src='tone.wav'/>");
+    EXPECT_EQ(plain->volume, 100.f);
+    EXPECT_EQ(plain->pitch, 1.f);
+    EXPECT_STREQ(plain->id, "a");
+    EXPECT_EQ(plain->sound.getBuffer(), nullptr) << "building opens no file";
+
+    EAudio *tuned = build("<audio id='b' volume='40.5' pitch='2' />");
+    EXPECT_EQ(tuned->volume, 40.5f);
+    EXPECT_EQ(tuned->pitch, 2.f);
+
+    ParsedXml child("<c volume='50'/>");
+    tuned->applyVolumeAndPitch(child.root());
+    EXPECT_EQ(tuned->volume, 50.f);
+    EXPECT_EQ(tuned->pitch, 2.f) << "an absent pitch keeps the audio's own";
+    EXPECT_FLOAT_EQ(tuned->sound.getVolume(), 50.f);
+    EXPECT_FLOAT_EQ(tuned->sound.getPitch(), 2.f);
+}
+
+TEST_F(AudioElement, LoadsTheClickSoundAndLeavesAFailedOneSilent)
+{
+    EAudio *good = build("<audio id='a' src='tone.wav' volume='30'/>");
+    good->loadSound();
+    ASSERT_EQ(good->sound.getBuffer(), &good->buffer);
+    EXPECT_EQ(good->buffer.getSampleRate(), 44100u);
+    EXPECT_FLOAT_EQ(good->sound.getVolume(), 30.f);
+    good->playSound();
+    EXPECT_EQ(good->sound.getStatus(), sf::Sound::Playing);
+
+    EAudio *missing = build("<audio id='b' src='nothing.wav'/>");
+    missing->loadSound();
+    EXPECT_EQ(missing->sound.getBuffer(), nullptr);
+    missing->playSound();
+    EXPECT_EQ(missing->sound.getStatus(), sf::Sound::Stopped);
+    missing->playMusic();
+    EXPECT_EQ(missing->music.getStatus(), sf::Music::Stopped);
+    good->stop();
+}
+
+TEST_F(AudioElement, StreamsMusicOnceWithItsVolumeAndPitch)
+{
+    EAudio *music = build("<audio id='m' src='tone.wav' volume='25' pitch='1.5'/>");
+    music->playMusic();
+    EXPECT_EQ(music->music.getStatus(), sf::Music::Playing);
+    EXPECT_FALSE(music->music.getLoop());
+    EXPECT_FLOAT_EQ(music->music.getVolume(), 25.f);
+    EXPECT_FLOAT_EQ(music->music.getPitch(), 1.5f);
+    music->stop();
+    EXPECT_EQ(music->music.getStatus(), sf::Music::Stopped);
+}
+
+TEST(AudioOutput, ClickSoundLoudnessFollowsVolume)
+{
+    std::vector<double> levels;
+    for (const char *volume : {"100", "50"}) {
+        TempDir dir;
+        writeTone(dir.file("tone.wav"), 0.3f, 440.f, 0.5f);
+        writePng(dir.file("box.png"), 50, 50, sf::Color::Red);
+        dir.write("game.xml", gameXml("<sprite id='box' src='box.png' origin='0, 0'/><audio id='beep' src='tone.wav'/>",
+                                      std::string("<box onClickAudio='beep' volume='") + volume + "'/>"));
+        const std::vector<float> samples = clickSoundAt(dir.path());
+        ASSERT_GT(samples.size(), 44100u / 2);
+        levels.push_back(rmsFromOnset(samples, 0.2));
+    }
+    EXPECT_GT(levels[0], 0.05);
+    EXPECT_NEAR(levels[1] / levels[0], 0.5, 0.08);
+}
+
+TEST(AudioOutput, SceneMusicPlaysWithoutAnyClick)
+{
+    TempDir dir;
+    writeTone(dir.file("song.wav"), 2.f, 330.f, 0.5f);
+    dir.write("game.xml", gameXml("<audio id='song' src='song.wav' volume='80'/>", "", "music='song' volume='100'"));
+    const std::vector<float> played = captureAudio([&] {
+        WorkingDirectory cwd(dir.path());
+        sf::RenderWindow window(sf::VideoMode(200, 200), "music");
+        Game game;
+        game.window = &window;
+        game.load("game.xml");
+        game.loadAssets();
+        game.activateScene(1);
+        sf::sleep(sf::milliseconds(600));
+    });
+    ASSERT_GT(played.size(), 20000u);
+    EXPECT_LT(onset(played), 44100u) << "the music starts within half a second";
+    EXPECT_GT(rmsFromOnset(played, 0.2), 0.1);
+}
