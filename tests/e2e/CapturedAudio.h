@@ -1,0 +1,42 @@
+#pragma once
+
+#include <string>
+#include <vector>
+
+// A stretch of sound between silences, in seconds from the start of the capture.
+struct Burst {
+    double start = 0;
+    double end = 0;
+    // Over the middle of the burst, so fades at its edges do not count.
+    double rms = 0;
+    double length() const { return end - start; }
+};
+
+// What OpenAL Soft's wave writer has put in its file so far. The writer
+// only finalises the header sizes when its device closes, so a file that is
+// still growing is read up to wherever it ends.
+class CapturedAudio {
+public:
+    static CapturedAudio read(const std::string &path);
+
+    int rate() const { return sampleRate; }
+    int channels() const { return channelCount; }
+    int bits() const { return bitsPerSample; }
+    double seconds() const;
+    double rms(double from, double to) const;
+    // Bursts that silence has followed for at least `settle` seconds.
+    std::vector<Burst> finishedBursts(double settle = 0.05) const;
+    std::string describeBursts() const;
+
+private:
+    std::vector<Burst> bursts() const;
+
+    int sampleRate = 0;
+    int channelCount = 0;
+    int bitsPerSample = 0;
+    std::vector<float> samples;
+};
+
+// A 44.1 kHz mono 16-bit sine tone, written without an audio library so that
+// the test process never opens an audio device of its own.
+void writeSine(const std::string &path, double seconds, double frequency, double amplitude);

@@ -1,0 +1,127 @@
+#include "elements/EAudio.h"
+#include "elements/ESprite.h"
+#include "elements/EText.h"
+#include "support/GameFixture.h"
+
+namespace {
+
+class SpriteElement : public GameFixture {
+protected:
+    void SetUp() override
+    {
+        GameFixture::SetUp();
+        png("box.png", 100, 50, sf::Color::Red);
+    }
+};
+
+} // namespace
+
+TEST_F(SpriteElement, LoadsTheWholeImageAndAppliesTheTransform)
+{
+    load(gameXml("<sprite id='plain' src='box.png'/>"
+                 "<sprite id='moved' src='box.png' position='10, 20' scale='2, 3' origin='5, 5' rotation='90.7'/>",
+                 ""));
+    ESprite *plain = game.sprites[0];
+    EXPECT_EQ(plain->texture->getSize(), sf::Vector2u(100, 50));
+    EXPECT_EQ(plain->drawable->getTextureRect(), sf::IntRect(0, 0, 100, 50));
+    EXPECT_EQ(plain->origin, sf::Vector2f(1, 1)) << "the default origin is the image's pixel (1, 1)";
+    EXPECT_EQ(plain->drawable->getGlobalBounds(), sf::FloatRect(-1, -1, 100, 50));
+
+    ESprite *moved = game.sprites[1];
+    EXPECT_EQ(moved->rotation, 90.f);
+    EXPECT_EQ(moved->drawable->getPosition(), sf::Vector2f(10, 20));
+    EXPECT_EQ(moved->drawable->getScale(), sf::Vector2f(2, 3));
+    EXPECT_EQ(moved->drawable->getOrigin(), sf::Vector2f(5, 5));
+    const sf::FloatRect bounds = moved->drawable->getGlobalBounds();
+    EXPECT_NEAR(bounds.width, 150, 1e-3) << "turned by 90 degrees: the image's height, scaled by 3";
+    EXPECT_NEAR(bounds.height, 200, 1e-3);
+}
+
+TEST_F(SpriteElement, HitTestIncludesLeftAndTopEdgesOnly)
+{
+    load(gameXml("<sprite id='s' src='box.png' position='100, 200' origin='0, 0'/>"
+                 "<sprite id='flat' src='box.png' scale='0, 1'/><sprite id='broken' src='none.png'/>",
+                 ""));
+    ESprite *sprite = game.sprites[0];
+    EXPECT_TRUE(sprite->contains({100, 200}));
+    EXPECT_TRUE(sprite->contains({199.9f, 249.9f}));
+    EXPECT_FALSE(sprite->contains({200, 220}));
+    EXPECT_FALSE(sprite->contains({150, 250}));
+    EXPECT_FALSE(sprite->contains({99.9f, 220}));
+    EXPECT_FALSE(game.sprites[1]->contains({0, 10}));
+    EXPECT_FALSE(game.sprites[2]->contains({0, 0}));
+}
+
+TEST_F(SpriteElement, MoveStepsMovesOnlyTheDrawable)
+{
+    load(gameXml("<sprite id='s' src='box.png' position='10, 10'/>", ""));
+    ESprite *sprite = game.sprites[0];
+    sprite->moveSteps({1.5f, -1}, 0);
+    sprite->moveSteps({1.5f, -1}, -3);
+    EXPECT_EQ(sprite->drawable->getPosition(), sf::Vector2f(10, 10));
+    sprite->moveSteps({1.5f, -1}, 4);
+    EXPECT_EQ(sprite->drawable->getPosition(), sf::Vector2f(16, 6));
+    EXPECT_EQ(sprite->position, sf::Vector2f(10, 10));
+}
+
+TEST_F(SpriteElement, SceneChildOverridesTransformAndBindsHooks)
+{
+    load(gameXml("<sprite id='s' src='box.png' position='1, 2' scale='3, 3'/>", ""));
+    ESprite *sprite = game.sprites[0];
+    ParsedXml child("<s position='40, 50' rotation='30.9' origin='2, 2' onClickAudio='none' onClickText='none'/>");
+    sprite->applySceneNode(child.root());
+    EXPECT_EQ(sprite->sceneChild, child.root());
+    EXPECT_EQ(sprite->position, sf::Vector2f(40, 50));
+    EXPECT_EQ(sprite->scale, sf::Vector2f(3, 3)) << "an absent attribute keeps the value";
+    EXPECT_EQ(sprite->rotation, 30.f);
+    EXPECT_EQ(sprite->drawable->getOrigin(), sf::Vector2f(2, 2));
+    EXPECT_TRUE(sprite->hasClickAudio) << "an unknown id still sets the flag";
+    EXPECT_TRUE(sprite->hasClickText);
+    EXPECT_EQ(sprite->clickAudio, nullptr);
+    EXPECT_EQ(sprite->clickText, nullptr);
+
+    ParsedXml bare("<s/>");
+    sprite->applySceneNode(bare.root());
+    EXPECT_TRUE(sprite->hasClickAudio) << "hooks are never cleared";
+}
+
+TEST_F(SpriteElement, FirstBindingTakesTheCatalogueObjectLaterOnesCopies)
+{
+    writeTone(dir.file("tone.wav"), 0.1f, 440, 0.5f);
+    font("f.ttf");
+    start(gameXml("<sprite id='a' src='box.png'/><sprite id='b' src='box.png'/>"
+                  "<audio id='beep' src='tone.wav' pitch='2'/><text id='note' src='f.ttf' size='20'>asset</text>",
+                  "<a onClickAudio='beep' onClickText='note' volume='50'>first</a>"
+                  "<b onClickAudio='beep' onClickText='note' volume='70' position='300, 400'/>"));
+    ESprite *first = game.sprites[0];
+    ESprite *second = game.sprites[1];
+    // Children are placed from the last one: b binds first.
+    EXPECT_EQ(second->clickAudio, audioCatalogue[0]);
+    EXPECT_TRUE(audioCatalogue[0]->placed);
+    ASSERT_NE(first->clickAudio, nullptr);
+    EXPECT_NE(first->clickAudio, audioCatalogue[0]);
+    EXPECT_EQ(first->clickAudio->id, audioCatalogue[0]->id);
+    EXPECT_FLOAT_EQ(first->clickAudio->sound.getVolume(), 50.f);
+    EXPECT_FLOAT_EQ(first->clickAudio->sound.getPitch(), 2.f);
+    EXPECT_FLOAT_EQ(second->clickAudio->sound.getVolume(), 70.f);
+    EXPECT_EQ(first->clickAudio->sound.getBuffer(), &first->clickAudio->buffer) << "each binding decodes again";
+
+    EXPECT_EQ(second->clickText, textCatalogue[0]);
+    EXPECT_EQ(second->clickText->string, "asset");
+    EXPECT_EQ(second->clickText->position, sf::Vector2f(300, 400)) << "the sprite's position places its text";
+    ASSERT_NE(first->clickText, nullptr);
+    EXPECT_NE(first->clickText, textCatalogue[0]);
+    EXPECT_EQ(first->clickText->string, "first");
+    EXPECT_FALSE(first->clickText->visible);
+}
+
+TEST_F(SpriteElement, AHookTakesEveryAssetOfItsIdAndEndsOnTheLast)
+{
+    writeTone(dir.file("tone.wav"), 0.1f, 440, 0.5f);
+    start(gameXml("<sprite id='a' src='box.png'/><audio id='beep' src='tone.wav'/><audio src='x.wav'/>"
+                  "<audio id='beep' src='tone.wav' volume='10'/>",
+                  "<a onClickAudio='beep'/>"));
+    EXPECT_TRUE(audioCatalogue[0]->placed);
+    EXPECT_TRUE(audioCatalogue[1]->placed);
+    EXPECT_EQ(game.sprites[0]->clickAudio, audioCatalogue[1]);
+}
