@@ -714,7 +714,8 @@ Canvas drawBookshelf()
     for (int r = 0; r < 4; ++r) {
         const float top = rows[r][0], bottom = rows[r][1];
         float x = 25.0f;
-        const float stackFrom = r == 2 ? 176.0f : 236.0f;
+        const float reserved[4] = {190.0f, 204.0f, 176.0f, 236.0f};
+        const float stackFrom = reserved[r];
         while (x < stackFrom) {
             if (rng.uniform() < 0.08f)
                 x += rng.range(5, 12);
@@ -725,7 +726,7 @@ Canvas drawBookshelf()
             drawBook(c, x, bottom - h, x + w, bottom, palette[rng.integer(0, 8)], rng);
             x += w + 0.5f;
         }
-        if (r == 1 && x < 214.0f) {
+        if (r == 1) {
             const float lean = 0.26f, h = 66.0f, w = 14.0f;
             const Colour colour = palette[2];
             const Vec a{x + 1, bottom}, b{x + 1 + w, bottom};
@@ -1116,6 +1117,15 @@ void normalise(Samples& s, float peak)
             v *= peak / highest;
 }
 
+// Impulsive sounds have a few high peaks; squashing them lets the body of the
+// sound come up to a useful loudness.
+void compress(Samples& s, float drive)
+{
+    normalise(s, 1.0f);
+    for (float& v : s)
+        v = std::tanh(drive * v);
+}
+
 // Ends on silence, so that stopping a sound early or late never clicks.
 void fadeOut(Samples& s, float seconds)
 {
@@ -1184,6 +1194,7 @@ Samples creak()
                                (1.0f - smoothstep(0.55f, 0.7f, t));
         s[i] = envelope * (r1(impulse) + 0.7f * r2(impulse) + 0.35f * r3(impulse));
     }
+    compress(s, 3.0f);
     normalise(s, kShortPeak);
     fadeOut(s, 0.02f);
     return s;
@@ -1200,7 +1211,8 @@ Samples meow()
     std::vector<double> phases(14, 0.0);
     for (std::size_t i = 0; i < s.size(); ++i) {
         const float t = static_cast<float>(i) / kRate, u = t / duration;
-        const float f0 = (470.0f + 320.0f * std::pow(std::sin(kPi * std::min(1.0f, u * 1.1f)), 0.8f) * (1.0f - 0.25f * u)) *
+        const float rise = std::max(0.0f, std::sin(kPi * std::min(1.0f, u * 1.1f)));
+        const float f0 = (470.0f + 320.0f * std::pow(rise, 0.8f) * (1.0f - 0.25f * u)) *
                          (1.0f + 0.012f * std::sin(2 * kPi * 6.0f * t));
         const float formant = 2100.0f - 1450.0f * u;
         float v = 0.0f;
@@ -1230,10 +1242,11 @@ Samples page()
         if (i % 700 == 0)
             target = rng.range(0.2f, 1.0f);
         flutter += (target - flutter) * 0.004f;
-        const float crackle = rng.uniform() < 0.0015f ? rng.range(2.0f, 5.0f) : 1.0f;
+        const float crackle = rng.uniform() < 0.0015f ? rng.range(1.5f, 2.5f) : 1.0f;
         const float envelope = smoothstep(0.0f, 0.01f, t) * std::exp(-t / 0.16f);
         s[i] = envelope * flutter * crackle * band(high(noiseSample(rng)));
     }
+    compress(s, 2.5f);
     normalise(s, kShortPeak);
     fadeOut(s, 0.03f);
     return s;
