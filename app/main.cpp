@@ -48,8 +48,7 @@ int main()
 {
     try {
         const DisplayCheck display;
-        sf::RenderWindow window(sf::VideoMode(1100, 1100, 32), "Loading...", sf::Style::Default,
-                                sf::ContextSettings());
+        sf::RenderWindow window(sf::VideoMode(1100, 1100, 32), "Loading...", sf::Style::Default, sf::ContextSettings());
         game.window = &window;
         game.load("game.xml");
         game.loadAssets();

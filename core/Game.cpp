@@ -32,8 +32,8 @@ int windowDimension(Node *root, const char *name)
     const int value = readInt(text);
     if (value < 1 || value > Game::maxWindowSize)
         throw StartupError(std::string("\"") + name + "\" is " + std::to_string(value) +
-                               ", but a window can only be 1 to " + std::to_string(Game::maxWindowSize) +
-                               " pixels " + (std::strcmp(name, "width") == 0 ? "wide" : "high"),
+                               ", but a window can only be 1 to " + std::to_string(Game::maxWindowSize) + " pixels " +
+                               (std::strcmp(name, "width") == 0 ? "wide" : "high"),
                            text);
     return value;
 }

@@ -94,8 +94,7 @@ void Source::readFile()
     if (!S_ISREG(info.st_mode))
         throw StartupError(name + " is not a regular file", nullptr);
     if (static_cast<unsigned long long>(info.st_size) > maxBytes)
-        throw StartupError(name + " is larger than " + std::to_string(maxBytes / (1024 * 1024)) + " MiB",
-                           nullptr);
+        throw StartupError(name + " is larger than " + std::to_string(maxBytes / (1024 * 1024)) + " MiB", nullptr);
 
     const auto size = static_cast<std::size_t>(info.st_size);
     buffer.assign(size + 1, '\0');
@@ -144,8 +143,7 @@ void Source::checkShape() const
             bool selfClosing = false;
             p = skipStartTag(p, end, selfClosing);
             if (!selfClosing && ++depth > maxDepth)
-                throw StartupError("elements are nested deeper than " + std::to_string(maxDepth) + " levels",
-                                   tag);
+                throw StartupError("elements are nested deeper than " + std::to_string(maxDepth) + " levels", tag);
         }
     }
 }

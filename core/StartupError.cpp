@@ -1,6 +1,5 @@
 #include "core/StartupError.h"
 
-StartupError::StartupError(const std::string &message, const char *where)
-    : std::runtime_error(message), position(where)
+StartupError::StartupError(const std::string &message, const char *where) : std::runtime_error(message), position(where)
 {
 }

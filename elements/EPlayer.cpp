@@ -66,8 +66,7 @@ bool EPlayer::hasArrived() const
 {
     const auto half = static_cast<float>(speed / 2);
     const sf::Vector2f at = sprite->position;
-    return !(at.x - half > target.x || target.x > at.x + half || at.y - half > target.y ||
-             target.y > at.y + half);
+    return !(at.x - half > target.x || target.x > at.x + half || at.y - half > target.y || target.y > at.y + half);
 }
 
 bool EPlayer::hasPassedTarget() const

@@ -12,8 +12,7 @@ class GameLoad : public GameFixture {};
 
 std::string withPath(const std::string &path)
 {
-    return "<g entryScene='1' width='800' height='600' title='t' fps='60'><assets path='" + path +
-           "'/><scenes/></g>";
+    return "<g entryScene='1' width='800' height='600' title='t' fps='60'><assets path='" + path + "'/><scenes/></g>";
 }
 
 } // namespace

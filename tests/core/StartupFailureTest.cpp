@@ -29,7 +29,8 @@ void expectFailure(const std::string &document, const std::string &expected)
 TEST(StartupFailure, NamesLineAndColumnOfTheFault)
 {
     const Failure failures[] = {
-        {"malformed", validRoot + "\n<assets path=''>\n</game>", "game.xml:3:8: error: malformed XML: unexpected end of data"},
+        {"malformed", validRoot + "\n<assets path=''>\n</game>",
+         "game.xml:3:8: error: malformed XML: unexpected end of data"},
         {"truncated", validRoot + "\n<assets", "game.xml:2:8: error: malformed XML: expected >"},
         {"not xml", "just some words", "game.xml:1:1: error: malformed XML: expected <"},
         {"empty", "", "game.xml:1:1: error: the document has no root element"},
@@ -49,7 +50,8 @@ TEST(StartupFailure, NamesLineAndColumnOfTheFault)
          "game.xml:3:5: error: <assets> has no \"path\" attribute"},
         {"zero width", "<g entryScene='1' width='0' height='1' title='t' fps='1'><assets path=''/><scenes/></g>",
          "game.xml:1:26: error: \"width\" is 0, but a window can only be 1 to 8192 pixels wide"},
-        {"huge height", "<g entryScene='1' width='10' height='99999999999' title='t' fps='1'><assets path=''/><scenes/></g>",
+        {"huge height",
+         "<g entryScene='1' width='10' height='99999999999' title='t' fps='1'><assets path=''/><scenes/></g>",
          "game.xml:1:38: error: \"height\" is 2147483647, but a window can only be 1 to 8192 pixels high"},
         {"negative fps", "<g entryScene='1' width='10' height='10' title='t' fps='-5'><assets path=''/><scenes/></g>",
          "game.xml:1:57: error: \"fps\" is -5, but it must be 0 (no limit) or more"},
@@ -59,12 +61,14 @@ TEST(StartupFailure, NamesLineAndColumnOfTheFault)
          "game.xml:2:1: error: <s> has no \"sceneId\" attribute"},
         {"nul byte", validRoot + std::string("\n  \0", 4) + "<assets path=''/><scenes/></game>",
          "game.xml:2:3: error: the document contains a NUL byte"},
-        {"deep nesting", "<a>\n" + std::string(1000, ' ') + [] {
-             std::string deep;
-             for (int i = 0; i < 100000; ++i)
-                 deep += "<b>";
-             return deep;
-         }(),
+        {"deep nesting",
+         "<a>\n" + std::string(1000, ' ') +
+             [] {
+                 std::string deep;
+                 for (int i = 0; i < 100000; ++i)
+                     deep += "<b>";
+                 return deep;
+             }(),
          "game.xml:2:1766: error: elements are nested deeper than 256 levels"},
     };
     for (const Failure &failure : failures) {
@@ -92,8 +96,7 @@ TEST(StartupFailure, RefusesFilesThatAreNoRegularDocument)
     mkfifo(pipe.file("game.xml").c_str(), 0644);
     result = runEngine(pipe.path(), "\n", 10);
     EXPECT_EQ(result.status, 1);
-    EXPECT_NE(result.err.find("game.xml:1:1: error: game.xml is not a regular file"), std::string::npos)
-        << result.err;
+    EXPECT_NE(result.err.find("game.xml:1:1: error: game.xml is not a regular file"), std::string::npos) << result.err;
 }
 
 TEST(StartupFailure, ReportsAMissingDisplayInsteadOfAborting)
@@ -105,5 +108,6 @@ TEST(StartupFailure, ReportsAMissingDisplayInsteadOfAborting)
     const ProcessResult result = runEngine(dir.path(), "\n");
     setenv("DISPLAY", display.c_str(), 1);
     EXPECT_EQ(result.status, 1);
-    EXPECT_EQ(result.err, "game.xml:1:1: error: no X display: DISPLAY is not set; the engine needs a graphical session\n");
+    EXPECT_EQ(result.err,
+              "game.xml:1:1: error: no X display: DISPLAY is not set; the engine needs a graphical session\n");
 }

@@ -1,5 +1,5 @@
-#include "core/Catalogue.h"
 #include "elements/EPlayer.h"
+#include "core/Catalogue.h"
 #include "elements/ESprite.h"
 #include "support/TestSupport.h"
 

@@ -1,5 +1,5 @@
-#include "elements/EAudio.h"
 #include "elements/EScene.h"
+#include "elements/EAudio.h"
 #include "support/GameFixture.h"
 
 namespace {
@@ -25,8 +25,9 @@ TEST_F(SceneElement, LevelLimitsDefaultToTheWindowSize)
 
 TEST_F(SceneElement, ReadsLimitsAsIntegers)
 {
-    start(gameXml("", "", "leftLevelLimit='-50' upperLevelLimit='7.9' rightLevelLimit='wide' lowerLevelLimit='300px' "
-                          "id='ignored' position='5, 5'"));
+    start(gameXml("", "",
+                  "leftLevelLimit='-50' upperLevelLimit='7.9' rightLevelLimit='wide' lowerLevelLimit='300px' "
+                  "id='ignored' position='5, 5'"));
     EXPECT_EQ(game.scene->levelLimits, (std::array<int, 4>{-50, 7, 0, 300}));
     EXPECT_EQ(game.scene->id, nullptr) << "a scene reads none of the common attributes";
     EXPECT_EQ(game.scene->position, sf::Vector2f(0, 0));

@@ -1,5 +1,5 @@
-#include "elements/EAudio.h"
 #include "elements/ESprite.h"
+#include "elements/EAudio.h"
 #include "elements/EText.h"
 #include "support/GameFixture.h"
 

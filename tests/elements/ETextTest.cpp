@@ -52,7 +52,9 @@ TEST_F(TextElement, EchoesItsColourOncePerObjectBuilt)
                  "<text id='c' src='f.ttf' color='256, -1, 7'>z</text>",
                  "<a/><a/>"));
     game.activateScene(1);
-    EXPECT_EQ(testing::internal::GetCapturedStdout(), "25500128" "256-170" "25500128");
+    EXPECT_EQ(testing::internal::GetCapturedStdout(), "25500128"
+                                                      "256-170"
+                                                      "25500128");
     EXPECT_EQ(textCatalogue[0]->color, sf::Color(255, 0, 0, 128));
     EXPECT_EQ(textCatalogue[0]->drawable.getFillColor(), sf::Color(255, 0, 0, 128));
     EXPECT_EQ(textCatalogue[1]->color, sf::Color::White);

@@ -48,8 +48,8 @@ protected:
 
 // A whole document around the given assets and scene children.
 inline std::string gameXml(const std::string &assets, const std::string &children,
-                           const std::string &sceneAttributes = "", const std::string &rootAttributes =
-                                                                          "width=\"800\" height=\"600\" fps=\"60\"")
+                           const std::string &sceneAttributes = "",
+                           const std::string &rootAttributes = "width=\"800\" height=\"600\" fps=\"60\"")
 {
     return "<game entryScene=\"1\" title=\"Test\" " + rootAttributes + ">\n<assets path=\"\">\n" + assets +
            "\n</assets>\n<scenes>\n<scene sceneId=\"1\" " + sceneAttributes + ">\n" + children +

@@ -212,7 +212,8 @@ std::vector<float> captureAudio(const std::function<void()> &body)
     TempDir dir;
     const std::string wav = dir.file("out.wav");
     dir.write("alsoft.conf", "[general]\ndrivers = wave\nchannels = stereo\nsample-type = int16\n"
-                             "frequency = 44100\n[wave]\nfile = " + wav + "\n");
+                             "frequency = 44100\n[wave]\nfile = " +
+                                 wav + "\n");
     const pid_t child = fork();
     if (child == 0) {
         setenv("ALSOFT_CONF", dir.file("alsoft.conf").c_str(), 1);

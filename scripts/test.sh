@@ -1,0 +1,21 @@
+#!/usr/bin/env bash
+# Builds the engine and runs every test, in a virtual X display.
+# ADVENTURE_SANITIZE=1 builds and tests with AddressSanitizer and UBSan instead.
+set -euo pipefail
+root="$(cd "$(dirname "$0")/.." && pwd)"
+"$root/scripts/setup-debian.sh"
+
+if [ "${ADVENTURE_SANITIZE:-0}" = 1 ]; then
+  build="$root/build-asan"
+  options=(-DCMAKE_BUILD_TYPE=RelWithDebInfo -DADVENTURE_SANITIZE=ON)
+else
+  build="$root/build"
+  options=(-DCMAKE_BUILD_TYPE=Release)
+fi
+cmake -S "$root" -B "$build" -G Ninja "${options[@]}" > /dev/null
+cmake --build "$build"
+cd "$build"
+# -noreset: the X server must not restart between two test programs. One
+# test at a time: they share the mouse pointer.
+xvfb-run -a -s "-screen 0 1920x1200x24 -noreset" \
+  ctest --output-on-failure --timeout 300 < /dev/null
