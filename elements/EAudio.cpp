@@ -1,5 +1,34 @@
 #include "elements/EAudio.h"
 
+#include <SFML/Audio/InputSoundFile.hpp>
+
+#include <iostream>
+#include <vector>
+
+namespace {
+
+// Decodes what the file really holds. The library's own loader allocates
+// whatever sample count the header claims first, so a tiny file with a lying
+// header could ask for gigabytes.
+bool decodeSound(const std::string &path, sf::SoundBuffer &buffer)
+{
+    sf::InputSoundFile file;
+    if (!file.openFromFile(path))
+        return false;
+    std::vector<sf::Int16> samples;
+    std::vector<sf::Int16> chunk(65536);
+    while (const sf::Uint64 got = file.read(chunk.data(), chunk.size())) {
+        if (samples.size() + got > EAudio::maxClickSamples) {
+            std::cerr << "Failed to load sound \"" << path << "\" (longer than a click sound may be)\n";
+            return false;
+        }
+        samples.insert(samples.end(), chunk.begin(), chunk.begin() + static_cast<std::ptrdiff_t>(got));
+    }
+    return buffer.loadFromSamples(samples.data(), samples.size(), file.getChannelCount(), file.getSampleRate());
+}
+
+} // namespace
+
 EAudio::EAudio(Node *assetNode) : node(assetNode)
 {
     loadCommon(assetNode);
@@ -24,7 +53,7 @@ void EAudio::applyVolumeAndPitch(Node *from)
 
 void EAudio::loadSound()
 {
-    if (src.empty() || !buffer.loadFromFile(src))
+    if (!srcIsLoadable() || !decodeSound(src, buffer))
         return;
     sound.setBuffer(buffer);
     sound.setVolume(volume);
@@ -38,7 +67,7 @@ void EAudio::playSound()
 
 void EAudio::playMusic()
 {
-    if (src.empty() || !music.openFromFile(src))
+    if (!srcIsLoadable() || !music.openFromFile(src))
         return;
     music.setVolume(volume);
     music.setPitch(pitch);

@@ -11,6 +11,10 @@
 // no file.
 class EAudio : public EObject {
 public:
+    // Ten minutes of stereo at 48 kHz: more than any click sound needs, and
+    // a bound on the memory one sound file can take.
+    static constexpr std::size_t maxClickSamples = 10u * 60u * 48000u * 2u;
+
     sf::SoundBuffer buffer;
     sf::Sound sound;
     sf::Music music;

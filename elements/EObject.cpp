@@ -3,6 +3,8 @@
 #include "core/Catalogue.h"
 
 #include <cstring>
+#include <iostream>
+#include <sys/stat.h>
 
 void EObject::loadCommon(Node *node)
 {
@@ -19,4 +21,16 @@ void EObject::loadCommon(Node *node)
 bool idEquals(const char *id, const char *name)
 {
     return id && std::strcmp(id, name) == 0;
+}
+
+bool EObject::srcIsLoadable() const
+{
+    if (src.empty())
+        return false;
+    struct stat info {};
+    // A missing file is left to the library, which reports it in its own words.
+    if (stat(src.c_str(), &info) != 0 || S_ISREG(info.st_mode))
+        return true;
+    std::cerr << "Failed to load \"" << src << "\" (not a regular file)\n";
+    return false;
 }

@@ -22,6 +22,10 @@ public:
     float rotation = 0.f;
 
     void loadCommon(Node *node);
+    // Whether `src` may be handed to the multimedia library: something to
+    // load, and a regular file where the file exists, since the library
+    // would wait forever on a pipe. Says why on standard error when not.
+    bool srcIsLoadable() const;
 };
 
 // Compares an element's id with a name from the document; an element

@@ -9,7 +9,7 @@ ESprite::ESprite(Node *assetNode) : node(assetNode)
     loadCommon(assetNode);
     drawable = new sf::Sprite();
     texture = new sf::Texture();
-    if (!src.empty())
+    if (srcIsLoadable())
         texture->loadFromFile(src, sf::IntRect(0, 0, 0, 0));
     drawable->setTexture(*texture, false);
     setPosition(position.x, position.y);

@@ -71,7 +71,7 @@ void EText::applySceneNode(Node *sceneChild)
 
 void EText::loadFont()
 {
-    if (!src.empty())
+    if (srcIsLoadable())
         font.loadFromFile(src);
 }
 

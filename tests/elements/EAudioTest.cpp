@@ -134,3 +134,17 @@ TEST(AudioOutput, SceneMusicPlaysWithoutAnyClick)
     EXPECT_LT(onset(played), 44100u) << "the music starts within half a second";
     EXPECT_GT(rmsFromOnset(played, 0.2), 0.1);
 }
+
+TEST_F(AudioElement, DecodesOnlyTheSamplesAFileReallyHolds)
+{
+    // A header claiming two billion samples in front of a hundred.
+    static const char header[] = "RIFF\x24\x00\x00\x00WAVEfmt \x10\x00\x00\x00\x01\x00\x01\x00\x44\xac\x00\x00"
+                                 "\x88\x58\x01\x00\x02\x00\x10\x00"
+                                 "data\xfe\xff\xff\x7f";
+    std::string wav(header, sizeof header - 1);
+    wav += std::string(200, '\x10');
+    dir.write("liar.wav", wav);
+    EAudio *liar = build("<audio id='a' src='liar.wav'/>");
+    liar->loadSound();
+    EXPECT_EQ(liar->buffer.getSampleCount(), 100u);
+}

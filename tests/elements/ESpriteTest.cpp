@@ -3,6 +3,9 @@
 #include "elements/EText.h"
 #include "support/GameFixture.h"
 
+#include <filesystem>
+#include <sys/stat.h>
+
 namespace {
 
 class SpriteElement : public GameFixture {
@@ -124,4 +127,20 @@ TEST_F(SpriteElement, AHookTakesEveryAssetOfItsIdAndEndsOnTheLast)
     EXPECT_TRUE(audioCatalogue[0]->placed);
     EXPECT_TRUE(audioCatalogue[1]->placed);
     EXPECT_EQ(game.sprites[0]->clickAudio, audioCatalogue[1]);
+}
+
+TEST_F(SpriteElement, FilesThatAreNoRegularFilesAreNotLoaded)
+{
+    // A pipe would keep the multimedia library waiting for a writer forever.
+    for (const char *name : {"pipe.png", "pipe.ttf", "pipe.wav"})
+        ASSERT_EQ(mkfifo(dir.file(name).c_str(), 0644), 0);
+    std::filesystem::create_directory(dir.file("folder.png"));
+    start(gameXml("<sprite id='a' src='pipe.png'/><sprite id='b' src='folder.png'/><text id='t' src='pipe.ttf'/>"
+                  "<audio id='s' src='pipe.wav'/>",
+                  "<a onClickAudio='s'/>", "music='s'"));
+    EXPECT_EQ(game.sprites[0]->texture->getSize(), sf::Vector2u(0, 0));
+    EXPECT_EQ(game.sprites[1]->texture->getSize(), sf::Vector2u(0, 0));
+    EXPECT_EQ(textCatalogue[0]->font.getInfo().family, "");
+    EXPECT_EQ(audioCatalogue[0]->sound.getBuffer(), nullptr);
+    EXPECT_EQ(audioCatalogue[0]->music.getStatus(), sf::Music::Stopped);
 }
