@@ -22,8 +22,14 @@ namespace {
 
 constexpr float kPi = 3.14159265358979f;
 
-float clamp01(float v) { return std::min(1.0f, std::max(0.0f, v)); }
-float lerp(float a, float b, float t) { return a + (b - a) * t; }
+float clamp01(float v)
+{
+    return std::min(1.0f, std::max(0.0f, v));
+}
+float lerp(float a, float b, float t)
+{
+    return a + (b - a) * t;
+}
 float smoothstep(float e0, float e1, float x)
 {
     const float t = clamp01((x - e0) / (e1 - e0));
@@ -51,24 +57,31 @@ private:
     std::uint64_t state_;
 };
 
-// ---------------------------------------------------------------- pictures
-
 struct Colour {
     float r, g, b, a;
 };
 
-Colour rgb(int r, int g, int b, float a = 1.0f) { return {r / 255.0f, g / 255.0f, b / 255.0f, a}; }
+Colour rgb(int r, int g, int b, float a = 1.0f)
+{
+    return {r / 255.0f, g / 255.0f, b / 255.0f, a};
+}
 Colour mix(Colour x, Colour y, float t)
 {
     return {lerp(x.r, y.r, t), lerp(x.g, y.g, t), lerp(x.b, y.b, t), lerp(x.a, y.a, t)};
 }
-Colour scaled(Colour c, float k) { return {c.r * k, c.g * k, c.b * k, c.a}; }
-Colour withAlpha(Colour c, float a) { return {c.r, c.g, c.b, a}; }
+Colour scaled(Colour c, float k)
+{
+    return {c.r * k, c.g * k, c.b * k, c.a};
+}
+Colour withAlpha(Colour c, float a)
+{
+    return {c.r, c.g, c.b, a};
+}
 
 float hash(int x, int y, std::uint32_t seed)
 {
-    std::uint32_t h = static_cast<std::uint32_t>(x) * 374761393u + static_cast<std::uint32_t>(y) * 668265263u +
-                      seed * 2246822519u;
+    std::uint32_t h =
+        static_cast<std::uint32_t>(x) * 374761393u + static_cast<std::uint32_t>(y) * 668265263u + seed * 2246822519u;
     h = (h ^ (h >> 13)) * 1274126177u;
     h ^= h >> 16;
     return static_cast<float>(h & 0xFFFFFFu) / 16777216.0f;
@@ -98,8 +111,8 @@ float fbm(float x, float y, std::uint32_t seed, int octaves = 4)
     return sum / total;
 }
 
-// Placement of every object in the 1100 x 1100 world; the lighting needs it so
-// that sprites are lit exactly like the wall behind them.
+// Where game.xml places each object in the 1100 x 1100 world (keep the two in
+// step): the lighting needs it so that sprites are lit like the wall behind them.
 constexpr int kWorld = 1100;
 constexpr float kFloorTop = 710.0f;
 constexpr float kWindowX = 120, kWindowY = 130;
@@ -134,7 +147,8 @@ LightFn sceneLightAt(float worldX, float worldY)
 
 class Canvas {
 public:
-    Canvas(int width, int height) : w_(width), h_(height), px_(static_cast<std::size_t>(width * height), Colour{0, 0, 0, 0})
+    Canvas(int width, int height)
+        : w_(width), h_(height), px_(static_cast<std::size_t>(width * height), Colour{0, 0, 0, 0})
     {
     }
 
@@ -157,7 +171,7 @@ public:
             c.g *= l.g;
             c.b *= l.b;
         }
-        Colour& d = px_[static_cast<std::size_t>(y * w_ + x)];
+        Colour &d = px_[static_cast<std::size_t>(y * w_ + x)];
         const float keep = d.a * (1.0f - a);
         const float outA = a + keep;
         d.r = (c.r * a + d.r * keep) / outA;
@@ -166,7 +180,7 @@ public:
         d.a = outA;
     }
 
-    bool save(const std::string& path) const
+    bool save(const std::string &path) const
     {
         std::vector<sf::Uint8> bytes(px_.size() * 4);
         auto channel = [](float v) { return static_cast<sf::Uint8>(std::lround(clamp01(v) * 255.0f)); };
@@ -240,7 +254,7 @@ Shape capsule(Vec a, Vec b, float r)
 Shape polygon(std::vector<Vec> pts)
 {
     float x0 = pts[0].x, y0 = pts[0].y, x1 = x0, y1 = y0;
-    for (const Vec& p : pts) {
+    for (const Vec &p : pts) {
         x0 = std::min(x0, p.x);
         y0 = std::min(y0, p.y);
         x1 = std::max(x1, p.x);
@@ -254,7 +268,7 @@ Shape polygon(std::vector<Vec> pts)
                     const float t = clamp01((wx * ex + wy * ey) / (ex * ex + ey * ey));
                     const float bx = wx - ex * t, by = wy - ey * t;
                     best = std::min(best, bx * bx + by * by);
-                    const bool c1 = py >= pts[i].y, c2 = py < pts[j].y, c3 = ex * wy > ey * wx;
+                    const bool c1 = py >= pts[i].y, c2 = py<pts[j].y, c3 = ex * wy> ey * wx;
                     if ((c1 && c2 && c3) || (!c1 && !c2 && !c3))
                         sign = -sign;
                 }
@@ -262,32 +276,33 @@ Shape polygon(std::vector<Vec> pts)
             }};
 }
 
-Shape unite(const Shape& a, const Shape& b)
+Shape unite(const Shape &a, const Shape &b)
 {
     return {std::min(a.x0, b.x0), std::min(a.y0, b.y0), std::max(a.x1, b.x1), std::max(a.y1, b.y1),
             [da = a.distance, db = b.distance](float x, float y) { return std::min(da(x, y), db(x, y)); }};
 }
 
-Shape subtract(const Shape& a, const Shape& b)
+Shape subtract(const Shape &a, const Shape &b)
 {
     return {a.x0, a.y0, a.x1, a.y1,
             [da = a.distance, db = b.distance](float x, float y) { return std::max(da(x, y), -db(x, y)); }};
 }
 
-Shape intersect(const Shape& a, const Shape& b)
+Shape intersect(const Shape &a, const Shape &b)
 {
     return {std::max(a.x0, b.x0), std::max(a.y0, b.y0), std::min(a.x1, b.x1), std::min(a.y1, b.y1),
             [da = a.distance, db = b.distance](float x, float y) { return std::max(da(x, y), db(x, y)); }};
 }
 
-Shape grow(const Shape& s, float by)
+Shape grow(const Shape &s, float by)
 {
-    return {s.x0 - by, s.y0 - by, s.x1 + by, s.y1 + by, [d = s.distance, by](float x, float y) { return d(x, y) - by; }};
+    return {s.x0 - by, s.y0 - by, s.x1 + by, s.y1 + by,
+            [d = s.distance, by](float x, float y) { return d(x, y) - by; }};
 }
 
 using Paint = std::function<Colour(float, float)>;
 
-void fill(Canvas& canvas, const Shape& shape, const Paint& paint)
+void fill(Canvas &canvas, const Shape &shape, const Paint &paint)
 {
     const int x0 = std::max(0, static_cast<int>(std::floor(shape.x0)) - 2);
     const int y0 = std::max(0, static_cast<int>(std::floor(shape.y0)) - 2);
@@ -302,20 +317,21 @@ void fill(Canvas& canvas, const Shape& shape, const Paint& paint)
         }
 }
 
-void fill(Canvas& canvas, const Shape& shape, Colour colour)
+void fill(Canvas &canvas, const Shape &shape, Colour colour)
 {
     fill(canvas, shape, [colour](float, float) { return colour; });
 }
 
-void fillOutlined(Canvas& canvas, const Shape& shape, const Paint& paint, Colour line, float width = 1.5f)
+void fillOutlined(Canvas &canvas, const Shape &shape, const Paint &paint, Colour line, float width = 1.5f)
 {
     fill(canvas, shape, line);
     fill(canvas, grow(shape, -width), paint);
 }
 
-void fillOutlined(Canvas& canvas, const Shape& shape, Colour colour, Colour line, float width = 1.5f)
+void fillOutlined(Canvas &canvas, const Shape &shape, Colour colour, Colour line, float width = 1.5f)
 {
-    fillOutlined(canvas, shape, [colour](float, float) { return colour; }, line, width);
+    fillOutlined(
+        canvas, shape, [colour](float, float) { return colour; }, line, width);
 }
 
 Paint vertical(Colour top, Colour bottom, float y0, float y1)
@@ -347,15 +363,18 @@ Paint cylinder(Colour base, float x0, float x1)
     };
 }
 
+Colour woodAt(Colour base, std::uint32_t seed, bool verticalGrain, float x, float y)
+{
+    const float along = verticalGrain ? y : x, across = verticalGrain ? x : y;
+    const float n = fbm(along * 0.012f, across * 0.12f, seed, 3);
+    const float rings = 0.5f + 0.5f * std::sin(across * 0.45f + n * 16.0f);
+    const float fine = hash(static_cast<int>(x), static_cast<int>(y), seed) - 0.5f;
+    return scaled(base, 0.80f + 0.26f * n + 0.10f * rings + 0.05f * fine);
+}
+
 Paint wood(Colour base, std::uint32_t seed, bool verticalGrain)
 {
-    return [=](float x, float y) {
-        const float along = verticalGrain ? y : x, across = verticalGrain ? x : y;
-        const float n = fbm(along * 0.012f, across * 0.12f, seed, 3);
-        const float rings = 0.5f + 0.5f * std::sin(across * 0.45f + n * 16.0f);
-        const float fine = hash(static_cast<int>(x), static_cast<int>(y), seed) - 0.5f;
-        return scaled(base, 0.80f + 0.26f * n + 0.10f * rings + 0.05f * fine);
-    };
+    return [=](float x, float y) { return woodAt(base, seed, verticalGrain, x, y); };
 }
 
 Paint textured(Paint paint, std::uint32_t seed, float amount)
@@ -368,28 +387,28 @@ Paint textured(Paint paint, std::uint32_t seed, float amount)
 }
 
 // A raised panel: light catches the top and left bevels, the others are in shade.
+float bevelLight(float x0, float y0, float x1, float y1, float width, float x, float y)
+{
+    const float top = y - y0, left = x - x0, right = x1 - x, bottom = y1 - y;
+    const float nearest = std::min(std::min(top, bottom), std::min(left, right));
+    if (nearest >= width)
+        return 1.0f;
+    if (nearest == top)
+        return 1.28f;
+    if (nearest == left)
+        return 1.12f;
+    if (nearest == right)
+        return 0.78f;
+    return 0.66f;
+}
+
 Paint bevelled(Paint face, float x0, float y0, float x1, float y1, float width)
 {
-    return [=](float x, float y) {
-        const float top = y - y0, left = x - x0, right = x1 - x, bottom = y1 - y;
-        const float nearest = std::min(std::min(top, bottom), std::min(left, right));
-        float k = 1.0f;
-        if (nearest < width) {
-            if (nearest == top)
-                k = 1.28f;
-            else if (nearest == left)
-                k = 1.12f;
-            else if (nearest == right)
-                k = 0.78f;
-            else
-                k = 0.66f;
-        }
-        return scaled(face(x, y), k);
-    };
+    return [=](float x, float y) { return scaled(face(x, y), bevelLight(x0, y0, x1, y1, width, x, y)); };
 }
 
 // A soft shadow: a stack of growing, faint copies of the shape.
-void softShadow(Canvas& canvas, const Shape& shape, float spread, float opacity)
+void softShadow(Canvas &canvas, const Shape &shape, float spread, float opacity)
 {
     const int steps = 6;
     for (int i = 0; i < steps; ++i)
@@ -399,8 +418,6 @@ void softShadow(Canvas& canvas, const Shape& shape, float spread, float opacity)
 const Colour kBrass = rgb(198, 152, 66);
 const Colour kIron = rgb(68, 70, 76);
 const Colour kInk = rgb(26, 16, 10);
-
-// ---------------------------------------------------------------- background
 
 Colour wallpaper(float x, float y)
 {
@@ -429,24 +446,23 @@ Colour wallpaper(float x, float y)
 
 Colour wallColour(float x, float y)
 {
-    const Paint darkWood = wood(rgb(78, 48, 30), 31u, true);
     if (y < 16.0f) {
         const float k = y < 4.0f ? 0.8f : (y < 8.0f ? 1.3f : (y > 14.0f ? 0.55f : 1.0f));
-        return scaled(wood(rgb(78, 48, 30), 33u, false)(x, y), k);
+        return scaled(woodAt(rgb(78, 48, 30), 33u, false, x, y), k);
     }
     if (y < 600.0f)
         return wallpaper(x, y);
     if (y < 616.0f) {
         const float t = (y - 600.0f) / 16.0f;
         const float k = t < 0.15f ? 1.35f : (t < 0.5f ? 1.1f : (t > 0.85f ? 0.55f : 0.85f));
-        return scaled(wood(rgb(96, 60, 36), 35u, false)(x, y), k);
+        return scaled(woodAt(rgb(96, 60, 36), 35u, false, x, y), k);
     }
     if (y < 682.0f) {
         const float period = 140.0f;
         const float sx = x - std::floor(x / period) * period;
-        Colour c = darkWood(x, y);
+        Colour c = woodAt(rgb(78, 48, 30), 31u, true, x, y);
         if (sx > 16.0f && sx < 124.0f && y > 626.0f && y < 672.0f)
-            c = bevelled(darkWood, 16.0f, 626.0f, 124.0f, 672.0f, 6.0f)(sx, y);
+            c = scaled(c, bevelLight(16.0f, 626.0f, 124.0f, 672.0f, 6.0f, sx, y));
         const float edge = std::min(std::min(std::fabs(sx - 16.0f), std::fabs(sx - 124.0f)),
                                     std::min(std::fabs(y - 626.0f), std::fabs(y - 672.0f)));
         const bool onPanelEdge = sx > 15.0f && sx < 125.0f && y > 625.0f && y < 673.0f && edge < 1.0f;
@@ -455,7 +471,7 @@ Colour wallColour(float x, float y)
         const float underRail = 0.6f + 0.4f * smoothstep(616.0f, 626.0f, y);
         return scaled(c, underRail);
     }
-    const Colour skirting = wood(rgb(64, 40, 26), 37u, false)(x, y);
+    const Colour skirting = woodAt(rgb(64, 40, 26), 37u, false, x, y);
     if (y < 686.0f)
         return scaled(skirting, 1.45f);
     if (y < 688.0f)
@@ -471,7 +487,7 @@ std::vector<PlankRow> plankRows(int rows)
 {
     Rng rng(5);
     std::vector<PlankRow> result(static_cast<std::size_t>(rows));
-    for (PlankRow& row : result) {
+    for (PlankRow &row : result) {
         float x = -rng.range(0.0f, 260.0f);
         while (x < kWorld) {
             row.joints.push_back(x);
@@ -482,7 +498,7 @@ std::vector<PlankRow> plankRows(int rows)
     return result;
 }
 
-void drawFloor(Canvas& c)
+void drawFloor(Canvas &c)
 {
     const float rowHeight = 44.0f;
     const int rows = static_cast<int>(std::ceil((kWorld - kFloorTop) / rowHeight));
@@ -492,7 +508,7 @@ void drawFloor(Canvas& c)
         const float py = y + 0.5f;
         const int row = static_cast<int>((py - kFloorTop) / rowHeight);
         const float within = py - kFloorTop - row * rowHeight;
-        const std::vector<float>& joints = plank[static_cast<std::size_t>(row)].joints;
+        const std::vector<float> &joints = plank[static_cast<std::size_t>(row)].joints;
         std::size_t index = 0;
         for (int x = 0; x < kWorld; ++x) {
             const float px = x + 0.5f;
@@ -501,7 +517,7 @@ void drawFloor(Canvas& c)
             const std::uint32_t id = static_cast<std::uint32_t>(row * 64 + static_cast<int>(index));
             const float tint = 0.82f + 0.3f * hash(static_cast<int>(id), 1, 9u);
             const Colour plankBase = mix(base, rgb(112, 68, 40), hash(static_cast<int>(id), 2, 9u));
-            Colour col = scaled(wood(plankBase, 40u + id, false)(px + id * 37.0f, py), tint);
+            Colour col = scaled(woodAt(plankBase, 40u + id, false, px + id * 37.0f, py), tint);
             const float joint = std::min(px - joints[index], joints[index + 1] - px);
             if (within < 2.0f || joint < 1.2f)
                 col = scaled(col, 0.35f);
@@ -513,7 +529,7 @@ void drawFloor(Canvas& c)
     }
 }
 
-void drawRug(Canvas& c)
+void drawRug(Canvas &c)
 {
     const float x0 = 250, y0 = 848, x1 = 870, y1 = 1040;
     softShadow(c, rect(x0 + 3, y0 + 6, x1 + 3, y1 + 6, 4), 10.0f, 0.55f);
@@ -577,8 +593,6 @@ Canvas drawBackground()
     return c;
 }
 
-// ---------------------------------------------------------------- objects
-
 Canvas drawWindow()
 {
     Canvas c(260, 300);
@@ -622,11 +636,12 @@ Canvas drawWindow()
     fillOutlined(c, subtract(rect(32, 22, 228, 274, 2), glass), wood(frameWood, 21u, false), kInk);
     fillOutlined(c, rect(126, 34, 134, 262), wood(frameWood, 22u, true), kInk, 1.0f);
     fillOutlined(c, rect(44, 144, 216, 152), wood(frameWood, 23u, false), kInk, 1.0f);
-    fillOutlined(c, rect(18, 266, 242, 284, 2),
-                 [top = wood(scaled(frameWood, 1.25f), 24u, false)](float x, float y) {
-                     return scaled(top(x, y), y < 272.0f ? 1.2f : 0.85f);
-                 },
-                 kInk);
+    fillOutlined(
+        c, rect(18, 266, 242, 284, 2),
+        [top = wood(scaled(frameWood, 1.25f), 24u, false)](float x, float y) {
+            return scaled(top(x, y), y < 272.0f ? 1.2f : 0.85f);
+        },
+        kInk);
     fill(c, rect(24, 284, 236, 294), vertical(rgb(0, 0, 0, 0.5f), rgb(0, 0, 0, 0), 284, 294));
 
     const Colour velvet = rgb(126, 32, 40);
@@ -642,8 +657,8 @@ Canvas drawWindow()
     fillOutlined(c, right, drape(1.3f), rgb(40, 8, 12));
     fillOutlined(c, rect(2, 192, 40, 202, 3), rounded(kBrass, 20, 194, 20), kInk, 1.0f);
     fillOutlined(c, rect(220, 192, 258, 202, 3), rounded(kBrass, 240, 194, 20), kInk, 1.0f);
-    fillOutlined(c, capsule({6, 12}, {254, 12}, 3.5f), vertical(scaled(kBrass, 1.3f), scaled(kBrass, 0.6f), 8, 16), kInk,
-                 1.0f);
+    fillOutlined(c, capsule({6, 12}, {254, 12}, 3.5f), vertical(scaled(kBrass, 1.3f), scaled(kBrass, 0.6f), 8, 16),
+                 kInk, 1.0f);
     for (const float x : {7.0f, 253.0f})
         fillOutlined(c, circle(x, 12, 6.5f), rounded(kBrass, x, 12, 6.5f, 0.5f), kInk, 1.0f);
     for (float x = 16; x < 60; x += 10)
@@ -664,9 +679,10 @@ Canvas drawDoor()
     fill(c, rect(18, 18, 202, 30), vertical(rgb(0, 0, 0, 0.45f), rgb(0, 0, 0, 0), 18, 30));
     fill(c, rect(18, 18, 28, 460), horizontal(rgb(0, 0, 0, 0.3f), rgb(0, 0, 0, 0), 18, 28));
 
-    const Vec panels[4][2] = {{{36, 38}, {104, 206}}, {{116, 38}, {184, 206}}, {{36, 262}, {104, 440}}, {{116, 262}, {184, 440}}};
+    const Vec panels[4][2] = {
+        {{36, 38}, {104, 206}}, {{116, 38}, {184, 206}}, {{36, 262}, {104, 440}}, {{116, 262}, {184, 440}}};
     std::uint32_t seed = 73u;
-    for (const auto& p : panels) {
+    for (const auto &p : panels) {
         const Paint face = wood(leafWood, seed++, true);
         fill(c, rect(p[0].x - 2, p[0].y - 2, p[1].x + 2, p[1].y + 2), rgb(40, 24, 14));
         fill(c, rect(p[0].x, p[0].y, p[1].x, p[1].y), bevelled(face, p[0].x, p[0].y, p[1].x, p[1].y, 9));
@@ -680,21 +696,23 @@ Canvas drawDoor()
     softShadow(c, circle(185, 242, 11), 4.0f, 0.5f);
     fillOutlined(c, circle(182, 238, 11), rounded(kBrass, 182, 238, 11, 0.7f), kInk, 1.2f);
     fill(c, ellipse(178, 233, 3.5f, 2.5f), rgb(255, 240, 190, 0.8f));
-    fill(c, unite(circle(182, 266, 3.2f), polygon({{180.3f, 266}, {183.7f, 266}, {185, 277}, {179, 277}})), rgb(12, 8, 6));
+    fill(c, unite(circle(182, 266, 3.2f), polygon({{180.3f, 266}, {183.7f, 266}, {185, 277}, {179, 277}})),
+         rgb(12, 8, 6));
     fill(c, rect(16, 455, 204, 462), rgb(0, 0, 0, 0.35f));
     return c;
 }
 
-void drawBook(Canvas& c, float x0, float y0, float x1, float y1, Colour colour, Rng& rng)
+void drawBook(Canvas &c, float x0, float y0, float x1, float y1, Colour colour, Rng &rng)
 {
-    fillOutlined(c, rect(x0, y0, x1, y1, 1.5f), textured(cylinder(colour, x0, x1), 91u, 0.12f),
-                 scaled(colour, 0.3f), 1.0f);
+    fillOutlined(c, rect(x0, y0, x1, y1, 1.5f), textured(cylinder(colour, x0, x1), 91u, 0.12f), scaled(colour, 0.3f),
+                 1.0f);
     const Colour band = rng.uniform() < 0.7f ? rgb(212, 176, 92) : rgb(230, 220, 190);
     const float w = x1 - x0;
     for (const float y : {y0 + 6.0f, y1 - 9.0f})
         fill(c, rect(x0 + 1.5f, y, x1 - 1.5f, y + 1.6f), withAlpha(band, 0.85f));
     if (w > 13.0f && rng.uniform() < 0.6f)
-        fill(c, rect(x0 + 3.0f, y0 + (y1 - y0) * 0.35f, x1 - 3.0f, y0 + (y1 - y0) * 0.35f + 9.0f), withAlpha(band, 0.7f));
+        fill(c, rect(x0 + 3.0f, y0 + (y1 - y0) * 0.35f, x1 - 3.0f, y0 + (y1 - y0) * 0.35f + 9.0f),
+             withAlpha(band, 0.7f));
 }
 
 Canvas drawBookshelf()
@@ -708,7 +726,7 @@ Canvas drawBookshelf()
     });
 
     const float rows[4][2] = {{20, 108}, {118, 204}, {214, 300}, {310, 400}};
-    const Colour palette[] = {rgb(132, 34, 38), rgb(40, 82, 54), rgb(38, 56, 104), rgb(160, 118, 52), rgb(98, 60, 38),
+    const Colour palette[] = {rgb(132, 34, 38), rgb(40, 82, 54), rgb(38, 56, 104),   rgb(160, 118, 52), rgb(98, 60, 38),
                               rgb(110, 42, 74), rgb(58, 90, 98), rgb(176, 156, 112), rgb(150, 70, 40)};
     Rng rng(17);
     for (int r = 0; r < 4; ++r) {
@@ -732,7 +750,8 @@ Canvas drawBookshelf()
             const Vec a{x + 1, bottom}, b{x + 1 + w, bottom};
             const Vec d{a.x + h * std::sin(lean), bottom - h * std::cos(lean)};
             const Vec e{d.x + w, d.y};
-            fillOutlined(c, polygon({a, b, e, d}), textured(cylinder(colour, a.x, e.x), 92u, 0.12f), scaled(colour, 0.3f), 1.0f);
+            fillOutlined(c, polygon({a, b, e, d}), textured(cylinder(colour, a.x, e.x), 92u, 0.12f),
+                         scaled(colour, 0.3f), 1.0f);
         }
         if (r == 2) {
             float y = bottom;
@@ -740,7 +759,8 @@ Canvas drawBookshelf()
                 const float h = rng.range(9, 13), inset = rng.range(0, 8);
                 const Colour colour = palette[rng.integer(0, 8)];
                 fillOutlined(c, rect(182 + inset, y - h, 232 - inset * 0.5f, y, 1.5f),
-                             vertical(scaled(colour, 1.2f), scaled(colour, 0.7f), y - h, y), scaled(colour, 0.3f), 1.0f);
+                             vertical(scaled(colour, 1.2f), scaled(colour, 0.7f), y - h, y), scaled(colour, 0.3f),
+                             1.0f);
                 fill(c, rect(229 - inset * 0.5f, y - h + 2, 231 - inset * 0.5f, y - 2), rgb(226, 214, 184));
                 y -= h;
             }
@@ -749,23 +769,30 @@ Canvas drawBookshelf()
             softShadow(c, ellipse(212, 104, 16, 3), 3.0f, 0.5f);
             fillOutlined(c, rect(204, 98, 220, 104, 2), rounded(kBrass, 212, 98, 10), kInk, 1.0f);
             fillOutlined(c, rect(210.5f, 84, 213.5f, 99), rounded(kBrass, 212, 90, 6), kInk, 0.8f);
-            fillOutlined(c, circle(212, 66, 16), [](float x, float y) {
-                const float land = fbm(x * 0.12f, y * 0.12f, 85u, 3);
-                const Colour sea = rgb(52, 92, 132), earth = rgb(150, 130, 76);
-                return scaled(land > 0.55f ? earth : sea, 1.0f + 0.4f * (-(x - 212) * 0.6f - (y - 66) * 0.8f) / 16.0f);
-            }, kInk, 1.0f);
+            fillOutlined(
+                c, circle(212, 66, 16),
+                [](float px, float py) {
+                    const float land = fbm(px * 0.12f, py * 0.12f, 85u, 3);
+                    const Colour sea = rgb(52, 92, 132), earth = rgb(150, 130, 76);
+                    return scaled(land > 0.55f ? earth : sea,
+                                  1.0f + 0.4f * (-(px - 212) * 0.6f - (py - 66) * 0.8f) / 16.0f);
+                },
+                kInk, 1.0f);
             fill(c, subtract(circle(212, 66, 20), circle(212, 66, 18)), rounded(kBrass, 212, 66, 20, 0.5f));
         }
         fill(c, rect(20, top, 240, top + 16), vertical(rgb(0, 0, 0, 0.6f), rgb(0, 0, 0, 0), top, top + 16));
         fill(c, rect(20, top, 32, bottom), horizontal(rgb(0, 0, 0, 0.4f), rgb(0, 0, 0, 0), 20, 32));
         fill(c, rect(228, top, 240, bottom), horizontal(rgb(0, 0, 0, 0), rgb(0, 0, 0, 0.4f), 228, 240));
     }
-    for (const auto& row : rows) {
+    for (const auto &row : rows) {
         if (row[1] >= 400.0f)
             continue;
-        fillOutlined(c, rect(18, row[1], 242, row[1] + 10), [shelf = wood(carcass, 82u, false), y0 = row[1]](float x, float y) {
-            return scaled(shelf(x, y), y < y0 + 3.0f ? 1.3f : 1.0f);
-        }, kInk, 1.0f);
+        fillOutlined(
+            c, rect(18, row[1], 242, row[1] + 10),
+            [shelf = wood(carcass, 82u, false), y0 = row[1]](float x, float y) {
+                return scaled(shelf(x, y), y < y0 + 3.0f ? 1.3f : 1.0f);
+            },
+            kInk, 1.0f);
     }
     fillOutlined(c, rect(6, 14, 24, 406), bevelled(wood(carcass, 83u, true), 6, 14, 24, 406, 3), kInk);
     fillOutlined(c, rect(236, 14, 254, 406), bevelled(wood(carcass, 84u, true), 236, 14, 254, 406, 3), kInk);
@@ -792,9 +819,11 @@ Colour landscape(float x, float y)
     const float far = 68.0f - 14.0f * fbm(x * 0.03f, 1.0f, 63u, 3);
     if (y > far && y < horizon + 2.0f)
         c = mix(rgb(110, 100, 136), rgb(130, 116, 140), (y - far) / 20.0f);
-    const float near = 88.0f - 22.0f * fbm(x * 0.025f + 4.0f, 2.0f, 64u, 3) + 0.18f * (x - 16.0f);
-    if (y > std::min(near, 108.0f) && (x < 90.0f || y > 104.0f))
-        c = mix(rgb(74, 110, 62), rgb(44, 72, 40), clamp01((y - near) / 30.0f));
+    const float hill = 84.0f - 14.0f * fbm(x * 0.04f + 4.0f, 2.0f, 64u, 3) + 0.42f * (x - 16.0f);
+    const float shore = 106.0f + 4.0f * fbm(x * 0.06f, 3.0f, 66u, 2);
+    const float ground = std::min(hill, shore);
+    if (y > ground)
+        c = mix(rgb(78, 114, 64), rgb(44, 72, 40), clamp01((y - ground) / 26.0f));
     const float stroke = 0.92f + 0.14f * noise(x * 0.35f, y * 0.12f, 65u);
     return scaled(c, stroke);
 }
@@ -846,22 +875,25 @@ Canvas drawDesk()
     fillOutlined(c, rect(140, 22, 152, 28, 1), rounded(rgb(44, 50, 74), 146, 25, 6, 0.6f), kInk, 1.0f);
     fill(c, ellipse(140, 31, 1.6f, 3.5f), rgb(255, 255, 255, 0.45f));
 
-    fillOutlined(c, rect(0, 40, 300, 58, 2), [top = wood(scaled(mahogany, 1.25f), 101u, false)](float x, float y) {
-        return scaled(top(x, y), y < 47.0f ? 1.15f : (y < 50.0f ? 0.95f : 0.8f));
-    }, kInk);
+    fillOutlined(
+        c, rect(0, 40, 300, 58, 2),
+        [top = wood(scaled(mahogany, 1.25f), 101u, false)](float x, float y) {
+            return scaled(top(x, y), y < 47.0f ? 1.15f : (y < 50.0f ? 0.95f : 0.8f));
+        },
+        kInk);
     fillOutlined(c, rect(10, 56, 290, 180), wood(scaled(mahogany, 0.9f), 102u, false), kInk);
     fill(c, rect(114, 88, 186, 180), vertical(rgb(14, 8, 6), rgb(40, 24, 16), 88, 180));
     fill(c, rect(10, 58, 290, 66), vertical(rgb(0, 0, 0, 0.45f), rgb(0, 0, 0, 0), 58, 66));
 
-    const float drawers[7][4] = {{18, 64, 108, 96},   {18, 100, 108, 136},  {18, 140, 108, 174}, {192, 64, 282, 96},
+    const float drawers[7][4] = {{18, 64, 108, 96},    {18, 100, 108, 136},  {18, 140, 108, 174}, {192, 64, 282, 96},
                                  {192, 100, 282, 136}, {192, 140, 282, 174}, {116, 64, 184, 86}};
     std::uint32_t seed = 103u;
-    for (const auto& d : drawers) {
-        fillOutlined(c, rect(d[0], d[1], d[2], d[3], 1), bevelled(wood(mahogany, seed++, false), d[0], d[1], d[2], d[3], 3),
-                     kInk, 1.2f);
+    for (const auto &d : drawers) {
+        fillOutlined(c, rect(d[0], d[1], d[2], d[3], 1),
+                     bevelled(wood(mahogany, seed++, false), d[0], d[1], d[2], d[3], 3), kInk, 1.2f);
         const float cx = (d[0] + d[2]) * 0.5f, cy = (d[1] + d[3]) * 0.5f;
-        fillOutlined(c, capsule({cx - 10, cy}, {cx + 10, cy}, 2.2f), vertical(scaled(kBrass, 1.3f), scaled(kBrass, 0.6f), cy - 2, cy + 2),
-                     kInk, 0.9f);
+        fillOutlined(c, capsule({cx - 10, cy}, {cx + 10, cy}, 2.2f),
+                     vertical(scaled(kBrass, 1.3f), scaled(kBrass, 0.6f), cy - 2, cy + 2), kInk, 0.9f);
         for (const float x : {cx - 11.0f, cx + 11.0f})
             fillOutlined(c, circle(x, cy, 3.2f), rounded(kBrass, x, cy, 3.2f, 0.6f), kInk, 0.9f);
     }
@@ -908,23 +940,28 @@ Canvas drawChest()
 
     const Shape lid = intersect(ellipse(100, 64, 94, 54), rect(6, 0, 194, 62));
     const Shape body = rect(8, 60, 192, 132, 2);
-    fillOutlined(c, body, [planks = wood(oak, 111u, false)](float x, float y) {
-        const float seam = std::min(std::fabs(y - 84.0f), std::fabs(y - 108.0f));
-        return scaled(planks(x, y), seam < 1.0f ? 0.45f : (seam < 3.0f && y > 84.0f ? 0.85f : 1.0f));
-    }, kInk);
-    fillOutlined(c, lid, [planks = wood(scaled(oak, 1.1f), 112u, false)](float x, float y) {
-        const float seam = std::min(std::fabs(y - 24.0f), std::fabs(y - 41.0f));
-        const float dome = 0.8f + 0.45f * std::sin(kPi * clamp01((y - 4.0f) / 60.0f));
-        return scaled(planks(x, y), (seam < 1.0f ? 0.45f : 1.0f) * dome);
-    }, kInk);
+    fillOutlined(
+        c, body,
+        [planks = wood(oak, 111u, false)](float x, float y) {
+            const float seam = std::min(std::fabs(y - 84.0f), std::fabs(y - 108.0f));
+            return scaled(planks(x, y), seam < 1.0f ? 0.45f : (seam < 3.0f && y > 84.0f ? 0.85f : 1.0f));
+        },
+        kInk);
+    fillOutlined(
+        c, lid,
+        [planks = wood(scaled(oak, 1.1f), 112u, false)](float x, float y) {
+            const float seam = std::min(std::fabs(y - 24.0f), std::fabs(y - 41.0f));
+            const float dome = 0.8f + 0.45f * std::sin(kPi * clamp01((y - 4.0f) / 60.0f));
+            return scaled(planks(x, y), (seam < 1.0f ? 0.45f : 1.0f) * dome);
+        },
+        kInk);
     fill(c, rect(10, 66, 190, 74), vertical(rgb(0, 0, 0, 0.45f), rgb(0, 0, 0, 0), 66, 74));
 
-    const Paint iron = [](float x, float y) {
-        return scaled(kIron, 0.9f + 0.2f * noise(x * 0.3f, y * 0.3f, 113u));
-    };
+    const Paint iron = [](float x, float y) { return scaled(kIron, 0.9f + 0.2f * noise(x * 0.3f, y * 0.3f, 113u)); };
     const Shape whole = unite(lid, body);
     for (const float x : {28.0f, 156.0f}) {
-        fillOutlined(c, intersect(rect(x, -2, x + 16, 134), grow(whole, 1.0f)), bevelled(iron, x, -2, x + 16, 134, 3), kInk, 1.2f);
+        fillOutlined(c, intersect(rect(x, -2, x + 16, 134), grow(whole, 1.0f)), bevelled(iron, x, -2, x + 16, 134, 3),
+                     kInk, 1.2f);
         for (float y = 70; y < 130; y += 14)
             for (const float rx : {x + 4.5f, x + 11.5f})
                 fillOutlined(c, circle(rx, y, 2.0f), rounded(rgb(120, 122, 130), rx, y, 2, 0.6f), kInk, 0.7f);
@@ -971,7 +1008,7 @@ Canvas drawCat()
     const Shape earL = polygon({{42, 30}, {39, 3}, {60, 18}}), earR = polygon({{86, 30}, {89, 3}, {68, 18}});
 
     Shape silhouette = body;
-    for (const Shape& s : {chest, hipL, hipR, legL, legR, pawL, pawR, head, earL, earR, tailShape})
+    for (const Shape &s : {chest, hipL, hipR, legL, legR, pawL, pawR, head, earL, earR, tailShape})
         silhouette = unite(silhouette, s);
     fill(c, grow(silhouette, 1.6f), outline);
 
@@ -993,7 +1030,8 @@ Canvas drawCat()
 
     c.setLit(false);
     for (const float x : {54.0f, 74.0f}) {
-        fillOutlined(c, ellipse(x, 34, 5.8f, 4.4f), vertical(rgb(214, 222, 84), rgb(150, 176, 40), 30, 38), outline, 0.9f);
+        fillOutlined(c, ellipse(x, 34, 5.8f, 4.4f), vertical(rgb(214, 222, 84), rgb(150, 176, 40), 30, 38), outline,
+                     0.9f);
         fill(c, ellipse(x, 34, 1.4f, 3.8f), rgb(8, 8, 10));
         fill(c, circle(x - 1.8f, 32.4f, 1.1f), rgb(255, 255, 255, 0.9f));
     }
@@ -1015,7 +1053,8 @@ Canvas drawPlayer()
     Canvas c(80, 170);
     c.setLight([](float, float) { return Colour{0.92f, 0.84f, 0.78f, 1.0f}; });
     const Colour line = rgb(34, 24, 22);
-    const Colour skin = rgb(238, 196, 160), hair = rgb(96, 58, 32), jumper = rgb(156, 60, 46), trousers = rgb(50, 62, 98);
+    const Colour skin = rgb(238, 196, 160), hair = rgb(96, 58, 32), jumper = rgb(156, 60, 46),
+                 trousers = rgb(50, 62, 98);
     const Colour shoe = rgb(60, 38, 28);
 
     softShadow(c, ellipse(40, 165, 26, 4), 5.0f, 0.5f);
@@ -1028,9 +1067,12 @@ Canvas drawPlayer()
     fillOutlined(c, circle(12.5f, 105, 5.5f), rounded(skin, 11, 103, 6), line);
     fillOutlined(c, circle(67.5f, 105, 5.5f), rounded(skin, 66, 103, 6), line);
     fillOutlined(c, rect(18, 48, 62, 104, 9), textured(cylinder(jumper, 18, 62), 121u, 0.1f), line);
-    fillOutlined(c, rect(19, 95, 61, 104, 3), [rib = cylinder(scaled(jumper, 0.85f), 19, 61)](float x, float y) {
-        return scaled(rib(x, y), std::fmod(x, 3.0f) < 1.0f ? 0.8f : 1.0f);
-    }, line, 1.0f);
+    fillOutlined(
+        c, rect(19, 95, 61, 104, 3),
+        [rib = cylinder(scaled(jumper, 0.85f), 19, 61)](float x, float y) {
+            return scaled(rib(x, y), std::fmod(x, 3.0f) < 1.0f ? 0.8f : 1.0f);
+        },
+        line, 1.0f);
     fillOutlined(c, polygon({{30, 48}, {50, 48}, {40, 63}}), rgb(234, 230, 218), line, 1.0f);
     fillOutlined(c, rect(34, 38, 46, 52, 3), horizontal(scaled(skin, 0.9f), scaled(skin, 0.7f), 34, 46), line, 1.0f);
     fillOutlined(c, ellipse(25.5f, 29, 3, 4.5f), rounded(skin, 25, 28, 4), line, 1.0f);
@@ -1053,14 +1095,18 @@ Canvas drawPlayer()
     return c;
 }
 
-// ---------------------------------------------------------------- sounds
-
 constexpr unsigned kRate = 44100;
 using Samples = std::vector<float>;
 
-std::size_t sampleCount(float seconds) { return static_cast<std::size_t>(seconds * kRate); }
+std::size_t sampleCount(float seconds)
+{
+    return static_cast<std::size_t>(seconds * kRate);
+}
 
-float noiseSample(Rng& rng) { return rng.uniform() * 2.0f - 1.0f; }
+float noiseSample(Rng &rng)
+{
+    return rng.uniform() * 2.0f - 1.0f;
+}
 
 // Robert Bristow-Johnson's cookbook biquads.
 class Biquad {
@@ -1107,27 +1153,27 @@ private:
     float x1_ = 0, x2_ = 0, y1_ = 0, y2_ = 0;
 };
 
-void normalise(Samples& s, float peak)
+void normalise(Samples &s, float peak)
 {
     float highest = 0.0f;
     for (const float v : s)
         highest = std::max(highest, std::fabs(v));
     if (highest > 0.0f)
-        for (float& v : s)
+        for (float &v : s)
             v *= peak / highest;
 }
 
 // Impulsive sounds have a few high peaks; squashing them lets the body of the
 // sound come up to a useful loudness.
-void compress(Samples& s, float drive)
+void compress(Samples &s, float drive)
 {
     normalise(s, 1.0f);
-    for (float& v : s)
+    for (float &v : s)
         v = std::tanh(drive * v);
 }
 
 // Ends on silence, so that stopping a sound early or late never clicks.
-void fadeOut(Samples& s, float seconds)
+void fadeOut(Samples &s, float seconds)
 {
     const std::size_t n = std::min(s.size(), sampleCount(seconds));
     for (std::size_t i = 0; i < n; ++i)
@@ -1136,7 +1182,7 @@ void fadeOut(Samples& s, float seconds)
 
 // sf::OutputSoundFile rather than sf::SoundBuffer: the buffer goes through
 // OpenAL and fails on build machines without an audio device.
-bool writeSound(const Samples& s, const std::string& path)
+bool writeSound(const Samples &s, const std::string &path)
 {
     std::vector<sf::Int16> pcm(s.size());
     for (std::size_t i = 0; i < s.size(); ++i)
@@ -1156,7 +1202,7 @@ Samples knock()
     Samples s(sampleCount(0.4f), 0.0f);
     Rng rng(201);
     const float hits[2][2] = {{0.0f, 1.0f}, {0.17f, 0.85f}};
-    for (const auto& hit : hits) {
+    for (const auto &hit : hits) {
         Biquad thud = Biquad::lowPass(900.0f, 0.8f);
         const std::size_t start = sampleCount(hit[0]);
         for (std::size_t i = start; i < s.size(); ++i) {
@@ -1179,7 +1225,8 @@ Samples creak()
 {
     Samples s(sampleCount(0.7f), 0.0f);
     Rng rng(202);
-    Biquad r1 = Biquad::bandPass(640.0f, 14.0f), r2 = Biquad::bandPass(1380.0f, 12.0f), r3 = Biquad::bandPass(2460.0f, 10.0f);
+    Biquad r1 = Biquad::bandPass(640.0f, 14.0f), r2 = Biquad::bandPass(1380.0f, 12.0f),
+           r3 = Biquad::bandPass(2460.0f, 10.0f);
     float phase = 1.0f;
     for (std::size_t i = 0; i < s.size(); ++i) {
         const float t = static_cast<float>(i) / kRate;
@@ -1223,7 +1270,8 @@ Samples meow()
             const float amp = (std::exp(-g * g) + 0.25f / static_cast<float>(k)) / std::sqrt(static_cast<float>(k));
             v += amp * static_cast<float>(std::sin(2.0 * 3.141592653589793 * phases[k]));
         }
-        const float envelope = smoothstep(0.0f, 0.02f, t) * (1.0f - smoothstep(0.42f, 0.6f, t)) * (0.8f + 0.2f * std::sin(kPi * u));
+        const float envelope =
+            smoothstep(0.0f, 0.02f, t) * (1.0f - smoothstep(0.42f, 0.6f, t)) * (0.8f + 0.2f * std::sin(kPi * u));
         s[i] = envelope * (v + 0.15f * breath(noiseSample(rng)));
     }
     normalise(s, kShortPeak);
@@ -1261,7 +1309,7 @@ Samples chime()
     for (std::size_t i = 0; i < s.size(); ++i) {
         const float t = static_cast<float>(i) / kRate;
         float v = 0.0f;
-        for (const auto& p : partials)
+        for (const auto &p : partials)
             v += p[1] * std::sin(2 * kPi * base * p[0] * t) * std::exp(-t / p[2]);
         s[i] = v * smoothstep(0.0f, 0.003f, t);
     }
@@ -1292,7 +1340,10 @@ private:
     std::vector<float> table_;
 };
 
-float midiToHz(int note) { return 440.0f * std::pow(2.0f, (note - 69) / 12.0f); }
+float midiToHz(int note)
+{
+    return 440.0f * std::pow(2.0f, (note - 69) / 12.0f);
+}
 
 struct Voice {
     std::vector<float> harmonics;
@@ -1301,21 +1352,25 @@ struct Voice {
 
 // Notes are written modulo the loop length, so the tails of the last notes ring
 // on over the start of the piece and the music loops without a seam.
-void addNote(Samples& loop, const SineTable& sine, const Voice& voice, int note, float start, float length, float gain,
+void addNote(Samples &loop, const SineTable &sine, const Voice &voice, int note, float start, float length, float gain,
              float detune = 1.0f)
 {
     const float freq = midiToHz(note) * detune;
     const std::size_t first = sampleCount(start);
     const std::size_t total = sampleCount(length + voice.release);
     const std::size_t n = loop.size();
-    for (std::size_t i = 0; i < total; ++i) {
+    const double decayPerSample = std::exp(-1.0 / (static_cast<double>(voice.decay) * kRate));
+    double decay = 1.0;
+    for (std::size_t i = 0; i < total; ++i, decay *= decayPerSample) {
         const float t = static_cast<float>(i) / kRate;
-        float env = std::min(1.0f, t / voice.attack) * std::exp(-t / voice.decay);
+        float env = std::min(1.0f, t / voice.attack) * static_cast<float>(decay);
         if (t > length)
             env *= 1.0f - (t - length) / voice.release;
+        const double cycles = static_cast<double>(freq) * i / kRate;
         float v = 0.0f;
         for (std::size_t h = 0; h < voice.harmonics.size(); ++h)
-            v += voice.harmonics[h] * sine(static_cast<double>(freq) * static_cast<double>(h + 1) * t);
+            if (voice.harmonics[h] != 0.0f)
+                v += voice.harmonics[h] * sine(cycles * static_cast<double>(h + 1));
         loop[(first + i) % n] += gain * env * v;
     }
 }
@@ -1333,7 +1388,7 @@ Samples music()
     const int chords[4][5] = {{50, 62, 66, 69, 73}, {47, 59, 62, 66, 69}, {43, 55, 59, 62, 66}, {45, 57, 61, 64, 69}};
     const int pattern[8] = {0, 1, 2, 3, 2, 1, 2, 1};
     for (int b = 0; b < 12; ++b) {
-        const int* chord = chords[b % 4];
+        const int *chord = chords[b % 4];
         const float start = b * bar;
         addNote(s, sine, bass, chord[0], start, bar * 0.5f, 0.26f);
         addNote(s, sine, bass, chord[0], start + bar * 0.5f, bar * 0.5f, 0.18f);
@@ -1342,13 +1397,13 @@ Samples music()
             addNote(s, sine, pad, chord[v], start, bar, 0.035f, 1.002f);
         }
         for (int e = 0; e < 8; ++e)
-            addNote(s, sine, pluck, chord[1 + pattern[e]] + (b >= 8 && e % 4 == 3 ? 12 : 0), start + e * eighth, eighth * 2.0f,
-                    0.13f);
+            addNote(s, sine, pluck, chord[1 + pattern[e]] + (b >= 8 && e % 4 == 3 ? 12 : 0), start + e * eighth,
+                    eighth * 2.0f, 0.13f);
     }
     const int melody[][2] = {{78, 2}, {76, 2}, {74, 2}, {73, 2}, {71, 2}, {74, 2}, {73, 4},
                              {81, 2}, {78, 2}, {76, 2}, {74, 2}, {74, 2}, {71, 2}, {73, 4}};
     float at = 4.0f * bar;
-    for (const auto& m : melody) {
+    for (const auto &m : melody) {
         const float length = m[1] * bar / 4.0f;
         addNote(s, sine, bell, m[0], at, length, 0.16f);
         at += length;
@@ -1359,7 +1414,7 @@ Samples music()
 
 } // namespace
 
-int main(int argc, char** argv)
+int main(int argc, char **argv)
 {
     if (argc != 2) {
         std::cerr << "usage: generate_assets OUTDIR\n";
@@ -1374,11 +1429,11 @@ int main(int argc, char** argv)
     }
 
     const std::vector<std::pair<std::string, std::function<Canvas()>>> pictures = {
-        {"background.png", drawBackground}, {"window.png", drawWindow}, {"door.png", drawDoor},
+        {"background.png", drawBackground}, {"window.png", drawWindow},     {"door.png", drawDoor},
         {"bookshelf.png", drawBookshelf},   {"painting.png", drawPainting}, {"desk.png", drawDesk},
-        {"candle.png", drawCandle},         {"chest.png", drawChest},   {"cat.png", drawCat},
+        {"candle.png", drawCandle},         {"chest.png", drawChest},       {"cat.png", drawCat},
         {"player.png", drawPlayer}};
-    for (const auto& [name, draw] : pictures) {
+    for (const auto &[name, draw] : pictures) {
         if (!draw().save((out / name).string())) {
             std::cerr << "generate_assets: cannot write " << (out / name).string() << "\n";
             return 1;
@@ -1388,7 +1443,7 @@ int main(int argc, char** argv)
     const std::vector<std::pair<std::string, std::function<Samples()>>> sounds = {
         {"knock.wav", knock}, {"creak.wav", creak}, {"meow.wav", meow},
         {"page.wav", page},   {"chime.wav", chime}, {"music.ogg", music}};
-    for (const auto& [name, make] : sounds) {
+    for (const auto &[name, make] : sounds) {
         if (!writeSound(make(), (out / name).string())) {
             std::cerr << "generate_assets: cannot write " << (out / name).string() << "\n";
             return 1;
