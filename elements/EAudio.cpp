@@ -2,6 +2,8 @@
 
 #include <SFML/Audio/InputSoundFile.hpp>
 
+#include <AL/alc.h>
+
 #include <iostream>
 #include <vector>
 
@@ -53,7 +55,7 @@ void EAudio::applyVolumeAndPitch(Node *from)
 
 void EAudio::loadSound()
 {
-    if (!srcIsLoadable() || !decodeSound(src, buffer))
+    if (!deviceAvailable() || !srcIsLoadable() || !decodeSound(src, buffer))
         return;
     sound.setBuffer(buffer);
     sound.setVolume(volume);
@@ -67,11 +69,24 @@ void EAudio::playSound()
 
 void EAudio::playMusic()
 {
-    if (!srcIsLoadable() || !music.openFromFile(src))
+    if (!deviceAvailable() || !srcIsLoadable() || !music.openFromFile(src))
         return;
     music.setVolume(volume);
     music.setPitch(pitch);
     music.play();
+}
+
+bool EAudio::deviceAvailable()
+{
+    static const bool available = [] {
+        // Any audio object makes the library open its device and make a context current.
+        const sf::SoundBuffer probe;
+        if (alcGetCurrentContext())
+            return true;
+        std::cerr << "No sound device: the game plays without sound\n";
+        return false;
+    }();
+    return available;
 }
 
 void EAudio::stop()

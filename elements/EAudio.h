@@ -30,6 +30,9 @@ public:
     void loadSound();
     void playSound();
     void playMusic();
+    // Whether the machine has a sound device. Without one the audio library
+    // fails every call, and a music stream retries its start for ever.
+    static bool deviceAvailable();
     // Silences the sound and the music; the program does this before it ends,
     // so no stream is still running while the audio library shuts down.
     void stop();

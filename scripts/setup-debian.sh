@@ -4,7 +4,7 @@ set -euo pipefail
 
 packages=(
   cmake ninja-build g++ pkg-config
-  libsfml-dev librapidxml-dev libx11-dev libgl1-mesa-dri
+  libsfml-dev librapidxml-dev libopenal-dev libx11-dev libgl1-mesa-dri
   googletest libgtest-dev libbenchmark-dev
   xvfb xauth xdotool x11-utils fonts-dejavu-core sox
 )
