@@ -28,8 +28,9 @@ protected:
     std::vector<std::unique_ptr<ParsedXml>> documents;
 };
 
-// Plays the click sound of a game whose sprite child gives `childVolume`.
-std::vector<float> clickSoundAt(const std::string &dir)
+// Starts the game in `dir` in a child process, clicks at `click` when one is
+// given, and returns what it played in `milliseconds`.
+std::vector<float> playGame(const std::string &dir, const sf::Vector2f *click, int milliseconds)
 {
     return captureAudio([&] {
         WorkingDirectory cwd(dir);
@@ -39,8 +40,9 @@ std::vector<float> clickSoundAt(const std::string &dir)
         game.load("game.xml");
         game.loadAssets();
         game.activateScene(1);
-        game.clickAt({10, 10});
-        sf::sleep(sf::milliseconds(700));
+        if (click)
+            game.clickAt(*click);
+        sf::sleep(sf::milliseconds(milliseconds));
     });
 }
 
@@ -107,7 +109,8 @@ TEST(AudioOutput, ClickSoundLoudnessFollowsVolume)
         writePng(dir.file("box.png"), 50, 50, sf::Color::Red);
         dir.write("game.xml", gameXml("<sprite id='box' src='box.png' origin='0, 0'/><audio id='beep' src='tone.wav'/>",
                                       std::string("<box onClickAudio='beep' volume='") + volume + "'/>"));
-        const std::vector<float> samples = clickSoundAt(dir.path());
+        const sf::Vector2f onTheBox(10, 10);
+        const std::vector<float> samples = playGame(dir.path(), &onTheBox, 700);
         ASSERT_GT(samples.size(), 44100u / 2);
         levels.push_back(rmsFromOnset(samples, 0.2));
     }
@@ -120,16 +123,7 @@ TEST(AudioOutput, SceneMusicPlaysWithoutAnyClick)
     TempDir dir;
     writeTone(dir.file("song.wav"), 2.f, 330.f, 0.5f);
     dir.write("game.xml", gameXml("<audio id='song' src='song.wav' volume='80'/>", "", "music='song' volume='100'"));
-    const std::vector<float> played = captureAudio([&] {
-        WorkingDirectory cwd(dir.path());
-        sf::RenderWindow window(sf::VideoMode(200, 200), "music");
-        Game game;
-        game.window = &window;
-        game.load("game.xml");
-        game.loadAssets();
-        game.activateScene(1);
-        sf::sleep(sf::milliseconds(600));
-    });
+    const std::vector<float> played = playGame(dir.path(), nullptr, 600);
     ASSERT_GT(played.size(), 20000u);
     EXPECT_LT(onset(played), 44100u) << "the music starts within half a second";
     EXPECT_GT(rmsFromOnset(played, 0.2), 0.1);
