@@ -64,8 +64,7 @@ CapturedAudio CapturedAudio::read(const std::string &path)
             const std::size_t length = std::min<std::size_t>(size, available) & ~std::size_t{1};
             audio.samples.reserve(length / 2);
             for (std::size_t i = 0; i < length; i += 2)
-                audio.samples.push_back(static_cast<float>(static_cast<std::int16_t>(le16(bytes, body + i))) /
-                                        32768.f);
+                audio.samples.push_back(static_cast<float>(static_cast<std::int16_t>(le16(bytes, body + i))) / 32768.f);
             break;
         }
         at = body + size + (size & 1u);
@@ -135,6 +134,11 @@ std::string CapturedAudio::describeBursts() const
     for (const Burst &burst : bursts())
         text << " [" << burst.start << " s.." << burst.end << " s, rms " << burst.rms << "]";
     return text.str();
+}
+
+std::function<bool(const CapturedAudio &)> burstsHeard(std::size_t count, double settle)
+{
+    return [=](const CapturedAudio &audio) { return audio.finishedBursts(settle).size() >= count; };
 }
 
 void writeSine(const std::string &path, double seconds, double frequency, double amplitude)

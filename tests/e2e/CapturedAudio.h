@@ -1,5 +1,7 @@
 #pragma once
 
+#include <cstddef>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -24,18 +26,21 @@ public:
     int bits() const { return bitsPerSample; }
     double seconds() const;
     double rms(double from, double to) const;
+    // Including one that may still be sounding at the end of the capture.
+    std::vector<Burst> bursts() const;
     // Bursts that silence has followed for at least `settle` seconds.
     std::vector<Burst> finishedBursts(double settle = 0.05) const;
     std::string describeBursts() const;
 
 private:
-    std::vector<Burst> bursts() const;
-
     int sampleRate = 0;
     int channelCount = 0;
     int bitsPerSample = 0;
     std::vector<float> samples;
 };
+
+// A condition for EngineSession::waitForAudio: `count` bursts have ended.
+std::function<bool(const CapturedAudio &)> burstsHeard(std::size_t count, double settle = 0.05);
 
 // A 44.1 kHz mono 16-bit sine tone, written without an audio library so that
 // the test process never opens an audio device of its own.

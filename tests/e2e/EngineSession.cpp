@@ -58,6 +58,21 @@ struct Channel {
     }
 };
 
+// One connection for the whole test process: Xvfb now and then refuses a
+// connection opened just after another one closed.
+Display *sharedDisplay()
+{
+    static Display *display = [] {
+        XSetErrorHandler(ignoreXError);
+        Display *opened = nullptr;
+        pollUntil(5, [&] { return (opened = XOpenDisplay(nullptr)) != nullptr; });
+        return opened;
+    }();
+    if (!display)
+        throw std::runtime_error("the end-to-end tests need an X display (run them under xvfb-run)");
+    return display;
+}
+
 } // namespace
 
 bool pollUntil(double seconds, const std::function<bool()> &condition)
@@ -76,10 +91,7 @@ EngineSession::EngineSession(const std::string &gameDir)
 {
     // Writing Enter to an engine that already ended must fail, not kill the test.
     std::signal(SIGPIPE, SIG_IGN);
-    XSetErrorHandler(ignoreXError);
-    display = XOpenDisplay(nullptr);
-    if (!display)
-        throw std::runtime_error("the end-to-end tests need an X display (run them under xvfb-run)");
+    display = sharedDisplay();
     io.write("alsoft.conf", "[general]\ndrivers = wave\nchannels = stereo\nsample-type = int16\n"
                             "frequency = 44100\n[wave]\nfile = " +
                                 io.file("audio.wav") + "\n");
@@ -95,8 +107,6 @@ EngineSession::~EngineSession()
         int status = 0;
         waitpid(child, &status, 0);
     }
-    if (display)
-        XCloseDisplay(display);
 }
 
 void EngineSession::start(const std::string &gameDir)
@@ -158,8 +168,8 @@ std::string EngineSession::windowTitle(unsigned long candidate) const
     unsigned long count = 0, after = 0;
     unsigned char *data = nullptr;
     std::string title;
-    if (XGetWindowProperty(display, candidate, netName, 0, 1024, False, utf8, &type, &format, &count, &after,
-                           &data) == Success &&
+    if (XGetWindowProperty(display, candidate, netName, 0, 1024, False, utf8, &type, &format, &count, &after, &data) ==
+            Success &&
         data) {
         if (type == utf8)
             title.assign(reinterpret_cast<char *>(data), count);
@@ -191,8 +201,7 @@ unsigned long EngineSession::findWindow(const std::string &title) const
     return found;
 }
 
-testing::AssertionResult EngineSession::waitForWindow(const std::string &title, int width, int height,
-                                                      double seconds)
+testing::AssertionResult EngineSession::waitForWindow(const std::string &title, int width, int height, double seconds)
 {
     std::string seen = "no window with that title";
     const bool shown = pollUntil(seconds, [&] {
@@ -212,10 +221,10 @@ testing::AssertionResult EngineSession::waitForWindow(const std::string &title, 
     if (shown && window)
         return testing::AssertionSuccess();
     if (!running())
-        return testing::AssertionFailure() << "the engine ended with status " << exitStatus
-                                           << " before showing its window; stderr: " << err();
-    return testing::AssertionFailure() << "no window \"" << title << "\" of " << width << "x" << height
-                                       << " within " << seconds << " s; last seen: " << seen;
+        return testing::AssertionFailure()
+               << "the engine ended with status " << exitStatus << " before showing its window; stderr: " << err();
+    return testing::AssertionFailure() << "no window \"" << title << "\" of " << width << "x" << height << " within "
+                                       << seconds << " s; last seen: " << seen;
 }
 
 Screenshot EngineSession::screenshot()
@@ -288,35 +297,47 @@ testing::AssertionResult EngineSession::waitForAudio(const std::string &what,
         *last = captured;
     if (reached)
         return testing::AssertionSuccess();
-    return testing::AssertionFailure() << "the captured audio never showed " << what << " within " << seconds
-                                       << " s; " << captured.describeBursts();
+    return testing::AssertionFailure() << "the captured audio never showed " << what << " within " << seconds << " s; "
+                                       << captured.describeBursts();
 }
 
 testing::AssertionResult EngineSession::waitForMoreAudio(double extra)
 {
     const double from = audio().seconds();
-    return waitForAudio(std::to_string(extra) + " s more sound",
-                        [&](const CapturedAudio &captured) { return captured.seconds() >= from + extra; }, nullptr,
-                        extra + 5);
+    return waitForAudio(
+        std::to_string(extra) + " s more sound",
+        [&](const CapturedAudio &captured) { return captured.seconds() >= from + extra; }, nullptr, extra + 5);
 }
 
 void EngineSession::click(int x, int y, int button)
 {
     const std::string id = std::to_string(window), sx = std::to_string(x), sy = std::to_string(y),
-                      sb = std::to_string(button);
-    const char *argv[] = {"xdotool", "mousemove", "--window", id.c_str(), sx.c_str(), sy.c_str(),
-                          "click",   sb.c_str(),  nullptr};
-    const pid_t tool = fork();
-    if (tool == 0) {
-        const int null = open("/dev/null", O_WRONLY);
-        dup2(null, 1);
-        execvp("xdotool", const_cast<char *const *>(argv));
-        _exit(127);
+                      sb = std::to_string(button), errPath = io.file("xdotool.err");
+    const char *argv[] = {"xdotool",  "mousemove", "--window", id.c_str(), sx.c_str(),
+                          sy.c_str(), "click",     sb.c_str(), nullptr};
+    std::string complaint;
+    // A refused connection means nothing was clicked yet, so only then is it safe to try again.
+    for (int attempt = 0; attempt < 5; ++attempt) {
+        const pid_t tool = fork();
+        if (tool == 0) {
+            const int null = open("/dev/null", O_WRONLY);
+            const int err = open(errPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+            dup2(null, 1);
+            dup2(err, 2);
+            execvp("xdotool", const_cast<char *const *>(argv));
+            _exit(127);
+        }
+        int status = 0;
+        waitpid(tool, &status, 0);
+        if (WIFEXITED(status) && WEXITSTATUS(status) == 0)
+            return;
+        complaint = readWhole(errPath);
+        if (complaint.find("open display") == std::string::npos)
+            break;
+        std::this_thread::sleep_for(std::chrono::milliseconds(20));
     }
-    int status = 0;
-    waitpid(tool, &status, 0);
-    if (!WIFEXITED(status) || WEXITSTATUS(status) != 0)
-        ADD_FAILURE() << "xdotool could not click at (" << x << ", " << y << ") with button " << button;
+    ADD_FAILURE() << "xdotool could not click at (" << x << ", " << y << ") with button " << button << ": "
+                  << complaint;
 }
 
 void EngineSession::sendCloseRequest()

@@ -60,7 +60,6 @@ public:
 
     std::string out() const;
     std::string err() const;
-    pid_t pid() const { return child; }
 
 private:
     void start(const std::string &gameDir);

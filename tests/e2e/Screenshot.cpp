@@ -13,8 +13,8 @@ std::string describe(Rgb colour)
 
 std::string describe(const PixelRect &rect)
 {
-    return "[" + std::to_string(rect.left) + ".." + std::to_string(rect.right) + ") x [" +
-           std::to_string(rect.top) + ".." + std::to_string(rect.bottom) + ")";
+    return "[" + std::to_string(rect.left) + ".." + std::to_string(rect.right) + ") x [" + std::to_string(rect.top) +
+           ".." + std::to_string(rect.bottom) + ")";
 }
 
 Screenshot::Screenshot(int width, int height, std::vector<Rgb> content)

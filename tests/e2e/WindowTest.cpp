@@ -70,8 +70,8 @@ TEST(EngineWindow, StretchesTheWholeViewOverANonSquareWindowWithAUnicodeTitle)
     EngineSession engine(game.path());
     ASSERT_TRUE(engine.waitForWindow("Zweites Fenster – Küche", 440, 330));
     Screenshot shot;
-    ASSERT_TRUE(engine.waitForScreen("the green quarter", [](const Screenshot &s) { return s.count(green) > 0; },
-                                     &shot));
+    ASSERT_TRUE(engine.waitForScreen(
+        "the green quarter", [](const Screenshot &s) { return s.count(green) > 0; }, &shot));
     // World 1100 units span 440 pixels across and 330 down.
     EXPECT_EQ(shot.boundsOf(green), (PixelRect{220, 165, 440, 330})) << shot.summary();
     EXPECT_EQ(shot.count(green), 220 * 165);
@@ -84,6 +84,16 @@ struct StartupFault {
     const char *document;
     const char *expected;
 };
+
+void PrintTo(const StartupFault &fault, std::ostream *out)
+{
+    *out << fault.name;
+}
+
+std::string nameOf(const testing::TestParamInfo<StartupFault> &fault)
+{
+    return fault.param.name;
+}
 
 class StartupErrors : public testing::TestWithParam<StartupFault> {};
 
@@ -108,17 +118,16 @@ TEST_P(StartupErrors, PrintOneLocatedLineAndEndWithStatusOneAfterEnter)
 
 INSTANTIATE_TEST_SUITE_P(
     Documents, StartupErrors,
-    testing::Values(
-        StartupFault{"MissingWidth",
-                     "<?xml version=\"1.0\"?>\n"
-                     "<!-- a game without a width -->\n"
-                     "  <game entryScene=\"1\" height=\"550\" title=\"E2E\" fps=\"60\">\n"
-                     "    <assets path=\"assets\"/>\n"
-                     "    <scenes><scene sceneId=\"1\"/></scenes>\n"
-                     "  </game>\n",
-                     "game.xml:3:3: error: <game> has no \"width\" attribute"},
-        StartupFault{"MissingHeightAfterTabs",
-                     "\n\t\t<game entryScene=\"1\" width=\"550\" title=\"E2E\" fps=\"60\">"
-                     "<assets path=\"assets\"/><scenes><scene sceneId=\"1\"/></scenes></game>\n",
-                     "game.xml:2:3: error: <game> has no \"height\" attribute"}),
-    [](const testing::TestParamInfo<StartupFault> &info) { return std::string(info.param.name); });
+    testing::Values(StartupFault{"MissingWidth",
+                                 "<?xml version=\"1.0\"?>\n"
+                                 "<!-- a game without a width -->\n"
+                                 "  <game entryScene=\"1\" height=\"550\" title=\"E2E\" fps=\"60\">\n"
+                                 "    <assets path=\"assets\"/>\n"
+                                 "    <scenes><scene sceneId=\"1\"/></scenes>\n"
+                                 "  </game>\n",
+                                 "game.xml:3:3: error: <game> has no \"width\" attribute"},
+                    StartupFault{"MissingHeightAfterTabs",
+                                 "\n\t\t<game entryScene=\"1\" width=\"550\" title=\"E2E\" fps=\"60\">"
+                                 "<assets path=\"assets\"/><scenes><scene sceneId=\"1\"/></scenes></game>\n",
+                                 "game.xml:2:3: error: <game> has no \"height\" attribute"}),
+    nameOf);
