@@ -110,6 +110,15 @@ float readFloat(const char *text)
     return static_cast<float>(value);
 }
 
+const char *utf8Prefix(const char *begin, const char *end, std::size_t characters)
+{
+    std::size_t seen = 0;
+    for (const char *at = begin; at != end; ++at)
+        if ((static_cast<unsigned char>(*at) & 0xC0u) != 0x80u && seen++ == characters)
+            return at;
+    return end;
+}
+
 const char *requireAttribute(Node *node, const char *name)
 {
     if (!hasAttribute(node, name))

@@ -3,6 +3,7 @@
 #include <SFML/System/Vector2.hpp>
 #include <rapidxml.hpp>
 
+#include <cstddef>
 #include <string>
 #include <vector>
 
@@ -36,6 +37,10 @@ std::vector<int> getIntList(Node *node, const char *name);
 // the target type instead of overflowing.
 int readInt(const char *text);
 float readFloat(const char *text);
+
+// Where the first `characters` characters of the UTF-8 text [begin, end) end:
+// a character starts at every byte that is not a continuation byte.
+const char *utf8Prefix(const char *begin, const char *end, std::size_t characters);
 
 // The value of an attribute the format requires; throws StartupError at the
 // element when it is absent.

@@ -79,7 +79,12 @@ void Game::applyWindowSettings()
         throw StartupError("\"fps\" is " + std::to_string(frameRateLimit) + ", but it must be 0 (no limit) or more",
                            fps);
     window->setSize(sf::Vector2u(static_cast<unsigned>(windowWidth), static_cast<unsigned>(windowHeight)));
-    window->setTitle(sf::String::fromUtf8(title, title + std::strlen(title)));
+    const char *titleEnd = title + std::strlen(title);
+    const char *shownEnd = utf8Prefix(title, titleEnd, maxTitleCharacters);
+    if (shownEnd != titleEnd)
+        warn(title, "the title is longer than " + std::to_string(maxTitleCharacters) +
+                        " characters; the window shows only the first " + std::to_string(maxTitleCharacters));
+    window->setTitle(sf::String::fromUtf8(title, shownEnd));
     window->setFramerateLimit(static_cast<unsigned>(frameRateLimit));
 }
 
@@ -128,6 +133,10 @@ void Game::activateScene(int sceneId)
         throw StartupError("no scene has sceneId " + std::to_string(sceneId),
                            elementPosition(getChild(root, "scenes")));
     scene = newElement<EScene>(sceneNode);
+    spritesById.clear();
+    for (ESprite *sprite : sprites)
+        if (sprite->id)
+            spritesById[sprite->id].push_back(sprite);
     // The last child is placed first, so the first child ends up drawn on top.
     if (sceneNode->first_node()) {
         for (Node *child = sceneNode->last_node(); child; child = child->previous_sibling()) {
@@ -155,9 +164,10 @@ void Game::placePlayer(Node *child)
 
 void Game::placeSprite(Node *child)
 {
-    for (ESprite *sprite : sprites) {
-        if (!idEquals(sprite->id, child->name()))
-            continue;
+    const auto named = spritesById.find(child->name());
+    if (named == spritesById.end())
+        return;
+    for (ESprite *sprite : named->second) {
         ESprite *taken = sprite;
         if (sprite->placed)
             taken = newElement<ESprite>(sprite->node);

@@ -6,8 +6,11 @@
 #include <SFML/Graphics/RenderWindow.hpp>
 #include <SFML/System/Vector2.hpp>
 
+#include <cstddef>
 #include <memory>
 #include <string>
+#include <string_view>
+#include <unordered_map>
 #include <vector>
 
 class EPlayer;
@@ -23,6 +26,9 @@ class Game {
 public:
     // Windows larger than this are refused rather than handed to the window system.
     static constexpr int maxWindowSize = 8192;
+    // The window system refuses a title property of more than some megabytes
+    // with an error that ends the process; no title bar shows this much.
+    static constexpr std::size_t maxTitleCharacters = 4096;
 
     rapidxml::xml_document<char> *document = nullptr;
     Node *root = nullptr;
@@ -66,6 +72,10 @@ private:
     bool hasId(Node *assetNode) const;
     void warn(const char *where, const std::string &message) const;
 
+    // The catalogue's sprites by id, in catalogue order, rebuilt by each
+    // activation: looking every scene child up here keeps placement linear in
+    // the scene's size, where a search of the catalogue per child is quadratic.
+    std::unordered_map<std::string_view, std::vector<ESprite *>> spritesById;
     // Messages name the document even when it could not be opened.
     std::string fileName = "game.xml";
     std::unique_ptr<Source> source;

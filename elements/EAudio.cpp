@@ -1,6 +1,7 @@
 #include "elements/EAudio.h"
 
 #include <SFML/Audio/InputSoundFile.hpp>
+#include <SFML/System/Err.hpp>
 
 #include <AL/alc.h>
 
@@ -29,10 +30,24 @@ bool decodeSound(const std::string &path, sf::SoundBuffer &buffer)
     return buffer.loadFromSamples(samples.data(), samples.size(), file.getChannelCount(), file.getSampleRate());
 }
 
+// The audio library reports failures from its music streaming threads as
+// well as from the main one, through an error stream whose buffer takes no
+// lock, so two reports at once can corrupt it (and do, once a game has more
+// sounds than the device has sources). Standard error's own buffer locks.
+void shareTheErrorStreamSafely()
+{
+    static const bool shared = [] {
+        sf::err().rdbuf(std::cerr.rdbuf());
+        return true;
+    }();
+    static_cast<void>(shared);
+}
+
 } // namespace
 
 EAudio::EAudio(Node *assetNode) : node(assetNode)
 {
+    shareTheErrorStreamSafely();
     loadCommon(assetNode);
     loadVolumeAndPitch(assetNode);
 }

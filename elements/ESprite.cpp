@@ -4,13 +4,29 @@
 #include "elements/EAudio.h"
 #include "elements/EText.h"
 
+#include <SFML/Graphics/Image.hpp>
+
+#include <cstring>
+#include <iostream>
+
+std::size_t ESprite::loadedTextureBytes = 0;
+
+namespace {
+
+bool sameBits(sf::Vector2f a, sf::Vector2f b)
+{
+    return std::memcmp(&a.x, &b.x, sizeof(float)) == 0 && std::memcmp(&a.y, &b.y, sizeof(float)) == 0;
+}
+
+} // namespace
+
 ESprite::ESprite(Node *assetNode) : node(assetNode)
 {
     loadCommon(assetNode);
     drawable = new sf::Sprite();
     texture = new sf::Texture();
     if (srcIsLoadable())
-        texture->loadFromFile(src, sf::IntRect(0, 0, 0, 0));
+        loadTexture();
     drawable->setTexture(*texture, false);
     setPosition(position.x, position.y);
     setScale(scale.x, scale.y);
@@ -18,9 +34,19 @@ ESprite::ESprite(Node *assetNode) : node(assetNode)
     setRotation(rotation);
 }
 
-bool ESprite::contains(sf::Vector2f point) const
+void ESprite::loadTexture()
 {
-    return drawable->getGlobalBounds().contains(point);
+    sf::Image image;
+    if (!image.loadFromFile(src))
+        return;
+    const std::size_t bytes = std::size_t(image.getSize().x) * image.getSize().y * 4;
+    if (bytes > maxTextureBytes - loadedTextureBytes) {
+        std::cerr << "Failed to load image \"" << src << "\" (the game's images would take more than "
+                  << maxTextureBytes / (1024 * 1024) << " MiB)\n";
+        return;
+    }
+    if (texture->loadFromImage(image, sf::IntRect(0, 0, 0, 0)))
+        loadedTextureBytes += bytes;
 }
 
 void ESprite::setPosition(float x, float y)
@@ -49,8 +75,15 @@ void ESprite::setRotation(float degrees)
 
 void ESprite::moveSteps(sf::Vector2f step, int count)
 {
-    for (; count > 0; --count)
+    // A step that leaves the position as it was (too small for the float's
+    // resolution there, or the position is infinite or NaN) leaves it so
+    // every time after, so the rest of a huge count would only burn the frame.
+    for (; count > 0; --count) {
+        const sf::Vector2f before = drawable->getPosition();
         drawable->move(step);
+        if (sameBits(drawable->getPosition(), before))
+            break;
+    }
 }
 
 void ESprite::applySceneNode(Node *child)

@@ -5,6 +5,8 @@
 #include <SFML/Graphics/Sprite.hpp>
 #include <SFML/Graphics/Texture.hpp>
 
+#include <cstddef>
+
 class EAudio;
 class EText;
 
@@ -13,6 +15,14 @@ class EText;
 // copies made for this sprite alone.
 class ESprite : public EObject {
 public:
+    // Every image stays in memory while the game runs, one copy per sprite
+    // and per placement: a short document naming one large image a hundred
+    // thousand times would ask for tens of gigabytes. Images past this total
+    // are not loaded.
+    static constexpr std::size_t maxTextureBytes = std::size_t(2) << 30;
+    // Pixel bytes of every texture loaded so far in this process.
+    static std::size_t loadedTextureBytes;
+
     sf::Sprite *drawable = nullptr;
     sf::Texture *texture = nullptr;
     Node *node = nullptr;
@@ -24,8 +34,11 @@ public:
 
     explicit ESprite(Node *assetNode);
 
+    // Loads `src` into the texture unless that would pass maxTextureBytes.
+    void loadTexture();
+
     // Left and top edges of the bounds are inside, right and bottom outside.
-    bool contains(sf::Vector2f point) const;
+    bool contains(sf::Vector2f point) const { return drawable->getGlobalBounds().contains(point); }
     void setPosition(float x, float y);
     void setScale(float x, float y);
     void setOrigin(float x, float y);

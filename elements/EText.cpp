@@ -38,7 +38,13 @@ sf::Color EText::setColor(std::vector<int> components)
 void EText::setString(std::string content)
 {
     string = std::move(content);
-    drawable.setString(sf::String::fromUtf8(string.begin(), string.end()));
+    const char *begin = string.data();
+    const char *end = begin + string.size();
+    const char *shown = utf8Prefix(begin, end, maxShownCharacters);
+    if (shown != end)
+        std::cerr << "Text \"" << (id ? id : "") << "\" has more than " << maxShownCharacters
+                  << " characters; only the first " << maxShownCharacters << " are shown\n";
+    drawable.setString(sf::String::fromUtf8(begin, shown));
 }
 
 void EText::setPosition(float x, float y)

@@ -6,6 +6,7 @@
 #include <SFML/Graphics/Font.hpp>
 #include <SFML/Graphics/Text.hpp>
 
+#include <cstddef>
 #include <string>
 #include <vector>
 
@@ -16,6 +17,11 @@ public:
     // Glyphs beyond this size would not fit the graphics library's textures;
     // such a size is refused and the current one kept.
     static constexpr int maxCharacterSize = 1024;
+    // The graphics library builds six vertices for every character of a text
+    // and draws them all in every frame: a text of a hundred million
+    // characters would take gigabytes and never finish a frame. No note needs
+    // more than this; the rest of a longer one is not shown.
+    static constexpr std::size_t maxShownCharacters = 65536;
 
     sf::Font font;
     int characterSize = 15;

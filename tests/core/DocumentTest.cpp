@@ -130,3 +130,18 @@ TEST(RequireAttribute, ThrowsAtTheElementWhenAbsent)
         EXPECT_EQ(error.where(), assets->name() - 1);
     }
 }
+
+TEST(Utf8Prefix, CountsCharactersNotBytesAndNeverSplitsOne)
+{
+    auto cut = [](const std::string &text, std::size_t characters) {
+        return std::string(text.data(), utf8Prefix(text.data(), text.data() + text.size(), characters));
+    };
+    EXPECT_EQ(cut("abcdef", 3), "abc");
+    EXPECT_EQ(cut("abc", 3), "abc");
+    EXPECT_EQ(cut("abc", 10), "abc");
+    EXPECT_EQ(cut("abc", 0), "");
+    EXPECT_EQ(cut("", 2), "");
+    EXPECT_EQ(cut("\xC3\xA9\xE2\x82\xAC\xF0\x9F\x99\x82x", 3), "\xC3\xA9\xE2\x82\xAC\xF0\x9F\x99\x82")
+        << "two-, three- and four-byte characters count once each";
+    EXPECT_EQ(cut("\x80\x80\x80" "ab", 1), "\x80\x80\x80" "a") << "stray continuation bytes start nothing";
+}

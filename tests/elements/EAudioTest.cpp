@@ -3,7 +3,13 @@
 #include "elements/ESprite.h"
 #include "support/GameFixture.h"
 
+#include <SFML/System/Err.hpp>
 #include <SFML/System/Sleep.hpp>
+
+#include <fcntl.h>
+#include <iostream>
+#include <sys/wait.h>
+#include <unistd.h>
 
 namespace {
 
@@ -141,4 +147,38 @@ TEST_F(AudioElement, DecodesOnlyTheSamplesAFileReallyHolds)
     EAudio *liar = build("<audio id='a' src='liar.wav'/>");
     liar->loadSound();
     EXPECT_EQ(liar->buffer.getSampleCount(), 100u);
+}
+
+// Once a game has more sounds than the device has sources, every call on the
+// rest fails and is reported: by the music's streaming thread and by the main
+// one at the same time. The shared error stream must survive that. Run in a
+// child process, which can use up its sources without harming other tests.
+TEST(AudioErrors, ReportsFromTheMusicThreadAndTheMainOneDoNotCollide)
+{
+    TempDir dir;
+    writeTone(dir.file("tone.wav"), 3.f, 440.f, 0.5f);
+    const pid_t child = fork();
+    if (child == 0) {
+        dup2(open("/dev/null", O_WRONLY), 2);
+        WorkingDirectory cwd(dir.path());
+        ParsedXml xml("<audio id='m' src='tone.wav'/>");
+        EAudio *audio = nullptr;
+        for (int i = 0; i < 300; ++i)
+            audio = newElement<EAudio>(xml.root());
+        if (sf::err().rdbuf() != std::cerr.rdbuf())
+            _exit(3);
+        audio->playMusic();
+        for (int round = 0; round < 200; ++round) {
+            audio->music.play();
+            for (int i = 0; i < 100; ++i)
+                audio->sound.setVolume(50);
+            audio->music.stop();
+        }
+        _exit(0);
+    }
+    int status = 0;
+    waitpid(child, &status, 0);
+    EXPECT_TRUE(WIFEXITED(status)) << "the child died of signal " << WTERMSIG(status);
+    EXPECT_NE(WEXITSTATUS(status), 3) << "the audio library's reports go through an unlocked buffer";
+    EXPECT_EQ(WEXITSTATUS(status), 0);
 }

@@ -5,7 +5,13 @@
 
 #include <gtest/gtest.h>
 
+#include <SFML/Graphics/Transformable.hpp>
+
+#include <chrono>
+#include <climits>
 #include <cmath>
+#include <cstring>
+#include <limits>
 #include <random>
 
 namespace {
@@ -180,4 +186,57 @@ TEST(Player, PassingTheTargetNeverChangesAWalkThatArrives)
         ASSERT_EQ(walker.player->sprite->position, reference.player->sprite->position) << "walk " << walk;
     }
     EXPECT_GT(arrived, 2000);
+}
+
+// A step is a float addition, so far enough out a step no longer changes the
+// position: a speed in the billions must end its frame there instead of
+// spinning through every remaining step.
+TEST(Player, AHugeSpeedEndsEachFrameOnceStepsStopMoving)
+{
+    using Clock = std::chrono::steady_clock;
+    Walker walker({0, 0}, 2000000000);
+    walker.player->levelLimits = {INT_MIN, INT_MIN, INT_MAX, INT_MAX};
+    walker.player->setTarget(2000000000.f, 0);
+    const auto begin = Clock::now();
+    walker.player->update();
+    walker.player->update();
+    EXPECT_LT(std::chrono::duration<double>(Clock::now() - begin).count(), 5.0);
+    EXPECT_EQ(walker.player->sprite->drawable->getPosition(), sf::Vector2f(16777216, 0))
+        << "2^24 + 1 rounds back to 2^24";
+    EXPECT_TRUE(walker.player->walking) << "the target is still ahead";
+
+    const float infinity = std::numeric_limits<float>::infinity();
+    Walker lost({-infinity, std::nanf("")}, INT_MAX);
+    lost.player->levelLimits = {INT_MIN, INT_MIN, INT_MAX, INT_MAX};
+    lost.player->setTarget(0, 0);
+    lost.player->update();
+    const sf::Vector2f at = lost.player->sprite->drawable->getPosition();
+    EXPECT_TRUE(std::isnan(at.x) && std::isnan(at.y));
+}
+
+// Stopping early must land exactly where taking every step would.
+TEST(Player, StoppingEarlyLandsWhereEveryStepWouldHave)
+{
+    std::mt19937 random(11);
+    std::uniform_real_distribution<float> coordinate(-3e7f, 3e7f);
+    std::uniform_real_distribution<float> angle(0, 6.2831853f);
+    std::uniform_real_distribution<float> exponent(0, 22);
+    for (int walk = 0; walk < 300; ++walk) {
+        const sf::Vector2f from(coordinate(random), coordinate(random));
+        const float a = angle(random);
+        const sf::Vector2f step(std::cos(a), std::sin(a));
+        const int count = static_cast<int>(std::exp2(exponent(random)));
+
+        Walker walker(from);
+        walker.player->sprite->moveSteps(step, count);
+        sf::Transformable reference;
+        reference.setPosition(from);
+        for (int i = 0; i < count; ++i)
+            reference.move(step);
+        const sf::Vector2f got = walker.player->sprite->drawable->getPosition();
+        const sf::Vector2f expected = reference.getPosition();
+        ASSERT_EQ(std::memcmp(&got, &expected, sizeof got), 0)
+            << "walk " << walk << " from (" << from.x << ", " << from.y << "), " << count << " steps: (" << got.x
+            << ", " << got.y << ") instead of (" << expected.x << ", " << expected.y << ")";
+    }
 }

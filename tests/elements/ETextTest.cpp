@@ -92,3 +92,26 @@ TEST_F(TextElement, SrcOnASceneChildReloadsTheTextsOwnFont)
     EXPECT_EQ(text->font.getInfo().family, "DejaVu Sans");
     EXPECT_EQ(text->drawable.getFont(), &text->font);
 }
+
+// Drawing builds six vertices per character at once, so a document's text
+// of a hundred million characters would never finish a frame.
+TEST_F(TextElement, ShowsAtMostTheFirst65536CharactersOfAText)
+{
+    std::string accented;
+    for (int i = 0; i < 70000; ++i)
+        accented += "\xC3\xA9";
+    load(gameXml("<text id='long' src='f.ttf'>" + std::string(70000, 'x') + "</text><text id='wide' src='f.ttf'>" + accented +
+                     "</text><text id='edge' src='f.ttf'>" + std::string(EText::maxShownCharacters, 'y') + "</text>",
+                 ""));
+    EXPECT_EQ(textCatalogue[0]->string.size(), 70000u) << "the content itself is kept";
+    EXPECT_EQ(textCatalogue[0]->drawable.getString().getSize(), EText::maxShownCharacters);
+    const sf::String wide = textCatalogue[1]->drawable.getString();
+    ASSERT_EQ(wide.getSize(), EText::maxShownCharacters) << "characters are counted, not bytes";
+    EXPECT_EQ(wide[wide.getSize() - 1], 0xE9u) << "no character is cut in half";
+    EXPECT_EQ(textCatalogue[2]->drawable.getString().getSize(), EText::maxShownCharacters);
+
+    ParsedXml child(std::string("<long>") + std::string(100000, 'z') + "</long>");
+    textCatalogue[2]->applySceneNode(child.root());
+    EXPECT_EQ(textCatalogue[2]->drawable.getString().getSize(), EText::maxShownCharacters)
+        << "a scene child's text is cut the same way";
+}

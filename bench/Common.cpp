@@ -1,0 +1,46 @@
+#include "Common.h"
+
+#include <cstdio>
+#include <sys/resource.h>
+
+namespace bench {
+
+long peakResidentKb()
+{
+    rusage usage{};
+    getrusage(RUSAGE_SELF, &usage);
+    return usage.ru_maxrss;
+}
+
+sf::RenderWindow openLoadingWindow()
+{
+    return sf::RenderWindow(sf::VideoMode(1100, 1100, 32), "Loading...", sf::Style::Default, sf::ContextSettings());
+}
+
+void printFrameTimes(const std::string &label, const std::vector<double> &milliseconds)
+{
+    std::string line = "FRAMES " + label;
+    char number[32];
+    for (const double value : milliseconds) {
+        std::snprintf(number, sizeof number, " %.4f", value);
+        line += number;
+    }
+    std::printf("%s\n", line.c_str());
+    std::fflush(stdout);
+}
+
+double achievedFps(const std::vector<Clock::time_point> &displayed)
+{
+    if (displayed.size() < 2)
+        return 0.0;
+    const double seconds = millisecondsBetween(displayed.front(), displayed.back()) / 1000.0;
+    return static_cast<double>(displayed.size() - 1) / seconds;
+}
+
+void printResult(const std::string &fields)
+{
+    std::printf("\nRESULT %s\n", fields.c_str());
+    std::fflush(stdout);
+}
+
+} // namespace bench

@@ -1,0 +1,510 @@
+// Runs every benchmark case, engine against bare, alternating the two, and
+// prints one table of medians and ratios.
+// Usage: bench_runner [--quick] [--data DIR] [--only load,frame,click,startup,pacing]
+// Needs an X display (DISPLAY set). Programs and the example game are found
+// where the build put them.
+
+#include "Workload.h"
+
+#include <X11/Xlib.h>
+#include <X11/Xutil.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <chrono>
+#include <cmath>
+#include <csignal>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <fcntl.h>
+#include <filesystem>
+#include <fstream>
+#include <functional>
+#include <map>
+#include <poll.h>
+#include <set>
+#include <sstream>
+#include <stdexcept>
+#include <string>
+#include <sys/wait.h>
+#include <thread>
+#include <unistd.h>
+#include <vector>
+
+namespace fs = std::filesystem;
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+double millisecondsSince(Clock::time_point start)
+{
+    return std::chrono::duration<double, std::milli>(Clock::now() - start).count();
+}
+
+struct Options {
+    bool quick = false;
+    std::string data = BENCH_DEFAULT_DATA_DIR;
+    std::set<std::string> only;
+
+    bool wants(const std::string &name) const { return only.empty() || only.count(name) > 0; }
+};
+
+struct Row {
+    std::string name, engine, bare, ratio, target, met;
+};
+
+double median(std::vector<double> values)
+{
+    if (values.empty())
+        return 0.0;
+    std::sort(values.begin(), values.end());
+    const std::size_t middle = values.size() / 2;
+    return values.size() % 2 ? values[middle] : (values[middle - 1] + values[middle]) / 2.0;
+}
+
+// Nearest rank.
+double percentile(std::vector<double> values, double fraction)
+{
+    if (values.empty())
+        return 0.0;
+    std::sort(values.begin(), values.end());
+    const auto rank = static_cast<std::size_t>(std::ceil(fraction * static_cast<double>(values.size())));
+    return values[std::min(values.size(), std::max<std::size_t>(rank, 1)) - 1];
+}
+
+std::string format(const char *pattern, double value)
+{
+    char text[64];
+    std::snprintf(text, sizeof text, pattern, value);
+    return text;
+}
+
+Row ratioRow(const std::string &name, double engine, double bare, const char *unit, double limit)
+{
+    const double ratio = bare > 0 ? engine / bare : 0.0;
+    return {name,
+            format("%.3f ", engine) + unit,
+            format("%.3f ", bare) + unit,
+            format("%.3f", ratio),
+            format("<= %.2f", limit),
+            ratio <= limit ? "yes" : "NO"};
+}
+
+// A child process's standard output; throws when it fails or runs too long.
+std::string runChild(const std::vector<std::string> &command, int timeoutSeconds = 900)
+{
+    int pipeEnds[2];
+    if (pipe(pipeEnds) != 0)
+        throw std::runtime_error("pipe failed");
+    const pid_t pid = fork();
+    if (pid == 0) {
+        dup2(pipeEnds[1], STDOUT_FILENO);
+        close(pipeEnds[0]);
+        close(pipeEnds[1]);
+        const int nothing = open("/dev/null", O_RDONLY);
+        dup2(nothing, STDIN_FILENO);
+        std::vector<char *> argv;
+        for (const std::string &word : command)
+            argv.push_back(const_cast<char *>(word.c_str()));
+        argv.push_back(nullptr);
+        execv(argv[0], argv.data());
+        std::perror(argv[0]);
+        _exit(127);
+    }
+    close(pipeEnds[1]);
+    std::string out;
+    const Clock::time_point start = Clock::now();
+    char buffer[65536];
+    for (;;) {
+        pollfd readable{pipeEnds[0], POLLIN, 0};
+        const int left = timeoutSeconds * 1000 - static_cast<int>(millisecondsSince(start));
+        if (left <= 0 || poll(&readable, 1, left) == 0) {
+            kill(pid, SIGKILL);
+            waitpid(pid, nullptr, 0);
+            close(pipeEnds[0]);
+            throw std::runtime_error(command[0] + " " + command[1] + " ran longer than " +
+                                     std::to_string(timeoutSeconds) + " s");
+        }
+        const ssize_t got = read(pipeEnds[0], buffer, sizeof buffer);
+        if (got < 0 && errno == EINTR)
+            continue;
+        if (got <= 0)
+            break;
+        out.append(buffer, static_cast<std::size_t>(got));
+    }
+    close(pipeEnds[0]);
+    int status = 0;
+    waitpid(pid, &status, 0);
+    if (!WIFEXITED(status) || WEXITSTATUS(status) != 0) {
+        std::string what;
+        for (const std::string &word : command)
+            what += word + " ";
+        throw std::runtime_error(what + "failed (status " + std::to_string(status) + ")");
+    }
+    return out;
+}
+
+// The numbers of every "RESULT key=value ..." line, in order.
+std::vector<std::map<std::string, double>> results(const std::string &out)
+{
+    std::vector<std::map<std::string, double>> found;
+    std::istringstream lines(out);
+    std::string line;
+    while (std::getline(lines, line)) {
+        const std::size_t at = line.find("RESULT ");
+        if (at == std::string::npos)
+            continue;
+        std::istringstream fields(line.substr(at + 7));
+        std::map<std::string, double> values;
+        std::string field;
+        while (fields >> field)
+            if (const std::size_t equals = field.find('='); equals != std::string::npos)
+                values[field.substr(0, equals)] = std::atof(field.c_str() + equals + 1);
+        found.push_back(values);
+    }
+    if (found.empty())
+        throw std::runtime_error("a benchmark program printed no result");
+    return found;
+}
+
+// The numbers of the "FRAMES <label> ..." line.
+std::vector<double> frameTimes(const std::string &out, const std::string &label)
+{
+    const std::string tag = "FRAMES " + label + " ";
+    const std::size_t at = out.find(tag);
+    if (at == std::string::npos)
+        throw std::runtime_error("a frame benchmark printed no " + label + " frame times");
+    const std::size_t from = at + tag.size();
+    std::istringstream numbers(out.substr(from, out.find('\n', from) - from));
+    std::vector<double> times;
+    for (double value; numbers >> value;)
+        times.push_back(value);
+    return times;
+}
+
+class Benchmarks {
+public:
+    explicit Benchmarks(Options chosen) : options(std::move(chosen)) {}
+
+    void prepare()
+    {
+        fs::create_directories(options.data);
+        const std::string conf = options.data + "/alsoft-null.conf";
+        // The machines that run this have no sound card; OpenAL's null device
+        // still plays, so the engine loads and plays its sounds.
+        std::ofstream(conf) << "[general]\ndrivers = null\n";
+        setenv("ALSOFT_CONF", conf.c_str(), 1);
+        note("drawing the image pool");
+        workload::prepareAssets(options.data, poolSize());
+    }
+
+    void loadCases();
+    void frameCases();
+    void clickCases();
+    void startupCase();
+    void pacingCases();
+    void printTable() const;
+
+private:
+    int poolSize() const { return options.quick ? 100 : 1000; }
+    std::string caseDir(const std::string &name) const { return options.data + "/" + name; }
+    void note(const std::string &message) const { std::fprintf(stderr, "bench: %s\n", message.c_str()); }
+
+    Options options;
+    std::vector<Row> rows;
+    std::vector<std::string> notes;
+};
+
+void Benchmarks::loadCases()
+{
+    const std::vector<int> sizes = options.quick ? std::vector<int>{100} : std::vector<int>{100, 1000, 10000, 100000};
+    const int memorySize = options.quick ? 100 : 10000;
+    std::vector<double> memoryEngine, memoryBare;
+    for (const int n : sizes) {
+        const std::string dir = caseDir("load-" + std::to_string(n));
+        workload::writeDocument(dir, {n, poolSize(), 0, true});
+        const int repetitions = options.quick ? 1 : (n >= 100000 ? 3 : 9);
+        // A first pair that only fills the page cache with the images.
+        const int warmups = options.quick ? 0 : 1;
+        std::vector<double> engine, bare;
+        for (int i = 0; i < warmups + repetitions; ++i) {
+            const auto a = results(runChild({BENCH_ENGINE, "load", dir})).front();
+            const auto b = results(runChild({BENCH_BARE, "load", dir})).front();
+            if (i < warmups)
+                continue;
+            engine.push_back(a.at("ms"));
+            bare.push_back(b.at("ms"));
+            if (n == memorySize) {
+                memoryEngine.push_back(a.at("rss_kb") / 1024.0);
+                memoryBare.push_back(b.at("rss_kb") / 1024.0);
+            }
+            note("load N=" + std::to_string(n) + ": engine " + format("%.1f", engine.back()) + " ms, bare " +
+                 format("%.1f", bare.back()) + " ms");
+        }
+        rows.push_back(ratioRow("load N=" + std::to_string(n), median(engine), median(bare), "ms", 1.2));
+    }
+    const double engineMb = median(memoryEngine), bareMb = median(memoryBare);
+    rows.push_back({"peak RSS N=" + std::to_string(memorySize), format("%.1f MiB", engineMb),
+                    format("%.1f MiB", bareMb), format("%.3f", engineMb / bareMb), "report", "-"});
+}
+
+void Benchmarks::frameCases()
+{
+    const std::vector<int> sizes = options.quick ? std::vector<int>{10} : std::vector<int>{10, 100, 1000, 10000};
+    const std::string seconds = options.quick ? "0.1" : "3";
+    const std::string minFrames = options.quick ? "3" : "60";
+    const std::string warmup = options.quick ? "0" : "0.5";
+    for (const int n : sizes) {
+        const std::string dir = caseDir("frame-" + std::to_string(n));
+        workload::writeDocument(dir, {n, poolSize(), 0, false});
+        const std::string out = runChild({BENCH_SCENE, "frame", dir, seconds, minFrames, warmup});
+        const std::vector<double> engine = frameTimes(out, "engine");
+        const std::vector<double> bare = frameTimes(out, "bare");
+        note("frame N=" + std::to_string(n) + ": " + std::to_string(engine.size()) + " frames each, engine median " +
+             format("%.3f", median(engine)) + " ms, bare " + format("%.3f", median(bare)) + " ms");
+        const std::string name = "frame N=" + std::to_string(n);
+        rows.push_back(ratioRow(name + " median", median(engine), median(bare), "ms", 1.05));
+        rows.push_back(ratioRow(name + " p95", percentile(engine, 0.95), percentile(bare, 0.95), "ms", 1.05));
+    }
+}
+
+void Benchmarks::clickCases()
+{
+    const std::vector<int> sizes = options.quick ? std::vector<int>{100} : std::vector<int>{10, 100, 1000, 10000};
+    const std::string repetitions = options.quick ? "1" : "15";
+    for (const int n : sizes) {
+        const std::string dir = caseDir("click-" + std::to_string(n));
+        workload::writeDocument(dir, {n, poolSize(), 0, false});
+        std::vector<double> engine, bare;
+        for (const auto &pair : results(runChild({BENCH_SCENE, "click", dir, repetitions}))) {
+            engine.push_back(pair.at("engine_ns"));
+            bare.push_back(pair.at("bare_ns"));
+        }
+        note("click N=" + std::to_string(n) + ": engine " + format("%.2f", median(engine)) + " ns/sprite, bare " +
+             format("%.2f", median(bare)) + " ns/sprite");
+        rows.push_back(ratioRow("click N=" + std::to_string(n), median(engine), median(bare), "ns/sprite", 1.2));
+    }
+}
+
+// Start-up is timed from outside, the same way for both programs: from the
+// fork to the moment the X server holds a frame in the program's window.
+class StartupWatcher {
+public:
+    StartupWatcher() : display(XOpenDisplay(nullptr))
+    {
+        if (!display)
+            throw std::runtime_error("cannot open the X display; run under xvfb-run");
+        // Windows vanish and change size under the watcher; a failed read is simply retried.
+        XSetErrorHandler([](Display *, XErrorEvent *) { return 0; });
+        const int screen = DefaultScreen(display);
+        root = RootWindow(display, screen);
+        // An unpainted window shows what lies below it. A black backdrop makes
+        // that black, so the first non-black pixel is the program's own frame.
+        XSetWindowAttributes attributes{};
+        attributes.override_redirect = True;
+        attributes.background_pixel = BlackPixel(display, screen);
+        backdrop = XCreateWindow(display, root, 0, 0, static_cast<unsigned>(DisplayWidth(display, screen)),
+                                 static_cast<unsigned>(DisplayHeight(display, screen)), 0, CopyFromParent, InputOutput,
+                                 CopyFromParent, CWOverrideRedirect | CWBackPixel, &attributes);
+        XMapWindow(display, backdrop);
+        XSelectInput(display, root, SubstructureNotifyMask);
+        XSync(display, False);
+    }
+    ~StartupWatcher()
+    {
+        XDestroyWindow(display, backdrop);
+        XCloseDisplay(display);
+    }
+    StartupWatcher(const StartupWatcher &) = delete;
+    StartupWatcher &operator=(const StartupWatcher &) = delete;
+
+    // Milliseconds from starting `program` in `dir` to its first frame on screen.
+    double measure(const std::string &program, const std::string &dir);
+
+private:
+    bool showsFrame(Window window, int width, int height);
+
+    Display *display;
+    Window root;
+    Window backdrop;
+};
+
+bool StartupWatcher::showsFrame(Window window, int width, int height)
+{
+    // Four rows across the window: cheap to read, and any real frame of the
+    // example game paints them.
+    for (int row = 1; row < 8; row += 2) {
+        XImage *image =
+            XGetImage(display, window, 0, height * row / 8, static_cast<unsigned>(width), 1, AllPlanes, ZPixmap);
+        if (!image)
+            continue;
+        bool painted = false;
+        for (int x = 0; x < width && !painted; ++x)
+            painted = (XGetPixel(image, x, 0) & 0xffffffu) != 0;
+        XDestroyImage(image);
+        if (painted)
+            return true;
+    }
+    return false;
+}
+
+double StartupWatcher::measure(const std::string &program, const std::string &dir)
+{
+    XSync(display, False);
+    while (XPending(display)) {
+        XEvent stale;
+        XNextEvent(display, &stale);
+    }
+    const Clock::time_point start = Clock::now();
+    const pid_t pid = fork();
+    if (pid == 0) {
+        if (chdir(dir.c_str()) != 0)
+            _exit(127);
+        const int nothing = open("/dev/null", O_RDWR);
+        dup2(nothing, STDIN_FILENO);
+        dup2(nothing, STDOUT_FILENO);
+        dup2(nothing, STDERR_FILENO);
+        execl(program.c_str(), program.c_str(), static_cast<char *>(nullptr));
+        _exit(127);
+    }
+    Window window = 0;
+    int width = 0, height = 0;
+    double elapsed = -1.0;
+    while (millisecondsSince(start) < 30000.0) {
+        while (XPending(display)) {
+            XEvent event;
+            XNextEvent(display, &event);
+            if (event.type == MapNotify && event.xmap.window != backdrop) {
+                window = event.xmap.window;
+                XWindowAttributes attributes{};
+                XGetWindowAttributes(display, window, &attributes);
+                width = attributes.width;
+                height = attributes.height;
+            } else if (event.type == ConfigureNotify && event.xconfigure.window == window) {
+                width = event.xconfigure.width;
+                height = event.xconfigure.height;
+            }
+        }
+        if (window && showsFrame(window, width, height)) {
+            elapsed = millisecondsSince(start);
+            break;
+        }
+        if (waitpid(pid, nullptr, WNOHANG) == pid)
+            throw std::runtime_error(program + " ended before it showed a frame");
+        std::this_thread::sleep_for(std::chrono::microseconds(500));
+    }
+    kill(pid, SIGKILL);
+    waitpid(pid, nullptr, 0);
+    if (elapsed < 0)
+        throw std::runtime_error(program + " showed no frame within 30 s");
+    return elapsed;
+}
+
+void Benchmarks::startupCase()
+{
+    StartupWatcher watcher;
+    const int repetitions = options.quick ? 1 : 15;
+    const int warmups = options.quick ? 0 : 1;
+    std::vector<double> engine, bare;
+    for (int i = 0; i < warmups + repetitions; ++i) {
+        const double a = watcher.measure(BENCH_ADVENTURE, BENCH_STUDY_DIR);
+        const double b = watcher.measure(BENCH_BARE_STARTUP, BENCH_STUDY_DIR);
+        if (i < warmups)
+            continue;
+        engine.push_back(a);
+        bare.push_back(b);
+        note("start-up: engine " + format("%.1f", a) + " ms, bare " + format("%.1f", b) + " ms");
+    }
+    rows.push_back(ratioRow("start-up to first frame", median(engine), median(bare), "ms", 1.15));
+}
+
+void Benchmarks::pacingCases()
+{
+    const std::string seconds = options.quick ? "0.5" : "5";
+    const std::string warmup = options.quick ? "0.1" : "0.5";
+    std::string deadlineRates;
+    for (const int fps : {30, 60, 120}) {
+        const std::string dir = caseDir("pacing-" + std::to_string(fps));
+        workload::writeDocument(dir, {10, poolSize(), fps, false});
+        auto rate = [&](const char *program, const char *mode) {
+            return results(runChild({program, mode, dir, seconds, warmup})).front().at("fps");
+        };
+        const double engine = rate(BENCH_ENGINE, "pacing");
+        const double bare = rate(BENCH_BARE, "pacing");
+        const double deadlines = rate(BENCH_BARE, "deadlines");
+        note("pacing fps=" + std::to_string(fps) + ": engine " + format("%.2f", engine) + ", bare " +
+             format("%.2f", bare) + ", bare with absolute deadlines " + format("%.2f", deadlines));
+        const double ratio = engine / fps;
+        rows.push_back({"pacing fps=" + std::to_string(fps), format("%.2f fps", engine), format("%.2f fps", bare),
+                        format("%.3f", ratio), "0.98 .. 1.02", std::fabs(ratio - 1.0) <= 0.02 ? "yes" : "NO"});
+        deadlineRates +=
+            (deadlineRates.empty() ? "" : ", ") + format("%.2f", deadlines) + " fps for " + std::to_string(fps);
+    }
+    notes.push_back("pacing: a bare loop that sleeps to absolute deadlines instead of using SFML's limit reaches " +
+                    deadlineRates + ".");
+}
+
+void Benchmarks::printTable() const
+{
+    std::printf("\n%-26s %-20s %-20s %-7s %-13s %s\n", "case", "engine", "bare", "ratio", "target", "met");
+    for (const Row &row : rows)
+        std::printf("%-26s %-20s %-20s %-7s %-13s %s\n", row.name.c_str(), row.engine.c_str(), row.bare.c_str(),
+                    row.ratio.c_str(), row.target.c_str(), row.met.c_str());
+    std::printf("\nratio: engine / bare (pacing: engine / the document's fps). %s\n",
+                options.quick ? "Quick mode: one run each with small N; the timings mean nothing."
+                              : "Medians over alternating engine and bare runs.");
+    for (const std::string &line : notes)
+        std::printf("%s\n", line.c_str());
+}
+
+Options parse(int argc, char **argv)
+{
+    Options options;
+    for (int i = 1; i < argc; ++i) {
+        const std::string argument = argv[i];
+        if (argument == "--quick") {
+            options.quick = true;
+        } else if (argument == "--data" && i + 1 < argc) {
+            options.data = argv[++i];
+        } else if (argument == "--only" && i + 1 < argc) {
+            std::istringstream names(argv[++i]);
+            for (std::string name; std::getline(names, name, ',');)
+                options.only.insert(name);
+        } else {
+            throw std::runtime_error("usage: bench_runner [--quick] [--data DIR] "
+                                     "[--only load,frame,click,startup,pacing]");
+        }
+    }
+    return options;
+}
+
+} // namespace
+
+int main(int argc, char **argv)
+{
+    try {
+        const Clock::time_point start = Clock::now();
+        const Options options = parse(argc, argv);
+        const char *display = std::getenv("DISPLAY");
+        if (!display || !*display)
+            throw std::runtime_error("DISPLAY is not set: run bench/run.sh, which starts a virtual display");
+        Benchmarks benchmarks(options);
+        benchmarks.prepare();
+        const std::vector<std::pair<std::string, std::function<void()>>> cases{
+            {"load", [&] { benchmarks.loadCases(); }},     {"frame", [&] { benchmarks.frameCases(); }},
+            {"click", [&] { benchmarks.clickCases(); }},   {"startup", [&] { benchmarks.startupCase(); }},
+            {"pacing", [&] { benchmarks.pacingCases(); }},
+        };
+        for (const auto &[name, run] : cases)
+            if (options.wants(name))
+                run();
+        benchmarks.printTable();
+        std::printf("total time: %.1f s\n", millisecondsSince(start) / 1000.0);
+        return 0;
+    } catch (const std::exception &error) {
+        std::fprintf(stderr, "bench_runner: %s\n", error.what());
+        return 1;
+    }
+}

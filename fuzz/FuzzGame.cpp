@@ -1,0 +1,213 @@
+// libFuzzer target: arbitrary bytes as game.xml, read the whole way an engine
+// run reads them (document, every check, the catalogue, the entry scene) and
+// then played for a few clicks and frames in one real window.
+//
+// Elements are never freed, by design. So that a long run keeps to bounded
+// memory, the target frees what the game can still reach after each input;
+// what it cannot reach (a hook replaced by a later asset of the same id)
+// leaks, so run with -detect_leaks=0 (scripts/fuzz.sh does).
+
+#include "core/Catalogue.h"
+#include "core/Game.h"
+#include "core/StartupError.h"
+#include "elements/EAudio.h"
+#include "elements/EPlayer.h"
+#include "elements/EScene.h"
+#include "elements/ESprite.h"
+#include "elements/EText.h"
+
+#include <SFML/Graphics/Image.hpp>
+#include <SFML/Graphics/RenderWindow.hpp>
+
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+#include <fcntl.h>
+#include <filesystem>
+#include <system_error>
+#include <fstream>
+#include <set>
+#include <string>
+#include <unistd.h>
+#include <vector>
+
+namespace {
+
+sf::RenderWindow *window = nullptr;
+// The game folder (game.xml and the assets the dictionary names) and the
+// directory to return to, so libFuzzer's own relative paths keep working.
+int gameDirectory = -1;
+int startDirectory = -1;
+std::string gameFolder;
+
+void removeGameFolder()
+{
+    std::error_code ignored;
+    std::filesystem::remove_all(gameFolder, ignored);
+}
+
+void writeFile(const std::string &path, const std::string &content)
+{
+    std::ofstream(path, std::ios::binary | std::ios::trunc) << content;
+}
+
+// A short 8 kHz mono tone, written by hand so that no audio object exists
+// before the first input asks for one.
+std::string shortWav()
+{
+    constexpr std::uint32_t rate = 8000, count = 400;
+    std::string wav = "RIFF";
+    auto put = [&wav](std::uint32_t value, int bytes) {
+        for (int i = 0; i < bytes; ++i)
+            wav.push_back(static_cast<char>((value >> (8 * i)) & 0xffu));
+    };
+    put(36 + count * 2, 4);
+    wav += "WAVEfmt ";
+    put(16, 4);
+    put(1, 2);
+    put(1, 2);
+    put(rate, 4);
+    put(rate * 2, 4);
+    put(2, 2);
+    put(16, 2);
+    wav += "data";
+    put(count * 2, 4);
+    for (std::uint32_t i = 0; i < count; ++i)
+        put(static_cast<std::uint16_t>((i % 20 < 10) ? 8000 : -8000), 2);
+    return wav;
+}
+
+void makeGameFolder()
+{
+    std::string pattern = (std::filesystem::temp_directory_path() / "adventure-fuzz-XXXXXX").string();
+    if (!mkdtemp(pattern.data())) {
+        std::perror("mkdtemp");
+        std::exit(1);
+    }
+    gameFolder = pattern;
+    std::atexit(removeGameFolder);
+    const std::filesystem::path dir = pattern;
+    sf::Image image;
+    image.create(16, 16, sf::Color(200, 40, 40));
+    image.saveToFile((dir / "a.png").string());
+    std::filesystem::copy_file(DEJAVU_FONT, dir / "f.ttf");
+    writeFile((dir / "s.wav").string(), shortWav());
+    // The same files one folder down, for documents whose assets path is "a".
+    std::filesystem::create_directory(dir / "a");
+    for (const char *name : {"a.png", "f.ttf", "s.wav"})
+        std::filesystem::copy_file(dir / name, dir / "a" / name);
+    if (!std::getenv("ALSOFT_CONF")) {
+        writeFile((dir / "alsoft.conf").string(), "[general]\ndrivers = null\n");
+        setenv("ALSOFT_CONF", (dir / "alsoft.conf").c_str(), 1);
+    }
+    gameDirectory = open(dir.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    startDirectory = open(".", O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+}
+
+void frame(Game &game)
+{
+    if (game.player && game.player->walking)
+        game.player->update();
+    window->clear();
+    game.draw();
+}
+
+// Clicks where the player might walk and on the first few scene sprites, as
+// the frame loop handles a press, with frames in between.
+void play(Game &game)
+{
+    // The document's rate would make display() sleep.
+    window->setFramerateLimit(0);
+    std::vector<sf::Vector2f> points{{1.f, 1.f}, {550.f, 550.f}};
+    for (std::size_t i = 0; i < game.scene->sprites.size() && i < 4; ++i) {
+        const sf::FloatRect bounds = game.scene->sprites[i]->drawable->getGlobalBounds();
+        points.push_back({bounds.left + bounds.width / 2, bounds.top + bounds.height / 2});
+    }
+    points.push_back({1.f, 1.f});
+    for (const sf::Vector2f point : points) {
+        if (game.player)
+            game.player->setTarget(point.x, point.y);
+        game.clickAt(point);
+        frame(game);
+        frame(game);
+    }
+    window->display();
+}
+
+template <typename Element>
+void destroy(Element *element)
+{
+    element->~Element();
+    ::operator delete(element);
+}
+
+void reclaim(Game &game)
+{
+    std::set<ESprite *> sprites(game.sprites.begin(), game.sprites.end());
+    std::set<EAudio *> audios(audioCatalogue.begin(), audioCatalogue.end());
+    std::set<EText *> texts(textCatalogue.begin(), textCatalogue.end());
+    if (game.player)
+        sprites.insert(game.player->sprite);
+    if (game.scene) {
+        sprites.insert(game.scene->sprites.begin(), game.scene->sprites.end());
+        texts.insert(game.scene->texts.begin(), game.scene->texts.end());
+    }
+    for (ESprite *sprite : sprites) {
+        if (sprite->clickAudio)
+            audios.insert(sprite->clickAudio);
+        if (sprite->clickText)
+            texts.insert(sprite->clickText);
+        delete sprite->drawable;
+        delete sprite->texture;
+        destroy(sprite);
+    }
+    for (EAudio *audio : audios)
+        destroy(audio);
+    for (EText *text : texts)
+        destroy(text);
+    if (game.player)
+        destroy(game.player);
+    if (game.scene)
+        destroy(game.scene);
+    ESprite::loadedTextureBytes = 0;
+}
+
+} // namespace
+
+extern "C" int LLVMFuzzerInitialize(int *, char ***)
+{
+    if (!std::getenv("DISPLAY")) {
+        std::fprintf(stderr, "fuzz_game needs an X display (run it under xvfb-run)\n");
+        std::exit(1);
+    }
+    makeGameFolder();
+    window = new sf::RenderWindow(sf::VideoMode(1100, 1100, 32), "fuzz");
+    return 0;
+}
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size)
+{
+    if (fchdir(gameDirectory) != 0)
+        std::abort();
+    writeFile("game.xml", std::string(reinterpret_cast<const char *>(data), size));
+    resetCatalogue();
+    {
+        Game game;
+        game.window = window;
+        try {
+            game.load("game.xml");
+            game.loadAssets();
+            game.activateScene(currentSceneId);
+            play(game);
+        } catch (const StartupError &error) {
+            // The message is what the engine prints; building it reads the line index.
+            if (game.describe(error).empty())
+                std::abort();
+        }
+        game.stopAudio();
+        reclaim(game);
+    }
+    if (fchdir(startDirectory) != 0)
+        std::abort();
+    return 0;
+}
