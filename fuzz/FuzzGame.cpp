@@ -24,10 +24,10 @@
 #include <cstdlib>
 #include <fcntl.h>
 #include <filesystem>
-#include <system_error>
 #include <fstream>
 #include <set>
 #include <string>
+#include <system_error>
 #include <unistd.h>
 #include <vector>
 

@@ -143,5 +143,10 @@ TEST(Utf8Prefix, CountsCharactersNotBytesAndNeverSplitsOne)
     EXPECT_EQ(cut("", 2), "");
     EXPECT_EQ(cut("\xC3\xA9\xE2\x82\xAC\xF0\x9F\x99\x82x", 3), "\xC3\xA9\xE2\x82\xAC\xF0\x9F\x99\x82")
         << "two-, three- and four-byte characters count once each";
-    EXPECT_EQ(cut("\x80\x80\x80" "ab", 1), "\x80\x80\x80" "a") << "stray continuation bytes start nothing";
+    EXPECT_EQ(cut("\x80\x80\x80"
+                  "ab",
+                  1),
+              "\x80\x80\x80"
+              "a")
+        << "stray continuation bytes start nothing";
 }

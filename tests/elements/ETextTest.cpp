@@ -100,8 +100,9 @@ TEST_F(TextElement, ShowsAtMostTheFirst65536CharactersOfAText)
     std::string accented;
     for (int i = 0; i < 70000; ++i)
         accented += "\xC3\xA9";
-    load(gameXml("<text id='long' src='f.ttf'>" + std::string(70000, 'x') + "</text><text id='wide' src='f.ttf'>" + accented +
-                     "</text><text id='edge' src='f.ttf'>" + std::string(EText::maxShownCharacters, 'y') + "</text>",
+    load(gameXml("<text id='long' src='f.ttf'>" + std::string(70000, 'x') + "</text><text id='wide' src='f.ttf'>" +
+                     accented + "</text><text id='edge' src='f.ttf'>" + std::string(EText::maxShownCharacters, 'y') +
+                     "</text>",
                  ""));
     EXPECT_EQ(textCatalogue[0]->string.size(), 70000u) << "the content itself is kept";
     EXPECT_EQ(textCatalogue[0]->drawable.getString().getSize(), EText::maxShownCharacters);
