@@ -1,5 +1,7 @@
 #include "Workload.h"
 
+#include "support/WavFile.h"
+
 #include <SFML/Graphics/Image.hpp>
 
 #include <cmath>
@@ -32,36 +34,6 @@ void drawImage(const std::string &path, int index)
     image.saveToFile(path);
 }
 
-// 44.1 kHz mono 16-bit, written by hand: creating an audio object here would
-// open the sound device in the runner.
-void writeTone(const std::string &path, float seconds, float frequency)
-{
-    constexpr std::uint32_t rate = 44100;
-    const auto count = static_cast<std::uint32_t>(seconds * rate);
-    std::string wav = "RIFF....WAVEfmt ";
-    auto put = [&wav](std::uint32_t value, int bytes) {
-        for (int i = 0; i < bytes; ++i)
-            wav.push_back(static_cast<char>((value >> (8 * i)) & 0xffu));
-    };
-    put(16, 4);
-    put(1, 2);
-    put(1, 2);
-    put(rate, 4);
-    put(rate * 2, 4);
-    put(2, 2);
-    put(16, 2);
-    wav += "data";
-    put(count * 2, 4);
-    for (std::uint32_t i = 0; i < count; ++i) {
-        const double phase = 2.0 * 3.14159265358979 * frequency * i / rate;
-        put(static_cast<std::uint16_t>(static_cast<std::int16_t>(0.5 * 32767.0 * std::sin(phase))), 2);
-    }
-    const auto riffSize = static_cast<std::uint32_t>(wav.size() - 8);
-    for (int i = 0; i < 4; ++i)
-        wav[4 + static_cast<std::size_t>(i)] = static_cast<char>((riffSize >> (8 * i)) & 0xffu);
-    std::ofstream(path, std::ios::binary) << wav;
-}
-
 std::string imageName(int index)
 {
     char name[32];
@@ -82,8 +54,7 @@ void prepareAssets(const std::string &data, int poolSize)
             drawImage(image.string(), i);
     }
     for (int i = 0; i < soundCount; ++i)
-        writeTone((assets / ("snd/a" + std::to_string(i) + ".wav")).string(), 0.5f,
-                  220.f + 55.f * static_cast<float>(i));
+        writeTone((assets / ("snd/a" + std::to_string(i) + ".wav")).string(), 0.5, 220.0 + 55.0 * i, 0.5);
     fs::copy_file(fontFile, assets / "DejaVuSans.ttf", fs::copy_options::overwrite_existing);
 }
 

@@ -15,6 +15,7 @@
 #include "elements/EScene.h"
 #include "elements/ESprite.h"
 #include "elements/EText.h"
+#include "support/WavFile.h"
 
 #include <SFML/Graphics/Image.hpp>
 #include <SFML/Graphics/RenderWindow.hpp>
@@ -55,26 +56,10 @@ void writeFile(const std::string &path, const std::string &content)
 // before the first input asks for one.
 std::string shortWav()
 {
-    constexpr std::uint32_t rate = 8000, count = 400;
-    std::string wav = "RIFF";
-    auto put = [&wav](std::uint32_t value, int bytes) {
-        for (int i = 0; i < bytes; ++i)
-            wav.push_back(static_cast<char>((value >> (8 * i)) & 0xffu));
-    };
-    put(36 + count * 2, 4);
-    wav += "WAVEfmt ";
-    put(16, 4);
-    put(1, 2);
-    put(1, 2);
-    put(rate, 4);
-    put(rate * 2, 4);
-    put(2, 2);
-    put(16, 2);
-    wav += "data";
-    put(count * 2, 4);
-    for (std::uint32_t i = 0; i < count; ++i)
-        put(static_cast<std::uint16_t>((i % 20 < 10) ? 8000 : -8000), 2);
-    return wav;
+    std::vector<std::int16_t> square(400);
+    for (std::size_t i = 0; i < square.size(); ++i)
+        square[i] = (i % 20 < 10) ? 8000 : -8000;
+    return wavBytes(square, 8000);
 }
 
 void makeGameFolder()

@@ -12,7 +12,6 @@ namespace {
 // Louder than this is sound; the wave writer renders silence as exact zeros.
 constexpr double loud = 0.01;
 constexpr double windowSeconds = 0.01;
-constexpr double pi = 3.14159265358979323846;
 
 std::uint32_t le32(const std::string &bytes, std::size_t at)
 {
@@ -26,18 +25,6 @@ std::uint16_t le16(const std::string &bytes, std::size_t at)
 {
     return static_cast<std::uint16_t>(static_cast<unsigned char>(bytes[at]) |
                                       (static_cast<unsigned char>(bytes[at + 1]) << 8));
-}
-
-void put32(std::ostream &out, std::uint32_t value)
-{
-    for (int i = 0; i < 4; ++i)
-        out.put(static_cast<char>((value >> (8 * i)) & 0xffu));
-}
-
-void put16(std::ostream &out, std::uint16_t value)
-{
-    out.put(static_cast<char>(value & 0xffu));
-    out.put(static_cast<char>(value >> 8));
 }
 
 } // namespace
@@ -139,28 +126,4 @@ std::string CapturedAudio::describeBursts() const
 std::function<bool(const CapturedAudio &)> burstsHeard(std::size_t count, double settle)
 {
     return [=](const CapturedAudio &audio) { return audio.finishedBursts(settle).size() >= count; };
-}
-
-void writeSine(const std::string &path, double seconds, double frequency, double amplitude)
-{
-    constexpr std::uint32_t rate = 44100;
-    const auto count = static_cast<std::uint32_t>(seconds * rate);
-    std::filesystem::create_directories(std::filesystem::path(path).parent_path());
-    std::ofstream out(path, std::ios::binary);
-    out.write("RIFF", 4);
-    put32(out, 36 + count * 2);
-    out.write("WAVEfmt ", 8);
-    put32(out, 16);
-    put16(out, 1);
-    put16(out, 1);
-    put32(out, rate);
-    put32(out, rate * 2);
-    put16(out, 2);
-    put16(out, 16);
-    out.write("data", 4);
-    put32(out, count * 2);
-    for (std::uint32_t i = 0; i < count; ++i) {
-        const double value = amplitude * 32767.0 * std::sin(2.0 * pi * frequency * i / rate);
-        put16(out, static_cast<std::uint16_t>(static_cast<std::int16_t>(std::lround(value))));
-    }
 }

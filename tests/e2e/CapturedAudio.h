@@ -41,7 +41,3 @@ private:
 
 // A condition for EngineSession::waitForAudio: `count` bursts have ended.
 std::function<bool(const CapturedAudio &)> burstsHeard(std::size_t count, double settle = 0.05);
-
-// A 44.1 kHz mono 16-bit sine tone, written without an audio library so that
-// the test process never opens an audio device of its own.
-void writeSine(const std::string &path, double seconds, double frequency, double amplitude);

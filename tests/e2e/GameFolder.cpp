@@ -1,5 +1,7 @@
 #include "e2e/GameFolder.h"
 
+#include "support/WavFile.h"
+
 #include "e2e/CapturedAudio.h"
 
 GameFolder::GameFolder(const std::string &document)
@@ -15,7 +17,7 @@ GameFolder &GameFolder::image(const std::string &name, unsigned width, unsigned 
 
 GameFolder &GameFolder::tone(const std::string &name, double seconds, double frequency, double amplitude)
 {
-    writeSine(dir.file("assets/" + name), seconds, frequency, amplitude);
+    writeTone(dir.file("assets/" + name), seconds, frequency, amplitude);
     return *this;
 }
 

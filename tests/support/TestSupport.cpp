@@ -125,37 +125,6 @@ void writePng(const std::string &path, unsigned width, unsigned height, sf::Colo
         throw std::runtime_error("cannot write " + path);
 }
 
-void writeTone(const std::string &path, float seconds, float frequency, float amplitude)
-{
-    // Written by hand: the audio library would open the sound device in this
-    // process, and audio-capturing children must open their own.
-    constexpr std::uint32_t rate = 44100;
-    const auto count = static_cast<std::uint32_t>(seconds * rate);
-    std::string wav = "RIFF....WAVEfmt ";
-    auto put = [&wav](std::uint32_t value, int bytes) {
-        for (int i = 0; i < bytes; ++i)
-            wav.push_back(static_cast<char>((value >> (8 * i)) & 0xffu));
-    };
-    put(16, 4);
-    put(1, 2);
-    put(1, 2);
-    put(rate, 4);
-    put(rate * 2, 4);
-    put(2, 2);
-    put(16, 2);
-    wav += "data";
-    put(count * 2, 4);
-    for (std::uint32_t i = 0; i < count; ++i) {
-        const double phase = 2.0 * 3.14159265358979 * frequency * i / rate;
-        put(static_cast<std::uint16_t>(static_cast<std::int16_t>(amplitude * 32767.0 * std::sin(phase))), 2);
-    }
-    const std::uint32_t riffSize = static_cast<std::uint32_t>(wav.size() - 8);
-    for (int i = 0; i < 4; ++i)
-        wav[4 + static_cast<std::size_t>(i)] = static_cast<char>((riffSize >> (8 * i)) & 0xffu);
-    fs::create_directories(fs::path(path).parent_path());
-    std::ofstream(path, std::ios::binary) << wav;
-}
-
 void copyFont(const std::string &path)
 {
     fs::create_directories(fs::path(path).parent_path());

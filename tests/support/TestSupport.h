@@ -1,6 +1,7 @@
 #pragma once
 
 #include "core/Document.h"
+#include "support/WavFile.h"
 
 #include <SFML/Graphics/Color.hpp>
 #include <SFML/Graphics/RenderWindow.hpp>
@@ -47,8 +48,6 @@ private:
 };
 
 void writePng(const std::string &path, unsigned width, unsigned height, sf::Color color);
-// A sine tone, 44100 Hz mono 16-bit, at `amplitude` of full scale.
-void writeTone(const std::string &path, float seconds, float frequency, float amplitude);
 void copyFont(const std::string &path);
 
 // One window shared by the tests of a process: textures and fonts need a
