@@ -41,11 +41,15 @@ void render(Game &game, sf::RenderWindow &window)
 
 } // namespace
 
+void runFrame(Game &game, sf::RenderWindow &window)
+{
+    stepPlayer(game);
+    handleEvents(game, window);
+    render(game, window);
+}
+
 void runFrameLoop(Game &game, sf::RenderWindow &window)
 {
-    while (window.isOpen()) {
-        stepPlayer(game);
-        handleEvents(game, window);
-        render(game, window);
-    }
+    while (window.isOpen())
+        runFrame(game, window);
 }

@@ -4,5 +4,7 @@
 
 class Game;
 
-// Runs frames until the window is closed: player step, events, clear, draw, display.
+// One pass of the loop: player step, events, clear, draw, display.
+void runFrame(Game &game, sf::RenderWindow &window);
+// Runs frames until the window is closed.
 void runFrameLoop(Game &game, sf::RenderWindow &window);

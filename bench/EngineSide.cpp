@@ -5,6 +5,7 @@
 
 #include "Common.h"
 #include "EngineFrame.h"
+#include "app/FrameLoop.h"
 
 #include "core/Game.h"
 #include "core/StartupError.h"
@@ -33,10 +34,10 @@ int pacing(Game &game, sf::RenderWindow &window, double seconds, double warmupSe
     bench::startGame(game);
     const Clock::time_point warmupEnd = Clock::now() + bench::duration(warmupSeconds);
     while (Clock::now() < warmupEnd)
-        bench::engineFrame(game, window);
+        runFrame(game, window);
     std::vector<Clock::time_point> displayed{Clock::now()};
     while (window.isOpen() && bench::millisecondsBetween(displayed.front(), displayed.back()) < seconds * 1000.0) {
-        bench::engineFrame(game, window);
+        runFrame(game, window);
         displayed.push_back(Clock::now());
     }
     bench::printResult("fps=" + std::to_string(bench::achievedFps(displayed)));

@@ -11,6 +11,7 @@
 #include "BareGame.h"
 #include "Common.h"
 #include "EngineFrame.h"
+#include "app/FrameLoop.h"
 
 #include "core/Game.h"
 #include "elements/EScene.h"
@@ -35,7 +36,7 @@ double timedFrame(Frame &&frame)
 int frames(Game &game, BareGame &bare, sf::RenderWindow &window, double seconds, std::size_t minFrames,
            double warmupSeconds)
 {
-    auto engineFrame = [&] { bench::engineFrame(game, window); };
+    auto engineFrame = [&] { runFrame(game, window); };
     auto bareFrame = [&] { bare.frame(window); };
     const Clock::time_point warmupEnd = Clock::now() + bench::duration(warmupSeconds);
     do {
