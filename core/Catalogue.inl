@@ -5,7 +5,7 @@
 template <typename Element, typename... Arguments>
 Element *newElement(Arguments &&...arguments)
 {
-    void *storage = ::operator new(sizeof(Element));
+    void *storage = allocateElement(sizeof(Element), alignof(Element));
     std::memset(storage, 0, sizeof(Element));
     return new (storage) Element(std::forward<Arguments>(arguments)...);
 }

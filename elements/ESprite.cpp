@@ -23,7 +23,7 @@ bool sameBits(sf::Vector2f a, sf::Vector2f b)
 ESprite::ESprite(Node *assetNode) : node(assetNode)
 {
     loadCommon(assetNode);
-    drawable = new sf::Sprite();
+    drawable = new (allocateElement(sizeof(sf::Sprite), alignof(sf::Sprite))) sf::Sprite();
     texture = new sf::Texture();
     if (srcIsLoadable())
         loadTexture();
