@@ -47,15 +47,7 @@ int pacing(BareGame &game, sf::RenderWindow &window, double seconds, double warm
             std::this_thread::sleep_until(deadline);
         }
     };
-    const Clock::time_point warmupEnd = Clock::now() + bench::duration(warmupSeconds);
-    while (Clock::now() < warmupEnd)
-        frame();
-    std::vector<Clock::time_point> displayed{Clock::now()};
-    while (window.isOpen() && bench::millisecondsBetween(displayed.front(), displayed.back()) < seconds * 1000.0) {
-        frame();
-        displayed.push_back(Clock::now());
-    }
-    bench::printResult("fps=" + std::to_string(bench::achievedFps(displayed)));
+    bench::reportPacing(window, frame, seconds, warmupSeconds);
     return 0;
 }
 

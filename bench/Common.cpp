@@ -43,4 +43,17 @@ void printResult(const std::string &fields)
     std::fflush(stdout);
 }
 
+void reportPacing(sf::RenderWindow &window, const std::function<void()> &frame, double seconds, double warmupSeconds)
+{
+    const Clock::time_point warmupEnd = Clock::now() + duration(warmupSeconds);
+    while (Clock::now() < warmupEnd)
+        frame();
+    std::vector<Clock::time_point> displayed{Clock::now()};
+    while (window.isOpen() && millisecondsBetween(displayed.front(), displayed.back()) < seconds * 1000.0) {
+        frame();
+        displayed.push_back(Clock::now());
+    }
+    printResult("fps=" + std::to_string(achievedFps(displayed)));
+}
+
 } // namespace bench

@@ -3,6 +3,7 @@
 #include <SFML/Graphics/RenderWindow.hpp>
 
 #include <chrono>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -35,6 +36,9 @@ void printFrameTimes(const std::string &label, const std::vector<double> &millis
 
 // Frames per second achieved over the display instants after the warm-up.
 double achievedFps(const std::vector<Clock::time_point> &displayed);
+// Runs `frame` for `warmupSeconds`, then for `seconds` while the window is
+// open, and prints the frames per second it achieved.
+void reportPacing(sf::RenderWindow &window, const std::function<void()> &frame, double seconds, double warmupSeconds);
 
 // The runner treats only lines that begin "RESULT " as results, so anything
 // else a library prints on standard output is ignored.

@@ -32,15 +32,8 @@ int load(Game &game)
 int pacing(Game &game, sf::RenderWindow &window, double seconds, double warmupSeconds)
 {
     bench::startGame(game);
-    const Clock::time_point warmupEnd = Clock::now() + bench::duration(warmupSeconds);
-    while (Clock::now() < warmupEnd)
-        runFrame(game, window);
-    std::vector<Clock::time_point> displayed{Clock::now()};
-    while (window.isOpen() && bench::millisecondsBetween(displayed.front(), displayed.back()) < seconds * 1000.0) {
-        runFrame(game, window);
-        displayed.push_back(Clock::now());
-    }
-    bench::printResult("fps=" + std::to_string(bench::achievedFps(displayed)));
+    bench::reportPacing(
+        window, [&] { runFrame(game, window); }, seconds, warmupSeconds);
     return 0;
 }
 

@@ -21,13 +21,7 @@ TEST(Audio, MusicStillPlayingAtCloseStopsAndTheEngineEndsAtOnce)
     EngineSession engine(game.path());
     ASSERT_TRUE(engine.waitForWindow("E2E", 550, 550));
     CapturedAudio audio;
-    ASSERT_TRUE(engine.waitForAudio(
-        "half a second of music",
-        [](const CapturedAudio &a) {
-            const std::vector<Burst> sounding = a.bursts();
-            return !sounding.empty() && sounding.back().length() >= 0.5;
-        },
-        &audio));
+    ASSERT_TRUE(engine.waitForAudio("half a second of music", soundingFor(0.5), &audio));
     EXPECT_EQ(audio.channels(), 2);
     EXPECT_EQ(audio.rate(), 44100);
     EXPECT_EQ(audio.bits(), 16);
@@ -151,10 +145,7 @@ TEST(Audio, ExitingWhileMusicAndAClickSoundPlayIsAlwaysClean)
         SCOPED_TRACE("run " + std::to_string(run));
         EngineSession engine(game.path());
         ASSERT_TRUE(engine.waitForWindow("E2E", 300, 300));
-        ASSERT_TRUE(engine.waitForAudio("the music", [](const CapturedAudio &a) {
-            const std::vector<Burst> sounding = a.bursts();
-            return !sounding.empty() && sounding.back().length() >= 0.2;
-        }));
+        ASSERT_TRUE(engine.waitForAudio("the music", soundingFor(0.2)));
         engine.click(50, 50);
         ASSERT_TRUE(engine.waitForMoreAudio(0.1));
         ASSERT_EQ(engine.closeAndExit(), 0) << engine.err();

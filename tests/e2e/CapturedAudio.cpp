@@ -127,3 +127,11 @@ std::function<bool(const CapturedAudio &)> burstsHeard(std::size_t count, double
 {
     return [=](const CapturedAudio &audio) { return audio.finishedBursts(settle).size() >= count; };
 }
+
+std::function<bool(const CapturedAudio &)> soundingFor(double seconds)
+{
+    return [=](const CapturedAudio &audio) {
+        const std::vector<Burst> sounding = audio.bursts();
+        return !sounding.empty() && sounding.back().length() >= seconds;
+    };
+}

@@ -41,3 +41,6 @@ private:
 
 // A condition for EngineSession::waitForAudio: `count` bursts have ended.
 std::function<bool(const CapturedAudio &)> burstsHeard(std::size_t count, double settle = 0.05);
+// A condition for EngineSession::waitForAudio: the latest burst, perhaps
+// still sounding, has lasted at least `seconds`.
+std::function<bool(const CapturedAudio &)> soundingFor(double seconds);
