@@ -1,15 +1,12 @@
 #include "EngineFrame.h"
 
-#include "core/Catalogue.h"
 #include "core/Game.h"
 
 namespace bench {
 
 void startGame(Game &game)
 {
-    game.load("game.xml");
-    game.loadAssets();
-    game.activateScene(currentSceneId);
+    game.start("game.xml");
 }
 
 } // namespace bench

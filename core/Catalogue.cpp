@@ -10,6 +10,7 @@ int currentSceneId = 0;
 int windowWidth = 100;
 int windowHeight = 100;
 int frameRateLimit = 24;
+Diagnostics *diagnostics = nullptr;
 
 namespace {
 
@@ -23,10 +24,43 @@ constexpr bool sanitized = false;
 
 class ElementArena {
 public:
-    void *allocate(std::size_t size, std::size_t alignment)
+    void *allocate(std::size_t size, std::size_t alignment, void (*destroy)(void *))
     {
-        if (size > chunkSize / 4)
-            return ::operator new(size);
+        void *storage = nullptr;
+        const bool onHeap = sanitized || size > chunkSize / 4;
+        if (onHeap)
+            storage = ::operator new(size);
+        else
+            storage = carve(size, alignment);
+        // Registered before the constructor runs: an element whose constructor
+        // throws is not left half-built, since none does.
+        built.push_back({storage, destroy, onHeap});
+        return storage;
+    }
+
+    // Last built, first destroyed: a copy never outlives what it was made from.
+    void release()
+    {
+        for (auto element = built.rbegin(); element != built.rend(); ++element) {
+            element->destroy(element->storage);
+            if (element->onHeap)
+                ::operator delete(element->storage);
+        }
+        built.clear();
+        chunks.clear();
+        current = nullptr;
+        used = 0;
+    }
+
+private:
+    struct Built {
+        void *storage;
+        void (*destroy)(void *);
+        bool onHeap;
+    };
+
+    void *carve(std::size_t size, std::size_t alignment)
+    {
         std::size_t offset = (used + alignment - 1) / alignment * alignment;
         if (!current || offset + size > chunkSize) {
             chunks.push_back(std::make_unique<std::byte[]>(chunkSize));
@@ -37,26 +71,31 @@ public:
         return current + offset;
     }
 
-private:
     static constexpr std::size_t chunkSize = 256 * 1024;
     std::vector<std::unique_ptr<std::byte[]>> chunks;
+    std::vector<Built> built;
     std::byte *current = nullptr;
     std::size_t used = 0;
 };
 
+ElementArena &arena()
+{
+    // Never destroyed itself: a game still loaded at exit is released by its
+    // owner before the libraries under the elements shut down, or not at all.
+    static ElementArena &instance = *new ElementArena();
+    return instance;
+}
+
 } // namespace
 
-void *allocateElement(std::size_t size, std::size_t alignment)
+void *allocateElement(std::size_t size, std::size_t alignment, void (*destroy)(void *))
 {
-    if (sanitized)
-        return ::operator new(size);
-    // Never destroyed, like the elements in it: they are used until the very end.
-    static ElementArena &arena = *new ElementArena();
-    return arena.allocate(size, alignment);
+    return arena().allocate(size, alignment, destroy);
 }
 
 void resetCatalogue()
 {
+    arena().release();
     assetPath.clear();
     audioCatalogue.clear();
     textCatalogue.clear();
@@ -64,13 +103,5 @@ void resetCatalogue()
     windowWidth = 100;
     windowHeight = 100;
     frameRateLimit = 24;
-}
-
-// Sanitizer builds look for memory errors and undefined behaviour, not
-// leaks: elements are never destroyed, by design, and Mesa's GL driver leaks
-// from just-in-time compiled frames that the leak checker cannot attribute.
-// Leaks are checked under valgrind instead, where both can be suppressed.
-extern "C" const char *__asan_default_options()
-{
-    return "detect_leaks=0";
+    diagnostics = nullptr;
 }

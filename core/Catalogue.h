@@ -4,13 +4,15 @@
 #include <string>
 #include <vector>
 
+class Diagnostics;
 class EAudio;
 class EText;
 
 // State of the loaded game that the elements read while they are built: the
 // asset path that prefixes every "src", the sound and text catalogues that
-// click hooks and music look ids up in, and the window values from the
-// document. The catalogues point at elements they do not own.
+// click hooks and music look ids up in, the window values from the
+// document, and where loading reports what it finds. The catalogues point at
+// elements they do not own: the element arena below owns them all.
 
 extern std::string assetPath;
 extern std::vector<EAudio *> audioCatalogue;
@@ -19,20 +21,25 @@ extern int currentSceneId;
 extern int windowWidth;
 extern int windowHeight;
 extern int frameRateLimit;
+// Where elements report load failures; owned by the loaded game, null
+// between games (reports then go to standard error unlocated).
+extern Diagnostics *diagnostics;
 
-// Puts every value above back to its initial state, so one process can load
-// several games (tests do). The elements themselves are left alone.
+// Puts every value above back to its initial state and releases every
+// element built since the last reset, destructors included, so one process
+// can load game after game (reload, tests, the fuzz target).
 void resetCatalogue();
 
-// Storage for an element or a part it owns, never given back. Elements are
-// laid out one after another, so walking a scene's sprites (every click,
+// Storage for an element or a part it owns, released with the game. Elements
+// are laid out one after another, so walking a scene's sprites (every click,
 // every frame) reads memory in order instead of hopping across the heap.
 // Sanitizer builds take each from the heap instead, to keep the guard zones
-// between objects.
-void *allocateElement(std::size_t size, std::size_t alignment);
+// between objects. `destroy` runs when the game is released.
+void *allocateElement(std::size_t size, std::size_t alignment, void (*destroy)(void *));
 
-// Elements are created zero-filled and are never destroyed: one object may
-// stand in a catalogue, a scene list and a click hook at once.
+// Elements are created zero-filled and are not destroyed one by one while a
+// game plays: one object may stand in a catalogue, a scene list and a click
+// hook at once. They all go together when the game is released.
 template <typename Element, typename... Arguments>
 Element *newElement(Arguments &&...arguments);
 

@@ -5,7 +5,8 @@
 template <typename Element, typename... Arguments>
 Element *newElement(Arguments &&...arguments)
 {
-    void *storage = allocateElement(sizeof(Element), alignof(Element));
+    void *storage = allocateElement(sizeof(Element), alignof(Element),
+                                    [](void *element) { static_cast<Element *>(element)->~Element(); });
     std::memset(storage, 0, sizeof(Element));
     return new (storage) Element(std::forward<Arguments>(arguments)...);
 }

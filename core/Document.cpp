@@ -1,5 +1,6 @@
 #include "core/Document.h"
 
+#include "core/Format.h"
 #include "core/StartupError.h"
 
 #include <cerrno>
@@ -58,10 +59,12 @@ sf::Vector2f getVector2f(Node *node, const char *name)
     return {x, y};
 }
 
-std::vector<int> getIntList(Node *node, const char *name)
+std::vector<int> getIntList(Node *node, const char *name, std::size_t *read)
 {
     constexpr std::size_t longestComponent = 27;
     std::vector<int> list(4, 0);
+    if (read)
+        *read = 0;
     if (!hasAttribute(node, name))
         return list;
     std::string rest = getAttribute(node, name);
@@ -88,6 +91,8 @@ std::vector<int> getIntList(Node *node, const char *name)
         store(readInt(rest.substr(0, comma).c_str()));
         rest.erase(0, std::min(comma + 2, rest.size()));
     }
+    if (read)
+        *read = count;
     return list;
 }
 
@@ -105,7 +110,7 @@ int readInt(const char *text)
 float readFloat(const char *text)
 {
     const double value = std::strtod(text, nullptr);
-    if (std::isfinite(value) && std::fabs(value) > std::numeric_limits<float>::max())
+    if (std::isfinite(value) && std::fabs(value) > double(std::numeric_limits<float>::max()))
         return value > 0 ? std::numeric_limits<float>::infinity() : -std::numeric_limits<float>::infinity();
     return static_cast<float>(value);
 }
@@ -125,6 +130,30 @@ const char *requireAttribute(Node *node, const char *name)
         throw StartupError(std::string("<") + node->name() + "> has no \"" + name + "\" attribute",
                            elementPosition(node));
     return getAttribute(node, name);
+}
+
+void requireAttributes(Node *node, const char *kind)
+{
+    for (const AttributeFormat &attribute : formatOf(kind).attributes)
+        if (attribute.required)
+            requireAttribute(node, attribute.name);
+}
+
+int readInteger(Node *node, const char *name, int fallback)
+{
+    const Attribute *attribute = hasAttribute(node, name);
+    return attribute ? readInt(attribute->value()) : fallback;
+}
+
+float readDecimal(Node *node, const char *name, float fallback)
+{
+    const Attribute *attribute = hasAttribute(node, name);
+    return attribute ? readFloat(attribute->value()) : fallback;
+}
+
+sf::Vector2f readPair(Node *node, const char *name, sf::Vector2f fallback)
+{
+    return hasAttribute(node, name) ? getVector2f(node, name) : fallback;
 }
 
 const char *elementPosition(const Node *node)

@@ -30,8 +30,9 @@ std::string getAttributeString(Node *node, const char *name);
 // that is missing reads as 0; an absent attribute gives (0, 0).
 sf::Vector2f getVector2f(Node *node, const char *name);
 
-// "a, b, c, d, ": at least four entries, zeros where nothing was read.
-std::vector<int> getIntList(Node *node, const char *name);
+// "a, b, c, d, ": at least four entries, zeros where nothing was read. When
+// `read` is given, it receives how many components the text held.
+std::vector<int> getIntList(Node *node, const char *name, std::size_t *read = nullptr);
 
 // Integer and decimal readings as atoi and atof make them, but saturated to
 // the target type instead of overflowing.
@@ -42,9 +43,18 @@ float readFloat(const char *text);
 // a character starts at every byte that is not a continuation byte.
 const char *utf8Prefix(const char *begin, const char *end, std::size_t characters);
 
+// Typed readings of an optional attribute: its value in the attribute's
+// syntax when present, `fallback` when absent.
+int readInteger(Node *node, const char *name, int fallback);
+float readDecimal(Node *node, const char *name, float fallback);
+sf::Vector2f readPair(Node *node, const char *name, sf::Vector2f fallback);
+
 // The value of an attribute the format requires; throws StartupError at the
 // element when it is absent.
 const char *requireAttribute(Node *node, const char *name);
+// Checks every attribute that the format requires of `kind` (in the order the
+// format lists them) and throws StartupError for the first one missing.
+void requireAttributes(Node *node, const char *kind);
 
 // Where an element starts in the document text (its "<"), for messages.
 const char *elementPosition(const Node *node);

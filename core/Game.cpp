@@ -11,7 +11,6 @@
 #include <SFML/Window/Mouse.hpp>
 
 #include <cstring>
-#include <iostream>
 
 namespace {
 
@@ -28,7 +27,7 @@ bool named(const Node *node, const char *name)
 // A window dimension read from the root, refused when no window can have it.
 int windowDimension(Node *root, const char *name)
 {
-    const char *text = requireAttribute(root, name);
+    const char *text = getAttribute(root, name);
     const int value = readInt(text);
     if (value < 1 || value > Game::maxWindowSize)
         throw StartupError(std::string("\"") + name + "\" is " + std::to_string(value) +
@@ -42,13 +41,45 @@ int windowDimension(Node *root, const char *name)
 
 Game::~Game()
 {
-    delete document;
+    release();
 }
 
-void Game::load(const char *name)
+void Game::start(const char *name, std::optional<int> sceneId, const std::string &shownAs)
 {
-    fileName = name;
-    source = std::make_unique<Source>(fileName);
+    load(name, shownAs);
+    loadAssets();
+    if (sceneId && !findScene(*sceneId))
+        throw StartupError("no scene has sceneId " + std::to_string(*sceneId) + " (asked for by --scene)",
+                           elementPosition(getChild(root, "scenes")));
+    activateScene(sceneId.value_or(currentSceneId));
+}
+
+void Game::release()
+{
+    if (!document && !source)
+        return;
+    stopAudio();
+    sprites.clear();
+    spritesById.clear();
+    scene = nullptr;
+    player = nullptr;
+    sceneNode = nullptr;
+    assetsNode = nullptr;
+    root = nullptr;
+    resetCatalogue();
+    ESprite::loadedTextureBytes = 0;
+    delete document;
+    document = nullptr;
+    found.reset();
+    source.reset();
+}
+
+void Game::load(const char *name, const std::string &shownAs)
+{
+    fileName = shownAs.empty() ? name : shownAs;
+    source = std::make_unique<Source>(name, fileName);
+    found = std::make_unique<Diagnostics>(*source, echo);
+    diagnostics = found.get();
     source->checkShape();
     document = new rapidxml::xml_document<char>();
     try {
@@ -64,7 +95,8 @@ void Game::load(const char *name)
         throw StartupError(std::string("<") + root->name() + "> has no <assets> element", elementPosition(root));
     if (!getChild(root, "scenes"))
         throw StartupError(std::string("<") + root->name() + "> has no <scenes> element", elementPosition(root));
-    currentSceneId = readInt(requireAttribute(root, "entryScene"));
+    requireAttributes(root, "root");
+    currentSceneId = readInt(getAttribute(root, "entryScene"));
     applyWindowSettings();
 }
 
@@ -72,9 +104,13 @@ void Game::applyWindowSettings()
 {
     windowWidth = windowDimension(root, "width");
     windowHeight = windowDimension(root, "height");
-    const char *title = requireAttribute(root, "title");
-    const char *fps = requireAttribute(root, "fps");
+    const char *title = getAttribute(root, "title");
+    const char *fps = getAttribute(root, "fps");
     frameRateLimit = readInt(fps);
+    if (frameRateLimit == -1) {
+        warn(fps, "no-limit", "\"fps\" is -1; the game plays without a frame-rate limit, as with 0");
+        frameRateLimit = 0;
+    }
     if (frameRateLimit < 0)
         throw StartupError("\"fps\" is " + std::to_string(frameRateLimit) + ", but it must be 0 (no limit) or more",
                            fps);
@@ -82,7 +118,7 @@ void Game::applyWindowSettings()
     const char *titleEnd = title + std::strlen(title);
     const char *shownEnd = utf8Prefix(title, titleEnd, maxTitleCharacters);
     if (shownEnd != titleEnd)
-        warn(title, "the title is longer than " + std::to_string(maxTitleCharacters) +
+        warn(title, "long-title", "the title is longer than " + std::to_string(maxTitleCharacters) +
                         " characters; the window shows only the first " + std::to_string(maxTitleCharacters));
     window->setTitle(sf::String::fromUtf8(title, shownEnd));
     window->setFramerateLimit(static_cast<unsigned>(frameRateLimit));
@@ -90,7 +126,8 @@ void Game::applyWindowSettings()
 
 void Game::loadAssets()
 {
-    assetPath = requireAttribute(assetsNode, "path");
+    requireAttributes(assetsNode, "assets");
+    assetPath = getAttribute(assetsNode, "path");
     assetPath += "/";
     if (assetPath[0] == '/')
         assetPath.erase(0, 1);
@@ -112,7 +149,8 @@ bool Game::hasId(Node *assetNode) const
 {
     if (hasAttribute(assetNode, "id"))
         return true;
-    warn(elementPosition(assetNode), std::string("<") + assetNode->name() +
+    warn(elementPosition(assetNode), "missing-id",
+         std::string("<") + assetNode->name() +
                                          "> has no \"id\" attribute; it is skipped, since nothing could refer to it");
     return false;
 }
@@ -121,8 +159,11 @@ Node *Game::findScene(int sceneId)
 {
     Node *scenes = getChild(root, "scenes");
     for (Node *candidate = scenes->first_node(); candidate; candidate = candidate->next_sibling())
-        if (isElement(candidate) && readInt(requireAttribute(candidate, "sceneId")) == sceneId)
-            return candidate;
+        if (isElement(candidate)) {
+            requireAttributes(candidate, "scene");
+            if (readInt(getAttribute(candidate, "sceneId")) == sceneId)
+                return candidate;
+        }
     return nullptr;
 }
 
@@ -154,7 +195,7 @@ void Game::activateScene(int sceneId)
 void Game::placePlayer(Node *child)
 {
     if (!player) {
-        warn(elementPosition(child), "the scene places <player>, but the assets declare no player");
+        warn(elementPosition(child), "player", "the scene places <player>, but the assets declare no player");
         return;
     }
     player->levelLimits = scene->levelLimits;
@@ -242,11 +283,22 @@ void Game::stopAudio()
 
 std::string Game::describe(const StartupError &error) const
 {
-    const std::string where = source ? source->locate(error.where()) : fileName + ":1:1";
-    return where + ": error: " + error.what();
+    return renderDiagnostic(fileName, diagnose(error));
 }
 
-void Game::warn(const char *where, const std::string &message) const
+Diagnostic Game::diagnose(const StartupError &error) const
 {
-    std::cerr << source->locate(where) << ": warning: " << message << '\n';
+    const auto [line, column] = source ? source->position(error.where()) : std::pair<std::size_t, std::size_t>(1, 1);
+    return {Severity::error, line, column, "startup", error.what()};
+}
+
+const std::vector<Diagnostic> &Game::warnings() const
+{
+    static const std::vector<Diagnostic> none;
+    return found ? found->all() : none;
+}
+
+void Game::warn(const char *where, const char *code, const std::string &message) const
+{
+    found->report(Severity::warning, where, code, message);
 }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "core/Diagnostics.h"
 #include "core/Document.h"
 #include "core/Source.h"
 
@@ -7,7 +8,9 @@
 #include <SFML/System/Vector2.hpp>
 
 #include <cstddef>
+#include <iostream>
 #include <memory>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <unordered_map>
@@ -20,8 +23,10 @@ class StartupError;
 
 // The engine: reads the game document, builds the asset catalogue, activates
 // the entry scene, and then dispatches clicks and draws every frame. The
-// document and the text it was parsed from live as long as the Game, since
-// elements keep pointers into both. The window belongs to the entry point.
+// document, the text it was parsed from, every element and everything the
+// elements hold belong to the loaded game and go together when it is
+// released, since elements keep pointers into the document and into each
+// other. The window belongs to the entry point.
 class Game {
 public:
     // Windows larger than this are refused rather than handed to the window system.
@@ -39,15 +44,30 @@ public:
     EScene *scene = nullptr;
     EPlayer *player = nullptr;
 
+    // Where warnings are echoed as they are found; null keeps them in
+    // `diagnostics()` only. Set before loading.
+    std::ostream *echo = &std::cerr;
+
     Game() = default;
     Game(const Game &) = delete;
     Game &operator=(const Game &) = delete;
     ~Game();
 
-    // Start-up, in this order. Each throws StartupError for a document it cannot play.
-    void load(const char *fileName);
+    // The whole start-up sequence: load `fileName`, build the catalogue and
+    // activate the entry scene, or `sceneId` when one is given. Throws
+    // StartupError for a document it cannot play.
+    void start(const char *fileName, std::optional<int> sceneId = std::nullopt, const std::string &shownAs = "");
+
+    // Start-up, in this order. Each throws StartupError for a document it
+    // cannot play. Messages name the document `shownAs`, or `fileName`.
+    void load(const char *fileName, const std::string &shownAs = "");
     void loadAssets();
     void activateScene(int sceneId);
+
+    // Gives back everything the loaded game holds (elements, textures, fonts,
+    // sounds, music, the document) and puts the catalogue globals back, so
+    // another game can be loaded. The window stays.
+    void release();
 
     Node *findScene(int sceneId);
 
@@ -63,6 +83,12 @@ public:
 
     // "game.xml:LINE:COLUMN: error: MESSAGE" for a start-up failure.
     std::string describe(const StartupError &error) const;
+    // The start-up failure as a finding, located as describe() locates it.
+    Diagnostic diagnose(const StartupError &error) const;
+    // Everything loading found so far, in the order found.
+    const std::vector<Diagnostic> &warnings() const;
+    // The document's name in messages.
+    const std::string &documentName() const { return fileName; }
 
 private:
     void applyWindowSettings();
@@ -70,7 +96,7 @@ private:
     void placeSprite(Node *child);
     void placeTexts(Node *sceneElement);
     bool hasId(Node *assetNode) const;
-    void warn(const char *where, const std::string &message) const;
+    void warn(const char *where, const char *code, const std::string &message) const;
 
     // The catalogue's sprites by id, in catalogue order, rebuilt by each
     // activation: looking every scene child up here keeps placement linear in
@@ -79,4 +105,5 @@ private:
     // Messages name the document even when it could not be opened.
     std::string fileName = "game.xml";
     std::unique_ptr<Source> source;
+    std::unique_ptr<Diagnostics> found;
 };

@@ -74,7 +74,8 @@ const char *skipStartTag(const char *p, const char *end, bool &selfClosing)
 
 } // namespace
 
-Source::Source(std::string path) : name(std::move(path))
+Source::Source(std::string file, std::string shownAs)
+    : path(std::move(file)), name(shownAs.empty() ? path : std::move(shownAs))
 {
     readFile();
     indexLines();
@@ -83,7 +84,7 @@ Source::Source(std::string path) : name(std::move(path))
 void Source::readFile()
 {
     // Non-blocking, so that a pipe in the file's place is refused instead of waited on.
-    FileDescriptor file{open(name.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC)};
+    FileDescriptor file{open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC)};
     if (file.fd < 0)
         throw StartupError("cannot open " + name + ": " + describeErrno(), nullptr);
     struct stat info {};
@@ -124,40 +125,47 @@ void Source::checkShape() const
 {
     const char *begin = buffer.data();
     const char *end = begin + buffer.size() - 1;
-    if (const char *nul = std::find(begin, end, '\0'); nul != end)
-        throw StartupError("the document contains a NUL byte", nul);
-
+    const char *nul = std::find(begin, end, '\0');
     int depth = 0;
-    for (const char *p = begin; p < end;) {
+    bool rootClosed = false;
+    for (const char *p = begin; p < nul;) {
         if (*p != '<') {
             ++p;
             continue;
         }
         const char *tag = p++;
-        if (p < end && (*p == '!' || *p == '?')) {
-            p = skipMarkup(p, end);
-        } else if (p < end && *p == '/') {
+        if (p < nul && (*p == '!' || *p == '?')) {
+            p = skipMarkup(p, nul);
+        } else if (p < nul && *p == '/') {
             depth = std::max(0, depth - 1);
+            rootClosed = rootClosed || depth == 0;
             ++p;
         } else {
             bool selfClosing = false;
-            p = skipStartTag(p, end, selfClosing);
+            p = skipStartTag(p, nul, selfClosing);
             if (!selfClosing && ++depth > maxDepth)
                 throw StartupError("elements are nested deeper than " + std::to_string(maxDepth) + " levels", tag);
+            // A start tag cut short by the NUL closes nothing.
+            rootClosed = rootClosed || (depth == 0 && p[-1] == '>');
         }
     }
+    if (nul != end && !rootClosed)
+        throw StartupError("the document contains a NUL byte", nul);
+}
+
+std::pair<std::size_t, std::size_t> Source::position(const char *where) const
+{
+    const char *begin = buffer.data();
+    if (!where || where < begin || where >= begin + buffer.size())
+        return {1, 1};
+    const auto offset = static_cast<std::size_t>(where - begin);
+    const auto next = std::upper_bound(lineStarts.begin(), lineStarts.end(), offset);
+    const auto line = static_cast<std::size_t>(next - lineStarts.begin());
+    return {line, offset - lineStarts[line - 1] + 1};
 }
 
 std::string Source::locate(const char *where) const
 {
-    std::size_t line = 1;
-    std::size_t column = 1;
-    const char *begin = buffer.data();
-    if (where && where >= begin && where < begin + buffer.size()) {
-        const auto offset = static_cast<std::size_t>(where - begin);
-        const auto next = std::upper_bound(lineStarts.begin(), lineStarts.end(), offset);
-        line = static_cast<std::size_t>(next - lineStarts.begin());
-        column = offset - lineStarts[line - 1] + 1;
-    }
+    const auto [line, column] = position(where);
     return name + ":" + std::to_string(line) + ":" + std::to_string(column);
 }

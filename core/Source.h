@@ -2,6 +2,7 @@
 
 #include <cstddef>
 #include <string>
+#include <utility>
 #include <vector>
 
 // The text of a game document, read whole and kept for in-place parsing.
@@ -14,16 +15,21 @@ public:
     static constexpr std::size_t maxBytes = 256u * 1024u * 1024u;
     static constexpr int maxDepth = 256;
 
-    // Reads `path`; throws StartupError when it is not a readable regular file.
-    explicit Source(std::string path);
+    // Reads `path`; throws StartupError when it is not a readable regular
+    // file. Messages call it `shownAs`, or `path` when that is empty.
+    explicit Source(std::string path, std::string shownAs = "");
 
-    // Throws StartupError at the first NUL byte or at an element nested deeper
-    // than maxDepth. Run before the parser sees the text.
+    // Throws StartupError at a NUL byte inside the root element or at an
+    // element nested deeper than maxDepth. Run before the parser sees the
+    // text; the parser ends the document at the first NUL, so NUL padding
+    // after the root element only hides what the parser would ignore anyway.
     void checkShape() const;
 
     char *text() { return buffer.data(); }
     const std::string &fileName() const { return name; }
 
+    // 1-based line and column of a pointer into the buffer; (1, 1) for null.
+    std::pair<std::size_t, std::size_t> position(const char *where) const;
     // "game.xml:LINE:COLUMN" for a pointer into the buffer, "game.xml:1:1" for null.
     std::string locate(const char *where) const;
 
@@ -31,6 +37,7 @@ private:
     void readFile();
     void indexLines();
 
+    std::string path;
     std::string name;
     std::vector<char> buffer;
     std::vector<std::size_t> lineStarts;

@@ -1,5 +1,8 @@
 #include "elements/EAudio.h"
 
+#include "core/Diagnostics.h"
+#include "core/LibraryErrors.h"
+
 #include <SFML/Audio/InputSoundFile.hpp>
 #include <SFML/System/Err.hpp>
 
@@ -13,8 +16,9 @@ namespace {
 // Decodes what the file really holds. The library's own loader allocates
 // whatever sample count the header claims first, so a tiny file with a lying
 // header could ask for gigabytes.
-bool decodeSound(const std::string &path, sf::SoundBuffer &buffer)
+bool decodeSound(const std::string &path, const char *where, sf::SoundBuffer &buffer)
 {
+    const LibraryErrors errors(where, "unreadable-file");
     sf::InputSoundFile file;
     if (!file.openFromFile(path))
         return false;
@@ -22,7 +26,7 @@ bool decodeSound(const std::string &path, sf::SoundBuffer &buffer)
     std::vector<sf::Int16> chunk(65536);
     while (const sf::Uint64 got = file.read(chunk.data(), chunk.size())) {
         if (samples.size() + got > EAudio::maxClickSamples) {
-            std::cerr << "Failed to load sound \"" << path << "\" (longer than a click sound may be)\n";
+            warnAt(where, "unreadable-file", "Failed to load sound \"" + path + "\" (longer than a click sound may be)");
             return false;
         }
         samples.insert(samples.end(), chunk.begin(), chunk.begin() + static_cast<std::ptrdiff_t>(got));
@@ -54,23 +58,21 @@ EAudio::EAudio(Node *assetNode) : node(assetNode)
 
 void EAudio::loadVolumeAndPitch(Node *from)
 {
-    volume = hasAttribute(from, "volume") ? readFloat(getAttribute(from, "volume")) : 100.f;
-    pitch = hasAttribute(from, "pitch") ? readFloat(getAttribute(from, "pitch")) : 1.f;
+    volume = readDecimal(from, "volume", 100.f);
+    pitch = readDecimal(from, "pitch", 1.f);
 }
 
 void EAudio::applyVolumeAndPitch(Node *from)
 {
-    if (hasAttribute(from, "volume"))
-        volume = readFloat(getAttribute(from, "volume"));
-    if (hasAttribute(from, "pitch"))
-        pitch = readFloat(getAttribute(from, "pitch"));
+    volume = readDecimal(from, "volume", volume);
+    pitch = readDecimal(from, "pitch", pitch);
     sound.setVolume(volume);
     sound.setPitch(pitch);
 }
 
 void EAudio::loadSound()
 {
-    if (!deviceAvailable() || !srcIsLoadable() || !decodeSound(src, buffer))
+    if (!deviceAvailable() || !srcIsLoadable(node) || !decodeSound(src, srcPosition(node), buffer))
         return;
     sound.setBuffer(buffer);
     sound.setVolume(volume);
@@ -84,7 +86,10 @@ void EAudio::playSound()
 
 void EAudio::playMusic()
 {
-    if (!deviceAvailable() || !srcIsLoadable() || !music.openFromFile(src))
+    if (!deviceAvailable() || !srcIsLoadable(node))
+        return;
+    const LibraryErrors errors(srcPosition(node), "unreadable-file");
+    if (!music.openFromFile(src))
         return;
     music.setVolume(volume);
     music.setPitch(pitch);

@@ -24,9 +24,12 @@ public:
     void loadCommon(Node *node);
     // Whether `src` may be handed to the multimedia library: something to
     // load, and a regular file where the file exists, since the library
-    // would wait forever on a pipe. Says why on standard error when not.
-    bool srcIsLoadable() const;
+    // would wait forever on a pipe. Says why, at `node`'s "src", when not.
+    bool srcIsLoadable(Node *node) const;
 };
+
+// Where a node names its file: the value of "src", or the element itself.
+const char *srcPosition(Node *node);
 
 // Compares an element's id with a name from the document; an element
 // without an id matches nothing.

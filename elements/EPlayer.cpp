@@ -26,14 +26,13 @@ EPlayer::EPlayer(Node *assetNode)
 
 void EPlayer::loadSpeed(Node *from)
 {
-    speed = hasAttribute(from, "speed") ? readInt(getAttribute(from, "speed")) : 10;
+    speed = readInteger(from, "speed", 10);
 }
 
 void EPlayer::applySceneNode(Node *sceneChild)
 {
     sprite->applySceneNode(sceneChild);
-    if (hasAttribute(sceneChild, "speed"))
-        speed = readInt(getAttribute(sceneChild, "speed"));
+    speed = readInteger(sceneChild, "speed", speed);
 }
 
 void EPlayer::setTarget(float x, float y)

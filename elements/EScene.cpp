@@ -3,15 +3,6 @@
 #include "core/Catalogue.h"
 #include "elements/EAudio.h"
 
-namespace {
-
-int limitOr(Node *node, const char *name, int fallback)
-{
-    return hasAttribute(node, name) ? readInt(getAttribute(node, name)) : fallback;
-}
-
-} // namespace
-
 EScene::EScene(Node *sceneNode) : node(sceneNode)
 {
     loadAttributes(sceneNode);
@@ -19,12 +10,12 @@ EScene::EScene(Node *sceneNode) : node(sceneNode)
 
 void EScene::loadAttributes(Node *sceneNode)
 {
-    levelLimits[0] = limitOr(sceneNode, "leftLevelLimit", 0);
-    levelLimits[1] = limitOr(sceneNode, "upperLevelLimit", 0);
-    levelLimits[2] = limitOr(sceneNode, "rightLevelLimit", windowWidth);
-    levelLimits[3] = limitOr(sceneNode, "lowerLevelLimit", windowHeight);
-    if (hasAttribute(sceneNode, "music"))
-        startMusic(getAttribute(sceneNode, "music"));
+    levelLimits[0] = readInteger(sceneNode, "leftLevelLimit", 0);
+    levelLimits[1] = readInteger(sceneNode, "upperLevelLimit", 0);
+    levelLimits[2] = readInteger(sceneNode, "rightLevelLimit", windowWidth);
+    levelLimits[3] = readInteger(sceneNode, "lowerLevelLimit", windowHeight);
+    if (const Attribute *musicId = hasAttribute(sceneNode, "music"))
+        startMusic(musicId->value());
 }
 
 void EScene::startMusic(const char *musicId)

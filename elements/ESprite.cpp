@@ -1,13 +1,15 @@
 #include "elements/ESprite.h"
 
 #include "core/Catalogue.h"
+#include "core/Diagnostics.h"
+#include "core/LibraryErrors.h"
 #include "elements/EAudio.h"
 #include "elements/EText.h"
 
 #include <SFML/Graphics/Image.hpp>
 
 #include <cstring>
-#include <iostream>
+#include <string>
 
 std::size_t ESprite::loadedTextureBytes = 0;
 
@@ -23,9 +25,9 @@ bool sameBits(sf::Vector2f a, sf::Vector2f b)
 ESprite::ESprite(Node *assetNode) : node(assetNode)
 {
     loadCommon(assetNode);
-    drawable = new (allocateElement(sizeof(sf::Sprite), alignof(sf::Sprite))) sf::Sprite();
-    texture = new sf::Texture();
-    if (srcIsLoadable())
+    drawable = newElement<sf::Sprite>();
+    texture = newElement<sf::Texture>();
+    if (srcIsLoadable(node))
         loadTexture();
     drawable->setTexture(*texture, false);
     setPosition(position.x, position.y);
@@ -36,13 +38,15 @@ ESprite::ESprite(Node *assetNode) : node(assetNode)
 
 void ESprite::loadTexture()
 {
+    const LibraryErrors errors(srcPosition(node), "unreadable-file");
     sf::Image image;
     if (!image.loadFromFile(src))
         return;
     const std::size_t bytes = std::size_t(image.getSize().x) * image.getSize().y * 4;
     if (bytes > maxTextureBytes - loadedTextureBytes) {
-        std::cerr << "Failed to load image \"" << src << "\" (the game's images would take more than "
-                  << maxTextureBytes / (1024 * 1024) << " MiB)\n";
+        warnAt(srcPosition(node), "texture-budget",
+               "Failed to load image \"" + src + "\" (the game's images would take more than " +
+                   std::to_string(maxTextureBytes / (1024 * 1024)) + " MiB)");
         return;
     }
     if (texture->loadFromImage(image, sf::IntRect(0, 0, 0, 0)))
@@ -89,24 +93,17 @@ void ESprite::moveSteps(sf::Vector2f step, int count)
 void ESprite::applySceneNode(Node *child)
 {
     sceneChild = child;
-    if (hasAttribute(child, "position")) {
-        const sf::Vector2f at = getVector2f(child, "position");
-        setPosition(at.x, at.y);
-    }
-    if (hasAttribute(child, "scale")) {
-        const sf::Vector2f factors = getVector2f(child, "scale");
-        setScale(factors.x, factors.y);
-    }
-    if (hasAttribute(child, "rotation"))
-        setRotation(static_cast<float>(readInt(getAttribute(child, "rotation"))));
-    if (hasAttribute(child, "origin")) {
-        const sf::Vector2f at = getVector2f(child, "origin");
-        setOrigin(at.x, at.y);
-    }
-    if (hasAttribute(child, "onClickAudio"))
-        setClickAudio(getAttribute(child, "onClickAudio"));
-    if (hasAttribute(child, "onClickText"))
-        setClickText(getAttribute(child, "onClickText"));
+    const sf::Vector2f at = readPair(child, "position", position);
+    setPosition(at.x, at.y);
+    const sf::Vector2f factors = readPair(child, "scale", scale);
+    setScale(factors.x, factors.y);
+    setRotation(static_cast<float>(readInteger(child, "rotation", static_cast<int>(rotation))));
+    const sf::Vector2f pivot = readPair(child, "origin", origin);
+    setOrigin(pivot.x, pivot.y);
+    if (const Attribute *audio = hasAttribute(child, "onClickAudio"))
+        setClickAudio(audio->value());
+    if (const Attribute *text = hasAttribute(child, "onClickText"))
+        setClickText(text->value());
 }
 
 void ESprite::setClickAudio(const char *audioId)

@@ -1,5 +1,8 @@
 #include "elements/EText.h"
 
+#include "core/Diagnostics.h"
+#include "core/LibraryErrors.h"
+
 #include <cstdint>
 #include <iostream>
 
@@ -15,22 +18,31 @@ EText::EText(Node *assetNode) : node(assetNode)
 
 void EText::loadAttributes(Node *assetNode)
 {
-    loadFont();
+    loadFont(assetNode);
     string = assetNode->value_size() > 0 ? std::string(assetNode->value(), assetNode->value_size()) : "[missing]";
     characterSize = 15;
     setSizeFrom(assetNode);
-    if (hasAttribute(assetNode, "color"))
-        setColor(getIntList(assetNode, "color"));
-    else
+    if (hasAttribute(assetNode, "color")) {
+        std::size_t given = 0;
+        const std::vector<int> components = getIntList(assetNode, "color", &given);
+        echoColor(components);
+        setColor(components, given);
+    } else {
         color = sf::Color(255, 255, 255, 255);
+    }
     drawable.setFillColor(color);
 }
 
-sf::Color EText::setColor(std::vector<int> components)
+void EText::echoColor(const std::vector<int> &components)
 {
     std::cout << components[0] << components[1] << components[2] << components[3];
+}
+
+sf::Color EText::setColor(std::vector<int> components, std::size_t given)
+{
     auto low8 = [](int value) { return static_cast<sf::Uint8>(static_cast<std::uint32_t>(value) & 0xffu); };
-    color = sf::Color(low8(components[0]), low8(components[1]), low8(components[2]), low8(components[3]));
+    const sf::Uint8 alpha = given < 4 ? sf::Uint8(255) : low8(components[3]);
+    color = sf::Color(low8(components[0]), low8(components[1]), low8(components[2]), alpha);
     drawable.setFillColor(color);
     return color;
 }
@@ -42,8 +54,9 @@ void EText::setString(std::string content)
     const char *end = begin + string.size();
     const char *shown = utf8Prefix(begin, end, maxShownCharacters);
     if (shown != end)
-        std::cerr << "Text \"" << (id ? id : "") << "\" has more than " << maxShownCharacters
-                  << " characters; only the first " << maxShownCharacters << " are shown\n";
+        warnAt(node ? elementPosition(node) : nullptr, "long-text",
+               "Text \"" + std::string(id ? id : "") + "\" has more than " + std::to_string(maxShownCharacters) +
+                   " characters; only the first " + std::to_string(maxShownCharacters) + " are shown");
     drawable.setString(sf::String::fromUtf8(begin, shown));
 }
 
@@ -57,35 +70,37 @@ void EText::applySceneNode(Node *sceneChild)
 {
     if (sceneChild->value_size() > 0)
         setString(std::string(sceneChild->value(), sceneChild->value_size()));
-    if (hasAttribute(sceneChild, "textPosition")) {
-        const sf::Vector2f at = getVector2f(sceneChild, "textPosition");
-        setPosition(at.x, at.y);
-    } else if (hasAttribute(sceneChild, "position")) {
-        const sf::Vector2f at = getVector2f(sceneChild, "position");
-        setPosition(at.x, at.y);
-    }
+    const sf::Vector2f at = readPair(sceneChild, "textPosition", readPair(sceneChild, "position", position));
+    setPosition(at.x, at.y);
     if (hasAttribute(sceneChild, "size")) {
         setSizeFrom(sceneChild);
         drawable.setCharacterSize(static_cast<unsigned>(characterSize));
     }
     // Only the presence counts: the text reloads its own font file.
     if (hasAttribute(sceneChild, "src")) {
-        loadFont();
+        loadFont(node);
         drawable.setFont(font);
     }
 }
 
-void EText::loadFont()
+void EText::loadFont(Node *from)
 {
-    if (srcIsLoadable())
-        font.loadFromFile(src);
+    if (!srcIsLoadable(from))
+        return;
+    const LibraryErrors errors(srcPosition(from), "unreadable-file");
+    font.loadFromFile(src);
 }
 
 void EText::setSizeFrom(Node *from)
 {
-    if (!hasAttribute(from, "size"))
+    const Attribute *given = hasAttribute(from, "size");
+    if (!given)
         return;
-    const int size = readInt(getAttribute(from, "size"));
+    const int size = readInt(given->value());
     if (size >= 0 && size <= maxCharacterSize)
         characterSize = size;
+    else
+        warnAt(given->value(), "out-of-range",
+               "\"size\" is " + std::to_string(size) + ", but a text's size must be 0 to " +
+                   std::to_string(maxCharacterSize) + "; the size " + std::to_string(characterSize) + " is kept");
 }

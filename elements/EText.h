@@ -14,9 +14,12 @@
 // child adjusts it, either its own (a scene text) or a sprite's (a click text).
 class EText : public EObject {
 public:
-    // Glyphs beyond this size would not fit the graphics library's textures;
-    // such a size is refused and the current one kept.
-    static constexpr int maxCharacterSize = 1024;
+    // The largest size at which every printable ASCII character of a font
+    // still fits the graphics library's glyph page (16384 pixels square
+    // here): measured with DejaVu Sans, all fit at 2048 and some are drawn as
+    // nothing from 2300 on. A larger size is ignored, with a warning, and the
+    // current one kept.
+    static constexpr int maxCharacterSize = 2048;
     // The graphics library builds six vertices for every character of a text
     // and draws them all in every frame: a text of a hundred million
     // characters would take gigabytes and never finish a frame. No note needs
@@ -35,14 +38,17 @@ public:
     explicit EText(Node *assetNode);
 
     void loadAttributes(Node *assetNode);
-    // Writes the first four entries to standard output, as the format promises
-    // authors, and colours the text with them.
-    sf::Color setColor(std::vector<int> components);
+    // Colours the text with the first four entries; a colour written without
+    // its alpha is opaque.
+    sf::Color setColor(std::vector<int> components, std::size_t given = 4);
     void setString(std::string content);
     void setPosition(float x, float y);
     void applySceneNode(Node *sceneChild);
 
 private:
-    void loadFont();
+    // Writes the colour's first four entries to standard output, as the format
+    // promises authors, while the text is loaded.
+    static void echoColor(const std::vector<int> &components);
+    void loadFont(Node *from);
     void setSizeFrom(Node *from);
 };

@@ -80,7 +80,7 @@ double CapturedAudio::rms(double from, double to) const
         return 0;
     double sum = 0;
     for (std::size_t i = begin; i < end; ++i)
-        sum += static_cast<double>(samples[i]) * samples[i];
+        sum += static_cast<double>(samples[i]) * static_cast<double>(samples[i]);
     return std::sqrt(sum / static_cast<double>(end - begin));
 }
 

@@ -58,7 +58,8 @@ TEST_F(TextElement, EchoesItsColourOncePerObjectBuilt)
     EXPECT_EQ(textCatalogue[0]->color, sf::Color(255, 0, 0, 128));
     EXPECT_EQ(textCatalogue[0]->drawable.getFillColor(), sf::Color(255, 0, 0, 128));
     EXPECT_EQ(textCatalogue[1]->color, sf::Color::White);
-    EXPECT_EQ(textCatalogue[2]->color, sf::Color(0, 255, 7, 0)) << "components keep their low eight bits";
+    EXPECT_EQ(textCatalogue[2]->color, sf::Color(0, 255, 7, 255))
+        << "components keep their low eight bits, and a colour without alpha is opaque";
 }
 
 TEST_F(TextElement, SceneChildAdjustsContentPositionAndSize)

@@ -32,8 +32,8 @@ protected:
     }
     void start(const std::string &xml)
     {
-        load(xml);
-        game.activateScene(currentSceneId);
+        write(xml);
+        game.start("game.xml");
     }
     void png(const std::string &name, unsigned width, unsigned height, sf::Color color = sf::Color::White)
     {

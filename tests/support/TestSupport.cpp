@@ -200,7 +200,7 @@ double rms(const std::vector<float> &samples, std::size_t from, std::size_t coun
     double sum = 0;
     std::size_t n = 0;
     for (std::size_t i = from; i < samples.size() && n < count; ++i, ++n)
-        sum += static_cast<double>(samples[i]) * samples[i];
+        sum += static_cast<double>(samples[i]) * static_cast<double>(samples[i]);
     return n ? std::sqrt(sum / static_cast<double>(n)) : 0.0;
 }
 

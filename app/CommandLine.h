@@ -1,0 +1,26 @@
+#pragma once
+
+#include <optional>
+#include <string>
+
+// What the command line asks for. With no arguments the engine plays
+// game.xml in the working directory, as it always has.
+struct Options {
+    // A folder holding game.xml, or a document file; empty for game.xml here.
+    std::string path;
+    std::optional<int> scene;
+};
+
+// Reads the command line into `options`. Returns the exit status when the
+// program should end at once (--help, --version: 0; a usage error: 2).
+std::optional<int> parseCommandLine(int argc, char **argv, Options &options);
+
+// Where a game lives: the folder the engine works from, the document's file
+// name in it, and the name messages give the document (the path as given).
+struct GameLocation {
+    std::string folder;
+    std::string file;
+    std::string shown;
+};
+
+GameLocation locateGame(const std::string &path);

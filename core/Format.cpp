@@ -1,0 +1,123 @@
+#include "core/Format.h"
+
+#include <stdexcept>
+#include <string>
+
+namespace {
+
+// The transform every placed image reads, on its asset and on a scene child.
+constexpr AttributeFormat position{"position", Syntax::pair, false, "0, 0", "where it is placed"};
+constexpr AttributeFormat scale{"scale", Syntax::pair, false, "1, 1", "scale factors"};
+constexpr AttributeFormat origin{"origin", Syntax::pair, false, "1, 1", "the image's own point placed at the position"};
+constexpr AttributeFormat rotation{"rotation", Syntax::integer, false, "0", "rotation in whole degrees"};
+constexpr AttributeFormat source{"src", Syntax::text, false, "none", "the file, under the asset path"};
+
+std::vector<ElementFormat> buildFormat()
+{
+    return {
+        {"root",
+         {{"entryScene", Syntax::integer, true, "", "sceneId of the scene that is played"},
+          {"width", Syntax::integer, true, "", "window width in pixels (1 to 8192)"},
+          {"height", Syntax::integer, true, "", "window height in pixels (1 to 8192)"},
+          {"title", Syntax::text, true, "", "window title (UTF-8)"},
+          {"fps", Syntax::integer, true, "", "frame-rate limit; 0 or -1 means none"}}},
+        {"assets", {{"path", Syntax::text, true, "", "folder that every src is read from"}}},
+        {"sprite",
+         {{"id", Syntax::text, false, "none: the asset is skipped", "the name scenes place it by"}, source, position, scale, origin, rotation}},
+        {"audio",
+         {{"id", Syntax::text, false, "none: the asset is skipped", "the name music and click hooks use"},
+          source,
+          position,
+          scale,
+          origin,
+          rotation,
+          {"volume", Syntax::decimal, false, "100", "loudness, 0 to 100"},
+          {"pitch", Syntax::decimal, false, "1", "pitch factor, above 0"}}},
+        {"text",
+         {{"id", Syntax::text, false, "none: the asset is skipped", "the name scenes and click hooks use"},
+          {"src", Syntax::text, false, "none", "the font file, under the asset path"},
+          position,
+          scale,
+          origin,
+          rotation,
+          {"size", Syntax::integer, false, "15", "character size"},
+          {"color", Syntax::list, false, "255, 255, 255, 255", "red, green, blue, alpha (0 to 255)"}}},
+        {"player",
+         {{"id", Syntax::text, false, "none", "not used"},
+          source,
+          position,
+          scale,
+          origin,
+          rotation,
+          {"speed", Syntax::integer, false, "10", "unit steps per frame"}}},
+        {"scene",
+         {{"sceneId", Syntax::integer, true, "", "compared with entryScene"},
+          {"leftLevelLimit", Syntax::integer, false, "0", "leftmost point the player is sent to"},
+          {"upperLevelLimit", Syntax::integer, false, "0", "topmost point the player is sent to"},
+          {"rightLevelLimit", Syntax::integer, false, "the window width", "rightmost point the player is sent to"},
+          {"lowerLevelLimit", Syntax::integer, false, "the window height", "lowest point the player is sent to"},
+          {"music", Syntax::audioId, false, "none", "audio played once when the scene starts"},
+          {"volume", Syntax::decimal, false, "the audio's own", "loudness of the music"},
+          {"pitch", Syntax::decimal, false, "the audio's own", "pitch of the music"}}},
+        {"scene child",
+         {{"position", Syntax::pair, false, "the asset's", "where the sprite (and a text) is placed"},
+          {"scale", Syntax::pair, false, "the asset's", "scale factors"},
+          {"origin", Syntax::pair, false, "the asset's", "the image's own point placed at the position"},
+          {"rotation", Syntax::integer, false, "the asset's", "rotation in whole degrees"},
+          {"onClickAudio", Syntax::audioId, false, "none", "the sound a click plays"},
+          {"onClickText", Syntax::textId, false, "none", "the text a click shows"},
+          {"volume", Syntax::decimal, false, "the audio's own", "loudness of the click sound"},
+          {"pitch", Syntax::decimal, false, "the audio's own", "pitch of the click sound"},
+          {"speed", Syntax::integer, false, "the player's own", "the player's steps per frame"},
+          {"textPosition", Syntax::pair, false, "position", "where the text appears"},
+          {"size", Syntax::integer, false, "the text's own", "character size of the text"},
+          {"src", Syntax::presence, false, "absent", "present: the text loads its font again"}}},
+    };
+}
+
+} // namespace
+
+const std::vector<ElementFormat> &gameFormat()
+{
+    static const std::vector<ElementFormat> format = buildFormat();
+    return format;
+}
+
+const ElementFormat &formatOf(std::string_view kind)
+{
+    for (const ElementFormat &format : gameFormat())
+        if (kind == format.kind)
+            return format;
+    throw std::logic_error("no element kind " + std::string(kind) + " in the format");
+}
+
+const AttributeFormat *findAttribute(const ElementFormat &format, std::string_view name)
+{
+    for (const AttributeFormat &attribute : format.attributes)
+        if (name == attribute.name)
+            return &attribute;
+    return nullptr;
+}
+
+const char *syntaxName(Syntax syntax)
+{
+    switch (syntax) {
+    case Syntax::integer:
+        return "integer";
+    case Syntax::decimal:
+        return "decimal";
+    case Syntax::pair:
+        return "pair";
+    case Syntax::list:
+        return "list";
+    case Syntax::text:
+        return "text";
+    case Syntax::audioId:
+        return "audio id";
+    case Syntax::textId:
+        return "text id";
+    case Syntax::presence:
+        return "presence";
+    }
+    return "text";
+}

@@ -1,0 +1,44 @@
+#pragma once
+
+#include <string_view>
+#include <vector>
+
+// What a game document may say, declared once: for each kind of element the
+// attributes it reads, their syntax, whether they are required and what an
+// absent one means. The loader's required checks, the checker and the
+// format's documentation all follow this table.
+
+enum class Syntax {
+    integer,  // read as atoi reads it
+    decimal,  // read as atof reads it
+    pair,     // "x, y"
+    list,     // "a, b, c, d"
+    text,     // taken as written
+    audioId,  // names an <audio> asset
+    textId,   // names a <text> asset
+    presence, // only whether it is there counts
+};
+
+struct AttributeFormat {
+    const char *name;
+    Syntax syntax;
+    bool required;
+    // What an absent attribute means, as the documentation says it.
+    const char *fallback;
+    const char *meaning;
+};
+
+struct ElementFormat {
+    // "root", "assets", "sprite", "audio", "text", "player", "scene" or
+    // "scene child": the first and the last two are recognised by their
+    // place in the document, not by their name.
+    const char *kind;
+    std::vector<AttributeFormat> attributes;
+};
+
+const std::vector<ElementFormat> &gameFormat();
+// The format of one kind; the kind must be in the table.
+const ElementFormat &formatOf(std::string_view kind);
+// The attribute of that name, or null when the kind does not read it.
+const AttributeFormat *findAttribute(const ElementFormat &format, std::string_view name);
+const char *syntaxName(Syntax syntax);
