@@ -9,8 +9,7 @@ namespace fs = std::filesystem;
 
 std::optional<int> parseCommandLine(int argc, char **argv, Options &options)
 {
-    CLI::App app{"A point-and-click adventure engine: plays the game that a game.xml document describes.",
-                 "adventure"};
+    CLI::App app{"A point-and-click adventure engine: plays the game that a game.xml document describes.", "adventure"};
     app.set_version_flag("--version", ADVENTURE_VERSION);
     app.add_option("PATH", options.path, "game folder holding game.xml, or a game document (default: ./game.xml)");
     app.add_option("--scene", options.scene, "play the scene with this sceneId instead of entryScene");

@@ -118,8 +118,9 @@ void Game::applyWindowSettings()
     const char *titleEnd = title + std::strlen(title);
     const char *shownEnd = utf8Prefix(title, titleEnd, maxTitleCharacters);
     if (shownEnd != titleEnd)
-        warn(title, "long-title", "the title is longer than " + std::to_string(maxTitleCharacters) +
-                        " characters; the window shows only the first " + std::to_string(maxTitleCharacters));
+        warn(title, "long-title",
+             "the title is longer than " + std::to_string(maxTitleCharacters) +
+                 " characters; the window shows only the first " + std::to_string(maxTitleCharacters));
     window->setTitle(sf::String::fromUtf8(title, shownEnd));
     window->setFramerateLimit(static_cast<unsigned>(frameRateLimit));
 }
@@ -151,7 +152,7 @@ bool Game::hasId(Node *assetNode) const
         return true;
     warn(elementPosition(assetNode), "missing-id",
          std::string("<") + assetNode->name() +
-                                         "> has no \"id\" attribute; it is skipped, since nothing could refer to it");
+             "> has no \"id\" attribute; it is skipped, since nothing could refer to it");
     return false;
 }
 

@@ -1,10 +1,11 @@
 #!/usr/bin/env bash
 # Plays the example game under valgrind's memcheck in a virtual X display:
 # waits for its window, clicks on the floor and on every object, closes it
-# with its close button and answers Enter. Fails on any invalid read or
-# write, use of an uninitialised value, or leak, except the leaks named in
-# tools/valgrind.supp: the elements, which are never freed by design, and the
-# GL driver's own. The log is build-memcheck/memcheck.log.
+# with its close button and answers Enter. Then loads and releases the game
+# three times in one process (what a reload does). Fails on any invalid read
+# or write, use of an uninitialised value, or leak, except the leaks named in
+# tools/valgrind.supp: the GL driver's and the audio library's own. The logs
+# are build-memcheck/memcheck.log and build-memcheck/release.log.
 set -euo pipefail
 ROOT="$(cd "$(dirname "$0")/.." && pwd)"
 ADVENTURE_WITH_FUZZER=1 "$ROOT/scripts/setup-debian.sh"
@@ -16,7 +17,7 @@ fi
 build="$ROOT/build-memcheck"
 cmake -S "$ROOT" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DADVENTURE_TESTS=OFF \
   -DADVENTURE_BENCH=OFF > /dev/null
-cmake --build "$build" --target adventure study
+cmake --build "$build" --target adventure release_soak study
 source "$ROOT/tools/drive.sh"
 CLOSE="$(close_window_tool)"
 
@@ -61,4 +62,14 @@ if [ "$status" != 0 ]; then
   echo "memcheck: status $status; see $log" >&2
   exit 1
 fi
+
+release_log="$build/release.log"
+if ! (cd "$game" && env ALSOFT_CONF="$ROOT/tests/alsoft-null.conf" LIBGL_ALWAYS_SOFTWARE=1 GALLIUM_DRIVER=softpipe \
+  valgrind --tool=memcheck --leak-check=full --error-exitcode=99 --num-callers=40 \
+  --suppressions="$ROOT/tools/valgrind.supp" --log-file="$release_log" ${MEMCHECK_OPTIONS:-} \
+  "$build/release_soak" . 3 > /dev/null 2> "$build/release.err"); then
+  echo "memcheck: loading and releasing the game is not clean; see $release_log" >&2
+  exit 1
+fi
+grep -E "ERROR SUMMARY|definitely lost|indirectly lost|possibly lost" "$release_log" | sed 's/^==[0-9]*== *//'
 echo "memcheck: no memory errors and no leaks besides the suppressed ones"
