@@ -111,3 +111,33 @@ TEST(StartupFailure, ReportsAMissingDisplayInsteadOfAborting)
     EXPECT_EQ(result.err,
               "game.xml:1:1: error: no X display: DISPLAY is not set; the engine needs a graphical session\n");
 }
+
+// What a game file may say that an earlier, stricter engine refused.
+TEST(StartupFailure, AcceptsNoLimitAsMinusOneAndNulPaddingAfterTheRoot)
+{
+    const std::string noScene = "<assets path=''/><scenes><s sceneId='2'/></scenes></game>";
+    TempDir dir;
+    dir.write("game.xml", "<g entryScene='1' width='10' height='10' title='t' fps='-1'>" + noScene);
+    ProcessResult result = runEngine(dir.path(), "\n");
+    EXPECT_NE(result.err.find("game.xml:1:57: warning: \"fps\" is -1; the game plays without a frame-rate limit"),
+              std::string::npos)
+        << result.err;
+    EXPECT_NE(result.err.find("game.xml:1:78: error: no scene has sceneId 1\n"), std::string::npos) << result.err;
+
+    dir.write("game.xml", validRoot + noScene + std::string("\n\0\0\0 padding", 12));
+    result = runEngine(dir.path(), "\n");
+    EXPECT_EQ(result.err.find("NUL"), std::string::npos) << result.err;
+    EXPECT_NE(result.err.find("error: no scene has sceneId 1\n"), std::string::npos) << result.err;
+}
+
+TEST(StartupFailure, ShowsControlCharactersFromTheDocumentEscaped)
+{
+    TempDir dir;
+    dir.write("game.xml", "<\x1b[2J\x1b]0;owned\x07><scenes/></x>");
+    const ProcessResult result = runEngine(dir.path(), "\n");
+    EXPECT_EQ(result.status, 1);
+    EXPECT_NE(result.err.find("game.xml:1:1: error: <\\x1b[2J\\x1b]0;owned\\x07> has no <assets> element\n"),
+              std::string::npos)
+        << result.err;
+    EXPECT_EQ(result.err.find('\x1b'), std::string::npos);
+}
