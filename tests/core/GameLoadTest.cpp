@@ -1,5 +1,6 @@
 #include "elements/EAudio.h"
 #include "elements/EPlayer.h"
+#include "elements/EScene.h"
 #include "elements/ESprite.h"
 #include "elements/EText.h"
 #include "support/GameFixture.h"
@@ -91,4 +92,34 @@ TEST_F(GameLoad, IdsPointIntoTheDocument)
     const char *id = game.sprites[0]->id;
     EXPECT_STREQ(id, "door");
     EXPECT_EQ(id, game.assetsNode->first_node()->first_attribute()->value());
+}
+
+TEST_F(GameLoad, FilesThatFailToLoadAreReportedAtTheirSrcInTheLibrarysWords)
+{
+    load(gameXml("<sprite id='a' src='nowhere.png'/>\n<text id='t' src='nofont.ttf'/>", ""));
+    const std::vector<Diagnostic> &found = game.warnings();
+    ASSERT_EQ(found.size(), 2u);
+    EXPECT_EQ(std::make_pair(found[0].line, found[0].column), std::make_pair(std::size_t(3), std::size_t(21)));
+    EXPECT_EQ(found[0].message.rfind("Failed to load image \"nowhere.png\"", 0), 0u) << found[0].message;
+    EXPECT_EQ(std::make_pair(found[1].line, found[1].column), std::make_pair(std::size_t(4), std::size_t(19)));
+    EXPECT_EQ(found[1].message.rfind("Failed to load font \"nofont.ttf\"", 0), 0u) << found[1].message;
+}
+
+TEST_F(GameLoad, ReleasingGivesBackTheGameAndPutsTheGlobalsBack)
+{
+    png("a.png", 10, 10);
+    load(gameXml("<sprite id='a' src='a.png'/><audio id='s'/><text id='t'/>", "<a/>"));
+    game.activateScene(currentSceneId);
+    EXPECT_GT(ESprite::loadedTextureBytes, 0u);
+    game.release();
+    EXPECT_EQ(game.document, nullptr);
+    EXPECT_EQ(game.scene, nullptr);
+    EXPECT_TRUE(game.sprites.empty());
+    EXPECT_TRUE(audioCatalogue.empty());
+    EXPECT_TRUE(textCatalogue.empty());
+    EXPECT_EQ(ESprite::loadedTextureBytes, 0u) << "the texture budget is the loaded game's";
+    EXPECT_EQ(frameRateLimit, 24);
+
+    start(gameXml("<sprite id='a' src='a.png'/>", "<a/>"));
+    EXPECT_EQ(game.scene->sprites.size(), 1u) << "a released game can be followed by another";
 }

@@ -117,3 +117,18 @@ TEST_F(TextElement, ShowsAtMostTheFirst65536CharactersOfAText)
     EXPECT_EQ(textCatalogue[2]->drawable.getString().getSize(), EText::maxShownCharacters)
         << "a scene child's text is cut the same way";
 }
+
+TEST_F(TextElement, SizesUpToTheGlyphLimitAreTakenAndLargerOnesWarnedAbout)
+{
+    const std::string xml = gameXml("<text id='a' src='f.ttf' size='2048'>big</text>\n"
+                                    "<text id='b' src='f.ttf' size='3000'>too big</text>",
+                                    "");
+    load(xml);
+    EXPECT_EQ(textCatalogue[0]->drawable.getCharacterSize(), 2048u);
+    EXPECT_EQ(textCatalogue[1]->drawable.getCharacterSize(), 15u);
+    ASSERT_EQ(game.warnings().size(), 1u);
+    const Diagnostic &warning = game.warnings()[0];
+    EXPECT_EQ(warning.line, 4u);
+    EXPECT_EQ(warning.column, 32u) << "at the value";
+    EXPECT_EQ(warning.message, "\"size\" is 3000, but a text's size must be 0 to 2048; the size 15 is kept");
+}
