@@ -45,7 +45,7 @@ std::vector<ElementFormat> buildFormat()
           scale,
           origin,
           rotation,
-          {"size", Syntax::integer, false, "15", "character size"},
+          {"size", Syntax::integer, false, "15", "character size, 0 to 2048"},
           {"color", Syntax::list, false, "255, 255, 255, 255", "red, green, blue, alpha (0 to 255)"}}},
         {"player",
          {{"id", Syntax::text, false, "none", "not used"},
@@ -75,7 +75,7 @@ std::vector<ElementFormat> buildFormat()
           {"pitch", Syntax::decimal, false, "the audio's own", "pitch of the click sound"},
           {"speed", Syntax::integer, false, "the player's own", "the player's steps per frame"},
           {"textPosition", Syntax::pair, false, "position", "where the text appears"},
-          {"size", Syntax::integer, false, "the text's own", "character size of the text"},
+          {"size", Syntax::integer, false, "the text's own", "character size of the text, 0 to 2048"},
           {"src", Syntax::presence, false, "absent", "present: the text loads its font again"}}},
     };
 }

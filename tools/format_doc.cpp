@@ -1,0 +1,38 @@
+// format_doc: prints the game format's attribute tables in Markdown, from
+// the same table the loader and the checker follow. The README carries this
+// output between its "format-tables" markers; a test keeps the two equal.
+#include "core/Format.h"
+
+#include <iostream>
+
+namespace {
+
+const char *heading(const ElementFormat &format)
+{
+    const std::string_view kind = format.kind;
+    if (kind == "root")
+        return "The root element (any name)";
+    if (kind == "scene")
+        return "Scenes: each child of `<scenes>`, whatever its name";
+    if (kind == "scene child")
+        return "Scene children: each child of a scene, named by the id it places";
+    return nullptr;
+}
+
+} // namespace
+
+int main()
+{
+    for (const ElementFormat &format : gameFormat()) {
+        if (const char *title = heading(format))
+            std::cout << "#### " << title << "\n\n";
+        else
+            std::cout << "#### `<" << format.kind << ">`\n\n";
+        std::cout << "| Attribute | Syntax | Required | Absent | Meaning |\n|---|---|---|---|---|\n";
+        for (const AttributeFormat &attribute : format.attributes)
+            std::cout << "| `" << attribute.name << "` | " << syntaxName(attribute.syntax) << " | "
+                      << (attribute.required ? "yes" : "no") << " | " << (attribute.required ? "" : attribute.fallback)
+                      << " | " << attribute.meaning << " |\n";
+        std::cout << '\n';
+    }
+}
