@@ -131,9 +131,7 @@ TEST_F(ClickAndDraw, DrawsSpritesInListOrderThenTexts)
                   "<text id='label' src='f.ttf' size='80' color='0, 255, 0, 255'>\xE2\x96\x88\xE2\x96\x88</text>",
                   "<label position='163, 173'/><red position='100, 100'/><blue position='150, 150'/>", "",
                   "width='550' height='550' fps='0'"));
-    game.load("game.xml");
-    game.loadAssets();
-    game.activateScene(currentSceneId);
+    game.start("game.xml");
     game.window->clear(sf::Color::Black);
     game.draw();
     // World to pixels is a factor of one half in a 550 by 550 window.

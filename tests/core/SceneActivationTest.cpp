@@ -128,9 +128,7 @@ TEST_F(SceneActivation, AChildlessSceneStillStartsItsMusic)
     write("<g entryScene='7' width='10' height='10' title='t' fps='1'><assets path=''>"
           "<audio id='m' src='tone.wav'/></assets><scenes><first sceneId='07' music='m'/>"
           "<second sceneId='7'><x/></second></scenes></g>");
-    game.load("game.xml");
-    game.loadAssets();
-    game.activateScene(currentSceneId);
+    game.start("game.xml");
     EXPECT_STREQ(game.sceneNode->name(), "first") << "'07' is 7, and the first match wins";
     EXPECT_TRUE(game.scene->sprites.empty());
     EXPECT_EQ(audioCatalogue[0]->music.getStatus(), sf::Music::Playing);

@@ -43,9 +43,7 @@ std::vector<float> playGame(const std::string &dir, const sf::Vector2f *click, i
         sf::RenderWindow window(sf::VideoMode(200, 200), "audio");
         Game game;
         game.window = &window;
-        game.load("game.xml");
-        game.loadAssets();
-        game.activateScene(1);
+        game.start("game.xml");
         if (click)
             game.clickAt(*click);
         sf::sleep(sf::milliseconds(milliseconds));
