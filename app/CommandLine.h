@@ -9,6 +9,10 @@ struct Options {
     // A folder holding game.xml, or a document file; empty for game.xml here.
     std::string path;
     std::optional<int> scene;
+    // Reload the game whenever its document or a file it names changes.
+    bool watch = false;
+    // Draw sprite bounds, level limits, the walk target and the pointer's world point.
+    bool debug = false;
 };
 
 // Reads the command line into `options`. Returns the exit status when the

@@ -1,5 +1,6 @@
 #include "app/FrameLoop.h"
 
+#include "app/DebugOverlay.h"
 #include "core/Game.h"
 #include "elements/EPlayer.h"
 
@@ -16,10 +17,12 @@ void stepPlayer(Game &game)
         game.player->update();
 }
 
-void handleEvents(Game &game, sf::RenderWindow &window)
+void handleEvents(Game &game, sf::RenderWindow &window, DebugOverlay *overlay)
 {
     sf::Event event{};
     while (window.pollEvent(event)) {
+        if (overlay)
+            overlay->handle(event);
         if (event.type == sf::Event::Closed) {
             window.close();
         } else if (event.type == sf::Event::MouseButtonPressed) {
@@ -32,24 +35,20 @@ void handleEvents(Game &game, sf::RenderWindow &window)
     }
 }
 
-void render(Game &game, sf::RenderWindow &window)
+void render(Game &game, sf::RenderWindow &window, DebugOverlay *overlay)
 {
     window.clear(sf::Color(0, 0, 0, 255));
     game.draw();
+    if (overlay)
+        overlay->draw(game);
     window.display();
 }
 
 } // namespace
 
-void runFrame(Game &game, sf::RenderWindow &window)
+void runFrame(Game &game, sf::RenderWindow &window, DebugOverlay *overlay)
 {
     stepPlayer(game);
-    handleEvents(game, window);
-    render(game, window);
-}
-
-void runFrameLoop(Game &game, sf::RenderWindow &window)
-{
-    while (window.isOpen())
-        runFrame(game, window);
+    handleEvents(game, window, overlay);
+    render(game, window, overlay);
 }

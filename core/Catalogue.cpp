@@ -78,15 +78,54 @@ private:
     std::size_t used = 0;
 };
 
-ElementArena &arena()
+// Never destroyed itself: a game still loaded at exit is released by its
+// owner before the libraries under the elements shut down, or not at all.
+std::unique_ptr<ElementArena> &currentArena()
 {
-    // Never destroyed itself: a game still loaded at exit is released by its
-    // owner before the libraries under the elements shut down, or not at all.
-    static ElementArena &instance = *new ElementArena();
+    static auto &instance = *new std::unique_ptr<ElementArena>(std::make_unique<ElementArena>());
     return instance;
 }
 
+ElementArena &arena()
+{
+    return *currentArena();
+}
+
 } // namespace
+
+struct CatalogueState::Values {
+    std::unique_ptr<ElementArena> arena = std::make_unique<ElementArena>();
+    std::string assetPath;
+    std::vector<EAudio *> audioCatalogue;
+    std::vector<EText *> textCatalogue;
+    int currentSceneId = 0;
+    int windowWidth = 100;
+    int windowHeight = 100;
+    int frameRateLimit = 24;
+    Diagnostics *diagnostics = nullptr;
+};
+
+CatalogueState::CatalogueState() : values(std::make_unique<Values>()) {}
+
+// What is set aside and never swapped back is released with it.
+CatalogueState::~CatalogueState()
+{
+    values->arena->release();
+}
+
+void swapCatalogue(CatalogueState &state)
+{
+    CatalogueState::Values &aside = *state.values;
+    std::swap(currentArena(), aside.arena);
+    std::swap(assetPath, aside.assetPath);
+    std::swap(audioCatalogue, aside.audioCatalogue);
+    std::swap(textCatalogue, aside.textCatalogue);
+    std::swap(currentSceneId, aside.currentSceneId);
+    std::swap(windowWidth, aside.windowWidth);
+    std::swap(windowHeight, aside.windowHeight);
+    std::swap(frameRateLimit, aside.frameRateLimit);
+    std::swap(diagnostics, aside.diagnostics);
+}
 
 void *allocateElement(std::size_t size, std::size_t alignment, void (*destroy)(void *))
 {

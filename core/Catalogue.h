@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstddef>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -29,6 +30,25 @@ extern Diagnostics *diagnostics;
 // element built since the last reset, destructors included, so one process
 // can load game after game (reload, tests, the fuzz target).
 void resetCatalogue();
+
+// Everything a loaded game keeps in the globals above, its elements
+// included, held aside. A reload builds the next game while the running one
+// is set aside in one of these, and puts the running one back if the next
+// fails; nothing of either leaks into the other.
+class CatalogueState {
+public:
+    CatalogueState();
+    ~CatalogueState();
+    CatalogueState(const CatalogueState &) = delete;
+    CatalogueState &operator=(const CatalogueState &) = delete;
+
+    struct Values;
+    std::unique_ptr<Values> values;
+};
+
+// Exchanges the globals (and the elements they own) with `state`: a new
+// CatalogueState holds the initial values and no elements.
+void swapCatalogue(CatalogueState &state);
 
 // Storage for an element or a part it owns, released with the game. Elements
 // are laid out one after another, so walking a scene's sprites (every click,

@@ -114,14 +114,20 @@ void Game::applyWindowSettings()
     if (frameRateLimit < 0)
         throw StartupError("\"fps\" is " + std::to_string(frameRateLimit) + ", but it must be 0 (no limit) or more",
                            fps);
-    window->setSize(sf::Vector2u(static_cast<unsigned>(windowWidth), static_cast<unsigned>(windowHeight)));
     const char *titleEnd = title + std::strlen(title);
     const char *shownEnd = utf8Prefix(title, titleEnd, maxTitleCharacters);
     if (shownEnd != titleEnd)
         warn(title, "long-title",
              "the title is longer than " + std::to_string(maxTitleCharacters) +
                  " characters; the window shows only the first " + std::to_string(maxTitleCharacters));
-    window->setTitle(sf::String::fromUtf8(title, shownEnd));
+    windowTitle = sf::String::fromUtf8(title, shownEnd);
+    applyToWindow();
+}
+
+void Game::applyToWindow()
+{
+    window->setSize(sf::Vector2u(static_cast<unsigned>(windowWidth), static_cast<unsigned>(windowHeight)));
+    window->setTitle(windowTitle);
     window->setFramerateLimit(static_cast<unsigned>(frameRateLimit));
 }
 
@@ -154,6 +160,17 @@ bool Game::hasId(Node *assetNode) const
          std::string("<") + assetNode->name() +
              "> has no \"id\" attribute; it is skipped, since nothing could refer to it");
     return false;
+}
+
+std::vector<std::string> Game::namedFiles() const
+{
+    std::vector<std::string> files;
+    if (!assetsNode)
+        return files;
+    for (Node *child = assetsNode->first_node(); child; child = child->next_sibling())
+        if (const Attribute *src = isElement(child) ? hasAttribute(child, "src") : nullptr)
+            files.push_back(assetPath + src->value());
+    return files;
 }
 
 Node *Game::findScene(int sceneId)

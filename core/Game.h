@@ -71,6 +71,13 @@ public:
 
     Node *findScene(int sceneId);
 
+    // Gives the window the loaded game's size, title and frame-rate limit
+    // again (after another game was tried in it).
+    void applyToWindow();
+    const sf::String &title() const { return windowTitle; }
+    // Every file the assets name, after the asset path rules.
+    std::vector<std::string> namedFiles() const;
+
     // A click at the mouse's current position.
     void handleClick();
     // A click at a point in world coordinates.
@@ -106,4 +113,5 @@ private:
     std::string fileName = "game.xml";
     std::unique_ptr<Source> source;
     std::unique_ptr<Diagnostics> found;
+    sf::String windowTitle;
 };

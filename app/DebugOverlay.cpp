@@ -1,0 +1,125 @@
+#include "app/DebugOverlay.h"
+
+#include "core/Game.h"
+#include "elements/EPlayer.h"
+#include "elements/EScene.h"
+#include "elements/ESprite.h"
+
+#include <SFML/Graphics/RectangleShape.hpp>
+#include <SFML/Graphics/Text.hpp>
+#include <SFML/Graphics/VertexArray.hpp>
+#include <SFML/Window/Mouse.hpp>
+
+#include <array>
+#include <cmath>
+
+namespace {
+
+const sf::Color boundsColour(0, 255, 255);
+const sf::Color limitsColour(255, 200, 0);
+const sf::Color targetColour(255, 60, 60);
+const sf::Color pointerColour(255, 255, 255);
+
+sf::RectangleShape outline(sf::FloatRect area, sf::Color colour)
+{
+    sf::RectangleShape shape({area.width, area.height});
+    shape.setPosition(area.left, area.top);
+    shape.setFillColor(sf::Color::Transparent);
+    shape.setOutlineColor(colour);
+    shape.setOutlineThickness(-2.f);
+    return shape;
+}
+
+std::string coordinates(sf::Vector2f point)
+{
+    return std::to_string(static_cast<long>(std::lround(point.x))) + ", " +
+           std::to_string(static_cast<long>(std::lround(point.y)));
+}
+
+} // namespace
+
+const char *const DebugOverlay::fontPaths[] = {
+    "/usr/share/fonts/truetype/dejavu/DejaVuSansMono.ttf",
+    "/usr/share/fonts/truetype/dejavu/DejaVuSans.ttf",
+    nullptr,
+};
+
+DebugOverlay::DebugOverlay(sf::RenderWindow &target) : window(target)
+{
+    for (const char *const *path = fontPaths; *path && !hasFont; ++path)
+        hasFont = font.loadFromFile(*path);
+}
+
+void DebugOverlay::handle(const sf::Event &event)
+{
+    if (event.type == sf::Event::KeyPressed && event.key.code == sf::Keyboard::F1)
+        shown = !shown;
+    else if (event.type == sf::Event::MouseMoved)
+        pointer = window.mapPixelToCoords({event.mouseMove.x, event.mouseMove.y});
+}
+
+void DebugOverlay::draw(const Game &game)
+{
+    showPointerInTitle(game);
+    if (!shown)
+        return;
+    drawSprites(game);
+    drawPlayer(game);
+    drawPointer();
+}
+
+void DebugOverlay::drawSprites(const Game &game)
+{
+    for (const ESprite *sprite : game.scene->sprites) {
+        const sf::FloatRect bounds = sprite->drawable->getGlobalBounds();
+        window.draw(outline(bounds, boundsColour));
+        if (sprite->id)
+            label(sprite->id, {bounds.left + 4.f, bounds.top + 2.f}, boundsColour);
+    }
+}
+
+void DebugOverlay::drawPlayer(const Game &game)
+{
+    if (!game.player)
+        return;
+    const std::array<int, 4> &limits = game.player->levelLimits;
+    const sf::FloatRect area(static_cast<float>(limits[0]), static_cast<float>(limits[1]),
+                             static_cast<float>(limits[2] - limits[0]), static_cast<float>(limits[3] - limits[1]));
+    window.draw(outline(area, limitsColour));
+    if (!game.player->walking)
+        return;
+    const sf::Vector2f target = game.player->target;
+    sf::VertexArray cross(sf::Lines, 4);
+    cross[0] = sf::Vertex({target.x - 12.f, target.y - 12.f}, targetColour);
+    cross[1] = sf::Vertex({target.x + 12.f, target.y + 12.f}, targetColour);
+    cross[2] = sf::Vertex({target.x - 12.f, target.y + 12.f}, targetColour);
+    cross[3] = sf::Vertex({target.x + 12.f, target.y - 12.f}, targetColour);
+    window.draw(cross);
+}
+
+void DebugOverlay::drawPointer()
+{
+    label(coordinates(pointer), {pointer.x + 14.f, pointer.y + 14.f}, pointerColour);
+}
+
+void DebugOverlay::label(const std::string &text, sf::Vector2f at, sf::Color colour)
+{
+    if (!hasFont)
+        return;
+    sf::Text shownText(sf::String::fromUtf8(text.begin(), text.end()), font, 18);
+    shownText.setPosition(at);
+    shownText.setFillColor(colour);
+    shownText.setOutlineColor(sf::Color::Black);
+    shownText.setOutlineThickness(1.f);
+    window.draw(shownText);
+}
+
+// Only when the text changes: a new title is a round trip to the window system.
+void DebugOverlay::showPointerInTitle(const Game &game)
+{
+    const sf::String title = game.title() + sf::String(" - " + coordinates(pointer));
+    if (title == titleShown)
+        return;
+    titleShown = title;
+    window.setTitle(title);
+}

@@ -1,0 +1,18 @@
+#pragma once
+
+#include "app/CommandLine.h"
+
+#include <SFML/Graphics/RenderWindow.hpp>
+
+#include <memory>
+#include <optional>
+
+class Game;
+
+// Loads the game at `location` (from the start of its scene) beside the
+// running one, in the same window, and returns it; the running game is then
+// released whole. When the document is refused, prints its located error,
+// gives the window back to the running game and returns that one unchanged
+// (null when there was none yet).
+std::unique_ptr<Game> reload(std::unique_ptr<Game> running, const GameLocation &location, std::optional<int> sceneId,
+                             sf::RenderWindow &window);

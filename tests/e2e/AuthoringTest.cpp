@@ -1,0 +1,112 @@
+#include "e2e/EngineSession.h"
+#include "e2e/GameFolder.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <fstream>
+
+namespace {
+
+// One red 100 x 100 sprite at `position`, in a 550 x 550 window (half a
+// pixel per world unit); `assets` replaces the assets element's attributes.
+std::string oneSprite(const std::string &position, const std::string &assets = "path=\"assets\"")
+{
+    return R"(<game entryScene="1" width="550" height="550" title="E2E" fps="60">
+  <assets )" +
+           assets + R"(>
+    <sprite id="box" src="box.png" position=")" +
+           position + R"(" origin="0, 0"/>
+  </assets>
+  <scenes><scene sceneId="1"><box/></scene></scenes>
+</game>
+)";
+}
+
+// Saves as editors do: a new file renamed over the old one.
+void save(const std::string &path, const std::string &content)
+{
+    std::ofstream(path + ".new", std::ios::binary) << content;
+    std::rename((path + ".new").c_str(), path.c_str());
+}
+
+std::function<bool(const Screenshot &)> boxAt(Rgb colour, int left, int top)
+{
+    return [=](const Screenshot &shot) {
+        const std::optional<PixelRect> bounds = shot.boundsOf(colour);
+        return bounds && *bounds == PixelRect{left, top, left + 50, top + 50};
+    };
+}
+
+} // namespace
+
+TEST(Authoring, WatchReloadsSavedDocumentsAndImagesAndKeepsTheLastGoodGame)
+{
+    GameFolder game(oneSprite("100, 100"));
+    game.image("box.png", 100, 100, red);
+    const std::string document = game.path() + "/game.xml";
+    EngineSession engine(game.path(), {"--watch"});
+    ASSERT_TRUE(engine.waitForWindow("E2E", 550, 550));
+    ASSERT_TRUE(engine.waitForScreen("the box at its first place", boxAt(red, 50, 50)));
+
+    save(document, oneSprite("500, 500"));
+    EXPECT_TRUE(engine.waitForScreen("the box moved by the saved document", boxAt(red, 250, 250), nullptr, 1));
+
+    GameFolder replacement("");
+    replacement.image("box.png", 100, 100, green);
+    std::rename((replacement.path() + "/assets/box.png").c_str(), (game.path() + "/assets/box.png").c_str());
+    EXPECT_TRUE(engine.waitForScreen("the new pixels of the replaced image", boxAt(green, 250, 250), nullptr, 1));
+
+    save(document, oneSprite("100, 100", "paht=\"assets\""));
+    EXPECT_TRUE(engine.waitForStderr("game.xml:2:3: error: <assets> has no \"path\" attribute\n", 2));
+    EXPECT_TRUE(boxAt(green, 250, 250)(engine.screenshot())) << "the last good game plays on";
+    EXPECT_TRUE(engine.running());
+
+    save(document, oneSprite("100, 100"));
+    EXPECT_TRUE(engine.waitForScreen("the fixed save", boxAt(green, 50, 50), nullptr, 1));
+    EXPECT_EQ(engine.closeAndExit(), 0);
+}
+
+TEST(Authoring, SceneOptionPlaysTheSceneAskedFor)
+{
+    GameFolder game(R"(<game entryScene="1" width="550" height="550" title="E2E" fps="60">
+  <assets path="assets">
+    <sprite id="first" src="red.png" position="100, 100" origin="0, 0"/>
+    <sprite id="second" src="blue.png" position="100, 100" origin="0, 0"/>
+  </assets>
+  <scenes>
+    <scene sceneId="1"><first/></scene>
+    <scene sceneId="02"><second/></scene>
+  </scenes>
+</game>
+)");
+    game.image("red.png", 100, 100, red).image("blue.png", 100, 100, blue);
+    EngineSession engine(game.path(), {"--scene", "2"});
+    ASSERT_TRUE(engine.waitForWindow("E2E", 550, 550));
+    EXPECT_TRUE(engine.waitForScreen("scene 2's sprite", boxAt(blue, 50, 50)));
+    EXPECT_EQ(engine.screenshot().count(red), 0);
+    EXPECT_EQ(engine.closeAndExit(), 0);
+
+    EngineSession missing(game.path(), {"--scene", "5"});
+    EXPECT_TRUE(missing.waitForStderr("game.xml:6:3: error: no scene has sceneId 5 (asked for by --scene)\n"));
+    missing.pressEnter();
+    EXPECT_EQ(missing.waitForExit(), 1);
+}
+
+TEST(Authoring, DebugOverlayOutlinesWhereAClickHitsAndShowsThePointer)
+{
+    GameFolder game(oneSprite("200, 300"));
+    game.image("box.png", 100, 100, red);
+    EngineSession engine(game.path(), {"--debug"});
+    ASSERT_TRUE(engine.waitForWindow("E2E - 0, 0", 550, 550));
+    Screenshot shot;
+    EXPECT_TRUE(engine.waitForScreen(
+        "the sprite's bounds outlined", [](const Screenshot &s) { return s.at(100, 150) == cyan; }, &shot));
+    EXPECT_EQ(shot.at(149, 199), cyan) << "the outline runs inside the bounds, which end at (150, 200)";
+    EXPECT_EQ(shot.at(150, 200), black);
+    EXPECT_EQ(shot.at(125, 190), red) << "the inside stays the game's";
+
+    engine.click(125, 175);
+    EXPECT_TRUE(pollUntil(2, [&] { return engine.title() == "E2E - 250, 350"; })) << engine.title();
+    EXPECT_EQ(engine.closeAndExit(), 0);
+}
