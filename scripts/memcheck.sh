@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
-# Plays the example game under valgrind's memcheck in a virtual X display:
-# waits for its window, clicks on the floor and on every object, closes it
-# with its close button and answers Enter. Then loads and releases the game
-# three times in one process (what a reload does). Fails on any invalid read
+# Plays the example game under valgrind's memcheck in a virtual X display,
+# with --watch: waits for its window, clicks on the floor and on every
+# object, saves its document twice (each save reloads the whole game), closes
+# it with its close button and answers Enter. Then loads and releases the
+# game three times in one process. Fails on any invalid read
 # or write, use of an uninitialised value, or leak, except the leaks named in
 # tools/valgrind.supp: the GL driver's and the audio library's own. The logs
 # are build-memcheck/memcheck.log and build-memcheck/release.log.
@@ -22,13 +23,15 @@ source "$ROOT/tools/drive.sh"
 CLOSE="$(close_window_tool)"
 
 log="$build/memcheck.log"
-game="$build/examples/study"
+game="$build/watched-study"
+rm -rf "$game"
+cp -r "$build/examples/study" "$game"
 printf '\n' > "$build/enter"
 # softpipe: llvmpipe's compiled shaders are far slower under valgrind.
 (cd "$game" && exec env ALSOFT_CONF="$ROOT/tests/alsoft-null.conf" LIBGL_ALWAYS_SOFTWARE=1 GALLIUM_DRIVER=softpipe \
   valgrind --tool=memcheck --leak-check=full --error-exitcode=99 --num-callers=40 \
   --suppressions="$ROOT/tools/valgrind.supp" --log-file="$log" ${MEMCHECK_OPTIONS:-} \
-  "$ROOT/build-memcheck/adventure" < "$build/enter" > "$build/memcheck.out" 2> "$build/memcheck.err") &
+  "$ROOT/build-memcheck/adventure" --watch < "$build/enter" > "$build/memcheck.out" 2> "$build/memcheck.err") &
 pid=$!
 if ! window=$(wait_for_window "$pid" 300 "The Study"); then
   echo "memcheck: the example game showed no window; see $log" >&2
@@ -47,6 +50,15 @@ for point in "${points[@]}"; do
   sleep 2
   # shellcheck disable=SC2086
   click "$window" $point
+done
+for save in 1 2; do
+  sed "s/title=\"The Study\"/title=\"The Study $save\"/" "$build/examples/study/game.xml" > "$game/game.xml.new"
+  mv "$game/game.xml.new" "$game/game.xml"
+  if ! wait_for_window "$pid" 300 "The Study $save" > /dev/null; then
+    echo "memcheck: save $save did not reload the game; see $log" >&2
+    kill "$pid" 2> /dev/null || true
+    exit 1
+  fi
 done
 sleep 5
 "$CLOSE" "$window"
