@@ -9,11 +9,18 @@ namespace fs = std::filesystem;
 
 std::optional<int> parseCommandLine(int argc, char **argv, Options &options)
 {
-    CLI::App app{"A point-and-click adventure engine: plays the game that a game.xml document describes.",
-                 "adventure"};
+    CLI::App app{"A point-and-click adventure engine: plays the game that a game.xml document describes.", "adventure"};
     app.set_version_flag("--version", ADVENTURE_VERSION);
     app.add_option("PATH", options.path, "game folder holding game.xml, or a game document (default: ./game.xml)");
-    app.add_option("--scene", options.scene, "play the scene with this sceneId instead of entryScene");
+    CLI::Option *scene =
+        app.add_option("--scene", options.scene, "play the scene with this sceneId instead of entryScene");
+    CLI::Option *check =
+        app.add_flag("--check", options.check, "check the game document and report every finding instead of playing")
+            ->excludes(scene);
+    app.add_option("--format", options.format, "how --check reports: text (default) or json")
+        ->check(CLI::IsMember({"text", "json"}))
+        ->needs(check);
+    app.add_flag("--strict", options.strict, "with --check: warnings fail the check as errors do")->needs(check);
     try {
         app.parse(argc, argv);
     } catch (const CLI::CallForHelp &) {

@@ -9,6 +9,11 @@ struct Options {
     // A folder holding game.xml, or a document file; empty for game.xml here.
     std::string path;
     std::optional<int> scene;
+    // Check the document instead of playing it; report as "text" or "json";
+    // with `strict`, warnings fail the check as errors do.
+    bool check = false;
+    std::string format = "text";
+    bool strict = false;
 };
 
 // Reads the command line into `options`. Returns the exit status when the

@@ -114,12 +114,16 @@ void Game::applyWindowSettings()
     if (frameRateLimit < 0)
         throw StartupError("\"fps\" is " + std::to_string(frameRateLimit) + ", but it must be 0 (no limit) or more",
                            fps);
-    window->setSize(sf::Vector2u(static_cast<unsigned>(windowWidth), static_cast<unsigned>(windowHeight)));
     const char *titleEnd = title + std::strlen(title);
     const char *shownEnd = utf8Prefix(title, titleEnd, maxTitleCharacters);
     if (shownEnd != titleEnd)
-        warn(title, "long-title", "the title is longer than " + std::to_string(maxTitleCharacters) +
-                        " characters; the window shows only the first " + std::to_string(maxTitleCharacters));
+        warn(title, "long-title",
+             "the title is longer than " + std::to_string(maxTitleCharacters) +
+                 " characters; the window shows only the first " + std::to_string(maxTitleCharacters));
+    // The checker loads without a window: the settings are judged, not applied.
+    if (!window)
+        return;
+    window->setSize(sf::Vector2u(static_cast<unsigned>(windowWidth), static_cast<unsigned>(windowHeight)));
     window->setTitle(sf::String::fromUtf8(title, shownEnd));
     window->setFramerateLimit(static_cast<unsigned>(frameRateLimit));
 }
@@ -151,7 +155,7 @@ bool Game::hasId(Node *assetNode) const
         return true;
     warn(elementPosition(assetNode), "missing-id",
          std::string("<") + assetNode->name() +
-                                         "> has no \"id\" attribute; it is skipped, since nothing could refer to it");
+             "> has no \"id\" attribute; it is skipped, since nothing could refer to it");
     return false;
 }
 
@@ -167,12 +171,24 @@ Node *Game::findScene(int sceneId)
     return nullptr;
 }
 
-void Game::activateScene(int sceneId)
+void Game::checkStartup()
 {
-    sceneNode = findScene(sceneId);
-    if (!sceneNode)
+    requireAttributes(assetsNode, "assets");
+    requireScene(currentSceneId);
+}
+
+Node *Game::requireScene(int sceneId)
+{
+    Node *match = findScene(sceneId);
+    if (!match)
         throw StartupError("no scene has sceneId " + std::to_string(sceneId),
                            elementPosition(getChild(root, "scenes")));
+    return match;
+}
+
+void Game::activateScene(int sceneId)
+{
+    sceneNode = requireScene(sceneId);
     scene = newElement<EScene>(sceneNode);
     spritesById.clear();
     for (ESprite *sprite : sprites)
@@ -288,8 +304,13 @@ std::string Game::describe(const StartupError &error) const
 
 Diagnostic Game::diagnose(const StartupError &error) const
 {
-    const auto [line, column] = source ? source->position(error.where()) : std::pair<std::size_t, std::size_t>(1, 1);
+    const auto [line, column] = position(error.where());
     return {Severity::error, line, column, "startup", error.what()};
+}
+
+std::pair<std::size_t, std::size_t> Game::position(const char *where) const
+{
+    return source ? source->position(where) : std::pair<std::size_t, std::size_t>(1, 1);
 }
 
 const std::vector<Diagnostic> &Game::warnings() const
