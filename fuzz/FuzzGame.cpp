@@ -1,8 +1,10 @@
 // libFuzzer target: arbitrary bytes as game.xml, read the whole way an engine
 // run reads them (document, every check, the catalogue, the entry scene) and
 // then played for a few clicks and frames in one real window. Each input's
-// game is released whole before the next, as a reload releases it.
+// game is released whole before the next, as a reload releases it. The
+// checker then reads the same bytes, as `adventure --check` would.
 
+#include "core/Checker.h"
 #include "core/Game.h"
 #include "core/StartupError.h"
 #include "elements/EPlayer.h"
@@ -142,6 +144,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
                 std::abort();
         }
     }
+    for (const Diagnostic &finding : checkGame(".", "game.xml", "game.xml"))
+        if (renderDiagnostic("game.xml", finding, true).empty())
+            std::abort();
     if (fchdir(startDirectory) != 0)
         std::abort();
     return 0;

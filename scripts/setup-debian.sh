@@ -6,6 +6,7 @@ packages=(
   cmake ninja-build g++ pkg-config
   libsfml-dev librapidxml-dev libopenal-dev libx11-dev libgl1-mesa-dri
   googletest libgtest-dev libbenchmark-dev
+  libcli11-dev nlohmann-json3-dev libxml2-utils
   xvfb xauth xdotool x11-utils fonts-dejavu-core sox
 )
 if [ "${ADVENTURE_WITH_FUZZER:-0}" = 1 ]; then
