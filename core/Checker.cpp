@@ -93,6 +93,15 @@ std::string decodeFailure(const std::string &path, FileUse use)
     return said.empty() ? std::string("the library cannot read it") : said;
 }
 
+// The library names the file by the path it was given; the report names it
+// as the document does, relative to the game's folder.
+std::string namedAsTheEngineNamesIt(std::string text, const std::string &resolved, const std::string &path)
+{
+    for (std::size_t at = text.find(resolved); at != std::string::npos; at = text.find(resolved, at + path.size()))
+        text.replace(at, resolved.size(), path);
+    return text;
+}
+
 std::string_view nameOf(const Node *node)
 {
     return {node->name(), node->name_size()};
@@ -328,11 +337,11 @@ void Checker::checkLevelOrder(Node *scene, const char *lowName, const char *high
         return;
     const Attribute *written = hasAttribute(scene, lowName);
     const Attribute *other = hasAttribute(scene, highName);
-    const std::string highText =
-        std::string(highName) + (other ? "" : std::string(" (the window ") + highDefault + ")");
+    const std::string highText = "\"" + std::string(highName) + "\" " + std::to_string(high) +
+                                 (other ? "" : std::string(" (the window ") + highDefault + ")");
     report(written ? written->value() : elementPosition(scene), "out-of-range",
-           "\"" + std::string(lowName) + "\" is " + std::to_string(low) + ", past " + highText + " " +
-               std::to_string(high) + "; the limits leave the player no room");
+           "\"" + std::string(lowName) + "\" is " + std::to_string(low) + ", past " + highText +
+               "; the limits leave the player no room");
 }
 
 void Checker::checkSceneChild(Node *child)
@@ -524,7 +533,7 @@ const FileVerdict &Checker::verdict(const std::string &path, FileUse use)
     verdict.exists = stat(resolved.c_str(), &info) == 0;
     verdict.regular = verdict.exists && S_ISREG(info.st_mode);
     if (verdict.regular)
-        verdict.failure = decodeFailure(resolved, use);
+        verdict.failure = namedAsTheEngineNamesIt(decodeFailure(resolved, use), resolved, path);
     return verdicts.emplace(key, std::move(verdict)).first->second;
 }
 
