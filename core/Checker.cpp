@@ -208,6 +208,9 @@ private:
     IdIndex audios;
     IdIndex texts;
     const Node *lastPlayer = nullptr;
+    // What a scene child may be named after, gathered once the assets are read.
+    std::vector<std::string_view> placeable;
+    Suggestions suggestions;
     std::map<std::pair<FileUse, std::string>, FileVerdict> verdicts;
 };
 
@@ -242,7 +245,7 @@ void Checker::readAssets(Node *assets)
         else
             report(elementPosition(child), "unknown-element",
                    tag(name) + " is no asset kind (sprite, audio, text, player)" +
-                       orIgnored(didYouMean(name, kinds, tag)));
+                       orIgnored(suggestions.didYouMean(name, kinds, tag)));
     }
 }
 
@@ -300,6 +303,10 @@ void Checker::checkScenes(Node *scenes)
     // one without a sceneId before that is a start-up error, not a warning.
     bool entryPlays = false;
     std::unordered_map<int, const Node *> firstWithId;
+    placeable = sprites.order;
+    placeable.insert(placeable.end(), texts.order.begin(), texts.order.end());
+    if (lastPlayer)
+        placeable.emplace_back("player");
     for (Node *scene = scenes->first_node(); scene; scene = scene->next_sibling()) {
         if (!isElement(scene))
             continue;
@@ -355,13 +362,9 @@ void Checker::checkSceneChild(Node *child)
     }
     if (sprites.contains(name) || texts.contains(name))
         return;
-    std::vector<std::string_view> candidates = sprites.order;
-    candidates.insert(candidates.end(), texts.order.begin(), texts.order.end());
-    if (lastPlayer)
-        candidates.emplace_back("player");
     report(elementPosition(child), "unknown-reference",
            tag(name) + " matches no sprite, text or the player, so it places nothing" +
-               didYouMean(name, candidates, tag));
+               suggestions.didYouMean(name, placeable, tag));
 }
 
 void Checker::checkAttributes(Node *node, const ElementFormat &format)
@@ -384,7 +387,8 @@ void Checker::checkAttributes(Node *node, const ElementFormat &format)
         for (const AttributeFormat &read : format.attributes)
             candidates.emplace_back(read.name);
         report(attribute->value(), "unknown-attribute",
-               tag(nameOf(node)) + " does not read " + quote(name) + orIgnored(didYouMean(name, candidates, quote)));
+               tag(nameOf(node)) + " does not read " + quote(name) +
+                   orIgnored(suggestions.didYouMean(name, candidates, quote)));
     }
 }
 
@@ -501,7 +505,7 @@ void Checker::checkReference(const Attribute *attribute, const IdIndex &ids, con
         return;
     report(attribute->value(), "unknown-reference",
            quote(nameOf(attribute)) + " names " + quote(id) + ", but no <" + kind + "> has that id" +
-               didYouMean(id, ids.order, quote));
+               suggestions.didYouMean(id, ids.order, quote));
 }
 
 void Checker::checkFile(Node *asset, FileUse use)

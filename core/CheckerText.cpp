@@ -85,13 +85,25 @@ std::size_t editDistance(std::string_view a, std::string_view b)
     return previous[b.size()];
 }
 
-std::string didYouMean(std::string_view written, const std::vector<std::string_view> &candidates,
-                       std::string (*shape)(std::string_view))
+bool Suggestions::spend(std::size_t cost)
+{
+    if (cost > left) {
+        left = 0;
+        return false;
+    }
+    left -= cost;
+    return true;
+}
+
+std::string Suggestions::didYouMean(std::string_view written, const std::vector<std::string_view> &candidates,
+                                    std::string (*shape)(std::string_view))
 {
     const std::string_view *best = nullptr;
     std::size_t bestEdits = mostEdits + 1;
     const std::string writtenLower = written.size() <= longestCompared ? lowered(written) : std::string();
     for (const std::string_view &candidate : candidates) {
+        if (!spend(1 + std::min(written.size(), longestCompared) * std::min(candidate.size(), longestCompared)))
+            return {};
         if (candidate == written)
             continue;
         if (equalButForCase(candidate, written))

@@ -15,12 +15,29 @@ std::string tag(std::string_view name);
 
 // Edits (insertions, deletions, substitutions) that turn one into the other.
 std::size_t editDistance(std::string_view a, std::string_view b);
+
 // "; did you mean X?" with X the candidate that `written` most likely meant,
 // shown by `shape`: one that differs only in case, else the nearest within
 // two edits (fewer than either name is long, so short names do not all look
 // alike). Empty when no candidate is that near.
-std::string didYouMean(std::string_view written, const std::vector<std::string_view> &candidates,
-                       std::string (*shape)(std::string_view));
+//
+// Each comparison spends from the budget, shared by one check: a document
+// with thousands of unknown names among thousands of ids would otherwise
+// take seconds. Once it is spent, nothing more is suggested.
+class Suggestions {
+public:
+    static constexpr std::size_t defaultBudget = 20'000'000;
+
+    explicit Suggestions(std::size_t budget = defaultBudget) : left(budget) {}
+
+    std::string didYouMean(std::string_view written, const std::vector<std::string_view> &candidates,
+                           std::string (*shape)(std::string_view));
+
+private:
+    bool spend(std::size_t cost);
+
+    std::size_t left;
+};
 
 // Whether the whole text, blanks around it aside, is one integer (as atoi
 // reads it) or one decimal (as atof reads it).

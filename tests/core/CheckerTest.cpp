@@ -300,12 +300,15 @@ TEST(Checker, QuietOnSchemaAttributesAndCorrectValues)
 TEST(CheckerText, SuggestsOnlyNamesThatAreNear)
 {
     const std::vector<std::string_view> ids{"door", "knock", "music", "ab"};
-    EXPECT_EQ(didYouMean("DOOR", ids, quote), "; did you mean \"door\"?");
-    EXPECT_EQ(didYouMean("knok", ids, quote), "; did you mean \"knock\"?");
-    EXPECT_EQ(didYouMean("musc", ids, tag), "; did you mean <music>?");
-    EXPECT_EQ(didYouMean("window", ids, quote), "") << "too far from any";
-    EXPECT_EQ(didYouMean("xy", ids, quote), "") << "two edits change every letter of a short name";
-    EXPECT_EQ(didYouMean(std::string(500, 'd'), ids, quote), "");
+    Suggestions suggestions;
+    EXPECT_EQ(suggestions.didYouMean("DOOR", ids, quote), "; did you mean \"door\"?");
+    EXPECT_EQ(suggestions.didYouMean("knok", ids, quote), "; did you mean \"knock\"?");
+    EXPECT_EQ(suggestions.didYouMean("musc", ids, tag), "; did you mean <music>?");
+    EXPECT_EQ(suggestions.didYouMean("window", ids, quote), "") << "too far from any";
+    EXPECT_EQ(suggestions.didYouMean("xy", ids, quote), "") << "two edits change every letter of a short name";
+    EXPECT_EQ(suggestions.didYouMean(std::string(500, 'd'), ids, quote), "");
     EXPECT_EQ(editDistance("colour", "color"), 1u);
+    Suggestions spent(10);
+    EXPECT_EQ(spent.didYouMean("knok", ids, quote), "") << "the budget runs out before \"knock\"";
     EXPECT_EQ(quote(std::string(100, 'x')), "\"" + std::string(60, 'x') + "...\"");
 }
