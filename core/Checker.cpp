@@ -280,7 +280,7 @@ void Checker::registerId(Node *asset, IdIndex &ids)
         ids.order.push_back(valueOf(id));
         return;
     }
-    const std::string what = nameOf(asset) == "audio" ? "music and click hooks naming it use both"
+    const std::string what = nameOf(asset) == "audio" ? "music naming it plays both, a click the later one"
                                                       : "a scene child " + tag(valueOf(id)) + " places both";
     report(id->value(), "duplicate-id",
            "the " + tag(nameOf(asset)) + " at line " + std::to_string(lineOf(earlier->second)) + " has the id " +
