@@ -43,6 +43,20 @@ const char *describeUse(FileUse use)
     return "a file";
 }
 
+// What an asset without a file does.
+const char *withoutFile(FileUse use)
+{
+    switch (use) {
+    case FileUse::image:
+        return "without an image it shows nothing and cannot be clicked";
+    case FileUse::font:
+        return "without a font it shows nothing";
+    case FileUse::sound:
+        return "without a sound file it plays nothing";
+    }
+    return "";
+}
+
 // What became of one file: whether it is there as a regular file, and the
 // library's words when it does not decode as what it is used for.
 struct FileVerdict {
@@ -176,7 +190,8 @@ public:
 private:
     void readAssets(Node *assets);
     void checkAsset(Node *asset, std::string_view kind);
-    void registerId(Node *asset, IdIndex &ids);
+    // Whether the asset has an id, so that the engine keeps it.
+    bool registerId(Node *asset, IdIndex &ids);
     void checkPlayer(Node *asset);
     void checkScenes(Node *scenes);
     void checkSceneId(Node *scene, bool entryPlays);
@@ -252,39 +267,41 @@ void Checker::readAssets(Node *assets)
 void Checker::checkAsset(Node *asset, std::string_view kind)
 {
     checkAttributes(asset, formatOf(kind));
+    // An asset without id is skipped by the engine, so its file does not matter.
     if (kind == "sprite") {
-        registerId(asset, sprites);
-        checkFile(asset, FileUse::image);
+        if (registerId(asset, sprites))
+            checkFile(asset, FileUse::image);
     } else if (kind == "audio") {
-        registerId(asset, audios);
-        checkFile(asset, FileUse::sound);
+        if (registerId(asset, audios))
+            checkFile(asset, FileUse::sound);
     } else if (kind == "text") {
-        registerId(asset, texts);
-        checkFile(asset, FileUse::font);
+        if (registerId(asset, texts))
+            checkFile(asset, FileUse::font);
     } else {
         checkPlayer(asset);
         checkFile(asset, FileUse::image);
     }
 }
 
-void Checker::registerId(Node *asset, IdIndex &ids)
+bool Checker::registerId(Node *asset, IdIndex &ids)
 {
     const Attribute *id = hasAttribute(asset, "id");
     if (!id) {
         report(elementPosition(asset), "missing-id",
                tag(nameOf(asset)) + " has no \"id\" attribute; it is skipped, since nothing could refer to it");
-        return;
+        return false;
     }
     const auto [earlier, fresh] = ids.first.emplace(valueOf(id), asset);
     if (fresh) {
         ids.order.push_back(valueOf(id));
-        return;
+        return true;
     }
     const std::string what = nameOf(asset) == "audio" ? "music naming it plays both, a click the later one"
                                                       : "a scene child " + tag(valueOf(id)) + " places both";
     report(id->value(), "duplicate-id",
            "the " + tag(nameOf(asset)) + " at line " + std::to_string(lineOf(earlier->second)) + " has the id " +
                quote(valueOf(id)) + " too; " + what);
+    return true;
 }
 
 void Checker::checkPlayer(Node *asset)
@@ -511,7 +528,11 @@ void Checker::checkReference(const Attribute *attribute, const IdIndex &ids, con
 void Checker::checkFile(Node *asset, FileUse use)
 {
     const Attribute *src = hasAttribute(asset, "src");
-    if (!src || !assetPathKnown)
+    if (!src) {
+        report(elementPosition(asset), "missing-src", tag(nameOf(asset)) + " has no \"src\"; " + withoutFile(use));
+        return;
+    }
+    if (!assetPathKnown)
         return;
     // As the engine names it: relative to the game's folder.
     const std::string path = assetPath + src->value();

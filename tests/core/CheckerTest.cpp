@@ -150,6 +150,8 @@ TEST(Checker, EachSlipGivesItsOneWarningAtItsLine)
         {"player placed but never declared", document(sprite, "<a/><player/>"), {"6 warning player"}},
         {"missing image", document("<sprite id='a' src='nothere.png'/>", "<a/>"), {"3 warning missing-file"}},
         {"directory as image", document("<sprite id='a' src='.'/>", "<a/>"), {"3 warning missing-file"}},
+        {"sprite without image", document("<sprite id='a'/>", "<a/>"), {"3 warning missing-src"}},
+        {"text without font", document("<text id='t'>Hi</text>", "<t/>"), {"3 warning missing-src"}},
         {"broken image", document("<sprite id='a' src='broken.png'/>", "<a/>"), {"3 warning unreadable-file"}},
         {"broken font", document("<text id='t' src='broken.ttf'/>", "<t/>"), {"3 warning unreadable-file"}},
         {"broken sound", document("<audio id='s' src='broken.wav'/>", "", "music='s'"), {"3 warning unreadable-file"}},

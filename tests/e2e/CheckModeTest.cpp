@@ -47,7 +47,7 @@ ProcessResult runChecker(const std::string &dir, std::vector<std::string> argume
 
 const std::string slips = "<game entryScene='1' width='800' height='600' title='t' fps='60'>\n"
                           "<assets path=''>\n"
-                          "<sprite id='door' position='100,200'/>\n"
+                          "<sprite id='door' src='door.png' position='100,200'/>\n"
                           "</assets><scenes><scene sceneId='1'>\n"
                           "<dor/>\n"
                           "</scene></scenes></game>\n";
@@ -58,9 +58,10 @@ TEST(CheckMode, PrintsOneLinePerFindingAndASummaryWithoutADisplay)
 {
     TempDir dir;
     dir.write("sub/game.xml", slips);
+    writePng(dir.file("sub/door.png"), 4, 4, sf::Color::Red);
     const ProcessResult result = runChecker(dir.path(), {"--check", "sub"});
     EXPECT_EQ(result.status, 0) << result.err;
-    EXPECT_EQ(result.out, "sub/game.xml:3:29: warning: \"position\" is not written \"x, y\": \"100,200\" reads as "
+    EXPECT_EQ(result.out, "sub/game.xml:3:44: warning: \"position\" is not written \"x, y\": \"100,200\" reads as "
                           "(100, 0); write \"100, 200\" [pair-syntax]\n"
                           "sub/game.xml:5:1: warning: <dor> matches no sprite, text or the player, so it places "
                           "nothing; did you mean <door>? [unknown-reference]\n"
@@ -83,13 +84,14 @@ TEST(CheckMode, WritesJsonForTools)
 {
     TempDir dir;
     dir.write("game.xml", slips);
+    writePng(dir.file("door.png"), 4, 4, sf::Color::Red);
     const ProcessResult result = runChecker(dir.path(), {"--check", "--format", "json"});
     EXPECT_EQ(result.status, 0);
     const nlohmann::json report = nlohmann::json::parse(result.out);
     ASSERT_EQ(report.size(), 2u);
     EXPECT_EQ(report[0], nlohmann::json({{"file", "game.xml"},
                                          {"line", 3},
-                                         {"column", 29},
+                                         {"column", 44},
                                          {"severity", "warning"},
                                          {"code", "pair-syntax"},
                                          {"message", "\"position\" is not written \"x, y\": \"100,200\" reads as (100, "
