@@ -13,7 +13,6 @@
 #include <SFML/System/Err.hpp>
 
 #include <algorithm>
-#include <cmath>
 #include <filesystem>
 #include <map>
 #include <sstream>

@@ -314,3 +314,12 @@ TEST(CheckerText, SuggestsOnlyNamesThatAreNear)
     EXPECT_EQ(spent.didYouMean("knok", ids, quote), "") << "the budget runs out before \"knock\"";
     EXPECT_EQ(quote(std::string(100, 'x')), "\"" + std::string(60, 'x') + "...\"");
 }
+
+TEST(Checker, QuotesTheDocumentWithControlCharactersEscaped)
+{
+    const CheckedFolder folder;
+    const std::vector<Diagnostic> findings = folder.check(document(sprite, "<a onClickAudio='kn&#27;[2Jock'/>"));
+    ASSERT_EQ(findings.size(), 1u);
+    EXPECT_EQ(renderDiagnostic("game.xml", findings[0]),
+              "game.xml:6:18: warning: \"onClickAudio\" names \"kn\\x1b[2Jock\", but no <audio> has that id");
+}
