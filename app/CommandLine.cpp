@@ -12,14 +12,25 @@ std::optional<int> parseCommandLine(int argc, char **argv, Options &options)
     CLI::App app{"A point-and-click adventure engine: plays the game that a game.xml document describes.", "adventure"};
     app.set_version_flag("--version", ADVENTURE_VERSION);
     app.add_option("PATH", options.path, "game folder holding game.xml, or a game document (default: ./game.xml)");
-    app.add_option("--scene", options.scene, "play the scene with this sceneId instead of entryScene")
-        ->option_text("ID");
-    app.add_flag(
+    CLI::Option *scene =
+        app.add_option("--scene", options.scene, "play the scene with this sceneId instead of entryScene")
+            ->option_text("ID");
+    CLI::Option *watch = app.add_flag(
         "--watch", options.watch,
         "reload the game whenever game.xml or a file it names changes; a refused save keeps the last good game");
-    app.add_flag("--debug", options.debug,
-                 "show sprite bounds and ids, level limits, the walk target and the world point under the pointer "
-                 "(F1 hides and shows it)");
+    CLI::Option *debug =
+        app.add_flag("--debug", options.debug,
+                     "show sprite bounds and ids, level limits, the walk target and the world point under the pointer "
+                     "(F1 hides and shows it)");
+    CLI::Option *check =
+        app.add_flag("--check", options.check, "check the game document and report every finding instead of playing")
+            ->excludes(scene)
+            ->excludes(watch)
+            ->excludes(debug);
+    app.add_option("--format", options.format, "how --check reports: text (default) or json")
+        ->check(CLI::IsMember({"text", "json"}))
+        ->needs(check);
+    app.add_flag("--strict", options.strict, "with --check: warnings fail the check as errors do")->needs(check);
     try {
         app.parse(argc, argv);
     } catch (const CLI::CallForHelp &) {

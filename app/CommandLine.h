@@ -13,6 +13,11 @@ struct Options {
     bool watch = false;
     // Draw sprite bounds, level limits, the walk target and the pointer's world point.
     bool debug = false;
+    // Check the document instead of playing it; report as "text" or "json";
+    // with `strict`, warnings fail the check as errors do.
+    bool check = false;
+    std::string format = "text";
+    bool strict = false;
 };
 
 // Reads the command line into `options`. Returns the exit status when the

@@ -1,10 +1,40 @@
 #include "app/Reload.h"
 
 #include "core/Catalogue.h"
+#include "core/Checker.h"
 #include "core/Game.h"
 #include "core/StartupError.h"
 
+#include <algorithm>
 #include <iostream>
+
+namespace {
+
+bool samePlace(const Diagnostic &a, const Diagnostic &b)
+{
+    return a.line == b.line && a.column == b.column;
+}
+
+// The checker's warnings for the document just loaded (or refused), so a
+// slip shows as soon as it is saved, and then what the engine itself found
+// while loading that the checker does not know about (the texture budget,
+// say). The checker runs beside whatever game is loaded, in globals of its own.
+void printWarnings(const GameLocation &location, const Game &loaded)
+{
+    CatalogueState aside;
+    swapCatalogue(aside);
+    const std::vector<Diagnostic> found = checkGame(".", location.file, location.shown);
+    swapCatalogue(aside);
+    for (const Diagnostic &finding : found)
+        if (finding.severity == Severity::warning)
+            std::cerr << renderDiagnostic(location.shown, finding, true) << '\n';
+    for (const Diagnostic &own : loaded.warnings())
+        if (std::none_of(found.begin(), found.end(),
+                         [&](const Diagnostic &finding) { return samePlace(finding, own); }))
+            std::cerr << renderDiagnostic(location.shown, own, true) << '\n';
+}
+
+} // namespace
 
 std::unique_ptr<Game> reload(std::unique_ptr<Game> running, const GameLocation &location, std::optional<int> sceneId,
                              sf::RenderWindow &window)
@@ -13,10 +43,12 @@ std::unique_ptr<Game> reload(std::unique_ptr<Game> running, const GameLocation &
     swapCatalogue(runningState);
     auto next = std::make_unique<Game>();
     next->window = &window;
+    next->echo = nullptr;
     try {
         next->start(location.file.c_str(), sceneId, location.shown);
     } catch (const StartupError &error) {
         std::cerr << next->describe(error) << std::endl;
+        printWarnings(location, *next);
         next->release();
         swapCatalogue(runningState);
         if (running)
@@ -27,5 +59,6 @@ std::unique_ptr<Game> reload(std::unique_ptr<Game> running, const GameLocation &
     if (running)
         running->release();
     swapCatalogue(runningState);
+    printWarnings(location, *next);
     return next;
 }

@@ -13,6 +13,7 @@ class Game;
 // running one, in the same window, and returns it; the running game is then
 // released whole. When the document is refused, prints its located error,
 // gives the window back to the running game and returns that one unchanged
-// (null when there was none yet).
+// (null when there was none yet). Either way it then prints the document's
+// warnings, with their codes, as `adventure --check` finds them.
 std::unique_ptr<Game> reload(std::unique_ptr<Game> running, const GameLocation &location, std::optional<int> sceneId,
                              sf::RenderWindow &window);

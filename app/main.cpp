@@ -1,3 +1,4 @@
+#include "app/CheckMode.h"
 #include "app/CommandLine.h"
 #include "app/PlayMode.h"
 
@@ -6,5 +7,5 @@ int main(int argc, char **argv)
     Options options;
     if (const std::optional<int> status = parseCommandLine(argc, argv, options))
         return *status;
-    return play(options);
+    return options.check ? check(options) : play(options);
 }

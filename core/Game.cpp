@@ -121,7 +121,9 @@ void Game::applyWindowSettings()
              "the title is longer than " + std::to_string(maxTitleCharacters) +
                  " characters; the window shows only the first " + std::to_string(maxTitleCharacters));
     windowTitle = sf::String::fromUtf8(title, shownEnd);
-    applyToWindow();
+    // The checker loads without a window: the settings are judged, not applied.
+    if (window)
+        applyToWindow();
 }
 
 void Game::applyToWindow()
@@ -185,12 +187,24 @@ Node *Game::findScene(int sceneId)
     return nullptr;
 }
 
-void Game::activateScene(int sceneId)
+void Game::checkStartup()
 {
-    sceneNode = findScene(sceneId);
-    if (!sceneNode)
+    requireAttributes(assetsNode, "assets");
+    requireScene(currentSceneId);
+}
+
+Node *Game::requireScene(int sceneId)
+{
+    Node *match = findScene(sceneId);
+    if (!match)
         throw StartupError("no scene has sceneId " + std::to_string(sceneId),
                            elementPosition(getChild(root, "scenes")));
+    return match;
+}
+
+void Game::activateScene(int sceneId)
+{
+    sceneNode = requireScene(sceneId);
     scene = newElement<EScene>(sceneNode);
     spritesById.clear();
     for (ESprite *sprite : sprites)
@@ -306,8 +320,13 @@ std::string Game::describe(const StartupError &error) const
 
 Diagnostic Game::diagnose(const StartupError &error) const
 {
-    const auto [line, column] = source ? source->position(error.where()) : std::pair<std::size_t, std::size_t>(1, 1);
+    const auto [line, column] = position(error.where());
     return {Severity::error, line, column, "startup", error.what()};
+}
+
+std::pair<std::size_t, std::size_t> Game::position(const char *where) const
+{
+    return source ? source->position(where) : std::pair<std::size_t, std::size_t>(1, 1);
 }
 
 const std::vector<Diagnostic> &Game::warnings() const

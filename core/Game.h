@@ -14,6 +14,7 @@
 #include <string>
 #include <string_view>
 #include <unordered_map>
+#include <utility>
 #include <vector>
 
 class EPlayer;
@@ -39,6 +40,7 @@ public:
     Node *root = nullptr;
     Node *sceneNode = nullptr;
     Node *assetsNode = nullptr;
+    // Null loads the document without applying its window settings.
     sf::RenderWindow *window = nullptr;
     std::vector<ESprite *> sprites;
     EScene *scene = nullptr;
@@ -63,6 +65,10 @@ public:
     void load(const char *fileName, const std::string &shownAs = "");
     void loadAssets();
     void activateScene(int sceneId);
+    // What loadAssets() and activating the entry scene refuse, checked
+    // without building an element, in the order start() meets it. Throws
+    // StartupError as they do. For the checker, which needs no window.
+    void checkStartup();
 
     // Gives back everything the loaded game holds (elements, textures, fonts,
     // sounds, music, the document) and puts the catalogue globals back, so
@@ -70,6 +76,8 @@ public:
     void release();
 
     Node *findScene(int sceneId);
+    // The scene with `sceneId`; throws StartupError when there is none.
+    Node *requireScene(int sceneId);
 
     // Gives the window the loaded game's size, title and frame-rate limit
     // again (after another game was tried in it).
@@ -92,6 +100,9 @@ public:
     std::string describe(const StartupError &error) const;
     // The start-up failure as a finding, located as describe() locates it.
     Diagnostic diagnose(const StartupError &error) const;
+    // 1-based line and column of a pointer into the document's text; (1, 1)
+    // for null or when no document is loaded.
+    std::pair<std::size_t, std::size_t> position(const char *where) const;
     // Everything loading found so far, in the order found.
     const std::vector<Diagnostic> &warnings() const;
     // The document's name in messages.

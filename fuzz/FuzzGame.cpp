@@ -1,8 +1,10 @@
 // libFuzzer target: arbitrary bytes as game.xml, read the whole way an engine
 // run reads them (document, every check, the catalogue, the entry scene) and
 // then played for a few clicks and frames in one real window. Each input's
-// game is released whole before the next, as a reload releases it.
+// game is released whole before the next, as a reload releases it. The
+// checker then reads the same bytes, as `adventure --check` would.
 
+#include "core/Checker.h"
 #include "core/Game.h"
 #include "core/StartupError.h"
 #include "elements/EPlayer.h"
@@ -129,6 +131,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
     if (fchdir(gameDirectory) != 0)
         std::abort();
     writeFile("game.xml", std::string(reinterpret_cast<const char *>(data), size));
+    // What the engine prints when it refuses the document; empty when it plays.
+    std::string refusal;
     {
         Game game;
         game.window = window;
@@ -137,11 +141,21 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
             game.start("game.xml");
             play(game);
         } catch (const StartupError &error) {
-            // The message is what the engine prints; building it reads the line index.
-            if (game.describe(error).empty())
+            refusal = game.describe(error);
+            if (refusal.empty())
                 std::abort();
         }
     }
+    // The checker must report an error exactly when the engine refuses, in the engine's words.
+    std::string checkerError;
+    for (const Diagnostic &finding : checkGame(".", "game.xml", "game.xml"))
+        if (finding.severity == Severity::error) {
+            if (!checkerError.empty())
+                std::abort();
+            checkerError = renderDiagnostic("game.xml", finding);
+        }
+    if (checkerError != refusal)
+        std::abort();
     if (fchdir(startDirectory) != 0)
         std::abort();
     return 0;

@@ -49,8 +49,10 @@ TEST(Authoring, WatchReloadsSavedDocumentsAndImagesAndKeepsTheLastGoodGame)
     ASSERT_TRUE(engine.waitForWindow("E2E", 550, 550));
     ASSERT_TRUE(engine.waitForScreen("the box at its first place", boxAt(red, 50, 50)));
 
-    save(document, oneSprite("500, 500"));
+    save(document, oneSprite("500, 500", "path=\"assets\" Path=\"x\""));
     EXPECT_TRUE(engine.waitForScreen("the box moved by the saved document", boxAt(red, 250, 250), nullptr, 1));
+    EXPECT_TRUE(engine.waitForStderr("game.xml:2:31: warning: <assets> does not read \"Path\"", 2))
+        << "every load prints the checker's warnings";
 
     GameFolder replacement("");
     replacement.image("box.png", 100, 100, green);

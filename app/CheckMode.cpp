@@ -1,0 +1,86 @@
+#include "app/CheckMode.h"
+
+#include "app/CommandLine.h"
+#include "core/Checker.h"
+
+#include <nlohmann/json.hpp>
+
+#include <algorithm>
+#include <cerrno>
+#include <cstring>
+#include <filesystem>
+#include <iostream>
+#include <optional>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace {
+
+// Why the document cannot be checked at all, or nothing. A document that is
+// there but too large is left to the checker: the engine refuses it as a
+// game, so it is an error in it.
+std::optional<std::string> unreadable(const std::string &path)
+{
+    struct stat info {};
+    if (stat(path.c_str(), &info) != 0 || access(path.c_str(), R_OK) != 0)
+        return std::string(std::strerror(errno));
+    if (S_ISDIR(info.st_mode))
+        return std::string("it is a directory, not a game document");
+    if (!S_ISREG(info.st_mode))
+        return std::string("it is not a regular file");
+    return std::nullopt;
+}
+
+const char *severityName(Severity severity)
+{
+    return severity == Severity::error ? "error" : "warning";
+}
+
+std::string count(std::size_t number, const char *what)
+{
+    return std::to_string(number) + " " + what + (number == 1 ? "" : "s");
+}
+
+void printText(const std::string &file, const std::vector<Diagnostic> &findings, std::size_t errors)
+{
+    for (const Diagnostic &finding : findings)
+        std::cout << renderDiagnostic(file, finding, true) << '\n';
+    std::cout << count(errors, "error") << ", " << count(findings.size() - errors, "warning") << '\n';
+}
+
+// Escaped as the text form escapes it, so both show a document's text alike.
+void printJson(const std::string &file, const std::vector<Diagnostic> &findings)
+{
+    nlohmann::ordered_json report = nlohmann::ordered_json::array();
+    for (const Diagnostic &finding : findings)
+        report.push_back({{"file", escapeControl(file)},
+                          {"line", finding.line},
+                          {"column", finding.column},
+                          {"severity", severityName(finding.severity)},
+                          {"code", finding.code},
+                          {"message", escapeControl(finding.message)}});
+    std::cout << report.dump(2, ' ', false, nlohmann::ordered_json::error_handler_t::replace) << '\n';
+}
+
+} // namespace
+
+int check(const Options &options)
+{
+    const GameLocation location = locateGame(options.path);
+    const std::string document = (std::filesystem::path(location.folder) / location.file).string();
+    if (const std::optional<std::string> why = unreadable(document)) {
+        std::cerr << "adventure: cannot check " << escapeControl(location.shown) << ": " << *why << '\n';
+        return 2;
+    }
+    const std::vector<Diagnostic> findings = checkGame(location.folder, location.file, location.shown);
+    const auto errors =
+        static_cast<std::size_t>(std::count_if(findings.begin(), findings.end(), [](const Diagnostic &finding) {
+            return finding.severity == Severity::error;
+        }));
+    if (options.format == "json")
+        printJson(location.shown, findings);
+    else
+        printText(location.shown, findings, errors);
+    const bool failed = errors > 0 || (options.strict && !findings.empty());
+    return failed ? 1 : 0;
+}

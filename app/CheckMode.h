@@ -1,0 +1,9 @@
+#pragma once
+
+struct Options;
+
+// Checks the game document and prints every finding on standard output, as
+// text lines or one JSON array. Returns 0 when nothing would stop the game
+// (with --strict: nothing at all was found), 1 otherwise, and 2 when the
+// document cannot be read at all.
+int check(const Options &options);

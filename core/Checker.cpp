@@ -1,0 +1,592 @@
+#include "core/Checker.h"
+
+#include "core/CheckerText.h"
+#include "core/Document.h"
+#include "core/Format.h"
+#include "core/Game.h"
+#include "core/StartupError.h"
+#include "elements/EText.h"
+
+#include <SFML/Audio/InputSoundFile.hpp>
+#include <SFML/Graphics/Font.hpp>
+#include <SFML/Graphics/Image.hpp>
+#include <SFML/System/Err.hpp>
+
+#include <algorithm>
+#include <filesystem>
+#include <map>
+#include <sstream>
+#include <string_view>
+#include <sys/stat.h>
+#include <unordered_map>
+#include <unordered_set>
+#include <utility>
+
+namespace {
+
+// The world every scene is laid out in, whatever the window's size.
+constexpr int worldSize = 1100;
+
+enum class FileUse { image, font, sound };
+
+const char *describeUse(FileUse use)
+{
+    switch (use) {
+    case FileUse::image:
+        return "an image";
+    case FileUse::font:
+        return "a font";
+    case FileUse::sound:
+        return "a sound";
+    }
+    return "a file";
+}
+
+// What an asset without a file does.
+const char *withoutFile(FileUse use)
+{
+    switch (use) {
+    case FileUse::image:
+        return "without an image it shows nothing and cannot be clicked";
+    case FileUse::font:
+        return "without a font it shows nothing";
+    case FileUse::sound:
+        return "without a sound file it plays nothing";
+    }
+    return "";
+}
+
+// What became of one file: whether it is there as a regular file, and the
+// library's words when it does not decode as what it is used for.
+struct FileVerdict {
+    bool exists = false;
+    bool regular = false;
+    std::string failure;
+};
+
+// Keeps what the multimedia library writes on its error stream while a file
+// is decoded, so that it becomes part of a finding instead of console noise.
+class CapturedLibraryErrors {
+public:
+    CapturedLibraryErrors() : previous(sf::err().rdbuf(&captured)) {}
+    ~CapturedLibraryErrors() { sf::err().rdbuf(previous); }
+    CapturedLibraryErrors(const CapturedLibraryErrors &) = delete;
+    CapturedLibraryErrors &operator=(const CapturedLibraryErrors &) = delete;
+
+    std::string firstLine() const
+    {
+        const std::string text = captured.str();
+        return text.substr(0, text.find('\n'));
+    }
+
+private:
+    std::stringbuf captured;
+    std::streambuf *previous;
+};
+
+// Empty when `path` decodes as `use` asks, else why not.
+std::string decodeFailure(const std::string &path, FileUse use)
+{
+    const CapturedLibraryErrors errors;
+    bool decoded = false;
+    switch (use) {
+    case FileUse::image:
+        decoded = sf::Image().loadFromFile(path);
+        break;
+    case FileUse::font:
+        decoded = sf::Font().loadFromFile(path);
+        break;
+    case FileUse::sound:
+        decoded = sf::InputSoundFile().openFromFile(path);
+        break;
+    }
+    if (decoded)
+        return {};
+    const std::string said = errors.firstLine();
+    return said.empty() ? std::string("the library cannot read it") : said;
+}
+
+// The library names the file by the path it was given; the report names it
+// as the document does, relative to the game's folder.
+std::string namedAsTheEngineNamesIt(std::string text, const std::string &resolved, const std::string &path)
+{
+    for (std::size_t at = text.find(resolved); at != std::string::npos; at = text.find(resolved, at + path.size()))
+        text.replace(at, resolved.size(), path);
+    return text;
+}
+
+std::string_view nameOf(const Node *node)
+{
+    return {node->name(), node->name_size()};
+}
+
+std::string_view nameOf(const Attribute *attribute)
+{
+    return {attribute->name(), attribute->name_size()};
+}
+
+std::string_view valueOf(const Attribute *attribute)
+{
+    return {attribute->value(), attribute->value_size()};
+}
+
+bool isElement(const Node *node)
+{
+    return node->type() == rapidxml::node_element;
+}
+
+// Namespace declarations and prefixed attributes (xsi:noNamespaceSchemaLocation
+// for an editor's schema) belong to XML tools, not to the engine.
+bool belongsToXmlTools(std::string_view name)
+{
+    return name.substr(0, 5) == "xmlns" || name.find(':') != std::string_view::npos;
+}
+
+// A suggestion, or else what becomes of what the engine does not know.
+std::string orIgnored(const std::string &suggestion)
+{
+    return suggestion.empty() ? "; the engine ignores it" : suggestion;
+}
+
+bool isLevelLimit(std::string_view name)
+{
+    return name == "leftLevelLimit" || name == "upperLevelLimit" || name == "rightLevelLimit" ||
+           name == "lowerLevelLimit";
+}
+
+// Why a number the engine accepts cannot do what it says; empty when it can.
+std::string rangeProblem(std::string_view name, double value)
+{
+    if (name == "volume" && (value < 0 || value > 100))
+        return "a volume is 0 to 100";
+    if (name == "pitch" && !(value > 0))
+        return "a pitch must be above 0";
+    if (name == "size" && (value < 1 || value > EText::maxCharacterSize))
+        return "a text's size is 1 to " + std::to_string(EText::maxCharacterSize);
+    if (name == "speed" && value < 0)
+        return "a player with a speed below 0 never moves";
+    if (isLevelLimit(name) && (value < 0 || value > worldSize))
+        return "the world is 0 to " + std::to_string(worldSize);
+    return {};
+}
+
+// The ids of one asset kind: the first asset with each, and all of them in
+// document order for suggestions.
+struct IdIndex {
+    std::unordered_map<std::string_view, const Node *> first;
+    std::vector<std::string_view> order;
+
+    bool contains(std::string_view id) const { return first.count(id) != 0; }
+};
+
+class Checker {
+public:
+    Checker(const Game &loaded, std::string gameFolder) : game(loaded), folder(std::move(gameFolder)) {}
+
+    void walk();
+    std::vector<Diagnostic> takeFindings() { return std::move(findings); }
+
+private:
+    void readAssets(Node *assets);
+    void checkAsset(Node *asset, std::string_view kind);
+    // Whether the asset has an id, so that the engine keeps it.
+    bool registerId(Node *asset, IdIndex &ids);
+    void checkPlayer(Node *asset);
+    void checkScenes(Node *scenes);
+    void checkSceneId(Node *scene, bool entryPlays);
+    void checkLevelOrder(Node *scene, const char *lowName, const char *highName, const char *highDefault);
+    void checkSceneChild(Node *child);
+
+    void checkAttributes(Node *node, const ElementFormat &format);
+    void checkValue(Node *node, const Attribute *attribute, const AttributeFormat &format);
+    bool checkInteger(const Attribute *attribute);
+    bool checkDecimal(const Attribute *attribute);
+    void checkPair(Node *node, const Attribute *attribute);
+    void checkList(Node *node, const Attribute *attribute);
+    void checkRange(const Attribute *attribute, double value);
+    void checkReference(const Attribute *attribute, const IdIndex &ids, const char *kind);
+
+    void checkFile(Node *asset, FileUse use);
+    const FileVerdict &verdict(const std::string &path, FileUse use);
+
+    std::size_t lineOf(const Node *node) const { return game.position(elementPosition(node)).first; }
+    void report(const char *where, const char *code, std::string message);
+
+    const Game &game;
+    std::string folder;
+    std::vector<Diagnostic> findings;
+    // Unset while the document gives no asset path: files cannot be found then.
+    bool assetPathKnown = false;
+    std::string assetPath;
+    IdIndex sprites;
+    IdIndex audios;
+    IdIndex texts;
+    const Node *lastPlayer = nullptr;
+    // What a scene child may be named after, gathered once the assets are read.
+    std::vector<std::string_view> placeable;
+    Suggestions suggestions;
+    std::map<std::pair<FileUse, std::string>, FileVerdict> verdicts;
+};
+
+void Checker::walk()
+{
+    Node *root = game.root;
+    if (!root)
+        return;
+    checkAttributes(root, formatOf("root"));
+    if (Node *assets = getChild(root, "assets"))
+        readAssets(assets);
+    if (Node *scenes = getChild(root, "scenes"))
+        checkScenes(scenes);
+}
+
+void Checker::readAssets(Node *assets)
+{
+    checkAttributes(assets, formatOf("assets"));
+    if (const Attribute *path = hasAttribute(assets, "path")) {
+        assetPathKnown = true;
+        assetPath = std::string(path->value()) + "/";
+        if (assetPath[0] == '/')
+            assetPath.erase(0, 1);
+    }
+    static const std::vector<std::string_view> kinds{"sprite", "audio", "text", "player"};
+    for (Node *child = assets->first_node(); child; child = child->next_sibling()) {
+        if (!isElement(child))
+            continue;
+        const std::string_view name = nameOf(child);
+        if (std::find(kinds.begin(), kinds.end(), name) != kinds.end())
+            checkAsset(child, name);
+        else
+            report(elementPosition(child), "unknown-element",
+                   tag(name) + " is no asset kind (sprite, audio, text, player)" +
+                       orIgnored(suggestions.didYouMean(name, kinds, tag)));
+    }
+}
+
+void Checker::checkAsset(Node *asset, std::string_view kind)
+{
+    checkAttributes(asset, formatOf(kind));
+    // An asset without id is skipped by the engine, so its file does not matter.
+    if (kind == "sprite") {
+        if (registerId(asset, sprites))
+            checkFile(asset, FileUse::image);
+    } else if (kind == "audio") {
+        if (registerId(asset, audios))
+            checkFile(asset, FileUse::sound);
+    } else if (kind == "text") {
+        if (registerId(asset, texts))
+            checkFile(asset, FileUse::font);
+    } else {
+        checkPlayer(asset);
+        checkFile(asset, FileUse::image);
+    }
+}
+
+bool Checker::registerId(Node *asset, IdIndex &ids)
+{
+    const Attribute *id = hasAttribute(asset, "id");
+    if (!id) {
+        report(elementPosition(asset), "missing-id",
+               tag(nameOf(asset)) + " has no \"id\" attribute; it is skipped, since nothing could refer to it");
+        return false;
+    }
+    const auto [earlier, fresh] = ids.first.emplace(valueOf(id), asset);
+    if (fresh) {
+        ids.order.push_back(valueOf(id));
+        return true;
+    }
+    const std::string what = nameOf(asset) == "audio" ? "music naming it plays both, a click the later one"
+                                                      : "a scene child " + tag(valueOf(id)) + " places both";
+    report(id->value(), "duplicate-id",
+           "the " + tag(nameOf(asset)) + " at line " + std::to_string(lineOf(earlier->second)) + " has the id " +
+               quote(valueOf(id)) + " too; " + what);
+    return true;
+}
+
+void Checker::checkPlayer(Node *asset)
+{
+    if (lastPlayer)
+        report(elementPosition(asset), "player",
+               "another <player> is declared at line " + std::to_string(lineOf(lastPlayer)) +
+                   "; the last one counts, so that one is not used");
+    lastPlayer = asset;
+}
+
+void Checker::checkScenes(Node *scenes)
+{
+    const Attribute *entry = hasAttribute(game.root, "entryScene");
+    // Scenes are searched in order and the search stops at the entry scene;
+    // one without a sceneId before that is a start-up error, not a warning.
+    bool entryPlays = false;
+    std::unordered_map<int, const Node *> firstWithId;
+    placeable = sprites.order;
+    placeable.insert(placeable.end(), texts.order.begin(), texts.order.end());
+    if (lastPlayer)
+        placeable.emplace_back("player");
+    for (Node *scene = scenes->first_node(); scene; scene = scene->next_sibling()) {
+        if (!isElement(scene))
+            continue;
+        checkAttributes(scene, formatOf("scene"));
+        checkSceneId(scene, entryPlays);
+        if (const Attribute *id = hasAttribute(scene, "sceneId")) {
+            const int value = readInt(id->value());
+            const auto [earlier, fresh] = firstWithId.emplace(value, scene);
+            if (!fresh)
+                report(id->value(), "duplicate-scene",
+                       "the scene at line " + std::to_string(lineOf(earlier->second)) + " has sceneId " +
+                           std::to_string(value) + " too; that one plays, this one never does");
+            entryPlays = entryPlays || (entry && value == readInt(entry->value()));
+        }
+        checkLevelOrder(scene, "leftLevelLimit", "rightLevelLimit", "width");
+        checkLevelOrder(scene, "upperLevelLimit", "lowerLevelLimit", "height");
+        for (Node *child = scene->first_node(); child; child = child->next_sibling())
+            if (isElement(child))
+                checkSceneChild(child);
+    }
+}
+
+void Checker::checkSceneId(Node *scene, bool entryPlays)
+{
+    if (entryPlays && !hasAttribute(scene, "sceneId"))
+        report(elementPosition(scene), "missing-id",
+               tag(nameOf(scene)) + " has no \"sceneId\" attribute; it can never be played");
+}
+
+void Checker::checkLevelOrder(Node *scene, const char *lowName, const char *highName, const char *highDefault)
+{
+    const int low = readInteger(scene, lowName, 0);
+    const int high = readInteger(scene, highName, readInteger(game.root, highDefault, 0));
+    if (low <= high)
+        return;
+    const Attribute *written = hasAttribute(scene, lowName);
+    const Attribute *other = hasAttribute(scene, highName);
+    const std::string highText = "\"" + std::string(highName) + "\" " + std::to_string(high) +
+                                 (other ? "" : std::string(" (the window ") + highDefault + ")");
+    report(written ? written->value() : elementPosition(scene), "out-of-range",
+           "\"" + std::string(lowName) + "\" is " + std::to_string(low) + ", past " + highText +
+               "; the limits leave the player no room");
+}
+
+void Checker::checkSceneChild(Node *child)
+{
+    checkAttributes(child, formatOf("scene child"));
+    const std::string_view name = nameOf(child);
+    if (name == "player") {
+        if (!lastPlayer)
+            report(elementPosition(child), "player", "the scene places <player>, but the assets declare no player");
+        return;
+    }
+    if (sprites.contains(name) || texts.contains(name))
+        return;
+    report(elementPosition(child), "unknown-reference",
+           tag(name) + " matches no sprite, text or the player, so it places nothing" +
+               suggestions.didYouMean(name, placeable, tag));
+}
+
+void Checker::checkAttributes(Node *node, const ElementFormat &format)
+{
+    std::unordered_set<std::string_view> seen;
+    for (Attribute *attribute = node->first_attribute(); attribute; attribute = attribute->next_attribute()) {
+        const std::string_view name = nameOf(attribute);
+        if (!seen.insert(name).second) {
+            report(attribute->value(), "duplicate-attribute",
+                   quote(name) + " is given twice on " + tag(nameOf(node)) + "; the first one counts");
+            continue;
+        }
+        if (belongsToXmlTools(name))
+            continue;
+        if (const AttributeFormat *known = findAttribute(format, name)) {
+            checkValue(node, attribute, *known);
+            continue;
+        }
+        std::vector<std::string_view> candidates;
+        for (const AttributeFormat &read : format.attributes)
+            candidates.emplace_back(read.name);
+        report(attribute->value(), "unknown-attribute",
+               tag(nameOf(node)) + " does not read " + quote(name) +
+                   orIgnored(suggestions.didYouMean(name, candidates, quote)));
+    }
+}
+
+void Checker::checkValue(Node *node, const Attribute *attribute, const AttributeFormat &format)
+{
+    switch (format.syntax) {
+    case Syntax::integer:
+        if (checkInteger(attribute))
+            checkRange(attribute, readInt(attribute->value()));
+        break;
+    case Syntax::decimal:
+        if (checkDecimal(attribute))
+            checkRange(attribute, static_cast<double>(readFloat(attribute->value())));
+        break;
+    case Syntax::pair:
+        checkPair(node, attribute);
+        break;
+    case Syntax::list:
+        checkList(node, attribute);
+        break;
+    case Syntax::audioId:
+        checkReference(attribute, audios, "audio");
+        break;
+    case Syntax::textId:
+        checkReference(attribute, texts, "text");
+        break;
+    case Syntax::text:
+    case Syntax::presence:
+        break;
+    }
+}
+
+bool Checker::checkInteger(const Attribute *attribute)
+{
+    if (isInteger(valueOf(attribute)))
+        return true;
+    report(attribute->value(), "number-syntax",
+           quote(nameOf(attribute)) + " is not an integer: " + quote(valueOf(attribute)) + " reads as " +
+               std::to_string(readInt(attribute->value())));
+    return false;
+}
+
+bool Checker::checkDecimal(const Attribute *attribute)
+{
+    if (isDecimal(valueOf(attribute)))
+        return true;
+    report(attribute->value(), "number-syntax",
+           quote(nameOf(attribute)) + " is not a number: " + quote(valueOf(attribute)) + " reads as " +
+               showNumber(readFloat(attribute->value())));
+    return false;
+}
+
+void Checker::checkPair(Node *node, const Attribute *attribute)
+{
+    const std::string_view text = valueOf(attribute);
+    const std::vector<std::string_view> parts = splitList(text);
+    const sf::Vector2f read = getVector2f(node, attribute->name());
+    const bool twoNumbers = parts.size() == 2 && isDecimal(parts[0]) && isDecimal(parts[1]);
+    if (twoNumbers && sameNumber(read.x, readFloat(std::string(parts[0]).c_str())) &&
+        sameNumber(read.y, readFloat(std::string(parts[1]).c_str())))
+        return;
+    std::string message = quote(nameOf(attribute)) + " is not written \"x, y\": " + quote(text) + " reads as (" +
+                          showNumber(read.x) + ", " + showNumber(read.y) + ")";
+    if (twoNumbers)
+        message += "; write " + quote(joinList(parts));
+    report(attribute->value(), "pair-syntax", message);
+}
+
+void Checker::checkList(Node *node, const Attribute *attribute)
+{
+    const std::string_view text = valueOf(attribute);
+    const std::vector<std::string_view> parts = splitList(text);
+    std::size_t given = 0;
+    std::vector<int> read = getIntList(node, attribute->name(), &given);
+    read.resize(4);
+    // An alpha that is not given is opaque.
+    if (given < 4)
+        read[3] = 255;
+    const bool fourIntegers =
+        parts.size() == 4 && std::all_of(parts.begin(), parts.end(), [](std::string_view p) { return isInteger(p); });
+    bool readAsWritten = fourIntegers;
+    for (std::size_t i = 0; readAsWritten && i < 4; ++i)
+        readAsWritten = read[i] == readInt(std::string(parts[i]).c_str());
+    if (!readAsWritten) {
+        std::string message = quote(nameOf(attribute)) + " is not four integers \"r, g, b, a\": " + quote(text) +
+                              " reads as (" + std::to_string(read[0]) + ", " + std::to_string(read[1]) + ", " +
+                              std::to_string(read[2]) + ", " + std::to_string(read[3]) + ")";
+        if (fourIntegers)
+            message += "; write " + quote(joinList(parts));
+        report(attribute->value(), "list-syntax", message);
+        return;
+    }
+    for (const int component : read)
+        if (component < 0 || component > 255) {
+            report(attribute->value(), "out-of-range",
+                   quote(nameOf(attribute)) + " has the component " + std::to_string(component) +
+                       ", but a colour component is 0 to 255");
+            return;
+        }
+}
+
+void Checker::checkRange(const Attribute *attribute, double value)
+{
+    const std::string problem = rangeProblem(nameOf(attribute), value);
+    if (!problem.empty())
+        report(attribute->value(), "out-of-range",
+               quote(nameOf(attribute)) + " is " + quote(valueOf(attribute)) + ", but " + problem);
+}
+
+void Checker::checkReference(const Attribute *attribute, const IdIndex &ids, const char *kind)
+{
+    const std::string_view id = valueOf(attribute);
+    if (ids.contains(id))
+        return;
+    report(attribute->value(), "unknown-reference",
+           quote(nameOf(attribute)) + " names " + quote(id) + ", but no <" + kind + "> has that id" +
+               suggestions.didYouMean(id, ids.order, quote));
+}
+
+void Checker::checkFile(Node *asset, FileUse use)
+{
+    const Attribute *src = hasAttribute(asset, "src");
+    if (!src) {
+        report(elementPosition(asset), "missing-src", tag(nameOf(asset)) + " has no \"src\"; " + withoutFile(use));
+        return;
+    }
+    if (!assetPathKnown)
+        return;
+    // As the engine names it: relative to the game's folder.
+    const std::string path = assetPath + src->value();
+    const FileVerdict &found = verdict(path, use);
+    if (!found.exists)
+        report(src->value(), "missing-file", "\"src\" names " + quote(path) + ", which does not exist");
+    else if (!found.regular)
+        report(src->value(), "missing-file", "\"src\" names " + quote(path) + ", which is not a regular file");
+    else if (!found.failure.empty())
+        report(src->value(), "unreadable-file",
+               quote(path) + " does not decode as " + describeUse(use) + ": " + found.failure);
+}
+
+const FileVerdict &Checker::verdict(const std::string &path, FileUse use)
+{
+    const auto key = std::make_pair(use, path);
+    const auto known = verdicts.find(key);
+    if (known != verdicts.end())
+        return known->second;
+    FileVerdict verdict;
+    const std::string resolved = (std::filesystem::path(folder) / path).string();
+    struct stat info {};
+    verdict.exists = stat(resolved.c_str(), &info) == 0;
+    verdict.regular = verdict.exists && S_ISREG(info.st_mode);
+    if (verdict.regular)
+        verdict.failure = namedAsTheEngineNamesIt(decodeFailure(resolved, use), resolved, path);
+    return verdicts.emplace(key, std::move(verdict)).first->second;
+}
+
+void Checker::report(const char *where, const char *code, std::string message)
+{
+    const auto [line, column] = game.position(where);
+    findings.push_back({Severity::warning, line, column, code, std::move(message)});
+}
+
+} // namespace
+
+std::vector<Diagnostic> checkGame(const std::string &folder, const std::string &file, const std::string &shownAs)
+{
+    Game game;
+    game.echo = nullptr;
+    std::vector<Diagnostic> findings;
+    try {
+        game.load((std::filesystem::path(folder) / file).c_str(), shownAs);
+        game.checkStartup();
+    } catch (const StartupError &error) {
+        findings.push_back(game.diagnose(error));
+    }
+    Checker checker(game, folder);
+    checker.walk();
+    findings.insert(findings.end(), game.warnings().begin(), game.warnings().end());
+    for (Diagnostic &finding : checker.takeFindings())
+        findings.push_back(std::move(finding));
+    std::stable_sort(findings.begin(), findings.end(), [](const Diagnostic &a, const Diagnostic &b) {
+        return std::make_pair(a.line, a.column) < std::make_pair(b.line, b.column);
+    });
+    return findings;
+}

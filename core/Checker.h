@@ -1,0 +1,21 @@
+#pragma once
+
+#include "core/Diagnostics.h"
+
+#include <string>
+#include <vector>
+
+// Checks a game document without a window or a sound device. Errors are the
+// start-up faults the engine would stop at, found by the engine's own
+// checks, so they carry its message and place; there is at most one, as the
+// engine stops at the first. Warnings are what the engine accepts but an
+// author most likely did not mean, all of them, found in one pass.
+//
+// `file` is read in `folder`, and asset files resolve against `folder` as
+// the engine resolves them from its working directory; each distinct file is
+// decoded once. Messages name the document `shownAs`. Findings come sorted
+// by line and column.
+//
+// It loads the document through a Game of its own, so it uses the catalogue
+// globals as loading does: run it while no other game is loaded.
+std::vector<Diagnostic> checkGame(const std::string &folder, const std::string &file, const std::string &shownAs);

@@ -1,0 +1,113 @@
+#include "support/TestSupport.h"
+
+#include <gtest/gtest.h>
+#include <nlohmann/json.hpp>
+
+#include <fcntl.h>
+#include <fstream>
+#include <sstream>
+#include <sys/wait.h>
+#include <unistd.h>
+
+// `adventure --check` as a game's CI runs it: no display, no sound device,
+// the report on standard output and the verdict in the exit status.
+
+namespace {
+
+std::string readWhole(const std::string &path)
+{
+    std::ifstream in(path, std::ios::binary);
+    std::ostringstream text;
+    text << in.rdbuf();
+    return text.str();
+}
+
+ProcessResult runChecker(const std::string &dir, std::vector<std::string> arguments)
+{
+    TempDir io;
+    const pid_t child = fork();
+    if (child == 0) {
+        unsetenv("DISPLAY");
+        if (chdir(dir.c_str()) != 0)
+            _exit(126);
+        dup2(open(io.file("out").c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644), 1);
+        dup2(open(io.file("err").c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644), 2);
+        std::vector<char *> argv{const_cast<char *>(ADVENTURE_BINARY)};
+        for (std::string &argument : arguments)
+            argv.push_back(argument.data());
+        argv.push_back(nullptr);
+        execv(ADVENTURE_BINARY, argv.data());
+        _exit(127);
+    }
+    int status = 0;
+    waitpid(child, &status, 0);
+    return {WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status), readWhole(io.file("out")),
+            readWhole(io.file("err"))};
+}
+
+const std::string slips = "<game entryScene='1' width='800' height='600' title='t' fps='60'>\n"
+                          "<assets path=''>\n"
+                          "<sprite id='door' src='door.png' position='100,200'/>\n"
+                          "</assets><scenes><scene sceneId='1'>\n"
+                          "<dor/>\n"
+                          "</scene></scenes></game>\n";
+
+} // namespace
+
+TEST(CheckMode, PrintsOneLinePerFindingAndASummaryWithoutADisplay)
+{
+    TempDir dir;
+    dir.write("sub/game.xml", slips);
+    writePng(dir.file("sub/door.png"), 4, 4, sf::Color::Red);
+    const ProcessResult result = runChecker(dir.path(), {"--check", "sub"});
+    EXPECT_EQ(result.status, 0) << result.err;
+    EXPECT_EQ(result.out, "sub/game.xml:3:44: warning: \"position\" is not written \"x, y\": \"100,200\" reads as "
+                          "(100, 0); write \"100, 200\" [pair-syntax]\n"
+                          "sub/game.xml:5:1: warning: <dor> matches no sprite, text or the player, so it places "
+                          "nothing; did you mean <door>? [unknown-reference]\n"
+                          "0 errors, 2 warnings\n");
+    EXPECT_EQ(result.err, "");
+    EXPECT_EQ(runChecker(dir.path(), {"--check", "--strict", "sub/game.xml"}).status, 1);
+}
+
+TEST(CheckMode, FailsOnTheErrorThatStopsTheEngine)
+{
+    TempDir dir;
+    dir.write("game.xml", "<game entryScene='2' width='800' height='600' title='t' fps='60'>\n"
+                          "<assets path=''/>\n<scenes><scene sceneId='1'/></scenes></game>\n");
+    const ProcessResult result = runChecker(dir.path(), {"--check"});
+    EXPECT_EQ(result.status, 1);
+    EXPECT_EQ(result.out, "game.xml:3:1: error: no scene has sceneId 2 [startup]\n1 error, 0 warnings\n");
+}
+
+TEST(CheckMode, WritesJsonForTools)
+{
+    TempDir dir;
+    dir.write("game.xml", slips);
+    writePng(dir.file("door.png"), 4, 4, sf::Color::Red);
+    const ProcessResult result = runChecker(dir.path(), {"--check", "--format", "json"});
+    EXPECT_EQ(result.status, 0);
+    const nlohmann::json report = nlohmann::json::parse(result.out);
+    ASSERT_EQ(report.size(), 2u);
+    EXPECT_EQ(report[0], nlohmann::json({{"file", "game.xml"},
+                                         {"line", 3},
+                                         {"column", 44},
+                                         {"severity", "warning"},
+                                         {"code", "pair-syntax"},
+                                         {"message", "\"position\" is not written \"x, y\": \"100,200\" reads as (100, "
+                                                     "0); write \"100, 200\""}}));
+    EXPECT_EQ(report[1]["code"], "unknown-reference");
+}
+
+TEST(CheckMode, EndsWithStatusTwoWhenItCannotRun)
+{
+    TempDir dir;
+    ProcessResult result = runChecker(dir.path(), {"--check"});
+    EXPECT_EQ(result.status, 2);
+    EXPECT_EQ(result.out, "");
+    EXPECT_EQ(result.err, "adventure: cannot check game.xml: No such file or directory\n");
+
+    EXPECT_EQ(runChecker(dir.path(), {"--check", "."}).status, 2) << "a folder without game.xml";
+    EXPECT_EQ(runChecker(dir.path(), {"--check", "--format", "xml"}).status, 2);
+    EXPECT_EQ(runChecker(dir.path(), {"--strict"}).status, 2) << "--strict means nothing without --check";
+}
