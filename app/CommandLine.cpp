@@ -9,11 +9,16 @@ namespace fs = std::filesystem;
 
 std::optional<int> parseCommandLine(int argc, char **argv, Options &options)
 {
-    CLI::App app{"A point-and-click adventure engine: plays the game that a game.xml document describes.",
-                 "adventure"};
+    CLI::App app{"A point-and-click adventure engine: plays the game that a game.xml document describes.", "adventure"};
     app.set_version_flag("--version", ADVENTURE_VERSION);
     app.add_option("PATH", options.path, "game folder holding game.xml, or a game document (default: ./game.xml)");
     app.add_option("--scene", options.scene, "play the scene with this sceneId instead of entryScene");
+    CLI::Option *replay =
+        app.add_option("--replay", options.replay, "play the clicks of a replay script, frame by frame, then end");
+    app.add_option("--record", options.record, "write every click and the close to a replay script")->excludes(replay);
+    app.add_option("--trace", options.trace, "write what happens, one JSON object a line, to a trace file");
+    app.add_option("--expect", options.expect, "compare the replay's trace with this one; status 1 on a difference")
+        ->needs(replay);
     try {
         app.parse(argc, argv);
     } catch (const CLI::CallForHelp &) {

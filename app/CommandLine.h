@@ -9,6 +9,14 @@ struct Options {
     // A folder holding game.xml, or a document file; empty for game.xml here.
     std::string path;
     std::optional<int> scene;
+    // Play-through files; empty when not asked for. A replay plays `replay`
+    // instead of the mouse; `record` writes the clicks of a normal play;
+    // `trace` writes what happens, in play or replay; `expect` compares a
+    // replay's trace with a stored one.
+    std::string record;
+    std::string replay;
+    std::string trace;
+    std::string expect;
 };
 
 // Reads the command line into `options`. Returns the exit status when the

@@ -1,10 +1,45 @@
 #pragma once
 
 #include <SFML/Graphics/RenderWindow.hpp>
+#include <SFML/System/Vector2.hpp>
+
+#include <cstdint>
+#include <iosfwd>
 
 class Game;
 
+// A press of a mouse button at a world point, wherever it came from: the
+// player is sent there, then the point is clicked. Mouse and replay both
+// press through here, in the same place of the frame.
+void pressAt(Game &game, sf::Vector2f point);
+
+// Where a frame's presses come from, and what is done with a frame once it
+// is drawn: the mouse in play, a script in a replay.
+class FrameInput {
+public:
+    virtual ~FrameInput() = default;
+    // The frame's event phase: takes the window's events and hands every
+    // press to pressAt.
+    virtual void handleEvents(std::uint64_t frame, Game &game, sf::RenderWindow &window) = 0;
+    // The frame is drawn and not yet displayed.
+    virtual void drawn(std::uint64_t frame, sf::RenderWindow &window) = 0;
+};
+
+// The window's own events: a press at the pointer, the close button. With a
+// recording stream, each press and the close go to it as replay script lines.
+class MouseInput : public FrameInput {
+public:
+    explicit MouseInput(std::ostream *recordTo = nullptr) : recording(recordTo) {}
+    void handleEvents(std::uint64_t frame, Game &game, sf::RenderWindow &window) override;
+    void drawn(std::uint64_t, sf::RenderWindow &) override {}
+
+private:
+    std::ostream *recording;
+};
+
 // One pass of the loop: player step, events, clear, draw, display.
+void runFrame(Game &game, sf::RenderWindow &window, FrameInput &input, std::uint64_t frame);
+// A frame with the mouse as input, for callers that do not count frames.
 void runFrame(Game &game, sf::RenderWindow &window);
-// Runs frames until the window is closed.
-void runFrameLoop(Game &game, sf::RenderWindow &window);
+// Runs frames, counted from 0, until the window is closed.
+void runFrameLoop(Game &game, sf::RenderWindow &window, FrameInput &input);

@@ -2,52 +2,13 @@
 
 #include "app/CommandLine.h"
 #include "app/FrameLoop.h"
-#include "core/Game.h"
-#include "core/StartupError.h"
+#include "app/JsonTrace.h"
+#include "app/Startup.h"
 
-#include <SFML/Graphics/RenderWindow.hpp>
-#include <X11/Xlib.h>
-
-#include <cerrno>
-#include <cstdlib>
-#include <cstring>
+#include <fstream>
 #include <iostream>
-#include <memory>
-#include <unistd.h>
 
 namespace {
-
-Game game;
-
-// The window library aborts the process when it cannot reach a display, so
-// its absence is found out first and reported like any other start-up fault.
-// The connection stays open while the program runs: an X server resets when
-// its last client leaves, and a window opened during that reset would fail.
-class DisplayCheck {
-public:
-    DisplayCheck() : display(XOpenDisplay(nullptr))
-    {
-        if (display)
-            return;
-        const char *name = std::getenv("DISPLAY");
-        const std::string why = name && *name ? std::string("cannot open the X display \"") + name + "\""
-                                              : std::string("no X display: DISPLAY is not set");
-        throw StartupError(why + "; the engine needs a graphical session", nullptr);
-    }
-    ~DisplayCheck() { XCloseDisplay(display); }
-    DisplayCheck(const DisplayCheck &) = delete;
-    DisplayCheck &operator=(const DisplayCheck &) = delete;
-
-private:
-    Display *display;
-};
-
-// The engine works from the game's folder, as if it had been started there.
-void enterFolder(const GameLocation &location)
-{
-    if (chdir(location.folder.c_str()) != 0)
-        throw StartupError("cannot enter the game folder " + location.folder + ": " + std::strerror(errno), nullptr);
-}
 
 // The console stays open until the player has read it.
 void waitForEnter()
@@ -59,25 +20,19 @@ void waitForEnter()
 
 int play(const Options &options)
 {
-    const GameLocation location = locateGame(options.path);
-    // Outside the try, so the game is released while its window still exists.
-    std::unique_ptr<DisplayCheck> display;
-    std::unique_ptr<sf::RenderWindow> window;
-    int status = 0;
-    try {
-        display = std::make_unique<DisplayCheck>();
-        window = std::make_unique<sf::RenderWindow>(sf::VideoMode(1100, 1100, 32), "Loading...", sf::Style::Default,
-                                                    sf::ContextSettings());
-        game.window = window.get();
-        enterFolder(location);
-        game.start(location.file.c_str(), options.scene, location.shown);
-        runFrameLoop(game, *window);
-        waitForEnter();
-    } catch (const StartupError &error) {
-        std::cerr << renderDiagnostic(location.shown, game.diagnose(error)) << std::endl;
-        waitForEnter();
-        status = 1;
-    }
-    game.release();
-    return status;
+    std::ofstream recording;
+    std::ofstream traceFile;
+    if (!openOutput(recording, options.record, "recording") || !openOutput(traceFile, options.trace, "trace file"))
+        return 2;
+    JsonTrace trace([&](const std::string &line) { traceFile << line << '\n'; });
+    MouseInput mouse(recording.is_open() ? &recording : nullptr);
+    return runGame(
+        options, traceFile.is_open() ? &trace : nullptr,
+        [&](Game &game, sf::RenderWindow &window) {
+            runFrameLoop(game, window, mouse);
+            traceFile.flush();
+            waitForEnter();
+            return 0;
+        },
+        waitForEnter);
 }

@@ -1,10 +1,13 @@
 #include "app/CommandLine.h"
 #include "app/PlayMode.h"
+#include "app/ReplayMode.h"
 
 int main(int argc, char **argv)
 {
     Options options;
     if (const std::optional<int> status = parseCommandLine(argc, argv, options))
         return *status;
+    if (!options.replay.empty())
+        return replay(options);
     return play(options);
 }

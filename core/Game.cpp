@@ -118,8 +118,9 @@ void Game::applyWindowSettings()
     const char *titleEnd = title + std::strlen(title);
     const char *shownEnd = utf8Prefix(title, titleEnd, maxTitleCharacters);
     if (shownEnd != titleEnd)
-        warn(title, "long-title", "the title is longer than " + std::to_string(maxTitleCharacters) +
-                        " characters; the window shows only the first " + std::to_string(maxTitleCharacters));
+        warn(title, "long-title",
+             "the title is longer than " + std::to_string(maxTitleCharacters) +
+                 " characters; the window shows only the first " + std::to_string(maxTitleCharacters));
     window->setTitle(sf::String::fromUtf8(title, shownEnd));
     window->setFramerateLimit(static_cast<unsigned>(frameRateLimit));
 }
@@ -151,7 +152,7 @@ bool Game::hasId(Node *assetNode) const
         return true;
     warn(elementPosition(assetNode), "missing-id",
          std::string("<") + assetNode->name() +
-                                         "> has no \"id\" attribute; it is skipped, since nothing could refer to it");
+             "> has no \"id\" attribute; it is skipped, since nothing could refer to it");
     return false;
 }
 
@@ -174,6 +175,8 @@ void Game::activateScene(int sceneId)
         throw StartupError("no scene has sceneId " + std::to_string(sceneId),
                            elementPosition(getChild(root, "scenes")));
     scene = newElement<EScene>(sceneNode);
+    if (scene->music)
+        tell(TraceEvent::music, scene->music->id);
     spritesById.clear();
     for (ESprite *sprite : sprites)
         if (sprite->id)
@@ -246,18 +249,22 @@ void Game::clickAt(sf::Vector2f point)
     bool dismissed = false;
     if (!scene->texts.empty() && scene->texts.back()->visible) {
         scene->texts.back()->visible = false;
+        tell(TraceEvent::textDismissed, scene->texts.back()->id);
         scene->texts.pop_back();
         dismissed = true;
     }
     for (ESprite *sprite : scene->sprites) {
         if (!sprite->contains(point))
             continue;
-        if (sprite->hasClickAudio && sprite->clickAudio)
+        if (sprite->hasClickAudio && sprite->clickAudio) {
             sprite->clickAudio->playSound();
+            tell(TraceEvent::sound, sprite->clickAudio->id);
+        }
         EText *text = sprite->clickText;
         if (sprite->hasClickText && text && !text->visible && !dismissed) {
             scene->texts.push_back(text);
             text->visible = true;
+            tell(TraceEvent::textShown, text->id);
         }
     }
 }
@@ -301,4 +308,10 @@ const std::vector<Diagnostic> &Game::warnings() const
 void Game::warn(const char *where, const char *code, const std::string &message) const
 {
     found->report(Severity::warning, where, code, message);
+}
+
+void Game::tell(TraceEvent event, const char *id) const
+{
+    if (trace)
+        trace->record(event, id ? id : "");
 }
