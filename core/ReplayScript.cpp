@@ -64,10 +64,7 @@ struct ScriptError {
 
 class LineReader {
 public:
-    LineReader(std::string_view line, std::size_t number)
-        : words(splitWords(line)), lineNumber(number), endColumn(line.substr(0, line.find('#')).size() + 1)
-    {
-    }
+    LineReader(std::string_view line, std::size_t number) : words(splitWords(line)), lineNumber(number) {}
 
     bool empty() const { return words.empty(); }
 
@@ -102,7 +99,7 @@ private:
     Word next(const char *missing)
     {
         if (taken == words.size())
-            throw ScriptError{endColumn, missing};
+            throw ScriptError{words.back().column + words.back().text.size(), missing};
         return words[taken++];
     }
 
@@ -163,7 +160,6 @@ private:
     std::vector<Word> words;
     std::size_t taken = 0;
     std::size_t lineNumber;
-    std::size_t endColumn;
 };
 
 } // namespace

@@ -87,7 +87,7 @@ bool pollUntil(double seconds, const std::function<bool()> &condition)
     }
 }
 
-EngineSession::EngineSession(const std::string &gameDir)
+EngineSession::EngineSession(const std::string &gameDir, std::vector<std::string> arguments)
 {
     // Writing Enter to an engine that already ended must fail, not kill the test.
     std::signal(SIGPIPE, SIG_IGN);
@@ -95,7 +95,7 @@ EngineSession::EngineSession(const std::string &gameDir)
     io.write("alsoft.conf", "[general]\ndrivers = wave\nchannels = stereo\nsample-type = int16\n"
                             "frequency = 44100\n[wave]\nfile = " +
                                 io.file("audio.wav") + "\n");
-    start(gameDir);
+    start(gameDir, std::move(arguments));
 }
 
 EngineSession::~EngineSession()
@@ -109,7 +109,7 @@ EngineSession::~EngineSession()
     }
 }
 
-void EngineSession::start(const std::string &gameDir)
+void EngineSession::start(const std::string &gameDir, std::vector<std::string> arguments)
 {
     int fds[2];
     if (pipe2(fds, O_CLOEXEC) != 0)
@@ -124,7 +124,10 @@ void EngineSession::start(const std::string &gameDir)
     for (std::string &entry : environment)
         envp.push_back(entry.data());
     envp.push_back(nullptr);
-    char *const argv[] = {const_cast<char *>(ADVENTURE_BINARY), nullptr};
+    std::vector<char *> argv{const_cast<char *>(ADVENTURE_BINARY)};
+    for (std::string &argument : arguments)
+        argv.push_back(argument.data());
+    argv.push_back(nullptr);
 
     child = fork();
     if (child < 0)
@@ -137,7 +140,7 @@ void EngineSession::start(const std::string &gameDir)
         dup2(fds[0], 0);
         dup2(out, 1);
         dup2(err, 2);
-        execve(ADVENTURE_BINARY, argv, envp.data());
+        execve(ADVENTURE_BINARY, argv.data(), envp.data());
         _exit(127);
     }
     close(fds[0]);

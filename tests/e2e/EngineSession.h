@@ -9,6 +9,7 @@
 #include <functional>
 #include <string>
 #include <sys/types.h>
+#include <vector>
 
 using Display = struct _XDisplay;
 
@@ -19,7 +20,7 @@ using Display = struct _XDisplay;
 // happens, the destructor leaves no process behind.
 class EngineSession {
 public:
-    explicit EngineSession(const std::string &gameDir);
+    explicit EngineSession(const std::string &gameDir, std::vector<std::string> arguments = {});
     ~EngineSession();
     EngineSession(const EngineSession &) = delete;
     EngineSession &operator=(const EngineSession &) = delete;
@@ -62,7 +63,7 @@ public:
     std::string err() const;
 
 private:
-    void start(const std::string &gameDir);
+    void start(const std::string &gameDir, std::vector<std::string> arguments);
     void reap();
     unsigned long findWindow(const std::string &title) const;
     std::string windowTitle(unsigned long window) const;

@@ -138,11 +138,16 @@ sf::RenderWindow &testWindow()
     return window;
 }
 
-ProcessResult runEngine(const std::string &dir, const std::string &input, int timeoutSeconds)
+ProcessResult runEngine(const std::string &dir, const std::string &input, int timeoutSeconds,
+                        const std::vector<std::string> &arguments)
 {
     TempDir io;
     const std::string inPath = io.file("in"), outPath = io.file("out"), errPath = io.file("err");
     io.write("in", input);
+    std::vector<char *> argv{const_cast<char *>(ADVENTURE_BINARY)};
+    for (const std::string &argument : arguments)
+        argv.push_back(const_cast<char *>(argument.c_str()));
+    argv.push_back(nullptr);
     const pid_t child = fork();
     if (child == 0) {
         if (chdir(dir.c_str()) != 0)
@@ -153,7 +158,7 @@ ProcessResult runEngine(const std::string &dir, const std::string &input, int ti
         dup2(in, 0);
         dup2(out, 1);
         dup2(err, 2);
-        execl(ADVENTURE_BINARY, ADVENTURE_BINARY, static_cast<char *>(nullptr));
+        execv(ADVENTURE_BINARY, argv.data());
         _exit(127);
     }
     ProcessResult result;

@@ -59,8 +59,10 @@ struct ProcessResult {
     std::string out;
     std::string err;
 };
-// Runs the engine binary in `dir` with `input` on its standard input.
-ProcessResult runEngine(const std::string &dir, const std::string &input, int timeoutSeconds = 30);
+// Runs the engine binary in `dir` with `input` on its standard input and
+// `arguments` on its command line.
+ProcessResult runEngine(const std::string &dir, const std::string &input, int timeoutSeconds = 30,
+                        const std::vector<std::string> &arguments = {});
 
 // Runs `body` in a child process whose audio goes to a WAV file instead of a
 // sound card, and returns the samples it played (stereo interleaved, as
