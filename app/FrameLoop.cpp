@@ -41,10 +41,14 @@ void record(std::ostream *recording, const ReplayCommand &command)
 
 void render(Game &game, sf::RenderWindow &window, FrameInput &input, std::uint64_t frame)
 {
-    window.clear(sf::Color(0, 0, 0, 255));
-    game.draw();
-    input.drawn(frame, window);
-    window.display();
+    const bool drawn = input.draws(frame);
+    if (drawn) {
+        window.clear(sf::Color(0, 0, 0, 255));
+        game.draw();
+    }
+    input.endFrame(frame, window);
+    if (drawn)
+        window.display();
 }
 
 } // namespace

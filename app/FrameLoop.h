@@ -21,8 +21,11 @@ public:
     // The frame's event phase: takes the window's events and hands every
     // press to pressAt.
     virtual void handleEvents(std::uint64_t frame, Game &game, sf::RenderWindow &window) = 0;
-    // The frame is drawn and not yet displayed.
-    virtual void drawn(std::uint64_t frame, sf::RenderWindow &window) = 0;
+    // Whether the frame is drawn and displayed. The game plays the same
+    // either way: drawing changes nothing that a later frame reads.
+    virtual bool draws(std::uint64_t frame) const = 0;
+    // The end of the frame: drawn, when it is, and not yet displayed.
+    virtual void endFrame(std::uint64_t frame, sf::RenderWindow &window) = 0;
 };
 
 // The window's own events: a press at the pointer, the close button. With a
@@ -31,13 +34,15 @@ class MouseInput : public FrameInput {
 public:
     explicit MouseInput(std::ostream *recordTo = nullptr) : recording(recordTo) {}
     void handleEvents(std::uint64_t frame, Game &game, sf::RenderWindow &window) override;
-    void drawn(std::uint64_t, sf::RenderWindow &) override {}
+    bool draws(std::uint64_t) const override { return true; }
+    void endFrame(std::uint64_t, sf::RenderWindow &) override {}
 
 private:
     std::ostream *recording;
 };
 
-// One pass of the loop: player step, events, clear, draw, display.
+// One pass of the loop: player step, events, clear, draw, display (the last
+// three when the input draws the frame).
 void runFrame(Game &game, sf::RenderWindow &window, FrameInput &input, std::uint64_t frame);
 // A frame with the mouse as input, for callers that do not count frames.
 void runFrame(Game &game, sf::RenderWindow &window);
