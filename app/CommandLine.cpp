@@ -14,10 +14,15 @@ std::optional<int> parseCommandLine(int argc, char **argv, Options &options)
     app.add_option("PATH", options.path, "game folder holding game.xml, or a game document (default: ./game.xml)");
     app.add_option("--scene", options.scene, "play the scene with this sceneId instead of entryScene");
     CLI::Option *replay =
-        app.add_option("--replay", options.replay, "play the clicks of a replay script, frame by frame, then end");
-    app.add_option("--record", options.record, "write every click and the close to a replay script")->excludes(replay);
-    app.add_option("--trace", options.trace, "write what happens, one JSON object a line, to a trace file");
+        app.add_option("--replay", options.replay, "play the clicks of a replay script, frame by frame, then end")
+            ->type_name("FILE");
+    app.add_option("--record", options.record, "write every click and the close to a replay script")
+        ->type_name("FILE")
+        ->excludes(replay);
+    app.add_option("--trace", options.trace, "write what happens, one JSON object a line, to a trace file")
+        ->type_name("FILE");
     app.add_option("--expect", options.expect, "compare the replay's trace with this one; status 1 on a difference")
+        ->type_name("TRACE")
         ->needs(replay);
     try {
         app.parse(argc, argv);

@@ -32,19 +32,30 @@ Diagnostic errorAt(std::size_t line, std::size_t column, std::string message)
     return {Severity::error, line, column, "replay", std::move(message)};
 }
 
+// Why a file cannot be opened for reading, before trying: opening a pipe
+// would wait for a writer instead of failing.
+std::optional<std::string> unreadable(const std::string &path)
+{
+    std::error_code ignored;
+    if (!fs::exists(path, ignored))
+        return "no such file";
+    if (!fs::is_regular_file(path, ignored))
+        return "not a regular file";
+    return std::nullopt;
+}
+
 ReplayScript readScript(const std::string &path)
 {
     std::error_code ignored;
-    // Opening a pipe would wait for a writer instead of failing.
-    const bool regular = fs::is_regular_file(path, ignored);
     std::ifstream in;
-    if (regular)
+    std::optional<std::string> why = unreadable(path);
+    if (!why) {
         in.open(path, std::ios::binary);
-    if (!in.is_open())
-        throw UnusableFile{renderDiagnostic(
-            path, errorAt(1, 1,
-                          regular ? std::string("cannot read the replay script: ") + std::strerror(errno)
-                                  : "cannot read the replay script: no such file"))};
+        if (!in.is_open())
+            why = std::strerror(errno);
+    }
+    if (why)
+        throw UnusableFile{renderDiagnostic(path, errorAt(1, 1, "cannot read the replay script: " + *why))};
     if (fs::file_size(path, ignored) > ReplayScript::maxBytes)
         throw UnusableFile{
             renderDiagnostic(path, errorAt(1, 1,
