@@ -166,47 +166,28 @@ private:
     bool ended = false;
 };
 
-} // namespace
-
-int replay(const Options &options)
-{
+// Everything a replay reads, read and checked before any window opens.
+struct ReplayFiles {
     ReplayScript script;
     std::vector<fs::path> shots;
     ExpectedTrace expected;
-    std::ofstream traceFile;
-    try {
-        script = readScript(options.replay);
-        shots = shotPaths(script, options.replay);
-        if (!options.expect.empty())
-            if (const std::optional<Diagnostic> error = expected.load(options.expect))
-                throw UnusableFile{renderDiagnostic(options.expect, *error)};
-    } catch (const UnusableFile &error) {
-        std::cerr << error.message << std::endl;
-        return 2;
-    }
-    if (!openOutput(traceFile, options.trace, "trace file"))
-        return 2;
+};
 
-    JsonTrace trace([&](const std::string &line) {
-        if (traceFile.is_open())
-            traceFile << line << '\n';
-        if (!options.expect.empty())
-            expected.compare(line);
-    });
-    ScriptInput input(script, std::move(shots), options.replay);
-    const bool traced = traceFile.is_open() || !options.expect.empty();
-    const int status = runGame(
-        options, traced ? &trace : nullptr,
-        [&](Game &game, sf::RenderWindow &window) {
-            // Frame by frame, not by the clock: as fast as frames can be drawn.
-            window.setFramerateLimit(0);
-            window.setVerticalSyncEnabled(false);
-            runFrameLoop(game, window, input);
-            return 0;
-        },
-        [] {});
-    if (status != 0)
-        return status;
+ReplayFiles readFiles(const Options &options)
+{
+    ReplayFiles files;
+    files.script = readScript(options.replay);
+    files.shots = shotPaths(files.script, options.replay);
+    if (!options.expect.empty())
+        if (const std::optional<Diagnostic> error = files.expected.load(options.expect))
+            throw UnusableFile{renderDiagnostic(options.expect, *error)};
+    return files;
+}
+
+// The status of a replay that started: 0 when it played to its end, wrote
+// everything it was asked to and matched the expected trace.
+int outcome(const Options &options, const ScriptInput &input, std::ofstream &traceFile, const ExpectedTrace &expected)
+{
     if (!input.playedToTheEnd()) {
         std::cerr << "adventure: the window was closed before the end of " << escapeControl(options.replay)
                   << std::endl;
@@ -223,4 +204,40 @@ int replay(const Options &options)
         return 1;
     }
     return 0;
+}
+
+} // namespace
+
+int replay(const Options &options)
+{
+    ReplayFiles files;
+    try {
+        files = readFiles(options);
+    } catch (const UnusableFile &error) {
+        std::cerr << error.message << std::endl;
+        return 2;
+    }
+    std::ofstream traceFile;
+    if (!openOutput(traceFile, options.trace, "trace file"))
+        return 2;
+
+    JsonTrace trace([&](const std::string &line) {
+        if (traceFile.is_open())
+            traceFile << line << '\n';
+        if (!options.expect.empty())
+            files.expected.compare(line);
+    });
+    ScriptInput input(files.script, std::move(files.shots), options.replay);
+    const bool traced = traceFile.is_open() || !options.expect.empty();
+    const int status = runGame(
+        options, traced ? &trace : nullptr,
+        [&](Game &game, sf::RenderWindow &window) {
+            // Frame by frame, not by the clock: as fast as frames can be drawn.
+            window.setFramerateLimit(0);
+            window.setVerticalSyncEnabled(false);
+            runFrameLoop(game, window, input);
+            return 0;
+        },
+        [] {});
+    return status != 0 ? status : outcome(options, input, traceFile, files.expected);
 }

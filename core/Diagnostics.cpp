@@ -25,18 +25,15 @@ std::string escapeControl(std::string_view text)
 
 std::string renderDiagnostic(std::string_view file, const Diagnostic &diagnostic, bool withCode)
 {
-    std::string text = escapeControl(file) + ":" + std::to_string(diagnostic.line) + ":" +
-                       std::to_string(diagnostic.column) + ": " +
-                       (diagnostic.severity == Severity::error ? "error: " : "warning: ") +
-                       escapeControl(diagnostic.message);
+    std::string text =
+        escapeControl(file) + ":" + std::to_string(diagnostic.line) + ":" + std::to_string(diagnostic.column) + ": " +
+        (diagnostic.severity == Severity::error ? "error: " : "warning: ") + escapeControl(diagnostic.message);
     if (withCode && !diagnostic.code.empty())
         text += " [" + diagnostic.code + "]";
     return text;
 }
 
-Diagnostics::Diagnostics(const Source &text, std::ostream *echoTo) : source(text), echo(echoTo)
-{
-}
+Diagnostics::Diagnostics(const Source &text, std::ostream *echoTo) : source(text), echo(echoTo) {}
 
 void Diagnostics::report(Severity severity, const char *where, std::string code, std::string message)
 {
@@ -44,8 +41,7 @@ void Diagnostics::report(Severity severity, const char *where, std::string code,
     report(severity, line, column, std::move(code), std::move(message));
 }
 
-void Diagnostics::report(Severity severity, std::size_t line, std::size_t column, std::string code,
-                         std::string message)
+void Diagnostics::report(Severity severity, std::size_t line, std::size_t column, std::string code, std::string message)
 {
     found.push_back({severity, line, column, std::move(code), std::move(message)});
     if (echo)
