@@ -249,3 +249,19 @@ TEST_F(Replay, ARecordedPlayReplaysToTheSameTrace)
     EXPECT_NE(trace.find("\"event\": \"arrived\", \"x\": 900, \"y\": 500}"), std::string::npos) << trace;
     EXPECT_EQ(readFile(files.file("again")), trace);
 }
+
+TEST_F(Replay, IgnoresTheMouseAndFailsWhenTheWindowIsClosedBeforeTheScriptEnds)
+{
+    files.write("long.replay", "at 5000000 close\n");
+    const std::string trace = files.file("trace.jsonl");
+    EngineSession engine(game.path(), {"--replay", files.file("long.replay"), "--trace", trace});
+    ASSERT_TRUE(engine.waitForWindow("E2E", 550, 550));
+    engine.click(75, 75);
+    engine.click(500, 250);
+    // Time for the engine to take the presses from the window, frames apart.
+    pollUntil(0.3, [] { return false; });
+    engine.sendCloseRequest();
+    EXPECT_EQ(engine.waitForExit(), 1);
+    EXPECT_NE(engine.err().find("the window was closed before the end of"), std::string::npos) << engine.err();
+    EXPECT_EQ(readFile(trace), idLine("music", 0, "tune")) << "the clicks went to the window, not to the game";
+}
