@@ -7,7 +7,6 @@
 
 #include <cstdlib>
 #include <fstream>
-#include <regex>
 #include <sstream>
 
 // The engine replaying scripts under Xvfb, judged by the trace it writes:
@@ -21,6 +20,19 @@ std::string readFile(const std::string &path)
     std::ostringstream text;
     text << in.rdbuf();
     return text.str();
+}
+
+// A script with each "at FRAME" written "at N", for frames that depend on timing.
+std::string withoutFrames(const std::string &script)
+{
+    std::istringstream in(script);
+    std::string result;
+    for (std::string line; std::getline(in, line);) {
+        const std::size_t digits = line.find_first_not_of("0123456789", 3);
+        const bool numbered = line.rfind("at ", 0) == 0 && digits > 3 && digits != std::string::npos;
+        result += (numbered ? "at N" + line.substr(digits) : line) + "\n";
+    }
+    return result;
 }
 
 std::string positionLine(const char *event, int frame, int x, int y)
@@ -237,10 +249,7 @@ TEST_F(Replay, ARecordedPlayReplaysToTheSameTrace)
         EXPECT_EQ(engine.closeAndExit(), 0);
     }
     const std::string recorded = readFile(recording);
-    EXPECT_TRUE(std::regex_match(recorded, std::regex("at \\d+ click 150 150 right\n"
-                                                      "at \\d+ click 1080 500\n"
-                                                      "at \\d+ close\n")))
-        << recorded;
+    EXPECT_EQ(withoutFrames(recorded), "at N click 150 150 right\nat N click 1080 500\nat N close\n") << recorded;
 
     const ProcessResult result =
         runEngine(game.path(), "", 60, {"--replay", recording, "--trace", files.file("again")});
