@@ -234,7 +234,6 @@ int replay(const Options &options)
         [&](Game &game, sf::RenderWindow &window) {
             // Frame by frame, not by the clock: as fast as frames can be drawn.
             window.setFramerateLimit(0);
-            window.setVerticalSyncEnabled(false);
             runFrameLoop(game, window, input);
             return 0;
         },
