@@ -8,7 +8,7 @@
 
 namespace {
 
-constexpr const char *nothing = "nothing (the expected trace ends before)";
+constexpr const char *expectedEnded = "nothing (the expected trace ends before)";
 
 std::optional<std::uint64_t> frameOf(const std::string &line)
 {
@@ -51,7 +51,7 @@ void ExpectedTrace::compare(const std::string &happened)
     if (difference)
         return;
     if (matched == lines.size()) {
-        difference = Difference{matched + 1, frameOf(happened).value_or(0), nothing, happened};
+        difference = Difference{matched + 1, frameOf(happened).value_or(0), expectedEnded, happened};
         return;
     }
     if (lines[matched] != happened) {

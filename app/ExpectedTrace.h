@@ -12,8 +12,8 @@
 // replay's lines as they happen and keeping the first difference.
 class ExpectedTrace {
 public:
-    // Reads `path`, which messages call `shownAs`: every line must be a JSON
-    // object with a whole-number "frame". Returns the first fault, located.
+    // Reads `path`: every line must be a JSON object with a whole-number
+    // "frame". Returns the first fault, located in that file.
     std::optional<Diagnostic> load(const std::string &path);
 
     void compare(const std::string &happened);
