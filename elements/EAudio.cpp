@@ -26,7 +26,8 @@ bool decodeSound(const std::string &path, const char *where, sf::SoundBuffer &bu
     std::vector<sf::Int16> chunk(65536);
     while (const sf::Uint64 got = file.read(chunk.data(), chunk.size())) {
         if (samples.size() + got > EAudio::maxClickSamples) {
-            warnAt(where, "unreadable-file", "Failed to load sound \"" + path + "\" (longer than a click sound may be)");
+            warnAt(where, "unreadable-file",
+                   "Failed to load sound \"" + path + "\" (longer than a click sound may be)");
             return false;
         }
         samples.insert(samples.end(), chunk.begin(), chunk.begin() + static_cast<std::ptrdiff_t>(got));
