@@ -123,6 +123,14 @@ TEST_F(Replay, AClickShowsTheNoteAndTheNextDismissesItWithTheSoundPlayingInBothF
     EXPECT_EQ(trace, expected);
 }
 
+TEST_F(Replay, PointsAreTracedAsWrittenAndTargetsAsClampedToWholeUnits)
+{
+    const std::string trace = replayedTrace("at 1 click 0.1 687.5\n");
+    EXPECT_NE(trace.find("{\"frame\": 1, \"event\": \"click\", \"x\": 0.1, \"y\": 687.5}\n"), std::string::npos)
+        << trace;
+    EXPECT_NE(trace.find(positionLine("walk", 1, 100, 687)), std::string::npos) << trace;
+}
+
 TEST_F(Replay, TwoRunsGiveTheSameTraceAndTheSameScreenshotsOfTheFramesAsDrawn)
 {
     const std::string script = "at 2 click 1000 500\nat 2 shot before.png\nat 12 click 150 150\n"
