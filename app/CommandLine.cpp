@@ -22,11 +22,28 @@ std::optional<int> parseCommandLine(int argc, char **argv, Options &options)
         app.add_flag("--debug", options.debug,
                      "show sprite bounds and ids, level limits, the walk target and the world point under the pointer "
                      "(F1 hides and shows it)");
+    CLI::Option *replay =
+        app.add_option("--replay", options.replay, "play the clicks of a replay script, frame by frame, then end")
+            ->type_name("FILE")
+            ->excludes(watch);
+    CLI::Option *record =
+        app.add_option("--record", options.record, "write every click and the close to a replay script")
+            ->type_name("FILE")
+            ->excludes(replay);
+    CLI::Option *trace =
+        app.add_option("--trace", options.trace, "write what happens, one JSON object a line, to a trace file")
+            ->type_name("FILE");
+    app.add_option("--expect", options.expect, "compare the replay's trace with this one; status 1 on a difference")
+        ->type_name("TRACE")
+        ->needs(replay);
     CLI::Option *check =
         app.add_flag("--check", options.check, "check the game document and report every finding instead of playing")
             ->excludes(scene)
             ->excludes(watch)
-            ->excludes(debug);
+            ->excludes(debug)
+            ->excludes(replay)
+            ->excludes(record)
+            ->excludes(trace);
     app.add_option("--format", options.format, "how --check reports: text (default) or json")
         ->check(CLI::IsMember({"text", "json"}))
         ->needs(check);

@@ -18,6 +18,14 @@ struct Options {
     bool check = false;
     std::string format = "text";
     bool strict = false;
+    // Play-through files; empty when not asked for. A replay plays `replay`
+    // instead of the mouse; `record` writes the clicks of a normal play;
+    // `trace` writes what happens, in play or replay; `expect` compares a
+    // replay's trace with a stored one.
+    std::string record;
+    std::string replay;
+    std::string trace;
+    std::string expect;
 };
 
 // Reads the command line into `options`. Returns the exit status when the

@@ -2,22 +2,69 @@
 
 #include "app/DebugOverlay.h"
 #include "core/Game.h"
+#include "core/ReplayScript.h"
 #include "elements/EPlayer.h"
+#include "elements/ESprite.h"
 
 #include <SFML/Window/Event.hpp>
 #include <SFML/Window/Mouse.hpp>
 
+#include <ostream>
+
 namespace {
+
+void tell(const Game &game, TraceEvent event, sf::Vector2f point)
+{
+    if (game.trace)
+        game.trace->record(event, point);
+}
 
 // Comes before the events, so a target set in this frame is first walked
 // towards in the next one.
 void stepPlayer(Game &game)
 {
-    if (game.player && game.player->walking)
-        game.player->update();
+    EPlayer *player = game.player;
+    if (!player || !player->walking)
+        return;
+    const sf::Vector2f before = player->sprite->position;
+    player->update();
+    if (!player->walking)
+        tell(game, TraceEvent::arrived, player->sprite->position);
+    else if (player->sprite->position != before)
+        tell(game, TraceEvent::player, player->sprite->position);
 }
 
-void handleEvents(Game &game, sf::RenderWindow &window, DebugOverlay *overlay)
+void record(std::ostream *recording, const ReplayCommand &command)
+{
+    if (recording)
+        *recording << formatCommand(command) << std::endl;
+}
+
+void render(Game &game, sf::RenderWindow &window, FrameInput &input, std::uint64_t frame)
+{
+    const bool drawn = input.draws(frame);
+    if (drawn) {
+        window.clear(sf::Color(0, 0, 0, 255));
+        game.draw();
+    }
+    input.endFrame(frame, game, window);
+    if (drawn)
+        window.display();
+}
+
+} // namespace
+
+void pressAt(Game &game, sf::Vector2f point)
+{
+    tell(game, TraceEvent::click, point);
+    if (game.player) {
+        game.player->setTarget(point.x, point.y);
+        tell(game, TraceEvent::walk, game.player->target);
+    }
+    game.clickAt(point);
+}
+
+void MouseInput::handleEvents(std::uint64_t frame, Game &game, sf::RenderWindow &window)
 {
     sf::Event event{};
     while (window.pollEvent(event)) {
@@ -25,30 +72,39 @@ void handleEvents(Game &game, sf::RenderWindow &window, DebugOverlay *overlay)
             overlay->handle(event);
         if (event.type == sf::Event::Closed) {
             window.close();
+            record(recording, ReplayCommand::close(frame));
         } else if (event.type == sf::Event::MouseButtonPressed) {
             // The pointer where it is now, not where the event says it was.
             const sf::Vector2f point = window.mapPixelToCoords(sf::Mouse::getPosition(window));
-            if (game.player)
-                game.player->setTarget(point.x, point.y);
-            game.handleClick();
+            record(recording, ReplayCommand::click(frame, point, event.mouseButton.button));
+            pressAt(game, point);
         }
     }
 }
 
-void render(Game &game, sf::RenderWindow &window, DebugOverlay *overlay)
+void MouseInput::endFrame(std::uint64_t, const Game &game, sf::RenderWindow &)
 {
-    window.clear(sf::Color(0, 0, 0, 255));
-    game.draw();
     if (overlay)
         overlay->draw(game);
-    window.display();
 }
 
-} // namespace
-
-void runFrame(Game &game, sf::RenderWindow &window, DebugOverlay *overlay)
+void runFrame(Game &game, sf::RenderWindow &window, FrameInput &input, std::uint64_t frame)
 {
+    if (game.trace)
+        game.trace->startFrame(frame);
     stepPlayer(game);
-    handleEvents(game, window, overlay);
-    render(game, window, overlay);
+    input.handleEvents(frame, game, window);
+    render(game, window, input, frame);
+}
+
+void runFrame(Game &game, sf::RenderWindow &window)
+{
+    MouseInput mouse;
+    runFrame(game, window, mouse, 0);
+}
+
+void runFrameLoop(Game &game, sf::RenderWindow &window, FrameInput &input)
+{
+    for (std::uint64_t frame = 0; window.isOpen(); ++frame)
+        runFrame(game, window, input, frame);
 }

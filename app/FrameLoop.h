@@ -1,10 +1,57 @@
 #pragma once
 
 #include <SFML/Graphics/RenderWindow.hpp>
+#include <SFML/System/Vector2.hpp>
 
+#include <cstdint>
+#include <iosfwd>
+
+class DebugOverlay;
 class DebugOverlay;
 class Game;
 
-// One pass of the loop: player step, events, clear, draw, display. With an
-// overlay, it sees every event and is drawn above the game.
-void runFrame(Game &game, sf::RenderWindow &window, DebugOverlay *overlay = nullptr);
+// A press of a mouse button at a world point, wherever it came from: the
+// player is sent there, then the point is clicked. Mouse and replay both
+// press through here, in the same place of the frame.
+void pressAt(Game &game, sf::Vector2f point);
+
+// Where a frame's presses come from, and what is done with a frame once it
+// is drawn: the mouse in play, a script in a replay.
+class FrameInput {
+public:
+    virtual ~FrameInput() = default;
+    // The frame's event phase: takes the window's events and hands every
+    // press to pressAt.
+    virtual void handleEvents(std::uint64_t frame, Game &game, sf::RenderWindow &window) = 0;
+    // Whether the frame is drawn and displayed. The game plays the same
+    // either way: drawing changes nothing that a later frame reads.
+    virtual bool draws(std::uint64_t frame) const = 0;
+    // The end of the frame: drawn, when it is, and not yet displayed.
+    virtual void endFrame(std::uint64_t frame, const Game &game, sf::RenderWindow &window) = 0;
+};
+
+// The window's own events: a press at the pointer, the close button. With a
+// recording stream, each press and the close go to it as replay script lines.
+// With an overlay, it sees every event and is drawn above each frame.
+class MouseInput : public FrameInput {
+public:
+    explicit MouseInput(std::ostream *recordTo = nullptr, DebugOverlay *shownAbove = nullptr)
+        : recording(recordTo), overlay(shownAbove)
+    {
+    }
+    void handleEvents(std::uint64_t frame, Game &game, sf::RenderWindow &window) override;
+    bool draws(std::uint64_t) const override { return true; }
+    void endFrame(std::uint64_t frame, const Game &game, sf::RenderWindow &window) override;
+
+private:
+    std::ostream *recording;
+    DebugOverlay *overlay;
+};
+
+// One pass of the loop: player step, events, clear, draw, display (the last
+// three when the input draws the frame).
+void runFrame(Game &game, sf::RenderWindow &window, FrameInput &input, std::uint64_t frame);
+// A frame with the mouse as input, for callers that do not count frames.
+void runFrame(Game &game, sf::RenderWindow &window);
+// Runs frames, counted from 0, until the window is closed.
+void runFrameLoop(Game &game, sf::RenderWindow &window, FrameInput &input);

@@ -37,13 +37,14 @@ void printWarnings(const GameLocation &location, const Game &loaded)
 } // namespace
 
 std::unique_ptr<Game> reload(std::unique_ptr<Game> running, const GameLocation &location, std::optional<int> sceneId,
-                             sf::RenderWindow &window)
+                             sf::RenderWindow &window, TraceSink *trace)
 {
     CatalogueState runningState;
     swapCatalogue(runningState);
     auto next = std::make_unique<Game>();
     next->window = &window;
     next->echo = nullptr;
+    next->trace = trace;
     try {
         next->start(location.file.c_str(), sceneId, location.shown);
     } catch (const StartupError &error) {

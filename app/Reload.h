@@ -8,6 +8,7 @@
 #include <optional>
 
 class Game;
+class TraceSink;
 
 // Loads the game at `location` (from the start of its scene) beside the
 // running one, in the same window, and returns it; the running game is then
@@ -16,4 +17,4 @@ class Game;
 // (null when there was none yet). Either way it then prints the document's
 // warnings, with their codes, as `adventure --check` finds them.
 std::unique_ptr<Game> reload(std::unique_ptr<Game> running, const GameLocation &location, std::optional<int> sceneId,
-                             sf::RenderWindow &window);
+                             sf::RenderWindow &window, TraceSink *trace);

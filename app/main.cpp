@@ -1,11 +1,16 @@
 #include "app/CheckMode.h"
 #include "app/CommandLine.h"
 #include "app/PlayMode.h"
+#include "app/ReplayMode.h"
 
 int main(int argc, char **argv)
 {
     Options options;
     if (const std::optional<int> status = parseCommandLine(argc, argv, options))
         return *status;
-    return options.check ? check(options) : play(options);
+    if (options.check)
+        return check(options);
+    if (!options.replay.empty())
+        return replay(options);
+    return play(options);
 }

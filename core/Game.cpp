@@ -206,6 +206,8 @@ void Game::activateScene(int sceneId)
 {
     sceneNode = requireScene(sceneId);
     scene = newElement<EScene>(sceneNode);
+    if (scene->music)
+        tell(TraceEvent::music, scene->music->id);
     spritesById.clear();
     for (ESprite *sprite : sprites)
         if (sprite->id)
@@ -278,18 +280,22 @@ void Game::clickAt(sf::Vector2f point)
     bool dismissed = false;
     if (!scene->texts.empty() && scene->texts.back()->visible) {
         scene->texts.back()->visible = false;
+        tell(TraceEvent::textDismissed, scene->texts.back()->id);
         scene->texts.pop_back();
         dismissed = true;
     }
     for (ESprite *sprite : scene->sprites) {
         if (!sprite->contains(point))
             continue;
-        if (sprite->hasClickAudio && sprite->clickAudio)
+        if (sprite->hasClickAudio && sprite->clickAudio) {
             sprite->clickAudio->playSound();
+            tell(TraceEvent::sound, sprite->clickAudio->id);
+        }
         EText *text = sprite->clickText;
         if (sprite->hasClickText && text && !text->visible && !dismissed) {
             scene->texts.push_back(text);
             text->visible = true;
+            tell(TraceEvent::textShown, text->id);
         }
     }
 }
@@ -338,4 +344,10 @@ const std::vector<Diagnostic> &Game::warnings() const
 void Game::warn(const char *where, const char *code, const std::string &message) const
 {
     found->report(Severity::warning, where, code, message);
+}
+
+void Game::tell(TraceEvent event, const char *id) const
+{
+    if (trace)
+        trace->record(event, id ? id : "");
 }

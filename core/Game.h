@@ -3,6 +3,7 @@
 #include "core/Diagnostics.h"
 #include "core/Document.h"
 #include "core/Source.h"
+#include "core/Trace.h"
 
 #include <SFML/Graphics/RenderWindow.hpp>
 #include <SFML/System/Vector2.hpp>
@@ -49,6 +50,9 @@ public:
     // Where warnings are echoed as they are found; null keeps them in
     // `diagnostics()` only. Set before loading.
     std::ostream *echo = &std::cerr;
+    // Told what happens as the game plays (music, click sounds and texts);
+    // null tells no one. Set before starting, for the music to be told.
+    TraceSink *trace = nullptr;
 
     Game() = default;
     Game(const Game &) = delete;
@@ -115,6 +119,7 @@ private:
     void placeTexts(Node *sceneElement);
     bool hasId(Node *assetNode) const;
     void warn(const char *where, const char *code, const std::string &message) const;
+    void tell(TraceEvent event, const char *id) const;
 
     // The catalogue's sprites by id, in catalogue order, rebuilt by each
     // activation: looking every scene child up here keeps placement linear in

@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
-# Builds the libFuzzer target with clang in build-fuzz/ and feeds it game
-# documents for the given number of seconds (default 60), in a virtual X
-# display when there is none. A crash, hang or sanitizer report fails the run
-# and leaves the input in build-fuzz/fuzz-artifacts/.
+# Builds the libFuzzer targets with clang in build-fuzz/ and feeds them for
+# the given number of seconds in all (default 60): game documents for three
+# quarters of it, in a virtual X display when there is none, and replay
+# scripts for the last quarter. A crash, hang or sanitizer report fails the
+# run and leaves the input in build-fuzz/fuzz-artifacts/.
 # FUZZ_RSS_MB caps its memory (default 6144): elements are never freed by
 # design, so every input leaks what it built and leaks are not checked here.
 set -euo pipefail
@@ -13,7 +14,9 @@ ADVENTURE_WITH_FUZZER=1 "$root/scripts/setup-debian.sh"
 build="$root/build-fuzz"
 CC=clang CXX=clang++ cmake -S "$root" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
   -DADVENTURE_FUZZ=ON -DADVENTURE_TESTS=OFF -DADVENTURE_BENCH=OFF > /dev/null
-cmake --build "$build" --target fuzz_game
+cmake --build "$build" --target fuzz_game fuzz_replay_script
+scriptSeconds=$(( seconds / 4 > 0 ? seconds / 4 : 1 ))
+gameSeconds=$(( seconds - scriptSeconds > 0 ? seconds - scriptSeconds : 1 ))
 
 corpus="$build/fuzz-corpus"
 artifacts="$build/fuzz-artifacts"
@@ -21,7 +24,7 @@ mkdir -p "$corpus" "$artifacts"
 cp "$root/examples/study/game.xml" "$corpus/study.xml"
 
 export ALSOFT_CONF="$root/tests/alsoft-null.conf"
-run=("$build/fuzz/fuzz_game" "-max_total_time=$seconds" -timeout=10 "-rss_limit_mb=${FUZZ_RSS_MB:-6144}"
+run=("$build/fuzz/fuzz_game" "-max_total_time=$gameSeconds" -timeout=10 "-rss_limit_mb=${FUZZ_RSS_MB:-6144}"
   -detect_leaks=0 -close_fd_mask=3 -print_final_stats=1 "-dict=$root/fuzz/game.dict"
   "-artifact_prefix=$artifacts/" "$corpus" "$root/fuzz/seeds")
 if [ -n "${DISPLAY:-}" ]; then
@@ -29,3 +32,8 @@ if [ -n "${DISPLAY:-}" ]; then
 else
   xvfb-run -a -s "-screen 0 1920x1200x24 -noreset" "${run[@]}"
 fi
+
+scripts="$build/fuzz-replay-corpus"
+mkdir -p "$scripts"
+"$build/fuzz/fuzz_replay_script" "-max_total_time=$scriptSeconds" -timeout=10 -print_final_stats=1 \
+  "-dict=$root/fuzz/replay.dict" "-artifact_prefix=$artifacts/" "$scripts" "$root/fuzz/replay-seeds"

@@ -40,6 +40,7 @@ for ((i = 1; i <= reloads; i++)); do
     exit 1
   fi
   if [ "$i" = 10 ]; then after10=$(rss); fi
+  if [ $((i % 100)) = 0 ]; then echo "VmRSS after $i reloads: $(rss) kB"; fi
 done
 atEnd=$(rss)
 "$CLOSE" "$(engine_window "Reload $reloads")"

@@ -87,7 +87,7 @@ bool pollUntil(double seconds, const std::function<bool()> &condition)
     }
 }
 
-EngineSession::EngineSession(const std::string &gameDir, const std::vector<std::string> &arguments)
+EngineSession::EngineSession(const std::string &gameDir, std::vector<std::string> arguments)
 {
     // Writing Enter to an engine that already ended must fail, not kill the test.
     std::signal(SIGPIPE, SIG_IGN);
@@ -95,7 +95,7 @@ EngineSession::EngineSession(const std::string &gameDir, const std::vector<std::
     io.write("alsoft.conf", "[general]\ndrivers = wave\nchannels = stereo\nsample-type = int16\n"
                             "frequency = 44100\n[wave]\nfile = " +
                                 io.file("audio.wav") + "\n");
-    start(gameDir, arguments);
+    start(gameDir, std::move(arguments));
 }
 
 EngineSession::~EngineSession()
@@ -109,7 +109,7 @@ EngineSession::~EngineSession()
     }
 }
 
-void EngineSession::start(const std::string &gameDir, const std::vector<std::string> &arguments)
+void EngineSession::start(const std::string &gameDir, std::vector<std::string> arguments)
 {
     int fds[2];
     if (pipe2(fds, O_CLOEXEC) != 0)
@@ -125,8 +125,8 @@ void EngineSession::start(const std::string &gameDir, const std::vector<std::str
         envp.push_back(entry.data());
     envp.push_back(nullptr);
     std::vector<char *> argv{const_cast<char *>(ADVENTURE_BINARY)};
-    for (const std::string &argument : arguments)
-        argv.push_back(const_cast<char *>(argument.c_str()));
+    for (std::string &argument : arguments)
+        argv.push_back(argument.data());
     argv.push_back(nullptr);
 
     child = fork();

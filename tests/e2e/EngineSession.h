@@ -20,7 +20,7 @@ using Display = struct _XDisplay;
 // happens, the destructor leaves no process behind.
 class EngineSession {
 public:
-    explicit EngineSession(const std::string &gameDir, const std::vector<std::string> &arguments = {});
+    explicit EngineSession(const std::string &gameDir, std::vector<std::string> arguments = {});
     ~EngineSession();
     EngineSession(const EngineSession &) = delete;
     EngineSession &operator=(const EngineSession &) = delete;
@@ -65,7 +65,7 @@ public:
     std::string title() const { return windowTitle(window); }
 
 private:
-    void start(const std::string &gameDir, const std::vector<std::string> &arguments);
+    void start(const std::string &gameDir, std::vector<std::string> arguments);
     void reap();
     unsigned long findWindow(const std::string &title) const;
     std::string windowTitle(unsigned long window) const;

@@ -141,13 +141,13 @@ sf::RenderWindow &testWindow()
 ProcessResult runEngine(const std::string &dir, const std::string &input, int timeoutSeconds,
                         const std::vector<std::string> &arguments)
 {
+    TempDir io;
+    const std::string inPath = io.file("in"), outPath = io.file("out"), errPath = io.file("err");
+    io.write("in", input);
     std::vector<char *> argv{const_cast<char *>(ADVENTURE_BINARY)};
     for (const std::string &argument : arguments)
         argv.push_back(const_cast<char *>(argument.c_str()));
     argv.push_back(nullptr);
-    TempDir io;
-    const std::string inPath = io.file("in"), outPath = io.file("out"), errPath = io.file("err");
-    io.write("in", input);
     const pid_t child = fork();
     if (child == 0) {
         if (chdir(dir.c_str()) != 0)

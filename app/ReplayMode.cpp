@@ -1,0 +1,242 @@
+#include "app/ReplayMode.h"
+
+#include "app/CommandLine.h"
+#include "app/ExpectedTrace.h"
+#include "app/FrameLoop.h"
+#include "app/JsonTrace.h"
+#include "app/Startup.h"
+#include "core/ReplayScript.h"
+
+#include <SFML/Graphics/Image.hpp>
+#include <SFML/Graphics/Texture.hpp>
+#include <SFML/Window/Event.hpp>
+
+#include <cerrno>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <iostream>
+#include <sstream>
+
+namespace fs = std::filesystem;
+
+namespace {
+
+// A fault in a file named on the command line, found before anything plays.
+struct UnusableFile {
+    std::string message;
+};
+
+Diagnostic errorAt(std::size_t line, std::size_t column, std::string message)
+{
+    return {Severity::error, line, column, "replay", std::move(message)};
+}
+
+// Why a file cannot be opened for reading, before trying: opening a pipe
+// would wait for a writer instead of failing.
+std::optional<std::string> unreadable(const std::string &path)
+{
+    std::error_code ignored;
+    if (!fs::exists(path, ignored))
+        return "no such file";
+    if (!fs::is_regular_file(path, ignored))
+        return "not a regular file";
+    return std::nullopt;
+}
+
+ReplayScript readScript(const std::string &path)
+{
+    std::error_code ignored;
+    std::ifstream in;
+    std::optional<std::string> why = unreadable(path);
+    if (!why) {
+        in.open(path, std::ios::binary);
+        if (!in.is_open())
+            why = std::strerror(errno);
+    }
+    if (why)
+        throw UnusableFile{renderDiagnostic(path, errorAt(1, 1, "cannot read the replay script: " + *why))};
+    if (fs::file_size(path, ignored) > ReplayScript::maxBytes)
+        throw UnusableFile{
+            renderDiagnostic(path, errorAt(1, 1,
+                                           "the replay script is larger than " +
+                                               std::to_string(ReplayScript::maxBytes / (1024 * 1024)) + " MiB"))};
+    std::ostringstream text;
+    text << in.rdbuf();
+    ReplayScript script;
+    if (const std::optional<Diagnostic> error = parseReplayScript(text.str(), script))
+        throw UnusableFile{renderDiagnostic(path, *error)};
+    return script;
+}
+
+// Where each shot goes: beside the script, in a folder that must exist.
+std::vector<fs::path> shotPaths(const ReplayScript &script, const std::string &scriptPath)
+{
+    const fs::path folder = fs::absolute(fs::path(scriptPath)).parent_path();
+    std::vector<fs::path> paths;
+    for (const ReplayCommand &command : script.commands) {
+        if (command.kind != ReplayCommand::Kind::shot) {
+            paths.emplace_back();
+            continue;
+        }
+        const fs::path path = (folder / command.file).lexically_normal();
+        std::error_code ignored;
+        if (!fs::is_directory(path.parent_path(), ignored))
+            throw UnusableFile{renderDiagnostic(
+                scriptPath,
+                errorAt(command.line, command.column,
+                        "cannot write the shot: the folder " + path.parent_path().string() + " does not exist"))};
+        paths.push_back(path);
+    }
+    return paths;
+}
+
+bool saveShot(const sf::RenderWindow &window, const fs::path &path)
+{
+    sf::Texture capture;
+    if (!capture.create(window.getSize().x, window.getSize().y))
+        return false;
+    capture.update(window);
+    return capture.copyToImage().saveToFile(path.string());
+}
+
+// The script as a frame's input: its clicks in the event phase, its shots
+// once the frame is drawn, and the end after its last frame. The window's
+// own input is taken and ignored, except its close button.
+class ScriptInput : public FrameInput {
+public:
+    // Drawing takes most of a frame under a software renderer (about 5 ms of
+    // the example game's 7 on the test machine), so a replay draws only
+    // every tenth frame, enough to watch it go by, and each frame it shoots.
+    static constexpr std::uint64_t drawnEvery = 10;
+
+    ScriptInput(const ReplayScript &played, std::vector<fs::path> shotFiles, std::string shownAs)
+        : script(played), shots(std::move(shotFiles)), scriptName(std::move(shownAs))
+    {
+    }
+
+    void handleEvents(std::uint64_t frame, Game &game, sf::RenderWindow &window) override
+    {
+        sf::Event event{};
+        while (window.pollEvent(event))
+            if (event.type == sf::Event::Closed)
+                window.close();
+        for (std::size_t i = next; i < script.commands.size() && script.commands[i].frame == frame; ++i)
+            if (script.commands[i].kind == ReplayCommand::Kind::click)
+                pressAt(game, script.commands[i].point);
+    }
+
+    bool draws(std::uint64_t frame) const override
+    {
+        if (frame % drawnEvery == 0)
+            return true;
+        for (std::size_t i = next; i < script.commands.size() && script.commands[i].frame == frame; ++i)
+            if (script.commands[i].kind == ReplayCommand::Kind::shot)
+                return true;
+        return false;
+    }
+
+    void endFrame(std::uint64_t frame, const Game &, sf::RenderWindow &window) override
+    {
+        for (; next < script.commands.size() && script.commands[next].frame == frame; ++next) {
+            const ReplayCommand &command = script.commands[next];
+            if (command.kind == ReplayCommand::Kind::shot && window.isOpen() && !saveShot(window, shots[next])) {
+                std::cerr << renderDiagnostic(scriptName, errorAt(command.line, command.column,
+                                                                  "could not write the shot " + shots[next].string()))
+                          << std::endl;
+                failed = true;
+            }
+        }
+        if (frame >= script.lastFrame() && window.isOpen()) {
+            ended = true;
+            window.close();
+        }
+    }
+
+    // False when the window was closed before the script's last frame.
+    bool playedToTheEnd() const { return ended; }
+    bool wroteEveryShot() const { return !failed; }
+
+private:
+    const ReplayScript &script;
+    std::vector<fs::path> shots;
+    std::string scriptName;
+    std::size_t next = 0;
+    bool failed = false;
+    bool ended = false;
+};
+
+// Everything a replay reads, read and checked before any window opens.
+struct ReplayFiles {
+    ReplayScript script;
+    std::vector<fs::path> shots;
+    ExpectedTrace expected;
+};
+
+ReplayFiles readFiles(const Options &options)
+{
+    ReplayFiles files;
+    files.script = readScript(options.replay);
+    files.shots = shotPaths(files.script, options.replay);
+    if (!options.expect.empty())
+        if (const std::optional<Diagnostic> error = files.expected.load(options.expect))
+            throw UnusableFile{renderDiagnostic(options.expect, *error)};
+    return files;
+}
+
+// The status of a replay that started: 0 when it played to its end, wrote
+// everything it was asked to and matched the expected trace.
+int outcome(const Options &options, const ScriptInput &input, std::ofstream &traceFile, const ExpectedTrace &expected)
+{
+    if (!input.playedToTheEnd()) {
+        std::cerr << "adventure: the window was closed before the end of " << escapeControl(options.replay)
+                  << std::endl;
+        return 1;
+    }
+    if (!input.wroteEveryShot())
+        return 1;
+    if (traceFile.is_open() && !traceFile.flush()) {
+        std::cerr << "adventure: could not write the whole trace to " << escapeControl(options.trace) << std::endl;
+        return 1;
+    }
+    if (const std::optional<std::string> difference = expected.firstDifference(options.expect)) {
+        std::cerr << *difference << std::endl;
+        return 1;
+    }
+    return 0;
+}
+
+} // namespace
+
+int replay(const Options &options)
+{
+    ReplayFiles files;
+    try {
+        files = readFiles(options);
+    } catch (const UnusableFile &error) {
+        std::cerr << error.message << std::endl;
+        return 2;
+    }
+    std::ofstream traceFile;
+    if (!openOutput(traceFile, options.trace, "trace file"))
+        return 2;
+
+    JsonTrace trace([&](const std::string &line) {
+        if (traceFile.is_open())
+            traceFile << line << '\n';
+        if (!options.expect.empty())
+            files.expected.compare(line);
+    });
+    ScriptInput input(files.script, std::move(files.shots), options.replay);
+    const bool traced = traceFile.is_open() || !options.expect.empty();
+    const int status = runGame(
+        options, traced ? &trace : nullptr,
+        [&](Game &game, sf::RenderWindow &window) {
+            // Frame by frame, not by the clock: as fast as frames can be drawn.
+            window.setFramerateLimit(0);
+            runFrameLoop(game, window, input);
+            return 0;
+        },
+        [] {});
+    return status != 0 ? status : outcome(options, input, traceFile, files.expected);
+}

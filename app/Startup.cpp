@@ -1,0 +1,102 @@
+#include "app/Startup.h"
+
+#include "app/CommandLine.h"
+#include "core/Game.h"
+#include "core/StartupError.h"
+
+#include <X11/Xlib.h>
+
+#include <cerrno>
+#include <cstdlib>
+#include <cstring>
+#include <iostream>
+#include <memory>
+#include <unistd.h>
+
+namespace {
+
+Game game;
+
+// The window library aborts the process when it cannot reach a display, so
+// its absence is found out first and reported like any other start-up fault.
+// The connection stays open while the program runs: an X server resets when
+// its last client leaves, and a window opened during that reset would fail.
+class DisplayCheck {
+public:
+    DisplayCheck() : display(XOpenDisplay(nullptr))
+    {
+        if (display)
+            return;
+        const char *name = std::getenv("DISPLAY");
+        const std::string why = name && *name ? std::string("cannot open the X display \"") + name + "\""
+                                              : std::string("no X display: DISPLAY is not set");
+        throw StartupError(why + "; the engine needs a graphical session", nullptr);
+    }
+    ~DisplayCheck() { XCloseDisplay(display); }
+    DisplayCheck(const DisplayCheck &) = delete;
+    DisplayCheck &operator=(const DisplayCheck &) = delete;
+
+private:
+    Display *display;
+};
+
+// The engine works from the game's folder, as if it had been started there.
+void enterFolder(const GameLocation &location)
+{
+    if (chdir(location.folder.c_str()) != 0)
+        throw StartupError("cannot enter the game folder " + location.folder + ": " + std::strerror(errno), nullptr);
+}
+
+} // namespace
+
+int runInWindow(const Options &options, const std::function<int(sf::RenderWindow &)> &body,
+                const std::function<void()> &afterStartupError)
+{
+    const GameLocation location = locateGame(options.path);
+    // Outside the try, so that whatever the body releases goes while the window exists.
+    std::unique_ptr<DisplayCheck> display;
+    std::unique_ptr<sf::RenderWindow> window;
+    try {
+        display = std::make_unique<DisplayCheck>();
+        window = std::make_unique<sf::RenderWindow>(sf::VideoMode(1100, 1100, 32), "Loading...", sf::Style::Default,
+                                                    sf::ContextSettings());
+        enterFolder(location);
+        return body(*window);
+    } catch (const StartupError &error) {
+        std::cerr << renderDiagnostic(location.shown, game.diagnose(error)) << std::endl;
+        game.release();
+        afterStartupError();
+        return 1;
+    }
+}
+
+int runGame(const Options &options, TraceSink *trace, const std::function<int(Game &, sf::RenderWindow &)> &body,
+            const std::function<void()> &afterStartupError)
+{
+    const GameLocation location = locateGame(options.path);
+    const int status = runInWindow(
+        options,
+        [&](sf::RenderWindow &window) {
+            game.window = &window;
+            game.trace = trace;
+            game.start(location.file.c_str(), options.scene, location.shown);
+            const int played = body(game, window);
+            game.release();
+            return played;
+        },
+        afterStartupError);
+    game.trace = nullptr;
+    return status;
+}
+
+bool openOutput(std::ofstream &out, const std::string &path, const char *what)
+{
+    if (path.empty())
+        return true;
+    out.open(path, std::ios::binary | std::ios::trunc);
+    if (out.is_open())
+        return true;
+    std::cerr << "adventure: cannot write the " << what << " " << escapeControl(path) << ": " << std::strerror(errno)
+              << std::endl;
+    return false;
+}

@@ -1,0 +1,31 @@
+#pragma once
+
+#include <SFML/Graphics/RenderWindow.hpp>
+
+#include <fstream>
+#include <functional>
+#include <string>
+
+class Game;
+class TraceSink;
+struct Options;
+
+// What every mode that plays needs first: a display, the window and the
+// game's folder as working directory. Then runs `body` and returns its
+// status; a StartupError from any of it is printed located, then
+// `afterStartupError` runs and the status is 1.
+int runInWindow(const Options &options, const std::function<int(sf::RenderWindow &)> &body,
+                const std::function<void()> &afterStartupError);
+
+// The start-up that every mode which plays shares: it checks for a display,
+// opens the window, enters the game's folder and starts the game with
+// `trace` told what happens, then runs `body` and returns its status. A game
+// that cannot start has its located error printed, then `afterStartupError`
+// runs and the status is 1. The game is released while its window exists.
+int runGame(const Options &options, TraceSink *trace, const std::function<int(Game &, sf::RenderWindow &)> &body,
+            const std::function<void()> &afterStartupError);
+
+// Opens a file that a mode writes as it plays (a recording, a trace) before
+// the window opens, so that a path which cannot be written is reported at
+// once, as "the WHAT PATH". An empty path opens nothing and succeeds.
+bool openOutput(std::ofstream &out, const std::string &path, const char *what);

@@ -1,0 +1,60 @@
+#pragma once
+
+#include "core/Diagnostics.h"
+
+#include <SFML/System/Vector2.hpp>
+#include <SFML/Window/Mouse.hpp>
+
+#include <cstddef>
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+// One line of a replay script: "at FRAME click X Y [BUTTON]", "at FRAME shot
+// FILE.png" or "at FRAME close".
+struct ReplayCommand {
+    enum class Kind { click, shot, close };
+
+    std::uint64_t frame = 0;
+    Kind kind = Kind::close;
+    // A click's point, in world coordinates.
+    sf::Vector2f point;
+    sf::Mouse::Button button = sf::Mouse::Left;
+    // A shot's file, as written.
+    std::string file;
+    // Where the command's argument starts, for what is found out later.
+    std::size_t line = 1;
+    std::size_t column = 1;
+
+    static ReplayCommand click(std::uint64_t frame, sf::Vector2f point, sf::Mouse::Button button);
+    static ReplayCommand close(std::uint64_t frame);
+};
+
+// A play-through as a list of commands in frame order. The replay plays
+// frames 0 to lastFrame(), each frame's commands in the order written.
+struct ReplayScript {
+    // Far beyond any play-through anyone records (almost two days at 60
+    // frames a second), and short of a replay that never ends.
+    static constexpr std::uint64_t maxFrame = 10'000'000;
+    static constexpr std::size_t maxBytes = 64u * 1024u * 1024u;
+
+    std::vector<ReplayCommand> commands;
+
+    // The frame of the last command, after which the replay closes; 0 for a
+    // script without commands.
+    std::uint64_t lastFrame() const;
+};
+
+// Reads a script's text: one command a line, "#" starts a comment, blank
+// lines and blanks between words are free. The first malformed line gives
+// an error located at the offending word, and no commands.
+std::optional<Diagnostic> parseReplayScript(std::string_view text, ReplayScript &script);
+
+// The line a recording writes for a command, which reads back as the same
+// command: "at 12 click 687.5 300" (the left button goes unnamed).
+std::string formatCommand(const ReplayCommand &command);
+
+// The shortest decimal that reads back as the same float: "300", "687.5".
+std::string formatCoordinate(float value);

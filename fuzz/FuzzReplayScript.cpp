@@ -1,0 +1,54 @@
+// libFuzzer target: arbitrary bytes as a replay script. The parser gives
+// either one located error and no commands, or commands whose frames never
+// go backwards nor past the limit; each command then writes back as a line
+// that reads as the same command, as a recording relies on.
+
+#include "core/ReplayScript.h"
+
+#include <cstdint>
+#include <cstdlib>
+#include <string>
+#include <string_view>
+
+namespace {
+
+bool same(const ReplayCommand &a, const ReplayCommand &b)
+{
+    return a.frame == b.frame && a.kind == b.kind && a.point == b.point && a.button == b.button && a.file == b.file;
+}
+
+void checkError(const Diagnostic &error, const ReplayScript &script, std::string_view text)
+{
+    if (!script.commands.empty() || error.line == 0 || error.column == 0 || error.message.empty())
+        std::abort();
+    // The message is what the engine prints.
+    if (renderDiagnostic("fuzz.replay", error).size() < error.message.size() || error.line > text.size() + 1)
+        std::abort();
+}
+
+void checkCommands(const ReplayScript &script)
+{
+    std::uint64_t previous = 0;
+    for (const ReplayCommand &command : script.commands) {
+        if (command.frame < previous || command.frame > ReplayScript::maxFrame)
+            std::abort();
+        previous = command.frame;
+        ReplayScript again;
+        if (parseReplayScript(formatCommand(command), again) || again.commands.size() != 1 ||
+            !same(again.commands[0], command))
+            std::abort();
+    }
+}
+
+} // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size)
+{
+    const std::string_view text(reinterpret_cast<const char *>(data), size);
+    ReplayScript script;
+    if (const std::optional<Diagnostic> error = parseReplayScript(text, script))
+        checkError(*error, script, text);
+    else
+        checkCommands(script);
+    return 0;
+}
