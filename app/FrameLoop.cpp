@@ -1,5 +1,6 @@
 #include "app/FrameLoop.h"
 
+#include "core/Catalogue.h"
 #include "core/Game.h"
 #include "elements/EPlayer.h"
 
@@ -48,8 +49,15 @@ void runFrame(Game &game, sf::RenderWindow &window)
     render(game, window);
 }
 
+void runPacedFrame(Game &game, sf::RenderWindow &window, FramePacer &pacer)
+{
+    runFrame(game, window);
+    pacer.waitForNextFrame();
+}
+
 void runFrameLoop(Game &game, sf::RenderWindow &window)
 {
+    FramePacer pacer(frameRateLimit);
     while (window.isOpen())
-        runFrame(game, window);
+        runPacedFrame(game, window, pacer);
 }

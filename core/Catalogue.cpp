@@ -1,5 +1,7 @@
 #include "core/Catalogue.h"
 
+#include "core/Resources.h"
+
 #include <memory>
 #include <new>
 
@@ -88,6 +90,13 @@ ElementArena &arena()
 
 } // namespace
 
+Resources &gameResources()
+{
+    // Never destroyed itself, like the arena: released with the game.
+    static Resources &instance = *new Resources();
+    return instance;
+}
+
 void *allocateElement(std::size_t size, std::size_t alignment, void (*destroy)(void *))
 {
     return arena().allocate(size, alignment, destroy);
@@ -96,6 +105,7 @@ void *allocateElement(std::size_t size, std::size_t alignment, void (*destroy)(v
 void resetCatalogue()
 {
     arena().release();
+    gameResources().release();
     assetPath.clear();
     audioCatalogue.clear();
     textCatalogue.clear();
