@@ -2,7 +2,10 @@
 
 #include "app/CommandLine.h"
 #include "app/FrameLoop.h"
+#include "core/Catalogue.h"
 #include "core/Game.h"
+#include "core/ImagePrefetch.h"
+#include "core/Resources.h"
 #include "core/StartupError.h"
 
 #include <SFML/Graphics/RenderWindow.hpp>
@@ -66,10 +69,14 @@ int play(const Options &options)
     int status = 0;
     try {
         display = std::make_unique<DisplayCheck>();
+        // Decoding the images takes about as long as opening the window: the
+        // second core does it meanwhile.
+        ImagePrefetch images(location.folder, location.file);
         window = std::make_unique<sf::RenderWindow>(sf::VideoMode(1100, 1100, 32), "Loading...", sf::Style::Default,
                                                     sf::ContextSettings());
         game.window = window.get();
         enterFolder(location);
+        gameResources().addDecodedImages(images.take());
         game.start(location.file.c_str(), options.scene, location.shown);
         runFrameLoop(game, *window);
         waitForEnter();

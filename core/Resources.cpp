@@ -5,6 +5,8 @@
 
 #include <SFML/Audio/InputSoundFile.hpp>
 
+#include <AL/alc.h>
+
 #include <sys/stat.h>
 #include <vector>
 
@@ -110,11 +112,23 @@ void Resources::addDecodedImages(std::unordered_map<std::string, sf::Image> imag
     decodedImages.merge(images);
 }
 
+bool Resources::holdAudioDevice()
+{
+    if (audioDevice)
+        return true;
+    audioDevice = std::make_unique<sf::SoundBuffer>();
+    if (alcGetCurrentContext())
+        return true;
+    audioDevice.reset();
+    return false;
+}
+
 void Resources::release()
 {
     sounds.clear();
     fonts.clear();
     textures.clear();
     decodedImages.clear();
+    audioDevice.reset();
     loadedTextureBytes = 0;
 }

@@ -6,6 +6,7 @@
 #include <SFML/Graphics/Texture.hpp>
 
 #include <cstddef>
+#include <memory>
 #include <string>
 #include <unordered_map>
 
@@ -46,7 +47,15 @@ public:
     // uploads one of these instead of reading its file.
     void addDecodedImages(std::unordered_map<std::string, sf::Image> images);
 
-    // Gives back every texture, font and buffer and resets the texture budget.
+    // Opens the audio device unless this game holds it open already, and
+    // holds it until the game is released: the library closes it after its
+    // last audio object, and opening it again takes tens of milliseconds.
+    // False when the machine has no sound device (the library then complains
+    // on its error stream).
+    bool holdAudioDevice();
+
+    // Gives back every texture, font and buffer, the audio device and the
+    // texture budget.
     void release();
 
 private:
@@ -64,6 +73,8 @@ private:
     std::unordered_map<std::string, Entry<sf::Font>> fonts;
     std::unordered_map<std::string, Entry<sf::SoundBuffer>> sounds;
     std::unordered_map<std::string, sf::Image> decodedImages;
+    // Any audio object keeps the device open.
+    std::unique_ptr<sf::SoundBuffer> audioDevice;
 };
 
 // Whether `path` may be handed to the multimedia library: a regular file, or

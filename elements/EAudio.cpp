@@ -5,8 +5,6 @@
 
 #include <SFML/System/Err.hpp>
 
-#include <AL/alc.h>
-
 #include <iostream>
 #include <sstream>
 
@@ -80,22 +78,18 @@ void EAudio::playMusic()
 bool EAudio::deviceAvailable()
 {
     static const bool available = [] {
-        // Any audio object makes the library open its device and make a
-        // context current. Without a device the library says so and then
-        // fails on the probe itself; the one line below says it instead.
+        // Without a device the library says so and then fails on the audio
+        // object that opens it; the one line below says it instead.
         std::stringbuf unheard;
         std::streambuf *previous = sf::err().rdbuf(&unheard);
-        const bool opened = [] {
-            const sf::SoundBuffer probe;
-            return alcGetCurrentContext() != nullptr;
-        }();
+        const bool opened = gameResources().holdAudioDevice();
         sf::err().rdbuf(previous);
         if (opened)
             return true;
         std::cerr << "No sound device: the game plays without sound\n";
         return false;
     }();
-    return available;
+    return available && gameResources().holdAudioDevice();
 }
 
 void EAudio::stop()

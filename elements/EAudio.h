@@ -28,8 +28,9 @@ public:
     void loadSound();
     void playSound();
     void playMusic();
-    // Whether the machine has a sound device. Without one the audio library
-    // fails every call, and a music stream retries its start for ever.
+    // Whether the machine has a sound device; asked once per process. Without
+    // one the audio library fails every call, and a music stream retries its
+    // start for ever. With one, the loaded game holds it open from here on.
     static bool deviceAvailable();
     // Silences the sound and the music; the program does this before it ends,
     // so no stream is still running while the audio library shuts down.
