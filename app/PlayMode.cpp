@@ -4,9 +4,9 @@
 #include "app/FrameLoop.h"
 #include "core/Catalogue.h"
 #include "core/Game.h"
-#include "core/ImagePrefetch.h"
 #include "core/Resources.h"
 #include "core/StartupError.h"
+#include "core/StartupPrefetch.h"
 
 #include <SFML/Graphics/RenderWindow.hpp>
 #include <X11/Xlib.h>
@@ -69,14 +69,14 @@ int play(const Options &options)
     int status = 0;
     try {
         display = std::make_unique<DisplayCheck>();
-        // Decoding the images takes about as long as opening the window: the
-        // second core does it meanwhile.
-        ImagePrefetch images(location.folder, location.file);
+        // Decoding the images and opening the sound device take about as
+        // long as opening the window: the second core does them meanwhile.
+        StartupPrefetch prefetch(location.folder, location.file);
         window = std::make_unique<sf::RenderWindow>(sf::VideoMode(1100, 1100, 32), "Loading...", sf::Style::Default,
                                                     sf::ContextSettings());
         game.window = window.get();
         enterFolder(location);
-        gameResources().addDecodedImages(images.take());
+        gameResources().adopt(prefetch.take());
         game.start(location.file.c_str(), options.scene, location.shown);
         runFrameLoop(game, *window);
         waitForEnter();

@@ -107,9 +107,11 @@ const sf::SoundBuffer *Resources::soundBuffer(const std::string &path, const cha
     return entry.loaded ? &entry.resource : nullptr;
 }
 
-void Resources::addDecodedImages(std::unordered_map<std::string, sf::Image> images)
+void Resources::adopt(Prefetched prefetched)
 {
-    decodedImages.merge(images);
+    decodedImages.merge(prefetched.images);
+    if (!audioDevice)
+        audioDevice = std::move(prefetched.audioDevice);
 }
 
 bool Resources::holdAudioDevice()

@@ -10,6 +10,16 @@
 #include <string>
 #include <unordered_map>
 
+// What start-up prepared on a second thread (see StartupPrefetch).
+struct Prefetched {
+    // Images decoded from their files, keyed as the elements name them.
+    std::unordered_map<std::string, sf::Image> images;
+    // An audio object made there, which opened the sound device and keeps it
+    // open while it lives; null when the document has no sounds or the
+    // machine no device.
+    std::unique_ptr<sf::SoundBuffer> audioDevice;
+};
+
 // The image, font and sound files of the loaded game, each read once and
 // shared by every element that names it. Keyed by the path as the elements
 // resolve it: the asset path followed by "src". A file that fails to load is
@@ -43,9 +53,9 @@ public:
     // cannot be loaded. Needs a sound device: the buffer is an audio object.
     const sf::SoundBuffer *soundBuffer(const std::string &path, const char *where);
 
-    // Images already decoded from their files (see ImagePrefetch): texture()
-    // uploads one of these instead of reading its file.
-    void addDecodedImages(std::unordered_map<std::string, sf::Image> images);
+    // Takes what start-up prepared: texture() uploads a decoded image instead
+    // of reading its file, and the game holds the device that was opened.
+    void adopt(Prefetched prefetched);
 
     // Opens the audio device unless this game holds it open already, and
     // holds it until the game is released: the library closes it after its

@@ -1,4 +1,4 @@
-#include "core/ImagePrefetch.h"
+#include "core/StartupPrefetch.h"
 
 #include "core/Document.h"
 #include "core/Resources.h"
@@ -6,14 +6,17 @@
 
 #include <SFML/System/Err.hpp>
 
+#include <AL/alc.h>
+
 #include <cstring>
 #include <streambuf>
 #include <sys/stat.h>
 
-// While images are decoded ahead, the library's error stream passes on what
-// the main thread writes and drops what the decoding thread writes: a file
-// that fails there is read again by the loader and reported at its "src".
-class ImagePrefetch::ErrorFilter : public std::streambuf {
+// While the second thread works, the library's error stream passes on what
+// the main thread writes and drops what the second thread writes: a file
+// that fails there is read again by the loader and reported at its "src",
+// and a missing sound device is reported once when the game asks for it.
+class StartupPrefetch::ErrorFilter : public std::streambuf {
 public:
     ErrorFilter() : mainThread(std::this_thread::get_id()), passOn(sf::err().rdbuf(this)) {}
     ~ErrorFilter() override { sf::err().rdbuf(passOn); }
@@ -57,26 +60,26 @@ std::string assetPathOf(Node *assets)
 
 } // namespace
 
-ImagePrefetch::ImagePrefetch(std::string gameFolder, std::string gameFile)
+StartupPrefetch::StartupPrefetch(std::string gameFolder, std::string gameFile)
     : folder(std::move(gameFolder)), file(std::move(gameFile)), errorFilter(std::make_unique<ErrorFilter>()),
-      worker([this] { decodeAll(); })
+      worker([this] { prepare(); })
 {
 }
 
-ImagePrefetch::~ImagePrefetch()
+StartupPrefetch::~StartupPrefetch()
 {
     take();
 }
 
-std::unordered_map<std::string, sf::Image> ImagePrefetch::take()
+Prefetched StartupPrefetch::take()
 {
     if (worker.joinable())
         worker.join();
     errorFilter.reset();
-    return std::move(images);
+    return std::move(prepared);
 }
 
-void ImagePrefetch::decodeAll()
+void StartupPrefetch::prepare()
 {
     try {
         Source source(folder + "/" + file);
@@ -88,19 +91,24 @@ void ImagePrefetch::decodeAll()
         if (!assets)
             return;
         const std::string prefix = assetPathOf(assets);
+        bool sounds = false;
         for (Node *child = assets->first_node(); child; child = child->next_sibling()) {
             const bool image =
                 (isElementNamed(child, "sprite") && hasAttribute(child, "id")) || isElementNamed(child, "player");
             if (const Attribute *src = image ? hasAttribute(child, "src") : nullptr)
                 decode(prefix + src->value());
+            sounds = sounds || (isElementNamed(child, "audio") && hasAttribute(child, "src"));
         }
+        if (sounds)
+            openAudioDevice();
     } catch (...) {
         // The loader meets the same fault and reports it where it belongs.
     }
 }
 
-void ImagePrefetch::decode(const std::string &path)
+void StartupPrefetch::decode(const std::string &path)
 {
+    std::unordered_map<std::string, sf::Image> &images = prepared.images;
     if (images.count(path) || decodedBytes >= Resources::maxTextureBytes)
         return;
     const std::string inFolder = folder + "/" + path;
@@ -114,4 +122,12 @@ void ImagePrefetch::decode(const std::string &path)
         return;
     }
     decodedBytes += std::size_t(image.getSize().x) * image.getSize().y * 4;
+}
+
+void StartupPrefetch::openAudioDevice()
+{
+    // Any audio object opens the device; it stays open while one lives.
+    auto device = std::make_unique<sf::SoundBuffer>();
+    if (alcGetCurrentContext())
+        prepared.audioDevice = std::move(device);
 }

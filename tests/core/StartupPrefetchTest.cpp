@@ -1,5 +1,6 @@
-#include "core/ImagePrefetch.h"
+#include "core/StartupPrefetch.h"
 #include "core/Resources.h"
+#include "elements/EAudio.h"
 #include "elements/EPlayer.h"
 #include "elements/ESprite.h"
 #include "support/GameFixture.h"
@@ -30,9 +31,9 @@ protected:
                                "<sprite id='pipe' src='pipe.png'/><sprite id='gone' src='gone.png'/>"
                                "<text id='t' src='a.png'/><player src='walker.png'/>";
 
-    std::string document() const
+    std::string document(const std::string &more = "") const
     {
-        return "<game entryScene='1' width='80' height='60' title='t' fps='60'><assets path='/img'>" + assets +
+        return "<game entryScene='1' width='80' height='60' title='t' fps='60'><assets path='/img'>" + assets + more +
                "</assets><scenes><scene sceneId='1'><a/></scene></scenes></game>";
     }
 };
@@ -57,9 +58,9 @@ TEST_F(Prefetch, DecodesTheImagesOfSpritesAndPlayerOnceEach)
     std::streambuf *previous = sf::err().rdbuf(&heard);
     std::unordered_map<std::string, sf::Image> images;
     {
-        ImagePrefetch prefetch(dir.path(), "game.xml");
+        StartupPrefetch prefetch(dir.path(), "game.xml");
         sf::err() << "from the main thread" << std::endl;
-        images = prefetch.take();
+        images = prefetch.take().images;
     }
     sf::err().rdbuf(previous);
     EXPECT_EQ(keys(images), (std::vector<std::string>{"img/a.png", "img/walker.png"}));
@@ -70,8 +71,8 @@ TEST_F(Prefetch, DecodesTheImagesOfSpritesAndPlayerOnceEach)
 TEST_F(Prefetch, TheGameUploadsThePrefetchedImagesAndReportsFailuresAsBefore)
 {
     write(document());
-    ImagePrefetch prefetch(dir.path(), "game.xml");
-    gameResources().addDecodedImages(prefetch.take());
+    StartupPrefetch prefetch(dir.path(), "game.xml");
+    gameResources().adopt(prefetch.take());
     png("img/a.png", 1, 1);
     testing::internal::CaptureStderr();
     game.start("game.xml");
@@ -89,7 +90,20 @@ TEST_F(Prefetch, ADocumentItCannotReadYieldsNothing)
     for (const std::string &text : {std::string("<game><assets path='img'><sprite id='a' src='a.png'>"),
                                     std::string("<game/>"), std::string("")}) {
         write(text);
-        EXPECT_TRUE(ImagePrefetch(dir.path(), "game.xml").take().empty()) << text;
+        EXPECT_TRUE(StartupPrefetch(dir.path(), "game.xml").take().images.empty()) << text;
     }
-    EXPECT_TRUE(ImagePrefetch(dir.path(), "missing.xml").take().empty());
+    EXPECT_TRUE(StartupPrefetch(dir.path(), "missing.xml").take().images.empty());
+}
+
+TEST_F(Prefetch, OpensTheSoundDeviceOnlyForADocumentWithSounds)
+{
+    write(document());
+    EXPECT_EQ(StartupPrefetch(dir.path(), "game.xml").take().audioDevice, nullptr);
+
+    writeTone(dir.file("img/tone.wav"), 0.1f, 440, 0.5f);
+    write(document("<audio id='beep' src='tone.wav'/>"));
+    Prefetched prepared = StartupPrefetch(dir.path(), "game.xml").take();
+    ASSERT_NE(prepared.audioDevice, nullptr) << "the tests' sound device is OpenAL's null one";
+    gameResources().adopt(std::move(prepared));
+    EXPECT_TRUE(EAudio::deviceAvailable());
 }
