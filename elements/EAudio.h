@@ -10,6 +10,7 @@
 // audio device.
 class EAudio : public EObject {
 public:
+    // The longest click sound the game decodes (see Resources).
     static constexpr std::size_t maxClickSamples = Resources::maxSoundSamples;
 
     // Shared with every sound naming the same file; null until loadSound succeeds.
