@@ -103,8 +103,16 @@ void runFrame(Game &game, sf::RenderWindow &window)
     runFrame(game, window, mouse, 0);
 }
 
-void runFrameLoop(Game &game, sf::RenderWindow &window, FrameInput &input)
+void runPacedFrame(Game &game, sf::RenderWindow &window, FramePacer &pacer)
 {
-    for (std::uint64_t frame = 0; window.isOpen(); ++frame)
+    runFrame(game, window);
+    pacer.waitForNextFrame();
+}
+
+void runFrameLoop(Game &game, sf::RenderWindow &window, FrameInput &input, FramePacer &pacer)
+{
+    for (std::uint64_t frame = 0; window.isOpen(); ++frame) {
         runFrame(game, window, input, frame);
+        pacer.waitForNextFrame();
+    }
 }

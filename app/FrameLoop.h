@@ -1,12 +1,13 @@
 #pragma once
 
+#include "app/FramePacer.h"
+
 #include <SFML/Graphics/RenderWindow.hpp>
 #include <SFML/System/Vector2.hpp>
 
 #include <cstdint>
 #include <iosfwd>
 
-class DebugOverlay;
 class DebugOverlay;
 class Game;
 
@@ -53,5 +54,7 @@ private:
 void runFrame(Game &game, sf::RenderWindow &window, FrameInput &input, std::uint64_t frame);
 // A frame with the mouse as input, for callers that do not count frames.
 void runFrame(Game &game, sf::RenderWindow &window);
-// Runs frames, counted from 0, until the window is closed.
-void runFrameLoop(Game &game, sf::RenderWindow &window, FrameInput &input);
+// One pass of the loop, then the wait until the next one is due.
+void runPacedFrame(Game &game, sf::RenderWindow &window, FramePacer &pacer);
+// Runs frames, counted from 0 and each paced by `pacer`, until the window is closed.
+void runFrameLoop(Game &game, sf::RenderWindow &window, FrameInput &input, FramePacer &pacer);

@@ -7,6 +7,7 @@
 #include "app/JsonTrace.h"
 #include "app/Reload.h"
 #include "app/Startup.h"
+#include "core/Catalogue.h"
 #include "core/Game.h"
 
 #include <SFML/System/Sleep.hpp>
@@ -60,17 +61,21 @@ void playWatching(const Options &options, sf::RenderWindow &window, FrameInput &
     std::unique_ptr<Game> game = reload(nullptr, location, options.scene, window, trace);
     FileWatcher watcher;
     watcher.watch(watchedFiles(location, game.get()));
+    FramePacer pacer(frameRateLimit);
     for (std::uint64_t frame = 0; window.isOpen(); ++frame) {
         if (watcher.changed()) {
             game = reload(std::move(game), location, options.scene, window, trace);
             watcher.watch(watchedFiles(location, game.get()));
+            pacer = FramePacer(frameRateLimit);
             if (overlay)
                 overlay->titleReset();
         }
-        if (game)
+        if (game) {
             runFrame(*game, window, input, frame);
-        else
+            pacer.waitForNextFrame();
+        } else {
             idleFrame(window);
+        }
     }
     waitForEnter();
     if (game)
@@ -106,7 +111,8 @@ int play(const Options &options)
         options, traced,
         [&](Game &game, sf::RenderWindow &window) {
             MouseInput mouse = input(window);
-            runFrameLoop(game, window, mouse);
+            FramePacer pacer(frameRateLimit);
+            runFrameLoop(game, window, mouse, pacer);
             traceFile.flush();
             waitForEnter();
             return 0;

@@ -233,8 +233,8 @@ int replay(const Options &options)
         options, traced ? &trace : nullptr,
         [&](Game &game, sf::RenderWindow &window) {
             // Frame by frame, not by the clock: as fast as frames can be drawn.
-            window.setFramerateLimit(0);
-            runFrameLoop(game, window, input);
+            FramePacer unpaced(0);
+            runFrameLoop(game, window, input, unpaced);
             return 0;
         },
         [] {});

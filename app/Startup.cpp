@@ -1,8 +1,11 @@
 #include "app/Startup.h"
 
 #include "app/CommandLine.h"
+#include "core/Catalogue.h"
 #include "core/Game.h"
+#include "core/Resources.h"
 #include "core/StartupError.h"
+#include "core/StartupPrefetch.h"
 
 #include <X11/Xlib.h>
 
@@ -58,9 +61,13 @@ int runInWindow(const Options &options, const std::function<int(sf::RenderWindow
     std::unique_ptr<sf::RenderWindow> window;
     try {
         display = std::make_unique<DisplayCheck>();
+        // Decoding the images and opening the sound device take about as
+        // long as opening the window: the second core does them meanwhile.
+        StartupPrefetch prefetch(location.folder, location.file);
         window = std::make_unique<sf::RenderWindow>(sf::VideoMode(1100, 1100, 32), "Loading...", sf::Style::Default,
                                                     sf::ContextSettings());
         enterFolder(location);
+        gameResources().adopt(prefetch.take());
         return body(*window);
     } catch (const StartupError &error) {
         std::cerr << renderDiagnostic(location.shown, game.diagnose(error)) << std::endl;

@@ -7,6 +7,7 @@
 #include "EngineFrame.h"
 #include "app/FrameLoop.h"
 
+#include "core/Catalogue.h"
 #include "core/Game.h"
 #include "core/StartupError.h"
 
@@ -32,8 +33,9 @@ int load(Game &game)
 int pacing(Game &game, sf::RenderWindow &window, double seconds, double warmupSeconds)
 {
     bench::startGame(game);
+    FramePacer pacer(frameRateLimit);
     bench::reportPacing(
-        window, [&] { runFrame(game, window); }, seconds, warmupSeconds);
+        window, [&] { runPacedFrame(game, window, pacer); }, seconds, warmupSeconds);
     return 0;
 }
 

@@ -18,13 +18,13 @@ namespace {
 
 constexpr const char *fontFile = "/usr/share/fonts/truetype/dejavu/DejaVuSans.ttf";
 
-void drawImage(const std::string &path, int index)
+void drawImage(const std::string &path, int index, unsigned size = 64)
 {
     sf::Image image;
-    image.create(64, 64);
+    image.create(size, size);
     const auto tint = static_cast<unsigned>(index);
-    for (unsigned y = 0; y < 64; ++y)
-        for (unsigned x = 0; x < 64; ++x) {
+    for (unsigned y = 0; y < size; ++y)
+        for (unsigned x = 0; x < size; ++x) {
             const bool stripe = ((x + y + tint) / 8) % 2 == 0;
             image.setPixel(x, y,
                            sf::Color(static_cast<sf::Uint8>(tint * 37 + x * 2),
@@ -53,12 +53,14 @@ void prepareAssets(const std::string &data, int poolSize)
         if (!fs::exists(image))
             drawImage(image.string(), i);
     }
+    if (!fs::exists(assets / largeImage))
+        drawImage((assets / largeImage).string(), 7, 1100);
     for (int i = 0; i < soundCount; ++i)
         writeTone((assets / ("snd/a" + std::to_string(i) + ".wav")).string(), 0.5, 220.0 + 55.0 * i, 0.5);
     fs::copy_file(fontFile, assets / "DejaVuSans.ttf", fs::copy_options::overwrite_existing);
 }
 
-void writeDocument(const std::string &dir, const DocumentShape &shape)
+void writeDocument(const std::string &dir, const DocumentShape &shape, const Naming &naming)
 {
     fs::create_directories(dir);
     std::ostringstream xml;
@@ -68,17 +70,18 @@ void writeDocument(const std::string &dir, const DocumentShape &shape)
         // A 16 by 16 grid over the world, shifted a little on every pass.
         const int x = (i % 16) * 65 + (i / 256) % 7;
         const int y = ((i / 16) % 16) * 65 + (i / 256) % 5;
-        xml << "    <sprite id=\"s" << i << "\" src=\"" << imageName(i % shape.poolSize) << "\" position=\"" << x
-            << ", " << y << "\" origin=\"0, 0\"/>\n";
+        const std::string image = naming.image.empty() ? imageName(i % shape.poolSize) : naming.image;
+        xml << "    <sprite id=\"s" << i << "\" src=\"" << image << "\" position=\"" << x << ", " << y
+            << "\" origin=\"0, 0\"/>\n";
     }
-    for (int i = 0; i < textCount; ++i)
-        xml << "    <text id=\"t" << i << "\" src=\"DejaVuSans.ttf\" size=\"20\" position=\"20, " << 40 + 100 * i
+    for (int i = 0; i < naming.texts; ++i)
+        xml << "    <text id=\"t" << i << "\" src=\"DejaVuSans.ttf\" size=\"20\" position=\"20, " << 40 + 100 * (i % 10)
             << "\">Text " << i << ": the quick brown fox jumps over the lazy dog</text>\n";
     if (shape.sounds)
         for (int i = 0; i < soundCount; ++i)
             xml << "    <audio id=\"a" << i << "\" src=\"snd/a" << i << ".wav\" volume=\"80\"/>\n";
     xml << "  </assets>\n  <scenes>\n    <scene sceneId=\"1\">\n";
-    for (int i = 0; i < textCount; ++i)
+    for (int i = 0; i < naming.texts; ++i)
         xml << "      <t" << i << "/>\n";
     for (int i = 0; i < shape.sprites; ++i) {
         xml << "      <s" << i;

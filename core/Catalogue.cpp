@@ -1,5 +1,7 @@
 #include "core/Catalogue.h"
 
+#include "core/Resources.h"
+
 #include <memory>
 #include <new>
 
@@ -91,10 +93,24 @@ ElementArena &arena()
     return *currentArena();
 }
 
+std::unique_ptr<Resources> &currentResources()
+{
+    // Never destroyed itself, like the arena: released with the game.
+    static auto &instance = *new std::unique_ptr<Resources>(std::make_unique<Resources>());
+    return instance;
+}
+
 } // namespace
+
+Resources &gameResources()
+{
+    return *currentResources();
+}
 
 struct CatalogueState::Values {
     std::unique_ptr<ElementArena> arena = std::make_unique<ElementArena>();
+    std::unique_ptr<Resources> resources = std::make_unique<Resources>();
+    std::size_t loadedTextureBytes = 0;
     std::string assetPath;
     std::vector<EAudio *> audioCatalogue;
     std::vector<EText *> textCatalogue;
@@ -107,16 +123,23 @@ struct CatalogueState::Values {
 
 CatalogueState::CatalogueState() : values(std::make_unique<Values>()) {}
 
-// What is set aside and never swapped back is released with it.
+// What is set aside and never swapped back is released with it: the elements
+// first, then the files they shared.
 CatalogueState::~CatalogueState()
 {
     values->arena->release();
+    // The texture budget counts the loaded game's images, whatever is released aside.
+    const std::size_t inUse = Resources::loadedTextureBytes;
+    values->resources->release();
+    Resources::loadedTextureBytes = inUse;
 }
 
 void swapCatalogue(CatalogueState &state)
 {
     CatalogueState::Values &aside = *state.values;
     std::swap(currentArena(), aside.arena);
+    std::swap(currentResources(), aside.resources);
+    std::swap(Resources::loadedTextureBytes, aside.loadedTextureBytes);
     std::swap(assetPath, aside.assetPath);
     std::swap(audioCatalogue, aside.audioCatalogue);
     std::swap(textCatalogue, aside.textCatalogue);
@@ -135,6 +158,7 @@ void *allocateElement(std::size_t size, std::size_t alignment, void (*destroy)(v
 void resetCatalogue()
 {
     arena().release();
+    gameResources().release();
     assetPath.clear();
     audioCatalogue.clear();
     textCatalogue.clear();

@@ -8,6 +8,7 @@
 class Diagnostics;
 class EAudio;
 class EText;
+class Resources;
 
 // State of the loaded game that the elements read while they are built: the
 // asset path that prefixes every "src", the sound and text catalogues that
@@ -26,9 +27,13 @@ extern int frameRateLimit;
 // between games (reports then go to standard error unlocated).
 extern Diagnostics *diagnostics;
 
+// The image, font and sound files the loaded game's elements share.
+Resources &gameResources();
+
 // Puts every value above back to its initial state and releases every
-// element built since the last reset, destructors included, so one process
-// can load game after game (reload, tests, the fuzz target).
+// element built since the last reset, destructors included, then the files
+// they shared, so one process can load game after game (reload, tests, the
+// fuzz target).
 void resetCatalogue();
 
 // Everything a loaded game keeps in the globals above, its elements

@@ -67,7 +67,6 @@ void Game::release()
     assetsNode = nullptr;
     root = nullptr;
     resetCatalogue();
-    ESprite::loadedTextureBytes = 0;
     delete document;
     document = nullptr;
     found.reset();
@@ -130,7 +129,6 @@ void Game::applyToWindow()
 {
     window->setSize(sf::Vector2u(static_cast<unsigned>(windowWidth), static_cast<unsigned>(windowHeight)));
     window->setTitle(windowTitle);
-    window->setFramerateLimit(static_cast<unsigned>(frameRateLimit));
 }
 
 void Game::loadAssets()
@@ -255,10 +253,17 @@ void Game::placeSprite(Node *child)
 
 void Game::placeTexts(Node *sceneElement)
 {
+    // The scene's children by name, in document order: a text takes every
+    // child of its id, and texts take theirs in catalogue order.
+    std::unordered_map<std::string_view, std::vector<Node *>> childrenByName;
+    for (Node *child = sceneElement->first_node(); child; child = child->next_sibling())
+        if (isElement(child))
+            childrenByName[child->name()].push_back(child);
     for (EText *text : textCatalogue) {
-        for (Node *child = sceneElement->first_node(); child; child = child->next_sibling()) {
-            if (!isElement(child) || !idEquals(text->id, child->name()))
-                continue;
+        const auto named = text->id ? childrenByName.find(text->id) : childrenByName.end();
+        if (named == childrenByName.end())
+            continue;
+        for (Node *child : named->second) {
             EText *taken = text;
             if (text->placed)
                 taken = newElement<EText>(text->node);

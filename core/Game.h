@@ -83,8 +83,8 @@ public:
     // The scene with `sceneId`; throws StartupError when there is none.
     Node *requireScene(int sceneId);
 
-    // Gives the window the loaded game's size, title and frame-rate limit
-    // again (after another game was tried in it).
+    // Gives the window the loaded game's size and title again (after another
+    // game was tried in it); the frame loop paces itself to frameRateLimit.
     void applyToWindow();
     const sf::String &title() const { return windowTitle; }
     // Every file the assets name, after the asset path rules.

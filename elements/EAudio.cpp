@@ -1,39 +1,14 @@
 #include "elements/EAudio.h"
 
-#include "core/Diagnostics.h"
+#include "core/Catalogue.h"
 #include "core/LibraryErrors.h"
 
-#include <SFML/Audio/InputSoundFile.hpp>
 #include <SFML/System/Err.hpp>
 
-#include <AL/alc.h>
-
 #include <iostream>
-#include <vector>
+#include <sstream>
 
 namespace {
-
-// Decodes what the file really holds. The library's own loader allocates
-// whatever sample count the header claims first, so a tiny file with a lying
-// header could ask for gigabytes.
-bool decodeSound(const std::string &path, const char *where, sf::SoundBuffer &buffer)
-{
-    const LibraryErrors errors(where, "unreadable-file");
-    sf::InputSoundFile file;
-    if (!file.openFromFile(path))
-        return false;
-    std::vector<sf::Int16> samples;
-    std::vector<sf::Int16> chunk(65536);
-    while (const sf::Uint64 got = file.read(chunk.data(), chunk.size())) {
-        if (samples.size() + got > EAudio::maxClickSamples) {
-            warnAt(where, "unreadable-file",
-                   "Failed to load sound \"" + path + "\" (longer than a click sound may be)");
-            return false;
-        }
-        samples.insert(samples.end(), chunk.begin(), chunk.begin() + static_cast<std::ptrdiff_t>(got));
-    }
-    return buffer.loadFromSamples(samples.data(), samples.size(), file.getChannelCount(), file.getSampleRate());
-}
 
 // The audio library reports failures from its music streaming threads as
 // well as from the main one, through an error stream whose buffer takes no
@@ -73,9 +48,12 @@ void EAudio::applyVolumeAndPitch(Node *from)
 
 void EAudio::loadSound()
 {
-    if (!deviceAvailable() || !srcIsLoadable(node) || !decodeSound(src, srcPosition(node), buffer))
+    if (!deviceAvailable())
         return;
-    sound.setBuffer(buffer);
+    buffer = gameResources().soundBuffer(src, srcPosition(node));
+    if (!buffer)
+        return;
+    sound.setBuffer(*buffer);
     sound.setVolume(volume);
     sound.setPitch(pitch);
 }
@@ -100,14 +78,18 @@ void EAudio::playMusic()
 bool EAudio::deviceAvailable()
 {
     static const bool available = [] {
-        // Any audio object makes the library open its device and make a context current.
-        const sf::SoundBuffer probe;
-        if (alcGetCurrentContext())
+        // Without a device the library says so and then fails on the audio
+        // object that opens it; the one line below says it instead.
+        std::stringbuf unheard;
+        std::streambuf *previous = sf::err().rdbuf(&unheard);
+        const bool opened = gameResources().holdAudioDevice();
+        sf::err().rdbuf(previous);
+        if (opened)
             return true;
         std::cerr << "No sound device: the game plays without sound\n";
         return false;
     }();
-    return available;
+    return available && gameResources().holdAudioDevice();
 }
 
 void EAudio::stop()

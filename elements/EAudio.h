@@ -1,23 +1,22 @@
 #pragma once
 
+#include "core/Resources.h"
 #include "elements/EObject.h"
-
-#include <SFML/Audio/Music.hpp>
-#include <SFML/Audio/Sound.hpp>
-#include <SFML/Audio/SoundBuffer.hpp>
+#include "elements/OnDemandAudio.h"
 
 // A sound file the game plays either as a click sound (decoded whole when a
-// click hook binds it) or as a scene's music (streamed). Building it opens
-// no file.
+// click hook binds it, once for every sound naming the file) or as a scene's
+// music (streamed by this element alone). Building it opens no file and no
+// audio device.
 class EAudio : public EObject {
 public:
-    // Ten minutes of stereo at 48 kHz: more than any click sound needs, and
-    // a bound on the memory one sound file can take.
-    static constexpr std::size_t maxClickSamples = 10u * 60u * 48000u * 2u;
+    // The longest click sound the game decodes (see Resources).
+    static constexpr std::size_t maxClickSamples = Resources::maxSoundSamples;
 
-    sf::SoundBuffer buffer;
-    sf::Sound sound;
-    sf::Music music;
+    // Shared with every sound naming the same file; null until loadSound succeeds.
+    const sf::SoundBuffer *buffer = nullptr;
+    OnDemandSound sound;
+    OnDemandMusic music;
     float volume = 100.f;
     float pitch = 1.f;
     Node *node = nullptr;
@@ -30,8 +29,9 @@ public:
     void loadSound();
     void playSound();
     void playMusic();
-    // Whether the machine has a sound device. Without one the audio library
-    // fails every call, and a music stream retries its start for ever.
+    // Whether the machine has a sound device; asked once per process. Without
+    // one the audio library fails every call, and a music stream retries its
+    // start for ever. With one, the loaded game holds it open from here on.
     static bool deviceAvailable();
     // Silences the sound and the music; the program does this before it ends,
     // so no stream is still running while the audio library shuts down.

@@ -1,10 +1,9 @@
 #include "elements/EObject.h"
 
 #include "core/Catalogue.h"
-#include "core/Diagnostics.h"
+#include "core/Resources.h"
 
 #include <cstring>
-#include <sys/stat.h>
 
 void EObject::loadCommon(Node *node)
 {
@@ -14,8 +13,13 @@ void EObject::loadCommon(Node *node)
     rotation = static_cast<float>(readInteger(node, "rotation", 0));
     if (const Attribute *given = hasAttribute(node, "id"))
         id = given->value();
-    if (const Attribute *given = hasAttribute(node, "src"))
-        src = assetPath + given->value();
+    src = srcPath(node);
+}
+
+std::string srcPath(Node *node)
+{
+    const Attribute *given = hasAttribute(node, "src");
+    return given ? assetPath + given->value() : std::string();
 }
 
 bool idEquals(const char *id, const char *name)
@@ -25,14 +29,7 @@ bool idEquals(const char *id, const char *name)
 
 bool EObject::srcIsLoadable(Node *node) const
 {
-    if (src.empty())
-        return false;
-    struct stat info {};
-    // A missing file is left to the library, which reports it in its own words.
-    if (stat(src.c_str(), &info) != 0 || S_ISREG(info.st_mode))
-        return true;
-    warnAt(srcPosition(node), "unreadable-file", "Failed to load \"" + src + "\" (not a regular file)");
-    return false;
+    return !src.empty() && mayOpen(src, srcPosition(node));
 }
 
 const char *srcPosition(Node *node)

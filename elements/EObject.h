@@ -28,6 +28,9 @@ public:
     bool srcIsLoadable(Node *node) const;
 };
 
+// The file a node names: the asset path followed by "src"; empty without "src".
+std::string srcPath(Node *node);
+
 // Where a node names its file: the value of "src", or the element itself.
 const char *srcPosition(Node *node);
 

@@ -1,17 +1,12 @@
 #include "elements/ESprite.h"
 
 #include "core/Catalogue.h"
-#include "core/Diagnostics.h"
-#include "core/LibraryErrors.h"
+#include "core/Resources.h"
 #include "elements/EAudio.h"
 #include "elements/EText.h"
 
-#include <SFML/Graphics/Image.hpp>
-
 #include <cstring>
 #include <string>
-
-std::size_t ESprite::loadedTextureBytes = 0;
 
 namespace {
 
@@ -26,9 +21,7 @@ ESprite::ESprite(Node *assetNode) : node(assetNode)
 {
     loadCommon(assetNode);
     drawable = newElement<sf::Sprite>();
-    texture = newElement<sf::Texture>();
-    if (srcIsLoadable(node))
-        loadTexture();
+    loadTexture();
     drawable->setTexture(*texture, false);
     setPosition(position.x, position.y);
     setScale(scale.x, scale.y);
@@ -38,19 +31,7 @@ ESprite::ESprite(Node *assetNode) : node(assetNode)
 
 void ESprite::loadTexture()
 {
-    const LibraryErrors errors(srcPosition(node), "unreadable-file");
-    sf::Image image;
-    if (!image.loadFromFile(src))
-        return;
-    const std::size_t bytes = std::size_t(image.getSize().x) * image.getSize().y * 4;
-    if (bytes > maxTextureBytes - loadedTextureBytes) {
-        warnAt(srcPosition(node), "texture-budget",
-               "Failed to load image \"" + src + "\" (the game's images would take more than " +
-                   std::to_string(maxTextureBytes / (1024 * 1024)) + " MiB)");
-        return;
-    }
-    if (texture->loadFromImage(image, sf::IntRect(0, 0, 0, 0)))
-        loadedTextureBytes += bytes;
+    texture = &gameResources().texture(src, srcPosition(node));
 }
 
 void ESprite::setPosition(float x, float y)

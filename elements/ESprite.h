@@ -1,5 +1,6 @@
 #pragma once
 
+#include "core/Resources.h"
 #include "elements/EObject.h"
 
 #include <SFML/Graphics/Sprite.hpp>
@@ -11,20 +12,17 @@ class EAudio;
 class EText;
 
 // A visible, clickable image with an optional click sound and click text.
-// Owns its drawable and texture; the hooks point at catalogue objects or at
-// copies made for this sprite alone.
+// Owns its drawable; its texture is shared with every sprite naming the same
+// file. The hooks point at catalogue objects or at copies made for this
+// sprite alone.
 class ESprite : public EObject {
 public:
-    // Every image stays in memory while the game runs, one copy per sprite
-    // and per placement: a short document naming one large image a hundred
-    // thousand times would ask for tens of gigabytes. Images past this total
-    // are not loaded.
-    static constexpr std::size_t maxTextureBytes = std::size_t(2) << 30;
-    // Pixel bytes of every texture loaded so far in this process.
-    static std::size_t loadedTextureBytes;
+    // The budget for the game's distinct images (see Resources).
+    static constexpr std::size_t maxTextureBytes = Resources::maxTextureBytes;
+    static inline std::size_t &loadedTextureBytes = Resources::loadedTextureBytes;
 
     sf::Sprite *drawable = nullptr;
-    sf::Texture *texture = nullptr;
+    const sf::Texture *texture = nullptr;
     Node *node = nullptr;
     Node *sceneChild = nullptr;
     EAudio *clickAudio = nullptr;
@@ -34,7 +32,7 @@ public:
 
     explicit ESprite(Node *assetNode);
 
-    // Loads `src` into the texture unless that would pass maxTextureBytes.
+    // Takes the texture of `src`, loading it unless another sprite did.
     void loadTexture();
 
     // Left and top edges of the bounds are inside, right and bottom outside.

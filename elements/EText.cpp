@@ -1,12 +1,13 @@
 #include "elements/EText.h"
 
+#include "core/Catalogue.h"
 #include "core/Diagnostics.h"
-#include "core/LibraryErrors.h"
+#include "core/Resources.h"
 
 #include <cstdint>
 #include <iostream>
 
-EText::EText(Node *assetNode) : node(assetNode)
+EText::EText(Node *assetNode) : font(gameResources().font(srcPath(assetNode))), node(assetNode)
 {
     loadCommon(assetNode);
     loadAttributes(assetNode);
@@ -76,7 +77,8 @@ void EText::applySceneNode(Node *sceneChild)
         setSizeFrom(sceneChild);
         drawable.setCharacterSize(static_cast<unsigned>(characterSize));
     }
-    // Only the presence counts: the text reloads its own font file.
+    // Only the presence counts: the text loads its own font file again, which
+    // matters only while that file could not be loaded.
     if (hasAttribute(sceneChild, "src")) {
         loadFont(node);
         drawable.setFont(font);
@@ -85,10 +87,8 @@ void EText::applySceneNode(Node *sceneChild)
 
 void EText::loadFont(Node *from)
 {
-    if (!srcIsLoadable(from))
-        return;
-    const LibraryErrors errors(srcPosition(from), "unreadable-file");
-    font.loadFromFile(src);
+    if (!src.empty())
+        gameResources().loadFont(src, srcPosition(from));
 }
 
 void EText::setSizeFrom(Node *from)

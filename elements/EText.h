@@ -10,7 +10,8 @@
 #include <string>
 #include <vector>
 
-// A text drawn with a font of its own. Built from a "text" asset node; a scene
+// A text drawn with the font its file gives, shared with every text naming
+// the same file. Built from a "text" asset node; a scene
 // child adjusts it, either its own (a scene text) or a sprite's (a click text).
 class EText : public EObject {
 public:
@@ -26,7 +27,7 @@ public:
     // more than this; the rest of a longer one is not shown.
     static constexpr std::size_t maxShownCharacters = 65536;
 
-    sf::Font font;
+    const sf::Font &font;
     int characterSize = 15;
     std::string string;
     sf::Color color;

@@ -1,0 +1,136 @@
+#include "core/Resources.h"
+
+#include "core/Diagnostics.h"
+#include "core/LibraryErrors.h"
+
+#include <SFML/Audio/InputSoundFile.hpp>
+
+#include <AL/alc.h>
+
+#include <sys/stat.h>
+#include <vector>
+
+std::size_t Resources::loadedTextureBytes = 0;
+
+namespace {
+
+// Decodes what the file really holds. The library's own loader allocates
+// whatever sample count the header claims first, so a tiny file with a lying
+// header could ask for gigabytes.
+bool decodeSound(const std::string &path, const char *where, sf::SoundBuffer &buffer)
+{
+    const LibraryErrors errors(where, "unreadable-file");
+    sf::InputSoundFile file;
+    if (!file.openFromFile(path))
+        return false;
+    std::vector<sf::Int16> samples;
+    std::vector<sf::Int16> chunk(65536);
+    while (const sf::Uint64 got = file.read(chunk.data(), chunk.size())) {
+        if (samples.size() + got > Resources::maxSoundSamples) {
+            warnAt(where, "unreadable-file",
+                   "Failed to load sound \"" + path + "\" (longer than a click sound may be)");
+            return false;
+        }
+        samples.insert(samples.end(), chunk.begin(), chunk.begin() + static_cast<std::ptrdiff_t>(got));
+    }
+    return buffer.loadFromSamples(samples.data(), samples.size(), file.getChannelCount(), file.getSampleRate());
+}
+
+} // namespace
+
+bool mayOpen(const std::string &path, const char *where)
+{
+    struct stat info {};
+    if (stat(path.c_str(), &info) != 0 || S_ISREG(info.st_mode))
+        return true;
+    warnAt(where, "unreadable-file", "Failed to load \"" + path + "\" (not a regular file)");
+    return false;
+}
+
+const sf::Texture &Resources::texture(const std::string &path, const char *where)
+{
+    Entry<sf::Texture> &entry = textures[path];
+    if (!entry.loaded && !path.empty() && mayOpen(path, where))
+        entry.loaded = loadTexture(path, where, entry.resource);
+    return entry.resource;
+}
+
+bool Resources::loadTexture(const std::string &path, const char *where, sf::Texture &texture)
+{
+    const LibraryErrors errors(where, "unreadable-file");
+    const auto decoded = decodedImages.find(path);
+    if (decoded == decodedImages.end()) {
+        sf::Image image;
+        return image.loadFromFile(path) && upload(path, where, image, texture);
+    }
+    const bool uploaded = upload(path, where, decoded->second, texture);
+    decodedImages.erase(decoded);
+    return uploaded;
+}
+
+bool Resources::upload(const std::string &path, const char *where, const sf::Image &image, sf::Texture &texture)
+{
+    const std::size_t bytes = std::size_t(image.getSize().x) * image.getSize().y * 4;
+    if (bytes > maxTextureBytes - loadedTextureBytes) {
+        warnAt(where, "texture-budget",
+               "Failed to load image \"" + path + "\" (the game's images would take more than " +
+                   std::to_string(maxTextureBytes / (1024 * 1024)) + " MiB)");
+        return false;
+    }
+    if (!texture.loadFromImage(image, sf::IntRect(0, 0, 0, 0)))
+        return false;
+    loadedTextureBytes += bytes;
+    return true;
+}
+
+const sf::Font &Resources::font(const std::string &path)
+{
+    return fonts[path].resource;
+}
+
+void Resources::loadFont(const std::string &path, const char *where)
+{
+    Entry<sf::Font> &entry = fonts[path];
+    if (entry.loaded || path.empty() || !mayOpen(path, where))
+        return;
+    const LibraryErrors errors(where, "unreadable-file");
+    entry.loaded = entry.resource.loadFromFile(path);
+}
+
+const sf::SoundBuffer *Resources::soundBuffer(const std::string &path, const char *where)
+{
+    if (path.empty())
+        return nullptr;
+    Entry<sf::SoundBuffer> &entry = sounds[path];
+    if (!entry.loaded && mayOpen(path, where))
+        entry.loaded = decodeSound(path, where, entry.resource);
+    return entry.loaded ? &entry.resource : nullptr;
+}
+
+void Resources::adopt(Prefetched prefetched)
+{
+    decodedImages.merge(prefetched.images);
+    if (!audioDevice)
+        audioDevice = std::move(prefetched.audioDevice);
+}
+
+bool Resources::holdAudioDevice()
+{
+    if (audioDevice)
+        return true;
+    audioDevice = std::make_unique<sf::SoundBuffer>();
+    if (alcGetCurrentContext())
+        return true;
+    audioDevice.reset();
+    return false;
+}
+
+void Resources::release()
+{
+    sounds.clear();
+    fonts.clear();
+    textures.clear();
+    decodedImages.clear();
+    audioDevice.reset();
+    loadedTextureBytes = 0;
+}

@@ -1,0 +1,93 @@
+#pragma once
+
+#include <SFML/Audio/SoundBuffer.hpp>
+#include <SFML/Graphics/Font.hpp>
+#include <SFML/Graphics/Image.hpp>
+#include <SFML/Graphics/Texture.hpp>
+
+#include <cstddef>
+#include <memory>
+#include <string>
+#include <unordered_map>
+
+// What start-up prepared on a second thread (see StartupPrefetch).
+struct Prefetched {
+    // Images decoded from their files, keyed as the elements name them.
+    std::unordered_map<std::string, sf::Image> images;
+    // An audio object made there, which opened the sound device and keeps it
+    // open while it lives; null when the document has no sounds or the
+    // machine no device.
+    std::unique_ptr<sf::SoundBuffer> audioDevice;
+};
+
+// The image, font and sound files of the loaded game, each read once and
+// shared by every element that names it. Keyed by the path as the elements
+// resolve it: the asset path followed by "src". A file that fails to load is
+// not remembered as failed: the next element naming it tries again, so each
+// one is told why at its own "src", in the library's words. Entries never
+// move, so elements keep pointers into them. They go when the game is
+// released, after the elements: a sound must be gone before its buffer.
+class Resources {
+public:
+    // Every image stays in memory while the game runs: a short document
+    // naming a hundred thousand large images would ask for tens of gigabytes.
+    // Images past this total are not loaded.
+    static constexpr std::size_t maxTextureBytes = std::size_t(2) << 30;
+    // Ten minutes of stereo at 48 kHz: more than any click sound needs, and
+    // a bound on the memory one sound file can take.
+    static constexpr std::size_t maxSoundSamples = 10u * 60u * 48000u * 2u;
+    // Pixel bytes of the distinct images loaded for the game.
+    static std::size_t loadedTextureBytes;
+
+    // The image file `path` as a texture, uploaded once; an empty texture
+    // (drawn as nothing) while the file cannot be loaded, reported at `where`.
+    const sf::Texture &texture(const std::string &path, const char *where);
+
+    // The font of file `path`, for binding before it is loaded: the same
+    // object before and after loadFont.
+    const sf::Font &font(const std::string &path);
+    // Loads `path` into its font unless that is done, reporting at `where`.
+    void loadFont(const std::string &path, const char *where);
+
+    // The samples of sound file `path`, decoded once; null while the file
+    // cannot be loaded. Needs a sound device: the buffer is an audio object.
+    const sf::SoundBuffer *soundBuffer(const std::string &path, const char *where);
+
+    // Takes what start-up prepared: texture() uploads a decoded image instead
+    // of reading its file, and the game holds the device that was opened.
+    void adopt(Prefetched prefetched);
+
+    // Opens the audio device unless this game holds it open already, and
+    // holds it until the game is released: the library closes it after its
+    // last audio object, and opening it again takes tens of milliseconds.
+    // False when the machine has no sound device (the library then complains
+    // on its error stream).
+    bool holdAudioDevice();
+
+    // Gives back every texture, font and buffer, the audio device and the
+    // texture budget.
+    void release();
+
+private:
+    template <typename Resource>
+    struct Entry {
+        Resource resource;
+        bool loaded = false;
+    };
+
+    bool loadTexture(const std::string &path, const char *where, sf::Texture &texture);
+    // Uploads `image` unless that would pass maxTextureBytes.
+    static bool upload(const std::string &path, const char *where, const sf::Image &image, sf::Texture &texture);
+
+    std::unordered_map<std::string, Entry<sf::Texture>> textures;
+    std::unordered_map<std::string, Entry<sf::Font>> fonts;
+    std::unordered_map<std::string, Entry<sf::SoundBuffer>> sounds;
+    std::unordered_map<std::string, sf::Image> decodedImages;
+    // Any audio object keeps the device open.
+    std::unique_ptr<sf::SoundBuffer> audioDevice;
+};
+
+// Whether `path` may be handed to the multimedia library: a regular file, or
+// a missing one (the library reports that in its own words). The library
+// would wait forever on a pipe. Says why not at `where`.
+bool mayOpen(const std::string &path, const char *where);
