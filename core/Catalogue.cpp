@@ -155,16 +155,9 @@ void *allocateElement(std::size_t size, std::size_t alignment, void (*destroy)(v
     return arena().allocate(size, alignment, destroy);
 }
 
+// The loaded game is set aside and released with what it was set aside in.
 void resetCatalogue()
 {
-    arena().release();
-    gameResources().release();
-    assetPath.clear();
-    audioCatalogue.clear();
-    textCatalogue.clear();
-    currentSceneId = 0;
-    windowWidth = 100;
-    windowHeight = 100;
-    frameRateLimit = 24;
-    diagnostics = nullptr;
+    CatalogueState fresh;
+    swapCatalogue(fresh);
 }
