@@ -32,6 +32,9 @@ std::optional<Diagnostic> ExpectedTrace::load(const std::string &path)
         in.open(path, std::ios::binary);
     if (!in.is_open())
         return Diagnostic{Severity::error, 1, 1, "expect", "cannot read the expected trace"};
+    if (std::filesystem::file_size(path, ignored) > maxBytes)
+        return Diagnostic{Severity::error, 1, 1, "expect",
+                          "the expected trace is larger than " + std::to_string(maxBytes / (1024 * 1024)) + " MiB"};
     std::string text;
     while (std::getline(in, text)) {
         if (!text.empty() && text.back() == '\r')
