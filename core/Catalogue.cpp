@@ -5,13 +5,22 @@
 #include <memory>
 #include <new>
 
+namespace {
+
+// What a game starts from before its document says otherwise, whether it is
+// the first one loaded or the next one built beside a running game.
+constexpr int defaultWindowSide = 100;
+constexpr int defaultFrameRateLimit = 24;
+
+} // namespace
+
 std::string assetPath;
 std::vector<EAudio *> audioCatalogue;
 std::vector<EText *> textCatalogue;
 int currentSceneId = 0;
-int windowWidth = 100;
-int windowHeight = 100;
-int frameRateLimit = 24;
+int windowWidth = defaultWindowSide;
+int windowHeight = defaultWindowSide;
+int frameRateLimit = defaultFrameRateLimit;
 Diagnostics *diagnostics = nullptr;
 
 namespace {
@@ -115,9 +124,9 @@ struct CatalogueState::Values {
     std::vector<EAudio *> audioCatalogue;
     std::vector<EText *> textCatalogue;
     int currentSceneId = 0;
-    int windowWidth = 100;
-    int windowHeight = 100;
-    int frameRateLimit = 24;
+    int windowWidth = defaultWindowSide;
+    int windowHeight = defaultWindowSide;
+    int frameRateLimit = defaultFrameRateLimit;
     Diagnostics *diagnostics = nullptr;
 };
 
