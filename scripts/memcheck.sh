@@ -52,8 +52,7 @@ for point in "${points[@]}"; do
   click "$window" $point
 done
 for save in 1 2; do
-  sed "s/title=\"The Study\"/title=\"The Study $save\"/" "$build/examples/study/game.xml" > "$game/game.xml.new"
-  mv "$game/game.xml.new" "$game/game.xml"
+  save_retitled "$build/examples/study/game.xml" "$game/game.xml" "The Study $save"
   if ! wait_for_window "$pid" 300 "The Study $save" > /dev/null; then
     echo "memcheck: save $save did not reload the game; see $log" >&2
     kill "$pid" 2> /dev/null || true

@@ -21,7 +21,6 @@ CLOSE="$(close_window_tool)"
 work="$(mktemp -d /tmp/adventure-reload-XXXXXX)"
 trap 'rm -rf "$work"' EXIT
 cp -r "$ROOT/build/examples/study" "$work/game"
-original="$(cat "$work/game/game.xml")"
 printf '\n' > "$work/enter"
 (exec env ALSOFT_CONF="$ROOT/tests/alsoft-null.conf" "$ROOT/build/adventure" --watch "$work/game" \
   < "$work/enter" > "$work/out" 2> "$work/err") &
@@ -32,8 +31,7 @@ rss() { awk '/^VmRSS/ { print $2 }' "/proc/$pid/status"; }
 start=$SECONDS
 for ((i = 1; i <= reloads; i++)); do
   title="Reload $i"
-  printf '%s\n' "${original/title=\"The Study\"/title=\"$title\"}" > "$work/game/game.xml.new"
-  mv "$work/game/game.xml.new" "$work/game/game.xml"
+  save_retitled "$ROOT/build/examples/study/game.xml" "$work/game/game.xml" "$title"
   if ! wait_for_window "$pid" 10 "$title" > /dev/null; then
     echo "soak-reload: reload $i did not show its title" >&2
     kill "$pid" 2> /dev/null || true

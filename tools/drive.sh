@@ -57,3 +57,11 @@ wait_for_exit() {
 click() {
   xdotool mousemove --window "$1" "$2" "$3" click 1
 }
+
+# save_retitled SOURCE DOCUMENT TITLE: saves DOCUMENT as SOURCE with the
+# game's title replaced, the way editors save (a new file renamed over the
+# old one), so that a watching engine reloads and shows TITLE.
+save_retitled() {
+  sed "0,/ title=\"[^\"]*\"/s// title=\"$3\"/" "$1" > "$2.new"
+  mv "$2.new" "$2"
+}
