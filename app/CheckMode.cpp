@@ -1,7 +1,7 @@
 #include "app/CheckMode.h"
 
 #include "app/CommandLine.h"
-#include "core/Checker.h"
+#include "check/Checker.h"
 
 #include <nlohmann/json.hpp>
 

@@ -1,10 +1,8 @@
 #include "app/FrameLoop.h"
 
 #include "app/DebugOverlay.h"
+#include "app/replay/ReplayScript.h"
 #include "core/Game.h"
-#include "core/ReplayScript.h"
-#include "elements/EPlayer.h"
-#include "elements/ESprite.h"
 
 #include <SFML/Window/Event.hpp>
 #include <SFML/Window/Mouse.hpp>
@@ -12,27 +10,6 @@
 #include <ostream>
 
 namespace {
-
-void tell(const Game &game, TraceEvent event, sf::Vector2f point)
-{
-    if (game.trace)
-        game.trace->record(event, point);
-}
-
-// Comes before the events, so a target set in this frame is first walked
-// towards in the next one.
-void stepPlayer(Game &game)
-{
-    EPlayer *player = game.player;
-    if (!player || !player->walking)
-        return;
-    const sf::Vector2f before = player->sprite->position;
-    player->update();
-    if (!player->walking)
-        tell(game, TraceEvent::arrived, player->sprite->position);
-    else if (player->sprite->position != before)
-        tell(game, TraceEvent::player, player->sprite->position);
-}
 
 void record(std::ostream *recording, const ReplayCommand &command)
 {
@@ -54,16 +31,6 @@ void render(Game &game, sf::RenderWindow &window, FrameInput &input, std::uint64
 
 } // namespace
 
-void pressAt(Game &game, sf::Vector2f point)
-{
-    tell(game, TraceEvent::click, point);
-    if (game.player) {
-        game.player->setTarget(point.x, point.y);
-        tell(game, TraceEvent::walk, game.player->target);
-    }
-    game.clickAt(point);
-}
-
 void MouseInput::handleEvents(std::uint64_t frame, Game &game, sf::RenderWindow &window)
 {
     sf::Event event{};
@@ -77,7 +44,7 @@ void MouseInput::handleEvents(std::uint64_t frame, Game &game, sf::RenderWindow 
             // The pointer where it is now, not where the event says it was.
             const sf::Vector2f point = window.mapPixelToCoords(sf::Mouse::getPosition(window));
             record(recording, ReplayCommand::click(frame, point, event.mouseButton.button));
-            pressAt(game, point);
+            game.press(point);
         }
     }
 }
@@ -92,7 +59,7 @@ void runFrame(Game &game, sf::RenderWindow &window, FrameInput &input, std::uint
 {
     if (game.trace)
         game.trace->startFrame(frame);
-    stepPlayer(game);
+    game.step();
     input.handleEvents(frame, game, window);
     render(game, window, input, frame);
 }

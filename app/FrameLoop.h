@@ -11,18 +11,13 @@
 class DebugOverlay;
 class Game;
 
-// A press of a mouse button at a world point, wherever it came from: the
-// player is sent there, then the point is clicked. Mouse and replay both
-// press through here, in the same place of the frame.
-void pressAt(Game &game, sf::Vector2f point);
-
 // Where a frame's presses come from, and what is done with a frame once it
 // is drawn: the mouse in play, a script in a replay.
 class FrameInput {
 public:
     virtual ~FrameInput() = default;
     // The frame's event phase: takes the window's events and hands every
-    // press to pressAt.
+    // press to Game::press.
     virtual void handleEvents(std::uint64_t frame, Game &game, sf::RenderWindow &window) = 0;
     // Whether the frame is drawn and displayed. The game plays the same
     // either way: drawing changes nothing that a later frame reads.

@@ -1,6 +1,6 @@
 #include "app/JsonTrace.h"
 
-#include "core/ReplayScript.h"
+#include "app/replay/ReplayScript.h"
 
 #include <nlohmann/json.hpp>
 

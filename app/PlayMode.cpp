@@ -7,8 +7,8 @@
 #include "app/JsonTrace.h"
 #include "app/Reload.h"
 #include "app/Startup.h"
-#include "core/Catalogue.h"
 #include "core/Game.h"
+#include "elements/Catalogue.h"
 
 #include <SFML/System/Sleep.hpp>
 #include <SFML/Window/Event.hpp>

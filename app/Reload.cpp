@@ -1,9 +1,9 @@
 #include "app/Reload.h"
 
-#include "core/Catalogue.h"
-#include "core/Checker.h"
+#include "check/Checker.h"
 #include "core/Game.h"
-#include "core/StartupError.h"
+#include "core/text/StartupError.h"
+#include "elements/Catalogue.h"
 
 #include <algorithm>
 #include <iostream>

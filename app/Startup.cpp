@@ -1,11 +1,11 @@
 #include "app/Startup.h"
 
 #include "app/CommandLine.h"
-#include "core/Catalogue.h"
 #include "core/Game.h"
-#include "core/Resources.h"
-#include "core/StartupError.h"
-#include "core/StartupPrefetch.h"
+#include "core/assets/Resources.h"
+#include "core/assets/StartupPrefetch.h"
+#include "core/text/StartupError.h"
+#include "elements/Catalogue.h"
 
 #include <X11/Xlib.h>
 

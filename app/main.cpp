@@ -1,10 +1,13 @@
 #include "app/CheckMode.h"
 #include "app/CommandLine.h"
 #include "app/PlayMode.h"
-#include "app/ReplayMode.h"
+#include "app/replay/ReplayMode.h"
+#include "core/assets/LibraryErrors.h"
 
 int main(int argc, char **argv)
 {
+    // Before any window or sound: the audio library's threads may report from then on.
+    routeLibraryErrors();
     Options options;
     if (const std::optional<int> status = parseCommandLine(argc, argv, options))
         return *status;

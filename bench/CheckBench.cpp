@@ -3,7 +3,7 @@
 // does. Prints the fastest and the median of several runs; checks nothing
 // about the figures, which belong in docs/performance.md.
 
-#include "core/Checker.h"
+#include "check/Checker.h"
 
 #include <SFML/Graphics/Image.hpp>
 

@@ -7,9 +7,9 @@
 #include "EngineFrame.h"
 #include "app/FrameLoop.h"
 
-#include "core/Catalogue.h"
 #include "core/Game.h"
-#include "core/StartupError.h"
+#include "core/text/StartupError.h"
+#include "elements/Catalogue.h"
 
 #include <cstdio>
 #include <cstdlib>

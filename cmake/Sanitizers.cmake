@@ -3,3 +3,15 @@ if(ADVENTURE_SANITIZE)
   add_compile_options(${ADVENTURE_SANITIZER_FLAGS})
   add_link_options(${ADVENTURE_SANITIZER_FLAGS})
 endif()
+
+# The fuzz build instruments everything it compiles, so its targets link the
+# same libraries the engine does.
+if(ADVENTURE_FUZZ)
+  if(NOT CMAKE_CXX_COMPILER_ID MATCHES "Clang")
+    message(FATAL_ERROR "ADVENTURE_FUZZ needs clang: configure with CC=clang CXX=clang++")
+  endif()
+  set(ADVENTURE_FUZZ_FLAGS -fsanitize=fuzzer-no-link,address,undefined -fno-sanitize-recover=undefined
+                           -fno-omit-frame-pointer -g)
+  add_compile_options(${ADVENTURE_FUZZ_FLAGS})
+  add_link_options(-fsanitize=address,undefined)
+endif()

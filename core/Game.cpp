@@ -1,14 +1,13 @@
 #include "core/Game.h"
 
-#include "core/Catalogue.h"
-#include "core/StartupError.h"
+#include "core/assets/Resources.h"
+#include "core/text/StartupError.h"
+#include "elements/Catalogue.h"
 #include "elements/EAudio.h"
 #include "elements/EPlayer.h"
 #include "elements/EScene.h"
 #include "elements/ESprite.h"
 #include "elements/EText.h"
-
-#include <SFML/Window/Mouse.hpp>
 
 #include <cstring>
 
@@ -79,6 +78,7 @@ void Game::load(const char *name, const std::string &shownAs)
     source = std::make_unique<Source>(name, fileName);
     found = std::make_unique<Diagnostics>(*source, echo);
     diagnostics = found.get();
+    gameResources().findings = diagnostics;
     source->checkShape();
     document = new rapidxml::xml_document<char>();
     try {
@@ -134,10 +134,7 @@ void Game::applyToWindow()
 void Game::loadAssets()
 {
     requireAttributes(assetsNode, "assets");
-    assetPath = getAttribute(assetsNode, "path");
-    assetPath += "/";
-    if (assetPath[0] == '/')
-        assetPath.erase(0, 1);
+    assetPath = assetPathOf(assetsNode);
     for (Node *child = assetsNode->first_node(); child; child = child->next_sibling()) {
         if (!isElement(child))
             continue;
@@ -275,9 +272,28 @@ void Game::placeTexts(Node *sceneElement)
     }
 }
 
-void Game::handleClick()
+// Comes before the events, so a target set in one frame is first walked
+// towards in the next.
+void Game::step()
 {
-    clickAt(window->mapPixelToCoords(sf::Mouse::getPosition(*window)));
+    if (!player || !player->walking)
+        return;
+    const sf::Vector2f before = player->sprite->position;
+    player->update();
+    if (!player->walking)
+        tell(TraceEvent::arrived, player->sprite->position);
+    else if (player->sprite->position != before)
+        tell(TraceEvent::player, player->sprite->position);
+}
+
+void Game::press(sf::Vector2f point)
+{
+    tell(TraceEvent::click, point);
+    if (player) {
+        player->setTarget(point.x, point.y);
+        tell(TraceEvent::walk, player->target);
+    }
+    clickAt(point);
 }
 
 void Game::clickAt(sf::Vector2f point)
@@ -355,4 +371,10 @@ void Game::tell(TraceEvent event, const char *id) const
 {
     if (trace)
         trace->record(event, id ? id : "");
+}
+
+void Game::tell(TraceEvent event, sf::Vector2f point) const
+{
+    if (trace)
+        trace->record(event, point);
 }

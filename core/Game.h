@@ -1,9 +1,9 @@
 #pragma once
 
-#include "core/Diagnostics.h"
-#include "core/Document.h"
-#include "core/Source.h"
 #include "core/Trace.h"
+#include "core/text/Diagnostics.h"
+#include "core/text/Document.h"
+#include "core/text/Source.h"
 
 #include <SFML/Graphics/RenderWindow.hpp>
 #include <SFML/System/Vector2.hpp>
@@ -90,9 +90,15 @@ public:
     // Every file the assets name, after the asset path rules.
     std::vector<std::string> namedFiles() const;
 
-    // A click at the mouse's current position.
-    void handleClick();
-    // A click at a point in world coordinates.
+    // The rules of one frame, in the order the frame loop calls them: step()
+    // first (the player walks on), then press() for each press of the frame,
+    // in the order they came. These and the loading above are the only
+    // places that tell the trace what happened.
+    void step();
+    // A press of a mouse button at a world point: the player is sent there,
+    // then the point is clicked.
+    void press(sf::Vector2f point);
+    // The click part of a press alone: dismissal, sounds, texts.
     void clickAt(sf::Vector2f point);
     void draw();
 
@@ -120,6 +126,7 @@ private:
     bool hasId(Node *assetNode) const;
     void warn(const char *where, const char *code, const std::string &message) const;
     void tell(TraceEvent event, const char *id) const;
+    void tell(TraceEvent event, sf::Vector2f point) const;
 
     // The catalogue's sprites by id, in catalogue order, rebuilt by each
     // activation: looking every scene child up here keeps placement linear in

@@ -1,8 +1,8 @@
 #pragma once
 
-#include "core/Resources.h"
+#include "core/assets/OnDemandAudio.h"
+#include "core/assets/Resources.h"
 #include "elements/EObject.h"
-#include "elements/OnDemandAudio.h"
 
 // A sound file the game plays either as a click sound (decoded whole when a
 // click hook binds it, once for every sound naming the file) or as a scene's
@@ -29,10 +29,6 @@ public:
     void loadSound();
     void playSound();
     void playMusic();
-    // Whether the machine has a sound device; asked once per process. Without
-    // one the audio library fails every call, and a music stream retries its
-    // start for ever. With one, the loaded game holds it open from here on.
-    static bool deviceAvailable();
     // Silences the sound and the music; the program does this before it ends,
     // so no stream is still running while the audio library shuts down.
     void stop();

@@ -1,7 +1,7 @@
 #include "elements/EObject.h"
 
-#include "core/Catalogue.h"
-#include "core/Resources.h"
+#include "core/assets/Resources.h"
+#include "elements/Catalogue.h"
 
 #include <cstring>
 
@@ -29,7 +29,7 @@ bool idEquals(const char *id, const char *name)
 
 bool EObject::srcIsLoadable(Node *node) const
 {
-    return !src.empty() && mayOpen(src, srcPosition(node));
+    return !src.empty() && gameResources().mayOpen(src, srcPosition(node));
 }
 
 const char *srcPosition(Node *node)

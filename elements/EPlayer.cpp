@@ -1,6 +1,6 @@
 #include "elements/EPlayer.h"
 
-#include "core/Catalogue.h"
+#include "elements/Catalogue.h"
 #include "elements/ESprite.h"
 
 #include <cmath>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "core/Document.h"
+#include "core/text/Document.h"
 
 #include <SFML/System/Vector2.hpp>
 

@@ -1,6 +1,6 @@
 #include "elements/EScene.h"
 
-#include "core/Catalogue.h"
+#include "elements/Catalogue.h"
 #include "elements/EAudio.h"
 
 EScene::EScene(Node *sceneNode) : node(sceneNode)

@@ -1,7 +1,7 @@
 #include "elements/ESprite.h"
 
-#include "core/Catalogue.h"
-#include "core/Resources.h"
+#include "core/assets/Resources.h"
+#include "elements/Catalogue.h"
 #include "elements/EAudio.h"
 #include "elements/EText.h"
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "core/Resources.h"
+#include "core/assets/Resources.h"
 #include "elements/EObject.h"
 
 #include <SFML/Graphics/Sprite.hpp>

@@ -1,8 +1,8 @@
 #include "elements/EText.h"
 
-#include "core/Catalogue.h"
-#include "core/Diagnostics.h"
-#include "core/Resources.h"
+#include "core/assets/Resources.h"
+#include "core/text/Diagnostics.h"
+#include "elements/Catalogue.h"
 
 #include <cstdint>
 #include <iostream>

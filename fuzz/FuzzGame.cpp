@@ -4,9 +4,9 @@
 // game is released whole before the next, as a reload releases it. The
 // checker then reads the same bytes, as `adventure --check` would.
 
-#include "core/Checker.h"
+#include "check/Checker.h"
 #include "core/Game.h"
-#include "core/StartupError.h"
+#include "core/text/StartupError.h"
 #include "elements/EPlayer.h"
 #include "elements/EScene.h"
 #include "elements/ESprite.h"
@@ -85,14 +85,13 @@ void makeGameFolder()
 
 void frame(Game &game)
 {
-    if (game.player && game.player->walking)
-        game.player->update();
+    game.step();
     window->clear();
     game.draw();
 }
 
-// Clicks where the player might walk and on the first few scene sprites, as
-// the frame loop handles a press, with frames in between.
+// Presses where the player might walk and on the first few scene sprites,
+// with frames in between.
 void play(Game &game)
 {
     // The document's rate would make display() sleep.
@@ -104,9 +103,7 @@ void play(Game &game)
     }
     points.push_back({1.f, 1.f});
     for (const sf::Vector2f point : points) {
-        if (game.player)
-            game.player->setTarget(point.x, point.y);
-        game.clickAt(point);
+        game.press(point);
         frame(game);
         frame(game);
     }

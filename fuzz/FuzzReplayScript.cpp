@@ -3,7 +3,7 @@
 // go backwards nor past the limit; each command then writes back as a line
 // that reads as the same command, as a recording relies on.
 
-#include "core/ReplayScript.h"
+#include "app/replay/ReplayScript.h"
 
 #include <cstdint>
 #include <cstdlib>

@@ -1,7 +1,7 @@
 // format_doc: prints the game format's attribute tables in Markdown, from
 // the same table the loader and the checker follow. The README carries this
 // output between its "format-tables" markers; a test keeps the two equal.
-#include "core/Format.h"
+#include "core/text/Format.h"
 
 #include <iostream>
 

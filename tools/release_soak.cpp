@@ -4,7 +4,7 @@
 // fraction, 0.5 for 50%), fails when the last is more than that above the
 // tenth: a release that leaves anything behind grows with every load.
 #include "core/Game.h"
-#include "core/StartupError.h"
+#include "core/text/StartupError.h"
 
 #include <SFML/Graphics/RenderWindow.hpp>
 

@@ -1,8 +1,8 @@
-#include "core/Checker.h"
-#include "core/Catalogue.h"
-#include "core/CheckerText.h"
+#include "check/Checker.h"
+#include "check/CheckerText.h"
 #include "core/Game.h"
-#include "core/StartupError.h"
+#include "core/text/StartupError.h"
+#include "elements/Catalogue.h"
 #include "support/TestSupport.h"
 
 #include <gtest/gtest.h>

@@ -145,18 +145,3 @@ TEST_F(ClickAndDraw, DrawsSpritesInListOrderThenTexts)
         << "texts lie above all sprites";
     EXPECT_EQ(pixelAt(20, 20), sf::Color::Black);
 }
-
-TEST_F(ClickAndDraw, HandleClickMapsTheMouseThroughTheView)
-{
-    start(gameXml("<sprite id='red' src='red.png' origin='0, 0'/><text id='t' src='f.ttf'>hit</text>",
-                  "<red position='540, 540' scale='0.2, 0.2' onClickText='t'/>", "",
-                  "width='550' height='550' fps='0'"));
-    sf::Mouse::setPosition({100, 100}, *game.window);
-    game.handleClick();
-    EXPECT_TRUE(game.scene->texts.empty());
-    // Pixel (275, 275) of a 550 by 550 window is world (550, 550), inside the 20-unit square at 540.
-    sf::Mouse::setPosition({275, 275}, *game.window);
-    game.handleClick();
-    ASSERT_EQ(game.scene->texts.size(), 1u);
-    EXPECT_EQ(game.scene->texts[0]->string, "hit");
-}

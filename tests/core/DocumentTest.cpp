@@ -1,5 +1,5 @@
-#include "core/Document.h"
-#include "core/StartupError.h"
+#include "core/text/Document.h"
+#include "core/text/StartupError.h"
 #include "support/TestSupport.h"
 
 #include <gtest/gtest.h>

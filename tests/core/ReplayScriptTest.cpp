@@ -1,4 +1,4 @@
-#include "core/ReplayScript.h"
+#include "app/replay/ReplayScript.h"
 
 #include <gtest/gtest.h>
 

@@ -1,4 +1,4 @@
-#include "core/Resources.h"
+#include "core/assets/Resources.h"
 #include "elements/EAudio.h"
 #include "elements/EPlayer.h"
 #include "elements/EScene.h"

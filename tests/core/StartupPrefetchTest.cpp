@@ -1,5 +1,6 @@
-#include "core/StartupPrefetch.h"
-#include "core/Resources.h"
+#include "core/assets/StartupPrefetch.h"
+#include "core/assets/LibraryErrors.h"
+#include "core/assets/Resources.h"
 #include "elements/EAudio.h"
 #include "elements/EPlayer.h"
 #include "elements/ESprite.h"
@@ -54,18 +55,16 @@ std::vector<std::string> keys(const std::unordered_map<std::string, sf::Image> &
 TEST_F(Prefetch, DecodesTheImagesOfSpritesAndPlayerOnceEach)
 {
     write(document());
-    std::stringbuf heard;
-    std::streambuf *previous = sf::err().rdbuf(&heard);
+    const LibraryErrorCapture heard;
     std::unordered_map<std::string, sf::Image> images;
     {
         StartupPrefetch prefetch(dir.path(), "game.xml");
         sf::err() << "from the main thread" << std::endl;
         images = prefetch.take().images;
     }
-    sf::err().rdbuf(previous);
     EXPECT_EQ(keys(images), (std::vector<std::string>{"img/a.png", "img/walker.png"}));
     EXPECT_EQ(images["img/walker.png"].getSize(), sf::Vector2u(8, 16));
-    EXPECT_EQ(heard.str(), "from the main thread\n");
+    EXPECT_EQ(heard.text(), "from the main thread\n");
 }
 
 TEST_F(Prefetch, TheGameUploadsThePrefetchedImagesAndReportsFailuresAsBefore)
@@ -105,5 +104,5 @@ TEST_F(Prefetch, OpensTheSoundDeviceOnlyForADocumentWithSounds)
     Prefetched prepared = StartupPrefetch(dir.path(), "game.xml").take();
     ASSERT_NE(prepared.audioDevice, nullptr) << "the tests' sound device is OpenAL's null one";
     gameResources().adopt(std::move(prepared));
-    EXPECT_TRUE(EAudio::deviceAvailable());
+    EXPECT_TRUE(soundDeviceAvailable());
 }

@@ -1,5 +1,5 @@
 #include "elements/EPlayer.h"
-#include "core/Catalogue.h"
+#include "elements/Catalogue.h"
 #include "elements/ESprite.h"
 #include "support/TestSupport.h"
 

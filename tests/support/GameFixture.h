@@ -1,7 +1,7 @@
 #pragma once
 
-#include "core/Catalogue.h"
 #include "core/Game.h"
+#include "elements/Catalogue.h"
 #include "support/TestSupport.h"
 
 #include <gtest/gtest.h>

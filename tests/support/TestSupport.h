@@ -1,6 +1,6 @@
 #pragma once
 
-#include "core/Document.h"
+#include "core/text/Document.h"
 #include "support/WavFile.h"
 
 #include <SFML/Graphics/Color.hpp>

@@ -1,16 +1,16 @@
-#include "core/Checker.h"
+#include "check/Checker.h"
 
-#include "core/CheckerText.h"
-#include "core/Document.h"
-#include "core/Format.h"
+#include "check/CheckerText.h"
 #include "core/Game.h"
-#include "core/StartupError.h"
+#include "core/assets/LibraryErrors.h"
+#include "core/text/Document.h"
+#include "core/text/Format.h"
+#include "core/text/StartupError.h"
 #include "elements/EText.h"
 
 #include <SFML/Audio/InputSoundFile.hpp>
 #include <SFML/Graphics/Font.hpp>
 #include <SFML/Graphics/Image.hpp>
-#include <SFML/System/Err.hpp>
 
 #include <algorithm>
 #include <filesystem>
@@ -64,30 +64,10 @@ struct FileVerdict {
     std::string failure;
 };
 
-// Keeps what the multimedia library writes on its error stream while a file
-// is decoded, so that it becomes part of a finding instead of console noise.
-class CapturedLibraryErrors {
-public:
-    CapturedLibraryErrors() : previous(sf::err().rdbuf(&captured)) {}
-    ~CapturedLibraryErrors() { sf::err().rdbuf(previous); }
-    CapturedLibraryErrors(const CapturedLibraryErrors &) = delete;
-    CapturedLibraryErrors &operator=(const CapturedLibraryErrors &) = delete;
-
-    std::string firstLine() const
-    {
-        const std::string text = captured.str();
-        return text.substr(0, text.find('\n'));
-    }
-
-private:
-    std::stringbuf captured;
-    std::streambuf *previous;
-};
-
 // Empty when `path` decodes as `use` asks, else why not.
 std::string decodeFailure(const std::string &path, FileUse use)
 {
-    const CapturedLibraryErrors errors;
+    const LibraryErrorCapture errors;
     bool decoded = false;
     switch (use) {
     case FileUse::image:
@@ -102,7 +82,8 @@ std::string decodeFailure(const std::string &path, FileUse use)
     }
     if (decoded)
         return {};
-    const std::string said = errors.firstLine();
+    const std::string text = errors.text();
+    const std::string said = text.substr(0, text.find('\n'));
     return said.empty() ? std::string("the library cannot read it") : said;
 }
 
@@ -243,11 +224,9 @@ void Checker::walk()
 void Checker::readAssets(Node *assets)
 {
     checkAttributes(assets, formatOf("assets"));
-    if (const Attribute *path = hasAttribute(assets, "path")) {
+    if (hasAttribute(assets, "path")) {
         assetPathKnown = true;
-        assetPath = std::string(path->value()) + "/";
-        if (assetPath[0] == '/')
-            assetPath.erase(0, 1);
+        assetPath = assetPathOf(assets);
     }
     static const std::vector<std::string_view> kinds{"sprite", "audio", "text", "player"};
     for (Node *child = assets->first_node(); child; child = child->next_sibling()) {

@@ -1,7 +1,6 @@
-#include "core/Diagnostics.h"
+#include "core/text/Diagnostics.h"
 
-#include "core/Catalogue.h"
-#include "core/Source.h"
+#include "core/text/Source.h"
 
 #include <cstdio>
 #include <iostream>
@@ -53,10 +52,10 @@ std::string Diagnostics::render(const Diagnostic &diagnostic, bool withCode) con
     return renderDiagnostic(source.fileName(), diagnostic, withCode);
 }
 
-void warnAt(const char *where, const char *code, const std::string &message)
+void warnInto(Diagnostics *sink, const char *where, const char *code, const std::string &message)
 {
-    if (diagnostics)
-        diagnostics->report(Severity::warning, where, code, message);
+    if (sink)
+        sink->report(Severity::warning, where, code, message);
     else
         std::cerr << "warning: " << escapeControl(message) << '\n';
 }

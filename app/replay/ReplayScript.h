@@ -1,6 +1,6 @@
 #pragma once
 
-#include "core/Diagnostics.h"
+#include "core/text/Diagnostics.h"
 
 #include <SFML/System/Vector2.hpp>
 #include <SFML/Window/Mouse.hpp>

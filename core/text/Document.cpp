@@ -1,7 +1,7 @@
-#include "core/Document.h"
+#include "core/text/Document.h"
 
-#include "core/Format.h"
-#include "core/StartupError.h"
+#include "core/text/Format.h"
+#include "core/text/StartupError.h"
 
 #include <cerrno>
 #include <climits>
@@ -159,4 +159,13 @@ sf::Vector2f readPair(Node *node, const char *name, sf::Vector2f fallback)
 const char *elementPosition(const Node *node)
 {
     return node->name() - 1;
+}
+
+std::string assetPathOf(Node *assets)
+{
+    const Attribute *path = hasAttribute(assets, "path");
+    std::string prefix = path ? std::string(path->value()) + "/" : std::string("/");
+    if (prefix[0] == '/')
+        prefix.erase(0, 1);
+    return prefix;
 }

@@ -10,6 +10,8 @@
 #include <string>
 #include <unordered_map>
 
+class Diagnostics;
+
 // What start-up prepared on a second thread (see StartupPrefetch).
 struct Prefetched {
     // Images decoded from their files, keyed as the elements name them.
@@ -68,6 +70,12 @@ public:
     // texture budget.
     void release();
 
+    // isRegularOrMissing(path), saying why not at `where`.
+    bool mayOpen(const std::string &path, const char *where) const;
+
+    // Where failures to load are reported; null reports them on standard error.
+    Diagnostics *findings = nullptr;
+
 private:
     template <typename Resource>
     struct Entry {
@@ -76,8 +84,9 @@ private:
     };
 
     bool loadTexture(const std::string &path, const char *where, sf::Texture &texture);
+    bool decodeSound(const std::string &path, const char *where, sf::SoundBuffer &buffer) const;
     // Uploads `image` unless that would pass maxTextureBytes.
-    static bool upload(const std::string &path, const char *where, const sf::Image &image, sf::Texture &texture);
+    bool upload(const std::string &path, const char *where, const sf::Image &image, sf::Texture &texture);
 
     std::unordered_map<std::string, Entry<sf::Texture>> textures;
     std::unordered_map<std::string, Entry<sf::Font>> fonts;
@@ -89,5 +98,18 @@ private:
 
 // Whether `path` may be handed to the multimedia library: a regular file, or
 // a missing one (the library reports that in its own words). The library
-// would wait forever on a pipe. Says why not at `where`.
-bool mayOpen(const std::string &path, const char *where);
+// would wait forever on a pipe.
+bool isRegularOrMissing(const std::string &path);
+// Whether `path` names a regular file (following symbolic links).
+bool isRegularFile(const std::string &path);
+
+// The files of the game being loaded or played.
+Resources &gameResources();
+// Exchanges the game's files with `aside`: a reload builds the next game's
+// files while the running game's are set aside.
+void swapGameResources(std::unique_ptr<Resources> &aside);
+
+// Whether the machine has a sound device. Asked of the library once per
+// process (without a device it says so once, here); while there is one, the
+// game's files hold it open.
+bool soundDeviceAvailable();

@@ -49,6 +49,6 @@ private:
     std::vector<Diagnostic> found;
 };
 
-// A warning from an element while it is built: into the loaded game's
-// diagnostics, or, for an element built outside a game, onto standard error.
-void warnAt(const char *where, const char *code, const std::string &message);
+// A warning into `sink`, or onto standard error, unlocated, when there is no
+// sink (a file read outside a loaded game).
+void warnInto(Diagnostics *sink, const char *where, const char *code, const std::string &message);

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "core/Resources.h"
+#include "core/assets/Resources.h"
 
 #include <memory>
 #include <string>
@@ -26,8 +26,6 @@ public:
     Prefetched take();
 
 private:
-    class ErrorFilter;
-
     void prepare();
     void decode(const std::string &path);
     void openAudioDevice();
@@ -36,7 +34,5 @@ private:
     std::string file;
     std::size_t decodedBytes = 0;
     Prefetched prepared;
-    // Installed before the worker starts, removed once it has ended.
-    std::unique_ptr<ErrorFilter> errorFilter;
     std::thread worker;
 };

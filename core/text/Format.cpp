@@ -1,4 +1,4 @@
-#include "core/Format.h"
+#include "core/text/Format.h"
 
 #include <stdexcept>
 #include <string>

@@ -1,11 +1,12 @@
-#include "app/ReplayMode.h"
+#include "app/replay/ReplayMode.h"
 
 #include "app/CommandLine.h"
-#include "app/ExpectedTrace.h"
 #include "app/FrameLoop.h"
 #include "app/JsonTrace.h"
 #include "app/Startup.h"
-#include "core/ReplayScript.h"
+#include "app/replay/ExpectedTrace.h"
+#include "app/replay/ReplayScript.h"
+#include "core/Game.h"
 
 #include <SFML/Graphics/Image.hpp>
 #include <SFML/Graphics/Texture.hpp>
@@ -123,7 +124,7 @@ public:
                 window.close();
         for (std::size_t i = next; i < script.commands.size() && script.commands[i].frame == frame; ++i)
             if (script.commands[i].kind == ReplayCommand::Kind::click)
-                pressAt(game, script.commands[i].point);
+                game.press(script.commands[i].point);
     }
 
     bool draws(std::uint64_t frame) const override

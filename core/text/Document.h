@@ -56,5 +56,10 @@ const char *requireAttribute(Node *node, const char *name);
 // format lists them) and throws StartupError for the first one missing.
 void requireAttributes(Node *node, const char *kind);
 
+// The prefix of every "src" under `assets`: its "path" and a "/", without a
+// leading "/" (asset paths are relative to the game's folder); empty without
+// a "path".
+std::string assetPathOf(Node *assets);
+
 // Where an element starts in the document text (its "<"), for messages.
 const char *elementPosition(const Node *node);

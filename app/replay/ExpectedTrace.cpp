@@ -1,4 +1,4 @@
-#include "app/ExpectedTrace.h"
+#include "app/replay/ExpectedTrace.h"
 
 #include <nlohmann/json.hpp>
 

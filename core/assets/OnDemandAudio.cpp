@@ -1,10 +1,10 @@
-#include "elements/OnDemandAudio.h"
+#include "core/assets/OnDemandAudio.h"
 
-#include "elements/EAudio.h"
+#include "core/assets/Resources.h"
 
 sf::Sound *OnDemandSound::made()
 {
-    if (!sound && EAudio::deviceAvailable())
+    if (!sound && soundDeviceAvailable())
         sound = std::make_unique<sf::Sound>();
     return sound.get();
 }
@@ -62,7 +62,7 @@ sf::Sound::Status OnDemandSound::getStatus() const
 
 bool OnDemandMusic::openFromFile(const std::string &path)
 {
-    if (!music && EAudio::deviceAvailable())
+    if (!music && soundDeviceAvailable())
         music = std::make_unique<sf::Music>();
     return music && music->openFromFile(path);
 }

@@ -1,25 +1,24 @@
-#include "core/Resources.h"
+#include "core/assets/Resources.h"
 
-#include "core/Diagnostics.h"
-#include "core/LibraryErrors.h"
+#include "core/assets/LibraryErrors.h"
+#include "core/text/Diagnostics.h"
 
 #include <SFML/Audio/InputSoundFile.hpp>
 
 #include <AL/alc.h>
 
+#include <iostream>
 #include <sys/stat.h>
 #include <vector>
 
 std::size_t Resources::loadedTextureBytes = 0;
 
-namespace {
-
 // Decodes what the file really holds. The library's own loader allocates
 // whatever sample count the header claims first, so a tiny file with a lying
 // header could ask for gigabytes.
-bool decodeSound(const std::string &path, const char *where, sf::SoundBuffer &buffer)
+bool Resources::decodeSound(const std::string &path, const char *where, sf::SoundBuffer &buffer) const
 {
-    const LibraryErrors errors(where, "unreadable-file");
+    const LibraryErrors errors(findings, where, "unreadable-file");
     sf::InputSoundFile file;
     if (!file.openFromFile(path))
         return false;
@@ -27,8 +26,8 @@ bool decodeSound(const std::string &path, const char *where, sf::SoundBuffer &bu
     std::vector<sf::Int16> chunk(65536);
     while (const sf::Uint64 got = file.read(chunk.data(), chunk.size())) {
         if (samples.size() + got > Resources::maxSoundSamples) {
-            warnAt(where, "unreadable-file",
-                   "Failed to load sound \"" + path + "\" (longer than a click sound may be)");
+            warnInto(findings, where, "unreadable-file",
+                     "Failed to load sound \"" + path + "\" (longer than a click sound may be)");
             return false;
         }
         samples.insert(samples.end(), chunk.begin(), chunk.begin() + static_cast<std::ptrdiff_t>(got));
@@ -36,14 +35,23 @@ bool decodeSound(const std::string &path, const char *where, sf::SoundBuffer &bu
     return buffer.loadFromSamples(samples.data(), samples.size(), file.getChannelCount(), file.getSampleRate());
 }
 
-} // namespace
-
-bool mayOpen(const std::string &path, const char *where)
+bool isRegularOrMissing(const std::string &path)
 {
     struct stat info {};
-    if (stat(path.c_str(), &info) != 0 || S_ISREG(info.st_mode))
+    return stat(path.c_str(), &info) != 0 || S_ISREG(info.st_mode);
+}
+
+bool isRegularFile(const std::string &path)
+{
+    struct stat info {};
+    return stat(path.c_str(), &info) == 0 && S_ISREG(info.st_mode);
+}
+
+bool Resources::mayOpen(const std::string &path, const char *where) const
+{
+    if (isRegularOrMissing(path))
         return true;
-    warnAt(where, "unreadable-file", "Failed to load \"" + path + "\" (not a regular file)");
+    warnInto(findings, where, "unreadable-file", "Failed to load \"" + path + "\" (not a regular file)");
     return false;
 }
 
@@ -57,7 +65,7 @@ const sf::Texture &Resources::texture(const std::string &path, const char *where
 
 bool Resources::loadTexture(const std::string &path, const char *where, sf::Texture &texture)
 {
-    const LibraryErrors errors(where, "unreadable-file");
+    const LibraryErrors errors(findings, where, "unreadable-file");
     const auto decoded = decodedImages.find(path);
     if (decoded == decodedImages.end()) {
         sf::Image image;
@@ -72,9 +80,9 @@ bool Resources::upload(const std::string &path, const char *where, const sf::Ima
 {
     const std::size_t bytes = std::size_t(image.getSize().x) * image.getSize().y * 4;
     if (bytes > maxTextureBytes - loadedTextureBytes) {
-        warnAt(where, "texture-budget",
-               "Failed to load image \"" + path + "\" (the game's images would take more than " +
-                   std::to_string(maxTextureBytes / (1024 * 1024)) + " MiB)");
+        warnInto(findings, where, "texture-budget",
+                 "Failed to load image \"" + path + "\" (the game's images would take more than " +
+                     std::to_string(maxTextureBytes / (1024 * 1024)) + " MiB)");
         return false;
     }
     if (!texture.loadFromImage(image, sf::IntRect(0, 0, 0, 0)))
@@ -93,7 +101,7 @@ void Resources::loadFont(const std::string &path, const char *where)
     Entry<sf::Font> &entry = fonts[path];
     if (entry.loaded || path.empty() || !mayOpen(path, where))
         return;
-    const LibraryErrors errors(where, "unreadable-file");
+    const LibraryErrors errors(findings, where, "unreadable-file");
     entry.loaded = entry.resource.loadFromFile(path);
 }
 
@@ -133,4 +141,40 @@ void Resources::release()
     decodedImages.clear();
     audioDevice.reset();
     loadedTextureBytes = 0;
+}
+
+namespace {
+
+std::unique_ptr<Resources> &currentResources()
+{
+    // Never destroyed itself: released with the game, before the libraries
+    // under it shut down.
+    static auto &instance = *new std::unique_ptr<Resources>(std::make_unique<Resources>());
+    return instance;
+}
+
+} // namespace
+
+Resources &gameResources()
+{
+    return *currentResources();
+}
+
+void swapGameResources(std::unique_ptr<Resources> &aside)
+{
+    std::swap(currentResources(), aside);
+}
+
+bool soundDeviceAvailable()
+{
+    static const bool available = [] {
+        // Without a device the library says so and then fails on the audio
+        // object that opens it; the one line below says it instead.
+        const LibraryErrorCapture unheard;
+        if (gameResources().holdAudioDevice())
+            return true;
+        std::cerr << "No sound device: the game plays without sound\n";
+        return false;
+    }();
+    return available && gameResources().holdAudioDevice();
 }

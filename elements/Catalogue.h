@@ -8,7 +8,6 @@
 class Diagnostics;
 class EAudio;
 class EText;
-class Resources;
 
 // State of the loaded game that the elements read while they are built: the
 // asset path that prefixes every "src", the sound and text catalogues that
@@ -27,8 +26,9 @@ extern int frameRateLimit;
 // between games (reports then go to standard error unlocated).
 extern Diagnostics *diagnostics;
 
-// The image, font and sound files the loaded game's elements share.
-Resources &gameResources();
+// A warning from an element while it is built: into the loaded game's
+// diagnostics, or, for an element built outside a game, onto standard error.
+void warnAt(const char *where, const char *code, const std::string &message);
 
 // Puts every value above back to its initial state and releases every
 // element built since the last reset, destructors included, then the files
@@ -68,4 +68,4 @@ void *allocateElement(std::size_t size, std::size_t alignment, void (*destroy)(v
 template <typename Element, typename... Arguments>
 Element *newElement(Arguments &&...arguments);
 
-#include "core/Catalogue.inl"
+#include "elements/Catalogue.inl"

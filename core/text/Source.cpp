@@ -1,6 +1,6 @@
-#include "core/Source.h"
+#include "core/text/Source.h"
 
-#include "core/StartupError.h"
+#include "core/text/StartupError.h"
 
 #include <algorithm>
 #include <cerrno>

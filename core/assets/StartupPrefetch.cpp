@@ -1,45 +1,13 @@
-#include "core/StartupPrefetch.h"
+#include "core/assets/StartupPrefetch.h"
 
-#include "core/Document.h"
-#include "core/Resources.h"
-#include "core/Source.h"
-
-#include <SFML/System/Err.hpp>
+#include "core/assets/LibraryErrors.h"
+#include "core/assets/Resources.h"
+#include "core/text/Document.h"
+#include "core/text/Source.h"
 
 #include <AL/alc.h>
 
 #include <cstring>
-#include <streambuf>
-#include <sys/stat.h>
-
-// While the second thread works, the library's error stream passes on what
-// the main thread writes and drops what the second thread writes: a file
-// that fails there is read again by the loader and reported at its "src",
-// and a missing sound device is reported once when the game asks for it.
-class StartupPrefetch::ErrorFilter : public std::streambuf {
-public:
-    ErrorFilter() : mainThread(std::this_thread::get_id()), passOn(sf::err().rdbuf(this)) {}
-    ~ErrorFilter() override { sf::err().rdbuf(passOn); }
-    ErrorFilter(const ErrorFilter &) = delete;
-    ErrorFilter &operator=(const ErrorFilter &) = delete;
-
-protected:
-    int overflow(int character) override
-    {
-        return fromMain() ? passOn->sputc(static_cast<char>(character)) : character;
-    }
-    std::streamsize xsputn(const char *text, std::streamsize count) override
-    {
-        return fromMain() ? passOn->sputn(text, count) : count;
-    }
-    int sync() override { return fromMain() ? passOn->pubsync() : 0; }
-
-private:
-    bool fromMain() const { return std::this_thread::get_id() == mainThread; }
-
-    std::thread::id mainThread;
-    std::streambuf *passOn;
-};
 
 namespace {
 
@@ -48,21 +16,10 @@ bool isElementNamed(const Node *node, const char *name)
     return node->type() == rapidxml::node_element && std::strcmp(node->name(), name) == 0;
 }
 
-// The asset path as the loader builds it: "path/", without a leading "/".
-std::string assetPathOf(Node *assets)
-{
-    const Attribute *path = hasAttribute(assets, "path");
-    std::string prefix = path ? std::string(path->value()) + "/" : std::string("/");
-    if (prefix[0] == '/')
-        prefix.erase(0, 1);
-    return prefix;
-}
-
 } // namespace
 
 StartupPrefetch::StartupPrefetch(std::string gameFolder, std::string gameFile)
-    : folder(std::move(gameFolder)), file(std::move(gameFile)), errorFilter(std::make_unique<ErrorFilter>()),
-      worker([this] { prepare(); })
+    : folder(std::move(gameFolder)), file(std::move(gameFile)), worker([this] { prepare(); })
 {
 }
 
@@ -75,12 +32,15 @@ Prefetched StartupPrefetch::take()
 {
     if (worker.joinable())
         worker.join();
-    errorFilter.reset();
     return std::move(prepared);
 }
 
 void StartupPrefetch::prepare()
 {
+    // What the library says on this thread is dropped: a file that fails here
+    // is read again by the loader and reported at its "src", and a missing
+    // sound device is reported once when the game asks for it.
+    const LibraryErrorCapture unheard;
     try {
         Source source(folder + "/" + file);
         source.checkShape();
@@ -113,8 +73,7 @@ void StartupPrefetch::decode(const std::string &path)
         return;
     const std::string inFolder = folder + "/" + path;
     // Regular files only: a pipe would keep this thread waiting for ever.
-    struct stat info {};
-    if (stat(inFolder.c_str(), &info) != 0 || !S_ISREG(info.st_mode))
+    if (!isRegularFile(inFolder))
         return;
     sf::Image &image = images[path];
     if (!image.loadFromFile(inFolder)) {

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "core/Diagnostics.h"
+#include "core/text/Diagnostics.h"
 
 #include <string>
 #include <vector>

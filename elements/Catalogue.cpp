@@ -1,6 +1,7 @@
-#include "core/Catalogue.h"
+#include "elements/Catalogue.h"
 
-#include "core/Resources.h"
+#include "core/assets/Resources.h"
+#include "core/text/Diagnostics.h"
 
 #include <memory>
 #include <new>
@@ -102,18 +103,11 @@ ElementArena &arena()
     return *currentArena();
 }
 
-std::unique_ptr<Resources> &currentResources()
-{
-    // Never destroyed itself, like the arena: released with the game.
-    static auto &instance = *new std::unique_ptr<Resources>(std::make_unique<Resources>());
-    return instance;
-}
-
 } // namespace
 
-Resources &gameResources()
+void warnAt(const char *where, const char *code, const std::string &message)
 {
-    return *currentResources();
+    warnInto(diagnostics, where, code, message);
 }
 
 struct CatalogueState::Values {
@@ -147,7 +141,7 @@ void swapCatalogue(CatalogueState &state)
 {
     CatalogueState::Values &aside = *state.values;
     std::swap(currentArena(), aside.arena);
-    std::swap(currentResources(), aside.resources);
+    swapGameResources(aside.resources);
     std::swap(Resources::loadedTextureBytes, aside.loadedTextureBytes);
     std::swap(assetPath, aside.assetPath);
     std::swap(audioCatalogue, aside.audioCatalogue);
@@ -157,6 +151,7 @@ void swapCatalogue(CatalogueState &state)
     std::swap(windowHeight, aside.windowHeight);
     std::swap(frameRateLimit, aside.frameRateLimit);
     std::swap(diagnostics, aside.diagnostics);
+    gameResources().findings = diagnostics;
 }
 
 void *allocateElement(std::size_t size, std::size_t alignment, void (*destroy)(void *))

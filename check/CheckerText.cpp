@@ -1,6 +1,6 @@
-#include "core/CheckerText.h"
+#include "check/CheckerText.h"
 
-#include "core/Document.h"
+#include "core/text/Document.h"
 
 #include <algorithm>
 #include <cctype>
