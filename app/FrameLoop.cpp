@@ -61,6 +61,7 @@ void runFrame(Game &game, sf::RenderWindow &window, FrameInput &input, std::uint
         game.trace->startFrame(frame);
     game.step();
     input.handleEvents(frame, game, window);
+    game.transition();
     render(game, window, input, frame);
 }
 

@@ -56,3 +56,13 @@ void JsonTrace::record(TraceEvent event, sf::Vector2f point)
     object["y"] = coordinate(point.y);
     write(line(object));
 }
+
+void JsonTrace::record(TraceEvent event, const std::vector<TraceField> &fields)
+{
+    Json object;
+    object["frame"] = frame;
+    object["event"] = traceName(event);
+    for (const TraceField &field : fields)
+        std::visit([&](const auto &value) { object[field.name] = value; }, field.value);
+    write(line(object));
+}

@@ -18,6 +18,7 @@ public:
     void startFrame(std::uint64_t number) override { frame = number; }
     void record(TraceEvent event, std::string_view id) override;
     void record(TraceEvent event, sf::Vector2f point) override;
+    void record(TraceEvent event, const std::vector<TraceField> &fields) override;
 
 private:
     std::function<void(const std::string &line)> write;

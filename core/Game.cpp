@@ -9,6 +9,9 @@
 #include "elements/ESprite.h"
 #include "elements/EText.h"
 
+#include <SFML/Graphics/RectangleShape.hpp>
+#include <SFML/Graphics/Sprite.hpp>
+
 #include <cstring>
 
 namespace {
@@ -47,6 +50,7 @@ void Game::start(const char *name, std::optional<int> sceneId, const std::string
 {
     load(name, shownAs);
     loadAssets();
+    loadRules();
     if (sceneId && !findScene(*sceneId))
         throw StartupError("no scene has sceneId " + std::to_string(*sceneId) + " (asked for by --scene)",
                            elementPosition(getChild(root, "scenes")));
@@ -60,6 +64,17 @@ void Game::release()
     stopAudio();
     sprites.clear();
     spritesById.clear();
+    builtScenes.clear();
+    built = nullptr;
+    freeTexts.clear();
+    icons.clear();
+    playingMusic = nullptr;
+    waitingExit.reset();
+    committedExit.reset();
+    activity.clear();
+    activityScene = nullptr;
+    state = GameState();
+    rules = GameRules();
     scene = nullptr;
     player = nullptr;
     sceneNode = nullptr;
@@ -185,7 +200,38 @@ Node *Game::findScene(int sceneId)
 void Game::checkStartup()
 {
     requireAttributes(assetsNode, "assets");
+    rules.read(root);
+    warnOfMissingScenes();
     requireScene(currentSceneId);
+}
+
+void Game::loadRules()
+{
+    rules.read(root);
+    warnOfMissingScenes();
+    for (const FlagDeclaration &flag : rules.flags)
+        if (flag.set)
+            state.flags.emplace(flag.id);
+    for (const ItemDeclaration &item : rules.items) {
+        if (item.held && !state.holdsItem(item.id))
+            state.inventory.emplace_back(item.id);
+        if (!item.icon)
+            continue;
+        for (ESprite *sprite : sprites)
+            if (idEquals(sprite->id, item.icon))
+                icons.emplace(item.id, sprite->texture);
+        if (!icons.count(item.id))
+            warn(item.icon, "unknown-reference",
+                 "the icon \"" + std::string(item.icon) + "\" names no sprite; the item shows nothing on the bar");
+    }
+}
+
+void Game::warnOfMissingScenes()
+{
+    for (const auto &[sceneId, where] : rules.namedScenes())
+        if (!findScene(sceneId))
+            warn(where, "unknown-reference",
+                 "no scene has sceneId " + std::to_string(sceneId) + "; this door or entrance is never used");
 }
 
 Node *Game::requireScene(int sceneId)
@@ -199,56 +245,147 @@ Node *Game::requireScene(int sceneId)
 
 void Game::activateScene(int sceneId)
 {
-    sceneNode = requireScene(sceneId);
-    scene = newElement<EScene>(sceneNode);
-    if (scene->music)
-        tell(TraceEvent::music, scene->music->id);
-    spritesById.clear();
-    for (ESprite *sprite : sprites)
-        if (sprite->id)
-            spritesById[sprite->id].push_back(sprite);
-    // The last child is placed first, so the first child ends up drawn on top.
-    if (sceneNode->first_node()) {
-        for (Node *child = sceneNode->last_node(); child; child = child->previous_sibling()) {
-            if (!isElement(child))
-                continue;
-            if (named(child, "player"))
-                placePlayer(child);
-            else
-                placeSprite(child);
-        }
-    }
-    placeTexts(sceneNode);
+    Node *node = requireScene(sceneId);
+    currentSceneId = sceneId;
+    state.visited.insert(sceneId);
+    state.touch();
+    enter(node, std::nullopt);
 }
 
-void Game::placePlayer(Node *child)
+// Builds the scene the first time, places the player again every other
+// time, starts its music unless it plays on, and shows its entry text.
+void Game::enter(Node *sceneElement, std::optional<int> from)
+{
+    const auto existing = builtScenes.find(sceneElement);
+    const bool fresh = existing == builtScenes.end();
+    EScene *next = fresh ? newElement<EScene>(sceneElement) : existing->second.scene;
+    const bool loop = rules.scene(sceneElement).musicLoop;
+    if (!(next->music && next->music == playingMusic && next->musicPlaying())) {
+        if (playingMusic && scene)
+            scene->stopMusic();
+        next->startMusic(loop);
+        if (next->music)
+            tell(TraceEvent::music, next->music->id);
+    }
+    playingMusic = next->music;
+    sceneNode = sceneElement;
+    scene = next;
+    if (fresh) {
+        built = &builtScenes[sceneElement];
+        built->scene = next;
+        build(sceneElement, from);
+    } else {
+        built = &existing->second;
+        replacePlayer(sceneElement, from);
+    }
+}
+
+Game::BuiltScene &Game::build(Node *sceneElement, std::optional<int> from)
+{
+    if (spritesById.empty())
+        for (ESprite *sprite : sprites)
+            if (sprite->id)
+                spritesById[sprite->id].push_back(sprite);
+    Node *chosen = entrance(sceneElement, from);
+    // The last child is placed first, so the first child ends up drawn on top.
+    if (sceneElement->first_node()) {
+        for (Node *child = sceneElement->last_node(); child; child = child->previous_sibling()) {
+            if (!isElement(child))
+                continue;
+            if (named(child, "player")) {
+                const bool applies = chosen ? child == chosen : !hasAttribute(child, "fromScene");
+                placePlayer(child, *built, applies);
+            } else {
+                placeSprite(child, *built);
+            }
+        }
+    }
+    placeTexts(sceneElement, *built);
+    const SceneRules &sceneRules = rules.scene(sceneElement);
+    built->enterText = freeText(sceneRules.onEnterText);
+    built->firstEnterText = freeText(sceneRules.onFirstEnterText);
+    return *built;
+}
+
+Node *Game::entrance(Node *sceneElement, std::optional<int> from) const
+{
+    if (!from)
+        return nullptr;
+    for (Node *child = sceneElement->first_node(); child; child = child->next_sibling())
+        if (isElement(child) && named(child, "player"))
+            if (const ChildRules *childRules = rules.child(child); childRules && childRules->fromScene == from)
+                return child;
+    return nullptr;
+}
+
+void Game::replacePlayer(Node *sceneElement, std::optional<int> from)
+{
+    if (!player || !built->placesPlayer)
+        return;
+    player->levelLimits = scene->levelLimits;
+    if (Node *chosen = entrance(sceneElement, from)) {
+        player->applyPlacement(chosen);
+        return;
+    }
+    for (Node *child = sceneElement->last_node(); child; child = child->previous_sibling())
+        if (isElement(child) && named(child, "player") && !hasAttribute(child, "fromScene"))
+            player->applyPlacement(child);
+}
+
+void Game::placePlayer(Node *child, BuiltScene &scenePlaced, bool applied)
 {
     if (!player) {
         warn(elementPosition(child), "player", "the scene places <player>, but the assets declare no player");
         return;
     }
+    scenePlaced.placesPlayer = true;
     player->levelLimits = scene->levelLimits;
     scene->sprites.push_back(player->sprite);
-    player->applySceneNode(child);
+    scenePlaced.sprites.emplace_back();
+    if (applied)
+        player->applySceneNode(child);
 }
 
-void Game::placeSprite(Node *child)
+void Game::placeSprite(Node *child, BuiltScene &scenePlaced)
 {
     const auto named = spritesById.find(child->name());
     if (named == spritesById.end())
         return;
     for (ESprite *sprite : named->second) {
-        ESprite *taken = sprite;
-        if (sprite->placed)
-            taken = newElement<ESprite>(sprite->node);
-        else
-            sprite->placed = true;
+        ESprite *taken = claim(sprite);
         taken->applySceneNode(child);
         scene->sprites.push_back(taken);
+        PlacedSprite &placed = scenePlaced.sprites.emplace_back();
+        placed.rules = rules.child(child);
+        placeUses(child, taken, placed);
     }
 }
 
-void Game::placeTexts(Node *sceneElement)
+void Game::placeUses(Node *child, ESprite *sprite, PlacedSprite &placed)
+{
+    if (!placed.rules)
+        return;
+    for (const UseRules &use : placed.rules->uses) {
+        PlacedUse &hooks = placed.uses.emplace_back();
+        hooks.rules = &use;
+        if (const Attribute *audioId = hasAttribute(use.node, "onClickAudio"))
+            for (EAudio *audio : audioCatalogue)
+                if (idEquals(audio->id, audioId->value())) {
+                    hooks.audio = claim(audio);
+                    hooks.audio->applyVolumeAndPitch(use.node);
+                    hooks.audio->loadSound();
+                }
+        // A use's text appears where the sprite's own click text would.
+        if (const Attribute *textId = hasAttribute(use.node, "onClickText"))
+            for (EText *text : textCatalogue)
+                if (idEquals(text->id, textId->value())) {
+                    hooks.text = claim(text);
+                    hooks.text->applySceneNode(sprite->sceneChild);
+                }
+    }
+}
+
+void Game::placeTexts(Node *sceneElement, BuiltScene &scenePlaced)
 {
     // The scene's children by name, in document order: a text takes every
     // child of its id, and texts take theirs in catalogue order.
@@ -261,15 +398,51 @@ void Game::placeTexts(Node *sceneElement)
         if (named == childrenByName.end())
             continue;
         for (Node *child : named->second) {
-            EText *taken = text;
-            if (text->placed)
-                taken = newElement<EText>(text->node);
-            else
-                text->placed = true;
+            EText *taken = claim(text);
             taken->applySceneNode(child);
             scene->texts.push_back(taken);
+            const ChildRules *childRules = rules.child(child);
+            scenePlaced.textConditions.push_back(childRules ? &childRules->active : nullptr);
         }
     }
+}
+
+EText *Game::freeText(const char *textId)
+{
+    if (!textId)
+        return nullptr;
+    const auto known = freeTexts.find(textId);
+    if (known != freeTexts.end())
+        return known->second;
+    EText *found = nullptr;
+    for (EText *text : textCatalogue)
+        if (idEquals(text->id, textId))
+            found = claim(text);
+    freeTexts.emplace(textId, found);
+    return found;
+}
+
+void Game::show(EText *text)
+{
+    if (!text || text->visible)
+        return;
+    scene->texts.push_back(text);
+    text->visible = true;
+    tell(TraceEvent::textShown, text->id);
+}
+
+bool Game::isActive(std::size_t index)
+{
+    if (activityScene != built || activityVersion != state.version() || activity.size() != built->sprites.size()) {
+        activity.resize(built->sprites.size());
+        for (std::size_t i = 0; i < activity.size(); ++i) {
+            const ChildRules *childRules = built->sprites[i].rules;
+            activity[i] = !childRules || state.holds(childRules->active);
+        }
+        activityScene = built;
+        activityVersion = state.version();
+    }
+    return activity[index] != 0;
 }
 
 // Comes before the events, so a target set in one frame is first walked
@@ -280,15 +453,26 @@ void Game::step()
         return;
     const sf::Vector2f before = player->sprite->position;
     player->update();
-    if (!player->walking)
+    if (!player->walking) {
         tell(TraceEvent::arrived, player->sprite->position);
-    else if (player->sprite->position != before)
+        if (waitingExit) {
+            committedExit = waitingExit;
+            waitingExit.reset();
+        }
+    } else if (player->sprite->position != before) {
         tell(TraceEvent::player, player->sprite->position);
+    }
 }
 
 void Game::press(sf::Vector2f point)
 {
+    if (pressInventory(point))
+        return;
     tell(TraceEvent::click, point);
+    if (waitingExit) {
+        tell(TraceEvent::exitCancelled, {{"scene", std::int64_t{*waitingExit}}});
+        waitingExit.reset();
+    }
     if (player) {
         player->setTarget(point.x, point.y);
         tell(TraceEvent::walk, player->target);
@@ -296,8 +480,36 @@ void Game::press(sf::Vector2f point)
     clickAt(point);
 }
 
+bool Game::pressInventory(sf::Vector2f point)
+{
+    if (!rules.inventory)
+        return false;
+    const std::optional<std::size_t> slot = rules.inventory->slotAt(point, state.inventory.size());
+    if (!slot)
+        return false;
+    tell(TraceEvent::click, point);
+    const std::string &item = state.inventory[*slot];
+    if (state.selected == item) {
+        endSelection();
+    } else {
+        state.selected = item;
+        tell(TraceEvent::itemSelected, item.c_str());
+    }
+    return true;
+}
+
+void Game::endSelection()
+{
+    if (!state.selected)
+        return;
+    const std::string item = *state.selected;
+    state.selected.reset();
+    tell(TraceEvent::itemDeselected, item.c_str());
+}
+
 void Game::clickAt(sf::Vector2f point)
 {
+    const std::optional<std::string> item = state.selected;
     bool dismissed = false;
     if (!scene->texts.empty() && scene->texts.back()->visible) {
         scene->texts.back()->visible = false;
@@ -305,39 +517,191 @@ void Game::clickAt(sf::Vector2f point)
         scene->texts.pop_back();
         dismissed = true;
     }
-    for (ESprite *sprite : scene->sprites) {
-        if (!sprite->contains(point))
+    // Every condition of the click reads the state as the click began: the
+    // effects wait until every sprite under the point has had its turn.
+    std::vector<const ActionRules *> ran;
+    bool used = false;
+    for (std::size_t i = 0; i < scene->sprites.size(); ++i) {
+        ESprite *sprite = scene->sprites[i];
+        if (!sprite->contains(point) || !isActive(i))
             continue;
-        if (sprite->hasClickAudio && sprite->clickAudio) {
-            sprite->clickAudio->playSound();
-            tell(TraceEvent::sound, sprite->clickAudio->id);
+        const PlacedSprite &placed = built->sprites[i];
+        if (!item) {
+            if (sprite->hasClickAudio && sprite->clickAudio) {
+                sprite->clickAudio->playSound();
+                tell(TraceEvent::sound, sprite->clickAudio->id);
+            }
+            EText *text = sprite->clickText;
+            if (sprite->hasClickText && text && !text->visible && !dismissed) {
+                scene->texts.push_back(text);
+                text->visible = true;
+                tell(TraceEvent::textShown, text->id);
+            }
+            if (!dismissed && placed.rules)
+                ran.push_back(&placed.rules->action);
+            continue;
         }
-        EText *text = sprite->clickText;
-        if (sprite->hasClickText && text && !text->visible && !dismissed) {
-            scene->texts.push_back(text);
-            text->visible = true;
-            tell(TraceEvent::textShown, text->id);
+        if (dismissed)
+            continue;
+        for (const PlacedUse &use : placed.uses) {
+            if ((use.rules->item != *item && use.rules->item != "*") || !state.holds(use.rules->condition))
+                continue;
+            used = true;
+            tell(TraceEvent::use, {{"item", *item}, {"target", std::string(sprite->id ? sprite->id : "")}});
+            if (use.audio) {
+                use.audio->playSound();
+                tell(TraceEvent::sound, use.audio->id);
+            }
+            show(use.text);
+            ran.push_back(&use.rules->action);
+            break;
         }
     }
+    if (item && !dismissed && !used) {
+        tell(TraceEvent::unhandledUse, {{"item", *item}});
+        show(freeText(rules.unhandledUseText));
+    }
+    for (const ActionRules *action : ran)
+        applyEffects(action->effects);
+    const ActionRules *door = nullptr;
+    for (const ActionRules *action : ran)
+        if (action->exitScene)
+            door = action;
+    const bool doorFound = door && findScene(*door->exitScene);
+    const bool waits = doorFound && door->walkTo && player && built->placesPlayer;
+    if (waits) {
+        player->setTarget(door->walkTo->x, door->walkTo->y);
+        tell(TraceEvent::walk, player->target);
+    }
+    if (item && !dismissed) {
+        state.selected.reset();
+        tell(TraceEvent::itemDeselected, item->c_str());
+    }
+    if (waits) {
+        waitingExit = door->exitScene;
+        tell(TraceEvent::exitPending, {{"scene", std::int64_t{*door->exitScene}}});
+    } else if (doorFound) {
+        committedExit = door->exitScene;
+    } else if (door) {
+        tell(TraceEvent::sceneMissing, {{"scene", std::int64_t{*door->exitScene}}});
+    }
+    checkGoal();
+}
+
+void Game::applyEffects(const Effects &effects)
+{
+    for (const std::string_view flag : effects.clearFlags)
+        if (state.clearFlag(flag))
+            tell(TraceEvent::flagCleared, std::string(flag).c_str());
+    for (const std::string_view flag : effects.setFlags)
+        if (state.setFlag(flag))
+            tell(TraceEvent::flagSet, std::string(flag).c_str());
+    for (const std::string_view item : effects.takeItems) {
+        if (!state.takeItem(item))
+            continue;
+        tell(TraceEvent::itemRemoved, std::string(item).c_str());
+        // The selection ends with the item; its line comes at the press's end.
+        if (state.selected == item)
+            state.selected.reset();
+    }
+    for (const std::string_view item : effects.giveItems)
+        if (state.giveItem(item))
+            tell(TraceEvent::itemAdded, std::string(item).c_str());
+}
+
+void Game::checkGoal()
+{
+    if (!rules.hasGoal || state.goalReached || !state.holds(rules.goal))
+        return;
+    state.goalReached = true;
+    tell(TraceEvent::goal, std::vector<TraceField>{});
+}
+
+void Game::transition()
+{
+    if (!committedExit)
+        return;
+    const int next = *committedExit;
+    committedExit.reset();
+    changeScene(next);
+}
+
+void Game::changeScene(int sceneId)
+{
+    Node *next = findScene(sceneId);
+    if (!next)
+        return;
+    const int from = currentSceneId;
+    tell(TraceEvent::sceneLeave, {{"scene", std::int64_t{from}}});
+    // What was shown over the scene left goes with it; its own texts stay for the next visit.
+    while (scene->texts.size() > built->textConditions.size()) {
+        scene->texts.back()->visible = false;
+        scene->texts.pop_back();
+    }
+    waitingExit.reset();
+    if (player)
+        player->walking = false;
+    const bool first = state.visited.count(sceneId) == 0;
+    enter(next, from);
+    currentSceneId = sceneId;
+    state.visited.insert(sceneId);
+    state.touch();
+    tell(TraceEvent::sceneEnter, {{"scene", std::int64_t{sceneId}}, {"from", std::int64_t{from}}, {"first", first}});
+    show(first && built->firstEnterText ? built->firstEnterText : built->enterText);
+    checkGoal();
 }
 
 void Game::draw()
 {
-    for (ESprite *sprite : scene->sprites)
-        window->draw(*sprite->drawable, sf::RenderStates::Default);
-    for (EText *text : scene->texts)
-        window->draw(text->drawable, sf::RenderStates::Default);
+    for (std::size_t i = 0; i < scene->sprites.size(); ++i)
+        if (isActive(i))
+            window->draw(*scene->sprites[i]->drawable, sf::RenderStates::Default);
+    for (std::size_t i = 0; i < scene->texts.size(); ++i) {
+        const Condition *condition = i < built->textConditions.size() ? built->textConditions[i] : nullptr;
+        if (!condition || state.holds(*condition))
+            window->draw(scene->texts[i]->drawable, sf::RenderStates::Default);
+    }
+    drawInventory();
+}
+
+void Game::drawInventory()
+{
+    if (!rules.inventory)
+        return;
+    const InventoryBar &bar = *rules.inventory;
+    for (std::size_t slot = 0; slot < state.inventory.size(); ++slot) {
+        const sf::Vector2f corner = bar.slotCorner(slot);
+        const auto icon = icons.find(state.inventory[slot]);
+        if (icon != icons.end() && icon->second) {
+            sf::Sprite picture(*icon->second);
+            picture.setPosition(corner);
+            window->draw(picture);
+        }
+        if (state.selected == state.inventory[slot]) {
+            constexpr float width = 2.f;
+            sf::RectangleShape outline(bar.slotSize - sf::Vector2f(2 * width, 2 * width));
+            outline.setPosition(corner + sf::Vector2f(width, width));
+            outline.setFillColor(sf::Color::Transparent);
+            outline.setOutlineColor(sf::Color(255, 255, 0));
+            outline.setOutlineThickness(width);
+            window->draw(outline);
+        }
+    }
 }
 
 void Game::stopAudio()
 {
     for (EAudio *audio : audioCatalogue)
         audio->stop();
-    if (!scene)
-        return;
-    for (ESprite *sprite : scene->sprites)
-        if (sprite->clickAudio)
-            sprite->clickAudio->stop();
+    for (const auto &entry : builtScenes) {
+        for (ESprite *sprite : entry.second.scene->sprites)
+            if (sprite->clickAudio)
+                sprite->clickAudio->stop();
+        for (const PlacedSprite &placed : entry.second.sprites)
+            for (const PlacedUse &use : placed.uses)
+                if (use.audio)
+                    use.audio->stop();
+    }
 }
 
 std::string Game::describe(const StartupError &error) const
@@ -377,4 +741,10 @@ void Game::tell(TraceEvent event, sf::Vector2f point) const
 {
     if (trace)
         trace->record(event, point);
+}
+
+void Game::tell(TraceEvent event, const std::vector<TraceField> &fields) const
+{
+    if (trace)
+        trace->record(event, fields);
 }

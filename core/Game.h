@@ -1,6 +1,8 @@
 #pragma once
 
 #include "core/Trace.h"
+#include "core/rooms/GameRules.h"
+#include "core/state/GameState.h"
 #include "core/text/Diagnostics.h"
 #include "core/text/Document.h"
 #include "core/text/Source.h"
@@ -18,9 +20,11 @@
 #include <utility>
 #include <vector>
 
+class EAudio;
 class EPlayer;
 class EScene;
 class ESprite;
+class EText;
 class StartupError;
 
 // The engine: reads the game document, builds the asset catalogue, activates
@@ -44,8 +48,13 @@ public:
     // Null loads the document without applying its window settings.
     sf::RenderWindow *window = nullptr;
     std::vector<ESprite *> sprites;
+    // The scene in play; each scene is built the first time it is entered
+    // and kept for the next time.
     EScene *scene = nullptr;
     EPlayer *player = nullptr;
+    // What the game remembers, and what the document says changes it.
+    GameState state;
+    GameRules rules;
 
     // Where warnings are echoed as they are found; null keeps them in
     // `diagnostics()` only. Set before loading.
@@ -68,6 +77,11 @@ public:
     // cannot play. Messages name the document `shownAs`, or `fileName`.
     void load(const char *fileName, const std::string &shownAs = "");
     void loadAssets();
+    // Reads the document's state, inventory, conditions, effects and doors,
+    // and sets the state as the game starts.
+    void loadRules();
+    // Enters `sceneId` as the game starts in it: nothing was left, the
+    // player is placed by the scene's children.
     void activateScene(int sceneId);
     // What loadAssets() and activating the entry scene refuse, checked
     // without building an element, in the order start() meets it. Throws
@@ -98,9 +112,18 @@ public:
     // A press of a mouse button at a world point: the player is sent there,
     // then the point is clicked.
     void press(sf::Vector2f point);
-    // The click part of a press alone: dismissal, sounds, texts.
+    // The click part of a press alone: dismissal, hooks, uses, effects, doors.
     void clickAt(sf::Vector2f point);
+    // Performs the scene change a press or the walk to a door committed in
+    // this frame; the frame loop calls it after the frame's presses.
+    void transition();
     void draw();
+
+    // Whether the sprite at `index` of the scene's list is drawn and hit:
+    // its condition holds.
+    bool isActive(std::size_t index);
+    // A door that waits for the walk to it to end, if any.
+    std::optional<int> pendingExit() const { return waitingExit; }
 
     // Stops every sound and music of the scene and the catalogue, so that the
     // audio library's threads are idle when the program ends.
@@ -119,19 +142,70 @@ public:
     const std::string &documentName() const { return fileName; }
 
 private:
+    // The click hooks of a <use>, claimed when its scene is built.
+    struct PlacedUse {
+        const UseRules *rules = nullptr;
+        EAudio *audio = nullptr;
+        EText *text = nullptr;
+    };
+    // A scene's sprite list with the rules of the child that placed each.
+    struct PlacedSprite {
+        const ChildRules *rules = nullptr;
+        std::vector<PlacedUse> uses;
+    };
+    struct BuiltScene {
+        EScene *scene = nullptr;
+        std::vector<PlacedSprite> sprites;
+        // The scene's own texts come first in its text list; each may have a condition.
+        std::vector<const Condition *> textConditions;
+        bool placesPlayer = false;
+        EText *enterText = nullptr;
+        EText *firstEnterText = nullptr;
+    };
+
     void applyWindowSettings();
-    void placePlayer(Node *child);
-    void placeSprite(Node *child);
-    void placeTexts(Node *sceneElement);
+    BuiltScene &build(Node *sceneElement, std::optional<int> from);
+    void placePlayer(Node *child, BuiltScene &built, bool applied);
+    void placeSprite(Node *child, BuiltScene &built);
+    void placeTexts(Node *sceneElement, BuiltScene &built);
+    void placeUses(Node *child, ESprite *sprite, PlacedSprite &placed);
+    // The player child that places the player when entering from `from`:
+    // the first naming it, else null for the children without "fromScene".
+    Node *entrance(Node *sceneElement, std::optional<int> from) const;
+    void replacePlayer(Node *sceneElement, std::optional<int> from);
+    void enter(Node *sceneElement, std::optional<int> from);
+    void changeScene(int sceneId);
+    bool pressInventory(sf::Vector2f point);
+    void show(EText *text);
+    EText *freeText(const char *textId);
+    void applyEffects(const Effects &effects);
+    void endSelection();
+    void checkGoal();
+    void warnOfMissingScenes();
+    void drawInventory();
     bool hasId(Node *assetNode) const;
     void warn(const char *where, const char *code, const std::string &message) const;
     void tell(TraceEvent event, const char *id) const;
     void tell(TraceEvent event, sf::Vector2f point) const;
+    void tell(TraceEvent event, const std::vector<TraceField> &fields) const;
 
     // The catalogue's sprites by id, in catalogue order, rebuilt by each
     // activation: looking every scene child up here keeps placement linear in
     // the scene's size, where a search of the catalogue per child is quadratic.
     std::unordered_map<std::string_view, std::vector<ESprite *>> spritesById;
+    std::unordered_map<const Node *, BuiltScene> builtScenes;
+    BuiltScene *built = nullptr;
+    // Texts shown on their own (entry texts, the unhandled-use text), one copy each.
+    std::unordered_map<std::string_view, EText *> freeTexts;
+    // Item pictures by item id, from the sprites their icons name.
+    std::unordered_map<std::string_view, const sf::Texture *> icons;
+    EAudio *playingMusic = nullptr;
+    std::optional<int> waitingExit;
+    std::optional<int> committedExit;
+    // Which sprites of the scene are active, worked out again when the state changes.
+    std::vector<char> activity;
+    unsigned long activityVersion = 0;
+    const BuiltScene *activityScene = nullptr;
     // Messages name the document even when it could not be opened.
     std::string fileName = "game.xml";
     std::unique_ptr<Source> source;

@@ -19,6 +19,34 @@ const char *traceName(TraceEvent event)
         return "player";
     case TraceEvent::arrived:
         return "arrived";
+    case TraceEvent::itemSelected:
+        return "item-selected";
+    case TraceEvent::itemDeselected:
+        return "item-deselected";
+    case TraceEvent::use:
+        return "use";
+    case TraceEvent::unhandledUse:
+        return "unhandled-use";
+    case TraceEvent::flagSet:
+        return "flag-set";
+    case TraceEvent::flagCleared:
+        return "flag-cleared";
+    case TraceEvent::itemAdded:
+        return "item-added";
+    case TraceEvent::itemRemoved:
+        return "item-removed";
+    case TraceEvent::exitPending:
+        return "exit-pending";
+    case TraceEvent::exitCancelled:
+        return "exit-cancelled";
+    case TraceEvent::sceneMissing:
+        return "scene-missing";
+    case TraceEvent::sceneLeave:
+        return "scene-leave";
+    case TraceEvent::sceneEnter:
+        return "scene-enter";
+    case TraceEvent::goal:
+        return "goal";
     }
     return "unknown";
 }

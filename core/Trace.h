@@ -3,7 +3,10 @@
 #include <SFML/System/Vector2.hpp>
 
 #include <cstdint>
+#include <string>
 #include <string_view>
+#include <variant>
+#include <vector>
 
 // What a player could see or hear happen, each kind named as the trace file
 // writes it.
@@ -16,6 +19,29 @@ enum class TraceEvent {
     textDismissed, // a click puts the shown text away: its id
     player,        // the player's position after a frame's step moved it
     arrived,       // the step that ends the walk, where it ends
+    // What a game with state and rooms adds; a document without them never
+    // causes one of these.
+    itemSelected,   // a press on the inventory bar selects an item: its id
+    itemDeselected, // the selection ends: the item's id
+    use,            // a selected item is used on a sprite: item, target
+    unhandledUse,   // a selected item has no use where it was pressed: item
+    flagSet,        // id
+    flagCleared,    // id
+    itemAdded,      // id
+    itemRemoved,    // id
+    exitPending,    // a door waits for the walk to end: scene
+    exitCancelled,  // a press cancelled the waiting door: scene
+    sceneMissing,   // a door names no scene: scene
+    sceneLeave,     // scene
+    sceneEnter,     // scene, from, first
+    goal,           // the game's goal holds for the first time
+};
+
+// One named value of a trace line, written in the order given.
+struct TraceField {
+    using Value = std::variant<std::int64_t, bool, std::string>;
+    const char *name;
+    Value value;
 };
 
 const char *traceName(TraceEvent event);
@@ -29,4 +55,5 @@ public:
     virtual void startFrame(std::uint64_t frame) = 0;
     virtual void record(TraceEvent event, std::string_view id) = 0;
     virtual void record(TraceEvent event, sf::Vector2f point) = 0;
+    virtual void record(TraceEvent event, const std::vector<TraceField> &fields) = 0;
 };

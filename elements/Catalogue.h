@@ -68,4 +68,10 @@ void *allocateElement(std::size_t size, std::size_t alignment, void (*destroy)(v
 template <typename Element, typename... Arguments>
 Element *newElement(Arguments &&...arguments);
 
+// The catalogue element itself the first time it is claimed, and after that a
+// copy built from its asset node: each placement, click hook and use gets an
+// object of its own to move, show and play, while the first one costs nothing.
+template <typename Element>
+Element *claim(Element *catalogueElement);
+
 #include "elements/Catalogue.inl"

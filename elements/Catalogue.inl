@@ -10,3 +10,13 @@ Element *newElement(Arguments &&...arguments)
     std::memset(storage, 0, sizeof(Element));
     return new (storage) Element(std::forward<Arguments>(arguments)...);
 }
+
+template <typename Element>
+Element *claim(Element *catalogueElement)
+{
+    if (!catalogueElement->placed) {
+        catalogueElement->placed = true;
+        return catalogueElement;
+    }
+    return newElement<Element>(catalogueElement->node);
+}

@@ -40,7 +40,7 @@ void EAudio::playSound()
     sound.play();
 }
 
-void EAudio::playMusic()
+void EAudio::playMusic(bool loop)
 {
     if (!soundDeviceAvailable() || !srcIsLoadable(node))
         return;
@@ -49,6 +49,7 @@ void EAudio::playMusic()
         return;
     music.setVolume(volume);
     music.setPitch(pitch);
+    music.setLoop(loop);
     music.play();
 }
 

@@ -28,7 +28,7 @@ public:
     void applyVolumeAndPitch(Node *from);
     void loadSound();
     void playSound();
-    void playMusic();
+    void playMusic(bool loop = false);
     // Silences the sound and the music; the program does this before it ends,
     // so no stream is still running while the audio library shuts down.
     void stop();

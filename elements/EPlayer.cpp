@@ -35,6 +35,12 @@ void EPlayer::applySceneNode(Node *sceneChild)
     speed = readInteger(sceneChild, "speed", speed);
 }
 
+void EPlayer::applyPlacement(Node *sceneChild)
+{
+    sprite->applyTransform(sceneChild);
+    speed = readInteger(sceneChild, "speed", speed);
+}
+
 void EPlayer::setTarget(float x, float y)
 {
     target.x = clampToLimits(x, levelLimits[0], levelLimits[2]);

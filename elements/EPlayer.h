@@ -25,6 +25,9 @@ public:
 
     void loadSpeed(Node *from);
     void applySceneNode(Node *sceneChild);
+    // What entering a scene again takes from its player child: the transform
+    // and the speed (its hooks were taken when the scene was first built).
+    void applyPlacement(Node *sceneChild);
     void setTarget(float x, float y);
     void update();
     sf::Vector2f directionTo(float x, float y) const;

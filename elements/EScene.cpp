@@ -1,5 +1,6 @@
 #include "elements/EScene.h"
 
+#include "core/assets/Resources.h"
 #include "elements/Catalogue.h"
 #include "elements/EAudio.h"
 
@@ -15,16 +16,33 @@ void EScene::loadAttributes(Node *sceneNode)
     levelLimits[2] = readInteger(sceneNode, "rightLevelLimit", windowWidth);
     levelLimits[3] = readInteger(sceneNode, "lowerLevelLimit", windowHeight);
     if (const Attribute *musicId = hasAttribute(sceneNode, "music"))
-        startMusic(musicId->value());
+        for (EAudio *audio : audioCatalogue)
+            if (idEquals(audio->id, musicId->value()))
+                music = audio;
 }
 
-void EScene::startMusic(const char *musicId)
+void EScene::startMusic(bool loop)
 {
+    if (!music)
+        return;
     for (EAudio *audio : audioCatalogue) {
-        if (!idEquals(audio->id, musicId))
+        if (!idEquals(audio->id, music->id))
             continue;
         audio->applyVolumeAndPitch(node);
-        audio->playMusic();
-        music = audio;
+        audio->playMusic(loop);
     }
+}
+
+void EScene::stopMusic()
+{
+    if (!music)
+        return;
+    for (EAudio *audio : audioCatalogue)
+        if (idEquals(audio->id, music->id))
+            audio->music.stop();
+}
+
+bool EScene::musicPlaying() const
+{
+    return music && (!soundDeviceAvailable() || music->music.getStatus() == sf::Music::Playing);
 }

@@ -23,6 +23,13 @@ public:
 
     explicit EScene(Node *sceneNode);
 
+    // Takes the limits and finds the music, without playing it.
     void loadAttributes(Node *sceneNode);
-    void startMusic(const char *musicId);
+    // Plays every audio of the music's id with the scene's volume and pitch,
+    // as the scene's music; `loop` makes it play on until stopped.
+    void startMusic(bool loop);
+    void stopMusic();
+    // Whether the music plays now: a game without a sound device counts its
+    // music as playing, so that what it does stays the same on every machine.
+    bool musicPlaying() const;
 };

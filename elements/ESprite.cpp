@@ -74,6 +74,15 @@ void ESprite::moveSteps(sf::Vector2f step, int count)
 void ESprite::applySceneNode(Node *child)
 {
     sceneChild = child;
+    applyTransform(child);
+    if (const Attribute *audio = hasAttribute(child, "onClickAudio"))
+        setClickAudio(audio->value());
+    if (const Attribute *text = hasAttribute(child, "onClickText"))
+        setClickText(text->value());
+}
+
+void ESprite::applyTransform(Node *child)
+{
     const sf::Vector2f at = readPair(child, "position", position);
     setPosition(at.x, at.y);
     const sf::Vector2f factors = readPair(child, "scale", scale);
@@ -81,10 +90,6 @@ void ESprite::applySceneNode(Node *child)
     setRotation(static_cast<float>(readInteger(child, "rotation", static_cast<int>(rotation))));
     const sf::Vector2f pivot = readPair(child, "origin", origin);
     setOrigin(pivot.x, pivot.y);
-    if (const Attribute *audio = hasAttribute(child, "onClickAudio"))
-        setClickAudio(audio->value());
-    if (const Attribute *text = hasAttribute(child, "onClickText"))
-        setClickText(text->value());
 }
 
 void ESprite::setClickAudio(const char *audioId)
@@ -93,11 +98,7 @@ void ESprite::setClickAudio(const char *audioId)
     for (EAudio *audio : audioCatalogue) {
         if (!idEquals(audio->id, audioId))
             continue;
-        EAudio *taken = audio;
-        if (audio->placed)
-            taken = newElement<EAudio>(audio->node);
-        else
-            audio->placed = true;
+        EAudio *taken = claim(audio);
         taken->applyVolumeAndPitch(sceneChild);
         taken->loadSound();
         clickAudio = taken;
@@ -110,11 +111,7 @@ void ESprite::setClickText(const char *textId)
     for (EText *text : textCatalogue) {
         if (!idEquals(text->id, textId))
             continue;
-        EText *taken = text;
-        if (text->placed)
-            taken = newElement<EText>(text->node);
-        else
-            text->placed = true;
+        EText *taken = claim(text);
         taken->applySceneNode(sceneChild);
         clickText = taken;
     }

@@ -44,6 +44,8 @@ public:
     // Moves the drawable only; the player writes the position back itself.
     void moveSteps(sf::Vector2f step, int count);
     void applySceneNode(Node *child);
+    // Position, scale, rotation and origin from a scene child, hooks untouched.
+    void applyTransform(Node *child);
     void setClickAudio(const char *audioId);
     void setClickText(const char *textId);
 };

@@ -4,6 +4,7 @@
 #include "core/text/Diagnostics.h"
 #include "elements/Catalogue.h"
 
+#include <cctype>
 #include <cstdint>
 #include <iostream>
 
@@ -67,9 +68,24 @@ void EText::setPosition(float x, float y)
     drawable.setPosition(x, y);
 }
 
+namespace {
+
+// The blanks that lay out <use> elements under a scene child are not a text.
+bool isLayoutAroundUses(Node *sceneChild)
+{
+    if (!getChild(sceneChild, "use"))
+        return false;
+    for (std::size_t i = 0; i < sceneChild->value_size(); ++i)
+        if (!std::isspace(static_cast<unsigned char>(sceneChild->value()[i])))
+            return false;
+    return true;
+}
+
+} // namespace
+
 void EText::applySceneNode(Node *sceneChild)
 {
-    if (sceneChild->value_size() > 0)
+    if (sceneChild->value_size() > 0 && !isLayoutAroundUses(sceneChild))
         setString(std::string(sceneChild->value(), sceneChild->value_size()));
     const sf::Vector2f at = readPair(sceneChild, "textPosition", readPair(sceneChild, "position", position));
     setPosition(at.x, at.y);

@@ -94,6 +94,12 @@ bool OnDemandMusic::getLoop() const
     return music && music->getLoop();
 }
 
+void OnDemandMusic::setLoop(bool loop)
+{
+    if (music)
+        music->setLoop(loop);
+}
+
 void OnDemandMusic::play()
 {
     if (music)

@@ -39,6 +39,7 @@ public:
     void setPitch(float pitch);
     float getPitch() const;
     bool getLoop() const;
+    void setLoop(bool loop);
     void play();
     void stop();
     sf::Music::Status getStatus() const;

@@ -1,0 +1,206 @@
+#include "core/rooms/GameRules.h"
+
+#include "core/text/StartupError.h"
+
+#include <cmath>
+#include <cstring>
+
+namespace {
+
+bool isElement(const Node *node)
+{
+    return node->type() == rapidxml::node_element;
+}
+
+bool named(const Node *node, const char *name)
+{
+    return std::strcmp(node->name(), name) == 0;
+}
+
+const char *valueOrNull(Node *node, const char *name)
+{
+    const Attribute *given = hasAttribute(node, name);
+    return given ? given->value() : nullptr;
+}
+
+bool booleanOr(Node *node, const char *name, bool fallback)
+{
+    const Attribute *given = hasAttribute(node, name);
+    return given ? parseBoolean(given) : fallback;
+}
+
+std::vector<std::string_view> idListOf(Node *node, const char *name)
+{
+    const Attribute *given = hasAttribute(node, name);
+    return given ? parseIdList(given) : std::vector<std::string_view>{};
+}
+
+Condition conditionOf(Node *node, const char *name)
+{
+    const Attribute *given = hasAttribute(node, name);
+    return given ? parseCondition(given) : Condition{};
+}
+
+std::string_view requireName(Node *node, const char *name)
+{
+    const Attribute *given = hasAttribute(node, name);
+    if (!given)
+        throw StartupError(std::string("<") + node->name() + "> has no \"" + name + "\" attribute",
+                           elementPosition(node));
+    const std::string_view value(given->value(), given->value_size());
+    if (!isName(value) && !(std::strcmp(name, "item") == 0 && value == "*"))
+        throw StartupError(std::string("\"") + name + "\" is \"" + std::string(value) +
+                               "\", which is not a name (letters, digits, \"_\", \"-\" and \".\")",
+                           given->value());
+    return value;
+}
+
+} // namespace
+
+sf::Vector2f InventoryBar::slotCorner(std::size_t slot) const
+{
+    const auto perRow = static_cast<std::size_t>(columns);
+    return {position.x + static_cast<float>(slot % perRow) * slotSize.x,
+            position.y + static_cast<float>(slot / perRow) * slotSize.y};
+}
+
+std::optional<std::size_t> InventoryBar::slotAt(sf::Vector2f point, std::size_t slots) const
+{
+    const sf::Vector2f offset = point - position;
+    if (offset.x < 0 || offset.y < 0)
+        return std::nullopt;
+    const auto column = static_cast<std::size_t>(std::floor(offset.x / slotSize.x));
+    const auto row = static_cast<std::size_t>(std::floor(offset.y / slotSize.y));
+    if (column >= static_cast<std::size_t>(columns))
+        return std::nullopt;
+    const std::size_t slot = row * static_cast<std::size_t>(columns) + column;
+    if (slot >= slots)
+        return std::nullopt;
+    return slot;
+}
+
+void GameRules::read(Node *root)
+{
+    if (const Attribute *given = hasAttribute(root, "goal")) {
+        goal = parseCondition(given);
+        hasGoal = true;
+    }
+    unhandledUseText = valueOrNull(root, "unhandledUseText");
+    for (Node *child = root->first_node(); child; child = child->next_sibling()) {
+        if (!isElement(child))
+            continue;
+        if (named(child, "state"))
+            readState(child);
+        else if (named(child, "inventory"))
+            readInventory(child);
+    }
+    if (Node *all = getChild(root, "scenes"))
+        for (Node *scene = all->first_node(); scene; scene = scene->next_sibling())
+            if (isElement(scene))
+                readScene(scene);
+}
+
+void GameRules::readState(Node *state)
+{
+    for (Node *child = state->first_node(); child; child = child->next_sibling()) {
+        if (!isElement(child))
+            continue;
+        if (named(child, "flag")) {
+            flags.push_back({child, requireName(child, "id"), booleanOr(child, "set", false)});
+        } else if (named(child, "item")) {
+            items.push_back({child, requireName(child, "id"), valueOrNull(child, "icon"), valueOrNull(child, "name"),
+                             booleanOr(child, "held", false)});
+        }
+    }
+}
+
+void GameRules::readInventory(Node *bar)
+{
+    InventoryBar read;
+    if (const Attribute *position = hasAttribute(bar, "position"))
+        read.position = parsePoint(position);
+    const Attribute *size = hasAttribute(bar, "slotSize");
+    if (!size)
+        throw StartupError("<inventory> has no \"slotSize\" attribute", elementPosition(bar));
+    read.slotSize = parsePoint(size);
+    if (!(read.slotSize.x > 0) || !(read.slotSize.y > 0))
+        throw StartupError("\"slotSize\" must be wider and higher than 0", size->value());
+    if (const Attribute *columns = hasAttribute(bar, "columns")) {
+        read.columns = parseStrictInteger(columns);
+        if (read.columns < 1)
+            throw StartupError("\"columns\" must be 1 or more", columns->value());
+    }
+    inventory = read;
+}
+
+void GameRules::readScene(Node *scene)
+{
+    SceneRules rules;
+    rules.onEnterText = valueOrNull(scene, "onEnterText");
+    rules.onFirstEnterText = valueOrNull(scene, "onFirstEnterText");
+    rules.musicLoop = booleanOr(scene, "musicLoop", false);
+    scenes.emplace(scene, rules);
+    for (Node *child = scene->first_node(); child; child = child->next_sibling())
+        if (isElement(child))
+            children.emplace(child, readChild(child));
+}
+
+ChildRules GameRules::readChild(Node *child)
+{
+    ChildRules rules;
+    rules.active = conditionOf(child, "if");
+    rules.action = readAction(child);
+    if (const Attribute *from = hasAttribute(child, "fromScene")) {
+        rules.fromScene = parseStrictInteger(from);
+        sceneReferences.emplace_back(*rules.fromScene, from->value());
+    }
+    for (Node *use = child->first_node(); use; use = use->next_sibling()) {
+        if (!isElement(use) || !named(use, "use"))
+            continue;
+        UseRules read;
+        read.node = use;
+        read.item = requireName(use, "item");
+        read.condition = conditionOf(use, "if");
+        read.action = readAction(use);
+        rules.uses.push_back(std::move(read));
+    }
+    return rules;
+}
+
+ActionRules GameRules::readAction(Node *node)
+{
+    ActionRules action;
+    action.effects.setFlags = idListOf(node, "setFlag");
+    action.effects.clearFlags = idListOf(node, "clearFlag");
+    action.effects.giveItems = idListOf(node, "giveItem");
+    action.effects.takeItems = idListOf(node, "takeItem");
+    if (const Attribute *exit = hasAttribute(node, "onClickScene")) {
+        action.exitScene = parseStrictInteger(exit);
+        action.exitWhere = exit->value();
+        sceneReferences.emplace_back(*action.exitScene, exit->value());
+    }
+    if (const Attribute *walkTo = hasAttribute(node, "walkTo"))
+        action.walkTo = parsePoint(walkTo);
+    return action;
+}
+
+const ChildRules *GameRules::child(const Node *sceneChild) const
+{
+    const auto found = children.find(sceneChild);
+    return found == children.end() ? nullptr : &found->second;
+}
+
+const SceneRules &GameRules::scene(const Node *sceneNode) const
+{
+    static const SceneRules none;
+    const auto found = scenes.find(sceneNode);
+    return found == scenes.end() ? none : found->second;
+}
+
+const ItemDeclaration *GameRules::item(std::string_view id) const
+{
+    for (const ItemDeclaration &declared : items)
+        if (declared.id == id)
+            return &declared;
+    return nullptr;
+}

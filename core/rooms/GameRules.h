@@ -1,0 +1,114 @@
+#pragma once
+
+#include "core/text/Document.h"
+#include "core/text/StrictValues.h"
+
+#include <SFML/System/Vector2.hpp>
+
+#include <optional>
+#include <string_view>
+#include <unordered_map>
+#include <vector>
+
+// What the document says about state and rooms, read once at start-up and
+// checked strictly there: nothing is built from it until a scene is entered,
+// so the checker reads it too without a window. Names and texts point into
+// the document.
+
+// What a click or a use changes, applied as clearFlag, setFlag, takeItem, giveItem.
+struct Effects {
+    std::vector<std::string_view> clearFlags;
+    std::vector<std::string_view> setFlags;
+    std::vector<std::string_view> takeItems;
+    std::vector<std::string_view> giveItems;
+};
+
+// What a click on a sprite, or a use of an item on it, does besides its
+// sound and its text.
+struct ActionRules {
+    Effects effects;
+    std::optional<int> exitScene;
+    const char *exitWhere = nullptr;
+    std::optional<sf::Vector2f> walkTo;
+};
+
+// A <use> under a scene child: what using `item` ("*": any) on it does.
+struct UseRules {
+    Node *node = nullptr;
+    std::string_view item;
+    Condition condition;
+    ActionRules action;
+};
+
+// A scene child's rules: while `active` holds it is drawn and hit by clicks.
+struct ChildRules {
+    Condition active;
+    ActionRules action;
+    std::vector<UseRules> uses;
+    // On a player child: placed this way only when entering from that scene.
+    std::optional<int> fromScene;
+};
+
+struct SceneRules {
+    const char *onEnterText = nullptr;
+    const char *onFirstEnterText = nullptr;
+    bool musicLoop = false;
+};
+
+struct FlagDeclaration {
+    Node *node = nullptr;
+    std::string_view id;
+    bool set = false;
+};
+
+struct ItemDeclaration {
+    Node *node = nullptr;
+    std::string_view id;
+    const char *icon = nullptr;
+    const char *name = nullptr;
+    bool held = false;
+};
+
+// The inventory bar: slot k's top-left is position + ((k mod columns) * w,
+// (k div columns) * h).
+struct InventoryBar {
+    sf::Vector2f position;
+    sf::Vector2f slotSize;
+    int columns = 1;
+
+    sf::Vector2f slotCorner(std::size_t slot) const;
+    // The slot under `point`, when it lies in one of the first `slots`.
+    std::optional<std::size_t> slotAt(sf::Vector2f point, std::size_t slots) const;
+};
+
+class GameRules {
+public:
+    // Reads every name of state and rooms under `root`; throws StartupError
+    // at the first malformed value, in document order.
+    void read(Node *root);
+
+    Condition goal;
+    bool hasGoal = false;
+    const char *unhandledUseText = nullptr;
+    std::vector<FlagDeclaration> flags;
+    std::vector<ItemDeclaration> items;
+    std::optional<InventoryBar> inventory;
+
+    // Null for a child without rules of its own.
+    const ChildRules *child(const Node *sceneChild) const;
+    const SceneRules &scene(const Node *sceneNode) const;
+    const ItemDeclaration *item(std::string_view id) const;
+    // Every exit and entrance the scenes name, with where, for the loader's warnings.
+    const std::vector<std::pair<int, const char *>> &namedScenes() const { return sceneReferences; }
+
+private:
+    void readState(Node *state);
+    void readInventory(Node *bar);
+    void readScene(Node *scene);
+    ChildRules readChild(Node *child);
+    ActionRules readAction(Node *node);
+
+    std::unordered_map<const Node *, ChildRules> children;
+    std::unordered_map<const Node *, SceneRules> scenes;
+    std::vector<std::pair<int, const char *>> sceneReferences;
+};
