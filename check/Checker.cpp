@@ -174,6 +174,7 @@ private:
     bool registerId(Node *asset, IdIndex &ids);
     void checkPlayer(Node *asset);
     void checkScenes(Node *scenes);
+    void checkState(Node *state);
     void checkSceneId(Node *scene, bool entryPlays);
     void checkLevelOrder(Node *scene, const char *lowName, const char *highName, const char *highDefault);
     void checkSceneChild(Node *child);
@@ -217,6 +218,10 @@ void Checker::walk()
     checkAttributes(root, formatOf("root"));
     if (Node *assets = getChild(root, "assets"))
         readAssets(assets);
+    if (Node *state = getChild(root, "state"))
+        checkState(state);
+    if (Node *inventory = getChild(root, "inventory"))
+        checkAttributes(inventory, formatOf("inventory"));
     if (Node *scenes = getChild(root, "scenes"))
         checkScenes(scenes);
 }
@@ -324,6 +329,21 @@ void Checker::checkScenes(Node *scenes)
     }
 }
 
+void Checker::checkState(Node *state)
+{
+    static const std::vector<std::string_view> kinds{"flag", "item"};
+    for (Node *child = state->first_node(); child; child = child->next_sibling()) {
+        if (!isElement(child))
+            continue;
+        const std::string_view name = nameOf(child);
+        if (std::find(kinds.begin(), kinds.end(), name) != kinds.end())
+            checkAttributes(child, formatOf(name));
+        else
+            report(elementPosition(child), "unknown-element",
+                   tag(name) + " is neither <flag> nor <item>" + orIgnored(suggestions.didYouMean(name, kinds, tag)));
+    }
+}
+
 void Checker::checkSceneId(Node *scene, bool entryPlays)
 {
     if (entryPlays && !hasAttribute(scene, "sceneId"))
@@ -349,6 +369,9 @@ void Checker::checkLevelOrder(Node *scene, const char *lowName, const char *high
 void Checker::checkSceneChild(Node *child)
 {
     checkAttributes(child, formatOf("scene child"));
+    for (Node *use = child->first_node(); use; use = use->next_sibling())
+        if (isElement(use) && nameOf(use) == "use")
+            checkAttributes(use, formatOf("use"));
     const std::string_view name = nameOf(child);
     if (name == "player") {
         if (!lastPlayer)
@@ -410,8 +433,18 @@ void Checker::checkValue(Node *node, const Attribute *attribute, const Attribute
     case Syntax::textId:
         checkReference(attribute, texts, "text");
         break;
+    case Syntax::spriteId:
+        checkReference(attribute, sprites, "sprite");
+        break;
     case Syntax::text:
     case Syntax::presence:
+    // The engine reads these strictly and refuses a malformed one at start-up,
+    // which the check reports as the engine does.
+    case Syntax::condition:
+    case Syntax::idList:
+    case Syntax::point:
+    case Syntax::boolean:
+    case Syntax::sceneId:
         break;
     }
 }

@@ -16,6 +16,14 @@ const char *heading(const ElementFormat &format)
         return "Scenes: each child of `<scenes>`, whatever its name";
     if (kind == "scene child")
         return "Scene children: each child of a scene, named by the id it places";
+    if (kind == "state")
+        return "`<state>`: a child of the root declaring flags and items";
+    if (kind == "flag" || kind == "item")
+        return kind == "flag" ? "`<flag>`: a child of `<state>`" : "`<item>`: a child of `<state>`";
+    if (kind == "inventory")
+        return "`<inventory>`: a child of the root; without it items are neither shown nor selectable";
+    if (kind == "use")
+        return "`<use>`: a child of a scene child, what using an item on it does";
     return nullptr;
 }
 
@@ -28,6 +36,10 @@ int main()
             std::cout << "#### " << title << "\n\n";
         else
             std::cout << "#### `<" << format.kind << ">`\n\n";
+        if (format.attributes.empty()) {
+            std::cout << "No attributes.\n\n";
+            continue;
+        }
         std::cout << "| Attribute | Syntax | Required | Absent | Meaning |\n|---|---|---|---|---|\n";
         for (const AttributeFormat &attribute : format.attributes)
             std::cout << "| `" << attribute.name << "` | " << syntaxName(attribute.syntax) << " | "

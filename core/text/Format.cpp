@@ -20,7 +20,10 @@ std::vector<ElementFormat> buildFormat()
           {"width", Syntax::integer, true, "", "window width in pixels (1 to 8192)"},
           {"height", Syntax::integer, true, "", "window height in pixels (1 to 8192)"},
           {"title", Syntax::text, true, "", "window title (UTF-8)"},
-          {"fps", Syntax::integer, true, "", "frame-rate limit; 0 or -1 means none"}}},
+          {"fps", Syntax::integer, true, "", "frame-rate limit; 0 or -1 means none"},
+          {"goal", Syntax::condition, false, "none", "the game is won the first time it holds"},
+          {"unhandledUseText", Syntax::textId, false, "none",
+           "shown when a selected item is used where it has no use"}}},
         {"assets", {{"path", Syntax::text, true, "", "folder that every src is read from"}}},
         {"sprite",
          {{"id", Syntax::text, false, "none: the asset is skipped", "the name scenes place it by"},
@@ -55,6 +58,19 @@ std::vector<ElementFormat> buildFormat()
           origin,
           rotation,
           {"speed", Syntax::integer, false, "10", "unit steps per frame"}}},
+        {"state", {}},
+        {"flag",
+         {{"id", Syntax::text, true, "", "the flag's name (letters, digits, _ - .)"},
+          {"set", Syntax::boolean, false, "false", "true: set as the game starts"}}},
+        {"item",
+         {{"id", Syntax::text, true, "", "the item's name (letters, digits, _ - .)"},
+          {"icon", Syntax::spriteId, false, "none", "the sprite whose image the inventory bar shows"},
+          {"name", Syntax::textId, false, "none", "the text that names the item"},
+          {"held", Syntax::boolean, false, "false", "true: in the inventory as the game starts"}}},
+        {"inventory",
+         {{"position", Syntax::point, false, "0, 0", "top-left corner of the first slot"},
+          {"slotSize", Syntax::point, true, "", "width and height of a slot"},
+          {"columns", Syntax::integer, false, "1", "slots in a row, 1 or more"}}},
         {"scene",
          {{"sceneId", Syntax::integer, true, "", "compared with entryScene"},
           {"leftLevelLimit", Syntax::integer, false, "0", "leftmost point the player is sent to"},
@@ -63,7 +79,10 @@ std::vector<ElementFormat> buildFormat()
           {"lowerLevelLimit", Syntax::integer, false, "the window height", "lowest point the player is sent to"},
           {"music", Syntax::audioId, false, "none", "audio played once when the scene starts"},
           {"volume", Syntax::decimal, false, "the audio's own", "loudness of the music"},
-          {"pitch", Syntax::decimal, false, "the audio's own", "pitch of the music"}}},
+          {"pitch", Syntax::decimal, false, "the audio's own", "pitch of the music"},
+          {"onEnterText", Syntax::textId, false, "none", "shown on entering the scene"},
+          {"onFirstEnterText", Syntax::textId, false, "onEnterText", "shown on entering it the first time"},
+          {"musicLoop", Syntax::boolean, false, "false", "true: the music this scene starts loops"}}},
         {"scene child",
          {{"position", Syntax::pair, false, "the asset's", "where the sprite (and a text) is placed"},
           {"scale", Syntax::pair, false, "the asset's", "scale factors"},
@@ -76,7 +95,26 @@ std::vector<ElementFormat> buildFormat()
           {"speed", Syntax::integer, false, "the player's own", "the player's steps per frame"},
           {"textPosition", Syntax::pair, false, "position", "where the text appears"},
           {"size", Syntax::integer, false, "the text's own", "character size of the text, 0 to 2048"},
-          {"src", Syntax::presence, false, "absent", "present: the text loads its font again"}}},
+          {"src", Syntax::presence, false, "absent", "present: the text loads its font again"},
+          {"if", Syntax::condition, false, "always", "drawn and clicked only while it holds"},
+          {"setFlag", Syntax::idList, false, "none", "flags a click sets"},
+          {"clearFlag", Syntax::idList, false, "none", "flags a click clears"},
+          {"giveItem", Syntax::idList, false, "none", "items a click puts in the inventory"},
+          {"takeItem", Syntax::idList, false, "none", "items a click takes out of it"},
+          {"onClickScene", Syntax::sceneId, false, "none", "the scene a click goes to"},
+          {"walkTo", Syntax::point, false, "none", "where the player walks before going"},
+          {"fromScene", Syntax::sceneId, false, "any", "on a player: placed so only coming from that scene"}}},
+        {"use",
+         {{"item", Syntax::text, true, "", "the item used, or * for any"},
+          {"if", Syntax::condition, false, "always", "the use counts only while it holds"},
+          {"onClickAudio", Syntax::audioId, false, "none", "the sound the use plays"},
+          {"onClickText", Syntax::textId, false, "none", "the text the use shows"},
+          {"setFlag", Syntax::idList, false, "none", "flags the use sets"},
+          {"clearFlag", Syntax::idList, false, "none", "flags the use clears"},
+          {"giveItem", Syntax::idList, false, "none", "items the use gives"},
+          {"takeItem", Syntax::idList, false, "none", "items the use takes"},
+          {"onClickScene", Syntax::sceneId, false, "none", "the scene the use goes to"},
+          {"walkTo", Syntax::point, false, "none", "where the player walks before going"}}},
     };
 }
 
@@ -123,6 +161,18 @@ const char *syntaxName(Syntax syntax)
         return "text id";
     case Syntax::presence:
         return "presence";
+    case Syntax::condition:
+        return "condition";
+    case Syntax::idList:
+        return "id list";
+    case Syntax::point:
+        return "point";
+    case Syntax::boolean:
+        return "true or false";
+    case Syntax::sceneId:
+        return "scene id";
+    case Syntax::spriteId:
+        return "sprite id";
     }
     return "text";
 }

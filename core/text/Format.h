@@ -17,6 +17,13 @@ enum class Syntax {
     audioId,  // names an <audio> asset
     textId,   // names a <text> asset
     presence, // only whether it is there counts
+    // Read strictly: a malformed value refuses to start.
+    condition, // "!flag, i/item, v/2": all must hold
+    idList,    // "a, b": flag or item names
+    point,     // "x, y": two decimals
+    boolean,   // "true" or "false"
+    sceneId,   // a whole number naming a scene
+    spriteId,  // names a <sprite> asset
 };
 
 struct AttributeFormat {
@@ -29,9 +36,10 @@ struct AttributeFormat {
 };
 
 struct ElementFormat {
-    // "root", "assets", "sprite", "audio", "text", "player", "scene" or
-    // "scene child": the first and the last two are recognised by their
-    // place in the document, not by their name.
+    // "root", "assets", "sprite", "audio", "text", "player", "state",
+    // "flag", "item", "inventory", "scene", "scene child" or "use": the root,
+    // scenes and scene children are recognised by their place in the
+    // document, not by their name.
     const char *kind;
     std::vector<AttributeFormat> attributes;
 };
