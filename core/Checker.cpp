@@ -243,11 +243,9 @@ void Checker::walk()
 void Checker::readAssets(Node *assets)
 {
     checkAttributes(assets, formatOf("assets"));
-    if (const Attribute *path = hasAttribute(assets, "path")) {
+    if (hasAttribute(assets, "path")) {
         assetPathKnown = true;
-        assetPath = std::string(path->value()) + "/";
-        if (assetPath[0] == '/')
-            assetPath.erase(0, 1);
+        assetPath = assetPrefix(assets);
     }
     static const std::vector<std::string_view> kinds{"sprite", "audio", "text", "player"};
     for (Node *child = assets->first_node(); child; child = child->next_sibling()) {

@@ -156,6 +156,15 @@ sf::Vector2f readPair(Node *node, const char *name, sf::Vector2f fallback)
     return hasAttribute(node, name) ? getVector2f(node, name) : fallback;
 }
 
+std::string assetPrefix(Node *assets)
+{
+    const Attribute *path = hasAttribute(assets, "path");
+    std::string prefix = path ? std::string(path->value()) + "/" : std::string("/");
+    if (prefix[0] == '/')
+        prefix.erase(0, 1);
+    return prefix;
+}
+
 const char *elementPosition(const Node *node)
 {
     return node->name() - 1;

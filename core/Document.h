@@ -56,5 +56,10 @@ const char *requireAttribute(Node *node, const char *name);
 // format lists them) and throws StartupError for the first one missing.
 void requireAttributes(Node *node, const char *kind);
 
+// What every src of `assets` is read after: its "path" and a "/", without a
+// leading "/", so that asset files stay inside the game's folder. An absent
+// path reads as the game's folder itself.
+std::string assetPrefix(Node *assets);
+
 // Where an element starts in the document text (its "<"), for messages.
 const char *elementPosition(const Node *node);

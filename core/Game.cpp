@@ -134,10 +134,7 @@ void Game::applyToWindow()
 void Game::loadAssets()
 {
     requireAttributes(assetsNode, "assets");
-    assetPath = getAttribute(assetsNode, "path");
-    assetPath += "/";
-    if (assetPath[0] == '/')
-        assetPath.erase(0, 1);
+    assetPath = assetPrefix(assetsNode);
     for (Node *child = assetsNode->first_node(); child; child = child->next_sibling()) {
         if (!isElement(child))
             continue;
@@ -167,9 +164,10 @@ std::vector<std::string> Game::namedFiles() const
     std::vector<std::string> files;
     if (!assetsNode)
         return files;
+    const std::string prefix = assetPrefix(assetsNode);
     for (Node *child = assetsNode->first_node(); child; child = child->next_sibling())
         if (const Attribute *src = isElement(child) ? hasAttribute(child, "src") : nullptr)
-            files.push_back(assetPath + src->value());
+            files.push_back(prefix + src->value());
     return files;
 }
 

@@ -48,16 +48,6 @@ bool isElementNamed(const Node *node, const char *name)
     return node->type() == rapidxml::node_element && std::strcmp(node->name(), name) == 0;
 }
 
-// The asset path as the loader builds it: "path/", without a leading "/".
-std::string assetPathOf(Node *assets)
-{
-    const Attribute *path = hasAttribute(assets, "path");
-    std::string prefix = path ? std::string(path->value()) + "/" : std::string("/");
-    if (prefix[0] == '/')
-        prefix.erase(0, 1);
-    return prefix;
-}
-
 } // namespace
 
 StartupPrefetch::StartupPrefetch(std::string gameFolder, std::string gameFile)
@@ -90,7 +80,7 @@ void StartupPrefetch::prepare()
         Node *assets = root ? getChild(root, "assets") : nullptr;
         if (!assets)
             return;
-        const std::string prefix = assetPathOf(assets);
+        const std::string prefix = assetPrefix(assets);
         bool sounds = false;
         for (Node *child = assets->first_node(); child; child = child->next_sibling()) {
             const bool image =
