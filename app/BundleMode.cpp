@@ -303,8 +303,9 @@ int bundle(const Options &options)
         const std::string launcher = launcherName(title);
         const std::vector<Entry> entries = entriesOf(location, game.namedFiles(), {"play.sh", launcher});
         writeBundle(out, entries, launcher, title);
-        std::cout << "Wrote " << escapeControl(options.bundle) << ": game.xml, " << entries.size() - 1
-                  << " files it names, play.sh and " << escapeControl(launcher) << '\n';
+        const std::size_t named = entries.size() - 1;
+        std::cout << "Wrote " << escapeControl(options.bundle) << ": game.xml, " << named
+                  << (named == 1 ? " file" : " files") << " it names, play.sh and " << escapeControl(launcher) << '\n';
         return 0;
     } catch (const StartupError &error) {
         std::cerr << renderDiagnostic(location.shown, game.diagnose(error)) << '\n';

@@ -52,6 +52,7 @@ std::optional<int> parseCommandLine(int argc, char **argv, Options &options)
                    "check the game, then write it with play.sh and a .desktop file to OUT, a new folder or a .tar.gz "
                    "archive, to share it")
         ->type_name("OUT")
+        ->check([](const std::string &out) { return out.empty() ? "OUT is empty: name a new folder or archive" : ""; })
         ->excludes(check)
         ->excludes(scene)
         ->excludes(watch)

@@ -31,9 +31,9 @@ add_custom_command(
 add_custom_target(package_documents ALL
   DEPENDS ${ADVENTURE_PACKAGING_DIR}/adventure.6.gz ${ADVENTURE_PACKAGING_DIR}/changelog.Debian.gz)
 install(FILES ${ADVENTURE_PACKAGING_DIR}/adventure.6.gz DESTINATION share/man/man6)
-install(FILES README.md docs/bad-inputs.md docs/check.md docs/game.xsd docs/performance.md docs/testing-your-game.md
-              packaging/copyright ${ADVENTURE_PACKAGING_DIR}/changelog.Debian.gz
+install(FILES README.md packaging/copyright ${ADVENTURE_PACKAGING_DIR}/changelog.Debian.gz
         DESTINATION ${ADVENTURE_DOC_DIR})
+install(DIRECTORY docs/ DESTINATION ${ADVENTURE_DOC_DIR})
 
 # The example game as it is built, but its fonts link to fonts-dejavu-core's
 # instead of being copies of them, as Debian asks of packages that use a

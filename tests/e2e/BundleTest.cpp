@@ -108,6 +108,7 @@ TEST(Bundle, RefusesAGameThatWouldNotPlayAndPlacesItMustNotWrite)
         {"mygame/img/a.png", "the game's folder or inside it"},
         {"mygame/../mygame/bundle", "the game's folder or inside it"},
         {"broken/game.xml", "already exists"},
+        {"", "OUT is empty"},
     };
     for (const auto &[out, why] : places) {
         SCOPED_TRACE(out);
