@@ -10,6 +10,7 @@
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
+#include <fcntl.h>
 #include <filesystem>
 #include <fstream>
 #include <iostream>
@@ -18,6 +19,7 @@
 #include <stdexcept>
 #include <string>
 #include <sys/wait.h>
+#include <unistd.h>
 #include <vector>
 
 extern char **environ;
@@ -26,8 +28,8 @@ namespace fs = std::filesystem;
 
 namespace {
 
-// Finds the player's copy could never play the same: the engine would stop,
-// or a file it needs would be absent or undecodable.
+// What would make the player's copy play otherwise than the author's: the
+// engine would stop, or a file it needs would be absent or undecodable.
 bool stopsTheBundle(const Diagnostic &finding)
 {
     return finding.severity == Severity::error || finding.code == "missing-file" || finding.code == "unreadable-file";
@@ -209,6 +211,27 @@ void writeArchive(const fs::path &archive, const fs::path &content, const std::v
         throw std::runtime_error("tar could not write " + archive.string());
 }
 
+void syncOne(const fs::path &path)
+{
+    const int file = open(path.c_str(), O_RDONLY);
+    const bool synced = file >= 0 && fsync(file) == 0;
+    const int error = errno;
+    if (file >= 0)
+        close(file);
+    if (!synced)
+        throw writeFailure("write", path, error);
+}
+
+// Written through to the disk, a folder with everything in it, so that after
+// a crash OUT holds either the whole bundle or nothing.
+void syncToDisk(const fs::path &path)
+{
+    syncOne(path);
+    if (fs::is_directory(path))
+        for (const fs::directory_entry &entry : fs::recursive_directory_iterator(path))
+            syncOne(entry.path());
+}
+
 // A hidden folder beside OUT that the bundle is assembled in, on the same
 // file system so that it can be renamed into place whole. Whatever is left
 // in it goes with it.
@@ -255,10 +278,12 @@ void writeBundle(const fs::path &out, const std::vector<Entry> &entries, const s
         finished = scratch.path() / "archive";
         writeArchive(finished, content, files);
     }
+    syncToDisk(finished);
     std::error_code error;
     fs::rename(finished, out, error);
     if (error)
         throw writeFailure("move the bundle into place at", out, error.value());
+    syncOne(out.parent_path());
 }
 
 // OUT as an absolute path with no trailing "/", so that its name is its last part.
