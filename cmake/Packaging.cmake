@@ -13,24 +13,37 @@ set(CMAKE_INSTALL_DEFAULT_DIRECTORY_PERMISSIONS
 
 install(TARGETS adventure RUNTIME DESTINATION games)
 
-# The manual page is the program's own --help, so the two cannot drift apart.
-find_program(HELP2MAN help2man REQUIRED)
 find_program(GZIP gzip REQUIRED)
 configure_file(${PROJECT_SOURCE_DIR}/packaging/changelog.Debian.in ${ADVENTURE_PACKAGING_DIR}/changelog.Debian @ONLY)
+# -n: no name or time in the gzip header, so that a rebuild gives the same bytes.
 add_custom_command(
-  OUTPUT ${ADVENTURE_PACKAGING_DIR}/adventure.6.gz ${ADVENTURE_PACKAGING_DIR}/changelog.Debian.gz
-  COMMAND ${HELP2MAN} --no-info --section=6 --name "play point-and-click adventure games written in XML"
-          --output=adventure.6 $<TARGET_FILE:adventure>
-  # -n: no name or time in the header, so that a rebuild gives the same bytes.
-  COMMAND ${GZIP} -9nf adventure.6
+  OUTPUT ${ADVENTURE_PACKAGING_DIR}/changelog.Debian.gz
   COMMAND ${GZIP} -9nkf changelog.Debian
   WORKING_DIRECTORY ${ADVENTURE_PACKAGING_DIR}
-  DEPENDS adventure ${ADVENTURE_PACKAGING_DIR}/changelog.Debian
-  COMMENT "Writing the manual page and the package's changelog"
+  DEPENDS ${ADVENTURE_PACKAGING_DIR}/changelog.Debian
   VERBATIM)
-add_custom_target(package_documents ALL
-  DEPENDS ${ADVENTURE_PACKAGING_DIR}/adventure.6.gz ${ADVENTURE_PACKAGING_DIR}/changelog.Debian.gz)
-install(FILES ${ADVENTURE_PACKAGING_DIR}/adventure.6.gz DESTINATION share/man/man6)
+set(package_documents ${ADVENTURE_PACKAGING_DIR}/changelog.Debian.gz)
+
+# The manual page is the program's own --help, so the two cannot drift apart.
+# Without help2man (scripts/setup-debian.sh installs it) the engine still
+# builds, and the package goes without its manual page.
+find_program(HELP2MAN help2man)
+if(HELP2MAN)
+  add_custom_command(
+    OUTPUT ${ADVENTURE_PACKAGING_DIR}/adventure.6.gz
+    COMMAND ${HELP2MAN} --no-info --section=6 --name "play point-and-click adventure games written in XML"
+            --output=adventure.6 $<TARGET_FILE:adventure>
+    COMMAND ${GZIP} -9nf adventure.6
+    WORKING_DIRECTORY ${ADVENTURE_PACKAGING_DIR}
+    DEPENDS adventure
+    COMMENT "Writing the manual page from --help"
+    VERBATIM)
+  list(APPEND package_documents ${ADVENTURE_PACKAGING_DIR}/adventure.6.gz)
+  install(FILES ${ADVENTURE_PACKAGING_DIR}/adventure.6.gz DESTINATION share/man/man6)
+else()
+  message(STATUS "help2man not found: the package will have no manual page")
+endif()
+add_custom_target(package_documents ALL DEPENDS ${package_documents})
 install(FILES README.md packaging/copyright ${ADVENTURE_PACKAGING_DIR}/changelog.Debian.gz
         DESTINATION ${ADVENTURE_DOC_DIR})
 install(DIRECTORY docs/ DESTINATION ${ADVENTURE_DOC_DIR})

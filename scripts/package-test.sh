@@ -21,6 +21,9 @@ scratch="$(mktemp -d)"
 trap 'chmod -R u+w "$scratch"; rm -rf "$scratch"' EXIT
 dpkg-deb -x "$deb" "$scratch/root"
 engine="$scratch/root/usr/games/adventure"
+for installed in usr/share/man/man6/adventure.6.gz usr/share/doc/adventure/game.xsd; do
+  [ -f "$scratch/root/$installed" ] || { echo "the package lacks /$installed" >&2; exit 1; }
+done
 game="$scratch/study"
 # The example's fonts link to the fonts package, a dependency: the scratch
 # root finds it where an installed system has it, and the copy holds the fonts.
