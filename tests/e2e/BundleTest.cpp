@@ -36,14 +36,15 @@ std::set<std::string> filesUnder(const fs::path &root)
 // roundabout path and one in a subfolder, beside a file it does not name.
 void writeGame(const TempDir &dir, const std::string &sprites = "")
 {
-    dir.write("mygame/level.xml", "<game entryScene='1' width='300' height='200' title='The Tower: Part\\2' fps='30'>\n"
-                                  "<assets path='img'>\n"
-                                  "<sprite id='a' src='a.png'/>\n"
-                                  "<sprite id='b' src='./a.png'/>\n"
-                                  "<sprite id='c' src='deep/c.png'/>\n" +
-                                      sprites +
-                                      "</assets>\n"
-                                      "<scenes><scene sceneId='1'/></scenes></game>\n");
+    dir.write("mygame/level.xml",
+              "<game entryScene='1' width='300' height='200' title='The Tower: Floor\\2' fps='30'>\n"
+              "<assets path='img'>\n"
+              "<sprite id='a' src='a.png'/>\n"
+              "<sprite id='b' src='./a.png'/>\n"
+              "<sprite id='c' src='deep/c.png'/>\n" +
+                  sprites +
+                  "</assets>\n"
+                  "<scenes><scene sceneId='1'/></scenes></game>\n");
     writePng(dir.file("mygame/img/a.png"), 4, 4, sf::Color::Red);
     writePng(dir.file("mygame/img/deep/c.png"), 2, 2, sf::Color::Blue);
     writePng(dir.file("mygame/img/unused.png"), 2, 2, sf::Color::Green);
@@ -59,11 +60,11 @@ TEST(Bundle, AFolderHoldsTheDocumentTheNamedFilesAndALauncher)
     ASSERT_EQ(made.status, 0) << made.err;
     const fs::path out = dir.file("out");
     EXPECT_EQ(filesUnder(out), (std::set<std::string>{"game.xml", "img/a.png", "img/deep/c.png", "play.sh",
-                                                      "the-tower-part-2.desktop"}));
+                                                      "the-tower-floor-2.desktop"}));
     EXPECT_EQ(readWhole(out / "game.xml"), readWhole(dir.file("mygame/level.xml")));
     EXPECT_EQ(readWhole(out / "img/deep/c.png"), readWhole(dir.file("mygame/img/deep/c.png")));
     EXPECT_NE(fs::status(out / "play.sh").permissions() & fs::perms::owner_exec, fs::perms::none);
-    EXPECT_NE(readWhole(out / "the-tower-part-2.desktop").find("\nName=The Tower: Part\\\\2\n"), std::string::npos);
+    EXPECT_NE(readWhole(out / "the-tower-floor-2.desktop").find("\nName=The Tower: Floor\\\\2\n"), std::string::npos);
     for (const std::string &file : filesUnder(dir.path()))
         EXPECT_NE(file[0], '.') << "the folder the bundle was made in is gone";
 
