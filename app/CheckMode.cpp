@@ -16,21 +16,6 @@
 
 namespace {
 
-// Why the document cannot be checked at all, or nothing. A document that is
-// there but too large is left to the checker: the engine refuses it as a
-// game, so it is an error in it.
-std::optional<std::string> unreadable(const std::string &path)
-{
-    struct stat info {};
-    if (stat(path.c_str(), &info) != 0 || access(path.c_str(), R_OK) != 0)
-        return std::string(std::strerror(errno));
-    if (S_ISDIR(info.st_mode))
-        return std::string("it is a directory, not a game document");
-    if (!S_ISREG(info.st_mode))
-        return std::string("it is not a regular file");
-    return std::nullopt;
-}
-
 const char *severityName(Severity severity)
 {
     return severity == Severity::error ? "error" : "warning";
@@ -64,11 +49,25 @@ void printJson(const std::string &file, const std::vector<Diagnostic> &findings)
 
 } // namespace
 
+// A document that is there but too large is left to the checker: the engine
+// refuses it as a game, so it is an error in it.
+std::optional<std::string> unreadableDocument(const std::string &path)
+{
+    struct stat info {};
+    if (stat(path.c_str(), &info) != 0 || access(path.c_str(), R_OK) != 0)
+        return std::string(std::strerror(errno));
+    if (S_ISDIR(info.st_mode))
+        return std::string("it is a directory, not a game document");
+    if (!S_ISREG(info.st_mode))
+        return std::string("it is not a regular file");
+    return std::nullopt;
+}
+
 int check(const Options &options)
 {
     const GameLocation location = locateGame(options.path);
     const std::string document = (std::filesystem::path(location.folder) / location.file).string();
-    if (const std::optional<std::string> why = unreadable(document)) {
+    if (const std::optional<std::string> why = unreadableDocument(document)) {
         std::cerr << "adventure: cannot check " << escapeControl(location.shown) << ": " << *why << '\n';
         return 2;
     }

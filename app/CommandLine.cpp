@@ -48,6 +48,18 @@ std::optional<int> parseCommandLine(int argc, char **argv, Options &options)
         ->check(CLI::IsMember({"text", "json"}))
         ->needs(check);
     app.add_flag("--strict", options.strict, "with --check: warnings fail the check as errors do")->needs(check);
+    app.add_option("--bundle", options.bundle,
+                   "check the game, then write it with play.sh and a .desktop file to OUT, a new folder or a .tar.gz "
+                   "archive, to share it")
+        ->type_name("OUT")
+        ->check([](const std::string &out) { return out.empty() ? "OUT is empty: name a new folder or archive" : ""; })
+        ->excludes(check)
+        ->excludes(scene)
+        ->excludes(watch)
+        ->excludes(debug)
+        ->excludes(replay)
+        ->excludes(record)
+        ->excludes(trace);
     try {
         app.parse(argc, argv);
     } catch (const CLI::CallForHelp &) {

@@ -18,6 +18,9 @@ struct Options {
     bool check = false;
     std::string format = "text";
     bool strict = false;
+    // Where to write the checked game as a folder, or a .tar.gz archive by
+    // its name, to share it; empty to play.
+    std::string bundle;
     // Play-through files; empty when not asked for. A replay plays `replay`
     // instead of the mouse; `record` writes the clicks of a normal play;
     // `trace` writes what happens, in play or replay; `expect` compares a

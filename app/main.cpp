@@ -1,3 +1,4 @@
+#include "app/BundleMode.h"
 #include "app/CheckMode.h"
 #include "app/CommandLine.h"
 #include "app/PlayMode.h"
@@ -11,6 +12,8 @@ int main(int argc, char **argv)
     Options options;
     if (const std::optional<int> status = parseCommandLine(argc, argv, options))
         return *status;
+    if (!options.bundle.empty())
+        return bundle(options);
     if (options.check)
         return check(options);
     if (!options.replay.empty())

@@ -101,7 +101,8 @@ public:
     // game was tried in it); the frame loop paces itself to frameRateLimit.
     void applyToWindow();
     const sf::String &title() const { return windowTitle; }
-    // Every file the assets name, after the asset path rules.
+    // Every file the assets name, after the asset path rules, relative to the
+    // game's folder; known once the document is loaded.
     std::vector<std::string> namedFiles() const;
 
     // The rules of one frame, in the order the frame loop calls them: step()

@@ -9,6 +9,7 @@ packages=(
   googletest libgtest-dev libbenchmark-dev
   libcli11-dev nlohmann-json3-dev libxml2-utils
   xvfb xauth xdotool x11-utils fonts-dejavu-core sox
+  dpkg-dev file help2man lintian desktop-file-utils
 )
 if [ "${ADVENTURE_WITH_FUZZER:-0}" = 1 ]; then
   packages+=(clang libclang-rt-14-dev valgrind)

@@ -1,0 +1,121 @@
+#include "support/TestSupport.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <set>
+#include <sstream>
+
+// `adventure --bundle` as an author shares a game: what the folder holds,
+// and what is refused without leaving anything behind.
+
+namespace fs = std::filesystem;
+
+namespace {
+
+std::string readWhole(const fs::path &path)
+{
+    std::ifstream in(path, std::ios::binary);
+    std::ostringstream text;
+    text << in.rdbuf();
+    return text.str();
+}
+
+// Every entry under `root` but folders, relative to it.
+std::set<std::string> filesUnder(const fs::path &root)
+{
+    std::set<std::string> files;
+    for (const fs::directory_entry &entry : fs::recursive_directory_iterator(root))
+        if (!entry.is_directory())
+            files.insert(fs::relative(entry.path(), root).string());
+    return files;
+}
+
+// A game in `mygame/level.xml` whose sprites name one image twice, one by a
+// roundabout path and one in a subfolder, beside a file it does not name.
+void writeGame(const TempDir &dir, const std::string &sprites = "")
+{
+    dir.write("mygame/level.xml",
+              "<game entryScene='1' width='300' height='200' title='The Tower: Floor\\2' fps='30'>\n"
+              "<assets path='img'>\n"
+              "<sprite id='a' src='a.png'/>\n"
+              "<sprite id='b' src='./a.png'/>\n"
+              "<sprite id='c' src='deep/c.png'/>\n" +
+                  sprites +
+                  "</assets>\n"
+                  "<scenes><scene sceneId='1'/></scenes></game>\n");
+    writePng(dir.file("mygame/img/a.png"), 4, 4, sf::Color::Red);
+    writePng(dir.file("mygame/img/deep/c.png"), 2, 2, sf::Color::Blue);
+    writePng(dir.file("mygame/img/unused.png"), 2, 2, sf::Color::Green);
+}
+
+} // namespace
+
+TEST(Bundle, AFolderHoldsTheDocumentTheNamedFilesAndALauncher)
+{
+    TempDir dir;
+    writeGame(dir);
+    const ProcessResult made = runEngine(dir.path(), "", 30, {"--bundle", "out/", "mygame/level.xml"});
+    ASSERT_EQ(made.status, 0) << made.err;
+    const fs::path out = dir.file("out");
+    EXPECT_EQ(filesUnder(out), (std::set<std::string>{"game.xml", "img/a.png", "img/deep/c.png", "play.sh",
+                                                      "the-tower-floor-2.desktop"}));
+    EXPECT_EQ(readWhole(out / "game.xml"), readWhole(dir.file("mygame/level.xml")));
+    EXPECT_EQ(readWhole(out / "img/deep/c.png"), readWhole(dir.file("mygame/img/deep/c.png")));
+    EXPECT_NE(fs::status(out / "play.sh").permissions() & fs::perms::owner_exec, fs::perms::none);
+    EXPECT_NE(readWhole(out / "the-tower-floor-2.desktop").find("\nName=The Tower: Floor\\\\2\n"), std::string::npos);
+    for (const std::string &file : filesUnder(dir.path()))
+        EXPECT_NE(file[0], '.') << "the folder the bundle was made in is gone";
+
+    // The bundle is a game of its own: it bundles again, to the same files.
+    const ProcessResult again = runEngine(dir.path(), "", 30, {"--bundle", "again", "out"});
+    ASSERT_EQ(again.status, 0) << again.err;
+    EXPECT_EQ(filesUnder(dir.file("again")), filesUnder(out));
+}
+
+TEST(Bundle, RefusesAGameThatWouldNotPlayAndPlacesItMustNotWrite)
+{
+    TempDir dir;
+    writeGame(dir, "<sprite id='gone' src='gone.png'/>\n");
+    const std::set<std::string> before = filesUnder(dir.path());
+    const ProcessResult missing = runEngine(dir.path(), "", 30, {"--bundle", "out.tar.gz", "mygame/level.xml"});
+    EXPECT_EQ(missing.status, 1);
+    EXPECT_EQ(missing.out, "");
+    EXPECT_NE(missing.err.find("mygame/level.xml:6:24: warning: \"src\" names \"img/gone.png\", which does not exist "
+                               "[missing-file]\n"),
+              std::string::npos)
+        << missing.err;
+
+    dir.write("broken/game.xml", "<game entryScene='2' width='300' height='200' title='t' fps='30'>\n"
+                                 "<assets path=''/><scenes><scene sceneId='1'/></scenes></game>\n");
+    const ProcessResult error = runEngine(dir.path(), "", 30, {"--bundle", "out", "broken"});
+    EXPECT_EQ(error.status, 1);
+    EXPECT_NE(error.err.find("broken/game.xml:2:18: error: no scene has sceneId 2"), std::string::npos) << error.err;
+
+    dir.write("outside/game.xml", "<game entryScene='1' width='300' height='200' title='t' fps='30'>\n"
+                                  "<assets path='..'><sprite id='a' src='mygame/img/a.png'/></assets>\n"
+                                  "<scenes><scene sceneId='1'/></scenes></game>\n");
+    const ProcessResult outside = runEngine(dir.path(), "", 30, {"--bundle", "out", "outside"});
+    EXPECT_EQ(outside.status, 1);
+    EXPECT_NE(outside.err.find("\"../mygame/img/a.png\", which is outside the game's folder"), std::string::npos)
+        << outside.err;
+
+    const struct {
+        std::string out;
+        std::string why;
+    } places[] = {
+        {"mygame", "the game's folder or inside it"},
+        {"mygame/img/a.png", "the game's folder or inside it"},
+        {"mygame/../mygame/bundle", "the game's folder or inside it"},
+        {"broken/game.xml", "already exists"},
+        {"", "OUT is empty"},
+    };
+    for (const auto &[out, why] : places) {
+        SCOPED_TRACE(out);
+        const ProcessResult refused = runEngine(dir.path(), "", 30, {"--bundle", out, "mygame/level.xml"});
+        EXPECT_EQ(refused.status, 2);
+        EXPECT_NE(refused.err.find(why), std::string::npos) << refused.err;
+    }
+    EXPECT_EQ(filesUnder(dir.path()).size(), before.size() + 2) << "only the two documents written here";
+}
