@@ -17,6 +17,27 @@ void record(std::ostream *recording, const ReplayCommand &command)
         *recording << formatCommand(command) << std::endl;
 }
 
+// The keys the game knows, named as replay scripts write them; null for the rest.
+const char *keyName(const sf::Event::KeyEvent &key)
+{
+    switch (key.code) {
+    case sf::Keyboard::F5:
+        return "F5";
+    case sf::Keyboard::F9:
+        return "F9";
+    case sf::Keyboard::Tab:
+        return key.shift ? "Shift+Tab" : "Tab";
+    case sf::Keyboard::Enter:
+        return "Enter";
+    case sf::Keyboard::Escape:
+        return "Escape";
+    case sf::Keyboard::Space:
+        return "Space";
+    default:
+        return nullptr;
+    }
+}
+
 void render(Game &game, sf::RenderWindow &window, FrameInput &input, std::uint64_t frame)
 {
     const bool drawn = input.draws(frame);
@@ -40,6 +61,11 @@ void MouseInput::handleEvents(std::uint64_t frame, Game &game, sf::RenderWindow 
         if (event.type == sf::Event::Closed) {
             window.close();
             record(recording, ReplayCommand::close(frame));
+        } else if (event.type == sf::Event::KeyPressed) {
+            if (const char *name = keyName(event.key)) {
+                record(recording, ReplayCommand::key(frame, name));
+                game.key(name);
+            }
         } else if (event.type == sf::Event::MouseButtonPressed) {
             // The pointer where it is now, not where the event says it was.
             const sf::Vector2f point = window.mapPixelToCoords(sf::Mouse::getPosition(window));

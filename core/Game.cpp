@@ -358,11 +358,11 @@ void Game::placeSprite(Node *child, BuiltScene &scenePlaced)
         scene->sprites.push_back(taken);
         PlacedSprite &placed = scenePlaced.sprites.emplace_back();
         placed.rules = rules.child(child);
-        placeUses(child, taken, placed);
+        placeUses(taken, placed);
     }
 }
 
-void Game::placeUses(Node *child, ESprite *sprite, PlacedSprite &placed)
+void Game::placeUses(ESprite *sprite, PlacedSprite &placed)
 {
     if (!placed.rules)
         return;
@@ -415,12 +415,12 @@ EText *Game::freeText(const char *textId)
     const auto known = freeTexts.find(textId);
     if (known != freeTexts.end())
         return known->second;
-    EText *found = nullptr;
+    EText *claimed = nullptr;
     for (EText *text : textCatalogue)
         if (idEquals(text->id, textId))
-            found = claim(text);
-    freeTexts.emplace(textId, found);
-    return found;
+            claimed = claim(text);
+    freeTexts.emplace(textId, claimed);
+    return claimed;
 }
 
 void Game::show(EText *text)
@@ -479,6 +479,11 @@ void Game::press(sf::Vector2f point)
         tell(TraceEvent::walk, player->target);
     }
     clickAt(point);
+}
+
+void Game::key(std::string_view name)
+{
+    static_cast<void>(name);
 }
 
 bool Game::pressInventory(sf::Vector2f point)

@@ -113,6 +113,9 @@ public:
     // A press of a mouse button at a world point: the player is sent there,
     // then the point is clicked.
     void press(sf::Vector2f point);
+    // A key pressed in the frame's event phase, by its name in replay
+    // scripts ("F5", "Tab", ...); keys the game has no use for do nothing.
+    void key(std::string_view name);
     // The click part of a press alone: dismissal, hooks, uses, effects, doors.
     void clickAt(sf::Vector2f point);
     // Performs the scene change a press or the walk to a door committed in
@@ -169,7 +172,7 @@ private:
     void placePlayer(Node *child, BuiltScene &built, bool applied);
     void placeSprite(Node *child, BuiltScene &built);
     void placeTexts(Node *sceneElement, BuiltScene &built);
-    void placeUses(Node *child, ESprite *sprite, PlacedSprite &placed);
+    void placeUses(ESprite *sprite, PlacedSprite &placed);
     // The player child that places the player when entering from `from`:
     // the first naming it, else null for the children without "fromScene".
     Node *entrance(Node *sceneElement, std::optional<int> from) const;

@@ -80,16 +80,19 @@ public:
             throw ScriptError{words[1].column, "frame " + std::to_string(command.frame) + " comes before frame " +
                                                    std::to_string(previous->first) + " of line " +
                                                    std::to_string(previous->second) + "; frames must not go backwards"};
-        const Word name = next("expected a command after the frame: click, shot or close");
+        const Word name = next("expected a command after the frame: click, key, shot or close");
         command.column = name.column;
         if (name.text == "click")
             readClick(command);
+        else if (name.text == "key")
+            readKey(command);
         else if (name.text == "shot")
             readShot(command);
         else if (name.text == "close")
             command.kind = ReplayCommand::Kind::close;
         else
-            throw ScriptError{name.column, "unknown command " + quoted(name.text) + "; expected click, shot or close"};
+            throw ScriptError{name.column,
+                              "unknown command " + quoted(name.text) + "; expected click, key, shot or close"};
         if (taken < words.size())
             throw ScriptError{words[taken].column, "unexpected " + quoted(words[taken].text) + " after the command"};
         return command;
@@ -145,6 +148,22 @@ private:
                           "unknown button " + quoted(button.text) + "; expected left, right, middle, x1 or x2"};
     }
 
+    void readKey(ReplayCommand &command)
+    {
+        command.kind = ReplayCommand::Kind::key;
+        const Word key = next("\"key\" needs a key name");
+        command.column = key.column;
+        for (const std::string_view known : keyNames())
+            if (key.text == known) {
+                command.keyName = known;
+                return;
+            }
+        std::string names;
+        for (const std::string_view known : keyNames())
+            names += (names.empty() ? "" : ", ") + std::string(known);
+        throw ScriptError{key.column, "unknown key " + quoted(key.text) + "; expected one of " + names};
+    }
+
     void readShot(ReplayCommand &command)
     {
         command.kind = ReplayCommand::Kind::shot;
@@ -171,6 +190,21 @@ ReplayCommand ReplayCommand::click(std::uint64_t frame, sf::Vector2f point, sf::
     command.kind = Kind::click;
     command.point = point;
     command.button = button;
+    return command;
+}
+
+const std::vector<std::string_view> &keyNames()
+{
+    static const std::vector<std::string_view> names{"F5", "F9", "Tab", "Shift+Tab", "Enter", "Escape", "Space"};
+    return names;
+}
+
+ReplayCommand ReplayCommand::key(std::uint64_t frame, std::string_view name)
+{
+    ReplayCommand command;
+    command.frame = frame;
+    command.kind = Kind::key;
+    command.keyName = name;
     return command;
 }
 
@@ -232,6 +266,8 @@ std::string formatCommand(const ReplayCommand &command)
             if (known.button == command.button && known.button != sf::Mouse::Left)
                 line += " " + std::string(known.name);
         return line;
+    case ReplayCommand::Kind::key:
+        return line + " key " + command.keyName;
     case ReplayCommand::Kind::shot:
         return line + " shot " + command.file;
     case ReplayCommand::Kind::close:

@@ -12,10 +12,10 @@
 #include <string_view>
 #include <vector>
 
-// One line of a replay script: "at FRAME click X Y [BUTTON]", "at FRAME shot
-// FILE.png" or "at FRAME close".
+// One line of a replay script: "at FRAME click X Y [BUTTON]", "at FRAME key
+// NAME", "at FRAME shot FILE.png" or "at FRAME close".
 struct ReplayCommand {
-    enum class Kind { click, shot, close };
+    enum class Kind { click, key, shot, close };
 
     std::uint64_t frame = 0;
     Kind kind = Kind::close;
@@ -24,13 +24,19 @@ struct ReplayCommand {
     sf::Mouse::Button button = sf::Mouse::Left;
     // A shot's file, as written.
     std::string file;
+    // A key's name, one of keyNames().
+    std::string keyName;
     // Where the command's argument starts, for what is found out later.
     std::size_t line = 1;
     std::size_t column = 1;
 
     static ReplayCommand click(std::uint64_t frame, sf::Vector2f point, sf::Mouse::Button button);
+    static ReplayCommand key(std::uint64_t frame, std::string_view name);
     static ReplayCommand close(std::uint64_t frame);
 };
+
+// The keys a play-through can press, named as scripts write them (case matters).
+const std::vector<std::string_view> &keyNames();
 
 // A play-through as a list of commands in frame order. The replay plays
 // frames 0 to lastFrame(), each frame's commands in the order written.
