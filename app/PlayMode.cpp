@@ -5,6 +5,7 @@
 #include "app/FileWatcher.h"
 #include "app/FrameLoop.h"
 #include "app/JsonTrace.h"
+#include "app/OutputFiles.h"
 #include "app/Reload.h"
 #include "app/Startup.h"
 #include "core/Game.h"
@@ -21,12 +22,6 @@
 #include <vector>
 
 namespace {
-
-// The console stays open until the player has read it.
-void waitForEnter()
-{
-    std::cin.get();
-}
 
 // Every file a change of which reloads the game: the document and what it names.
 std::vector<std::string> watchedFiles(const GameLocation &location, const Game *game)
@@ -75,6 +70,7 @@ void playWatching(const Options &options, sf::RenderWindow &window, FrameInput &
             pacer.waitForNextFrame();
         } else {
             idleFrame(window);
+            stopIfSignalled();
         }
     }
     waitForEnter();
@@ -86,36 +82,43 @@ void playWatching(const Options &options, sf::RenderWindow &window, FrameInput &
 
 int play(const Options &options)
 {
-    std::ofstream recording;
-    std::ofstream traceFile;
-    if (!openOutput(recording, options.record, "recording") || !openOutput(traceFile, options.trace, "trace file"))
+    OutputFiles outputs;
+    outputs.readGame(locateGame(options.path));
+    if (!outputs.claimOption(options.record, "--record", "recording") ||
+        !outputs.claimOption(options.trace, "--trace", "trace"))
         return 2;
-    JsonTrace trace([&](const std::string &line) { traceFile << line << '\n'; });
-    TraceSink *traced = traceFile.is_open() ? &trace : nullptr;
+    OutputFile recording("recording");
+    OutputFile traceFile("trace file");
+    if (!recording.open(options.record) || !traceFile.open(options.trace))
+        return 2;
+    catchStopSignals();
+    keepEchoOffOutputs({options.record, options.trace});
+    JsonTrace trace([&](const std::string &line) { traceFile.stream() << line << '\n'; });
+    TraceSink *traced = traceFile.isOpen() ? &trace : nullptr;
     std::optional<DebugOverlay> overlay;
     auto input = [&](sf::RenderWindow &window) {
         if (options.debug)
             overlay.emplace(window);
-        return MouseInput(recording.is_open() ? &recording : nullptr, overlay ? &*overlay : nullptr);
+        return MouseInput(recording.isOpen() ? &recording.stream() : nullptr, overlay ? &*overlay : nullptr);
     };
-    if (options.watch)
-        return runInWindow(
-            options,
-            [&](sf::RenderWindow &window) {
-                MouseInput mouse = input(window);
-                playWatching(options, window, mouse, traced, overlay ? &*overlay : nullptr);
-                return 0;
-            },
-            waitForEnter);
-    return runGame(
-        options, traced,
-        [&](Game &game, sf::RenderWindow &window) {
-            MouseInput mouse = input(window);
-            FramePacer pacer(frameRateLimit);
-            runFrameLoop(game, window, mouse, pacer);
-            traceFile.flush();
-            waitForEnter();
-            return 0;
-        },
-        waitForEnter);
+    const int status = options.watch
+                           ? runInWindow(
+                                 options,
+                                 [&](sf::RenderWindow &window) {
+                                     MouseInput mouse = input(window);
+                                     playWatching(options, window, mouse, traced, overlay ? &*overlay : nullptr);
+                                     return 0;
+                                 },
+                                 waitForEnter)
+                           : runGame(
+                                 options, traced,
+                                 [&](Game &game, sf::RenderWindow &window) {
+                                     MouseInput mouse = input(window);
+                                     FramePacer pacer(frameRateLimit);
+                                     runFrameLoop(game, window, mouse, pacer);
+                                     waitForEnter();
+                                     return 0;
+                                 },
+                                 waitForEnter);
+    return status == 0 && !OutputFile::flushAll() ? 1 : status;
 }

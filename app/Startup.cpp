@@ -95,15 +95,3 @@ int runGame(const Options &options, TraceSink *trace, const std::function<int(Ga
     game.trace = nullptr;
     return status;
 }
-
-bool openOutput(std::ofstream &out, const std::string &path, const char *what)
-{
-    if (path.empty())
-        return true;
-    out.open(path, std::ios::binary | std::ios::trunc);
-    if (out.is_open())
-        return true;
-    std::cerr << "adventure: cannot write the " << what << " " << escapeControl(path) << ": " << std::strerror(errno)
-              << std::endl;
-    return false;
-}

@@ -161,13 +161,7 @@ bool Game::hasId(Node *assetNode) const
 
 std::vector<std::string> Game::namedFiles() const
 {
-    std::vector<std::string> files;
-    if (!assetsNode)
-        return files;
-    for (Node *child = assetsNode->first_node(); child; child = child->next_sibling())
-        if (const Attribute *src = isElement(child) ? hasAttribute(child, "src") : nullptr)
-            files.push_back(assetPath + src->value());
-    return files;
+    return assetsNode ? assetFiles(assetsNode) : std::vector<std::string>();
 }
 
 Node *Game::findScene(int sceneId)
