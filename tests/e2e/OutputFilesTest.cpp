@@ -204,6 +204,7 @@ TEST_F(OutputFiles, ATraceOnStandardOutputGetsNothingButTraceLines)
         EXPECT_EQ(line.rfind("{\"frame\": ", 0), 0u) << line;
     EXPECT_GE(count, 3u) << result.out;
     EXPECT_NE(result.err.find("1234"), std::string::npos) << "the colour echo goes to standard error";
+    EXPECT_EQ(result.err.find("vertical sync"), std::string::npos) << "a setting the engine never asks for";
 }
 
 TEST_F(OutputFiles, SceneReadsItsIdAsTheDocumentReadsASceneId)
