@@ -14,23 +14,28 @@
 #include <SFML/System/Sleep.hpp>
 #include <SFML/Window/Event.hpp>
 
-#include <fstream>
+#include <cerrno>
+#include <cstring>
+#include <filesystem>
 #include <iostream>
 #include <memory>
 #include <optional>
 #include <string>
+#include <unistd.h>
 #include <vector>
+
+namespace fs = std::filesystem;
 
 namespace {
 
-// Every file a change of which reloads the game: the document and what it names.
-std::vector<std::string> watchedFiles(const GameLocation &location, const Game *game)
+// Every file a change of which reloads the game: the document and what it
+// names, as absolute paths in the game's folder.
+std::vector<std::string> watchedFiles(const fs::path &folder, const GameLocation &location, const Game *game)
 {
-    std::vector<std::string> files{location.file};
-    if (game) {
-        const std::vector<std::string> named = game->namedFiles();
-        files.insert(files.end(), named.begin(), named.end());
-    }
+    std::vector<std::string> files{(folder / location.file).string()};
+    if (game)
+        for (const std::string &named : game->namedFiles())
+            files.push_back((folder / named).string());
     return files;
 }
 
@@ -53,14 +58,23 @@ void playWatching(const Options &options, sf::RenderWindow &window, FrameInput &
                   DebugOverlay *overlay)
 {
     const GameLocation location = locateGame(options.path);
+    // Taken once, while the folder surely exists: it may be deleted and made
+    // again while the game plays, and the working directory then names the
+    // folder that is gone.
+    std::error_code error;
+    const fs::path folder = fs::current_path(error);
     std::unique_ptr<Game> game = reload(nullptr, location, options.scene, window, trace);
     FileWatcher watcher;
-    watcher.watch(watchedFiles(location, game.get()));
+    watcher.watch(watchedFiles(folder, location, game.get()));
     FramePacer pacer(frameRateLimit);
     for (std::uint64_t frame = 0; window.isOpen(); ++frame) {
         if (watcher.changed()) {
+            // The folder as it is now, should it have been made again.
+            if (chdir(folder.c_str()) != 0)
+                std::cerr << "adventure: cannot enter the game folder " << escapeControl(folder.string()) << ": "
+                          << std::strerror(errno) << std::endl;
             game = reload(std::move(game), location, options.scene, window, trace);
-            watcher.watch(watchedFiles(location, game.get()));
+            watcher.watch(watchedFiles(folder, location, game.get()));
             pacer = FramePacer(frameRateLimit);
             if (overlay)
                 overlay->titleReset();
