@@ -1,5 +1,7 @@
 #include "app/CommandLine.h"
 
+#include "core/text/Document.h"
+
 #include <CLI/CLI.hpp>
 
 #include <filesystem>
@@ -12,9 +14,11 @@ std::optional<int> parseCommandLine(int argc, char **argv, Options &options)
     CLI::App app{"A point-and-click adventure engine: plays the game that a game.xml document describes.", "adventure"};
     app.set_version_flag("--version", ADVENTURE_VERSION);
     app.add_option("PATH", options.path, "game folder holding game.xml, or a game document (default: ./game.xml)");
+    // Read as the document reads a sceneId ("010" is 10, "0x10" is 0), not
+    // as a C literal, so that the ID in the document is the ID to type.
+    std::string sceneId;
     CLI::Option *scene =
-        app.add_option("--scene", options.scene, "play the scene with this sceneId instead of entryScene")
-            ->option_text("ID");
+        app.add_option("--scene", sceneId, "play the scene with this sceneId instead of entryScene")->option_text("ID");
     CLI::Option *watch = app.add_flag(
         "--watch", options.watch,
         "reload the game whenever game.xml or a file it names changes; a refused save keeps the last good game");
@@ -72,6 +76,8 @@ std::optional<int> parseCommandLine(int argc, char **argv, Options &options)
         std::cerr << "adventure: " << error.what() << "\n\n" << app.help();
         return 2;
     }
+    if (scene->count() > 0)
+        options.scene = readInt(sceneId.c_str());
     return std::nullopt;
 }
 

@@ -1,6 +1,7 @@
 #include "app/FrameLoop.h"
 
 #include "app/DebugOverlay.h"
+#include "app/OutputFiles.h"
 #include "app/replay/ReplayScript.h"
 #include "core/Game.h"
 
@@ -14,7 +15,7 @@ namespace {
 void record(std::ostream *recording, const ReplayCommand &command)
 {
     if (recording)
-        *recording << formatCommand(command) << std::endl;
+        *recording << formatCommand(command) << '\n';
 }
 
 // The keys the game knows, named as replay scripts write them; null for the rest.
@@ -83,12 +84,16 @@ void MouseInput::endFrame(std::uint64_t, const Game &game, sf::RenderWindow &)
 
 void runFrame(Game &game, sf::RenderWindow &window, FrameInput &input, std::uint64_t frame)
 {
+    stopIfSignalled();
     if (game.trace)
         game.trace->startFrame(frame);
     game.step();
     input.handleEvents(frame, game, window);
     game.transition();
     render(game, window, input, frame);
+    // What the frame wrote is on disk before the next one starts, and a
+    // write that failed is reported now, not when the run ends.
+    OutputFile::flushAll();
 }
 
 void runFrame(Game &game, sf::RenderWindow &window)

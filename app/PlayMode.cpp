@@ -5,6 +5,7 @@
 #include "app/FileWatcher.h"
 #include "app/FrameLoop.h"
 #include "app/JsonTrace.h"
+#include "app/OutputFiles.h"
 #include "app/Reload.h"
 #include "app/Startup.h"
 #include "core/Game.h"
@@ -13,29 +14,28 @@
 #include <SFML/System/Sleep.hpp>
 #include <SFML/Window/Event.hpp>
 
-#include <fstream>
+#include <cerrno>
+#include <cstring>
+#include <filesystem>
 #include <iostream>
 #include <memory>
 #include <optional>
 #include <string>
+#include <unistd.h>
 #include <vector>
+
+namespace fs = std::filesystem;
 
 namespace {
 
-// The console stays open until the player has read it.
-void waitForEnter()
+// Every file a change of which reloads the game: the document and what it
+// names, as absolute paths in the game's folder.
+std::vector<std::string> watchedFiles(const fs::path &folder, const GameLocation &location, const Game *game)
 {
-    std::cin.get();
-}
-
-// Every file a change of which reloads the game: the document and what it names.
-std::vector<std::string> watchedFiles(const GameLocation &location, const Game *game)
-{
-    std::vector<std::string> files{location.file};
-    if (game) {
-        const std::vector<std::string> named = game->namedFiles();
-        files.insert(files.end(), named.begin(), named.end());
-    }
+    std::vector<std::string> files{(folder / location.file).string()};
+    if (game)
+        for (const std::string &named : game->namedFiles())
+            files.push_back((folder / named).string());
     return files;
 }
 
@@ -58,14 +58,23 @@ void playWatching(const Options &options, sf::RenderWindow &window, FrameInput &
                   DebugOverlay *overlay)
 {
     const GameLocation location = locateGame(options.path);
+    // Taken once, while the folder surely exists: it may be deleted and made
+    // again while the game plays, and the working directory then names the
+    // folder that is gone.
+    std::error_code error;
+    const fs::path folder = fs::current_path(error);
     std::unique_ptr<Game> game = reload(nullptr, location, options.scene, window, trace);
     FileWatcher watcher;
-    watcher.watch(watchedFiles(location, game.get()));
+    watcher.watch(watchedFiles(folder, location, game.get()));
     FramePacer pacer(frameRateLimit);
     for (std::uint64_t frame = 0; window.isOpen(); ++frame) {
         if (watcher.changed()) {
+            // The folder as it is now, should it have been made again.
+            if (chdir(folder.c_str()) != 0)
+                std::cerr << "adventure: cannot enter the game folder " << escapeControl(folder.string()) << ": "
+                          << std::strerror(errno) << std::endl;
             game = reload(std::move(game), location, options.scene, window, trace);
-            watcher.watch(watchedFiles(location, game.get()));
+            watcher.watch(watchedFiles(folder, location, game.get()));
             pacer = FramePacer(frameRateLimit);
             if (overlay)
                 overlay->titleReset();
@@ -75,6 +84,7 @@ void playWatching(const Options &options, sf::RenderWindow &window, FrameInput &
             pacer.waitForNextFrame();
         } else {
             idleFrame(window);
+            stopIfSignalled();
         }
     }
     waitForEnter();
@@ -86,36 +96,43 @@ void playWatching(const Options &options, sf::RenderWindow &window, FrameInput &
 
 int play(const Options &options)
 {
-    std::ofstream recording;
-    std::ofstream traceFile;
-    if (!openOutput(recording, options.record, "recording") || !openOutput(traceFile, options.trace, "trace file"))
+    OutputFiles outputs;
+    outputs.readGame(locateGame(options.path));
+    if (!outputs.claimOption(options.record, "--record", "recording") ||
+        !outputs.claimOption(options.trace, "--trace", "trace"))
         return 2;
-    JsonTrace trace([&](const std::string &line) { traceFile << line << '\n'; });
-    TraceSink *traced = traceFile.is_open() ? &trace : nullptr;
+    OutputFile recording("recording");
+    OutputFile traceFile("trace file");
+    if (!recording.open(options.record) || !traceFile.open(options.trace))
+        return 2;
+    catchStopSignals();
+    keepEchoOffOutputs({options.record, options.trace});
+    JsonTrace trace([&](const std::string &line) { traceFile.stream() << line << '\n'; });
+    TraceSink *traced = traceFile.isOpen() ? &trace : nullptr;
     std::optional<DebugOverlay> overlay;
     auto input = [&](sf::RenderWindow &window) {
         if (options.debug)
             overlay.emplace(window);
-        return MouseInput(recording.is_open() ? &recording : nullptr, overlay ? &*overlay : nullptr);
+        return MouseInput(recording.isOpen() ? &recording.stream() : nullptr, overlay ? &*overlay : nullptr);
     };
-    if (options.watch)
-        return runInWindow(
-            options,
-            [&](sf::RenderWindow &window) {
-                MouseInput mouse = input(window);
-                playWatching(options, window, mouse, traced, overlay ? &*overlay : nullptr);
-                return 0;
-            },
-            waitForEnter);
-    return runGame(
-        options, traced,
-        [&](Game &game, sf::RenderWindow &window) {
-            MouseInput mouse = input(window);
-            FramePacer pacer(frameRateLimit);
-            runFrameLoop(game, window, mouse, pacer);
-            traceFile.flush();
-            waitForEnter();
-            return 0;
-        },
-        waitForEnter);
+    const int status = options.watch
+                           ? runInWindow(
+                                 options,
+                                 [&](sf::RenderWindow &window) {
+                                     MouseInput mouse = input(window);
+                                     playWatching(options, window, mouse, traced, overlay ? &*overlay : nullptr);
+                                     return 0;
+                                 },
+                                 waitForEnter)
+                           : runGame(
+                                 options, traced,
+                                 [&](Game &game, sf::RenderWindow &window) {
+                                     MouseInput mouse = input(window);
+                                     FramePacer pacer(frameRateLimit);
+                                     runFrameLoop(game, window, mouse, pacer);
+                                     waitForEnter();
+                                     return 0;
+                                 },
+                                 waitForEnter);
+    return status == 0 && !OutputFile::flushAll() ? 1 : status;
 }

@@ -2,6 +2,7 @@
 
 #include "app/CommandLine.h"
 #include "core/Game.h"
+#include "core/assets/LibraryErrors.h"
 #include "core/assets/Resources.h"
 #include "core/assets/StartupPrefetch.h"
 #include "core/text/StartupError.h"
@@ -50,6 +51,23 @@ void enterFolder(const GameLocation &location)
         throw StartupError("cannot enter the game folder " + location.folder + ": " + std::strerror(errno), nullptr);
 }
 
+// Opening a window, the window library turns vertical sync off and, on a
+// display without it (Xvfb, some drivers), says "Setting vertical sync not
+// supported" about a setting the engine never asks for. That line is
+// dropped; anything else said meanwhile goes on to standard error.
+std::unique_ptr<sf::RenderWindow> openWindow()
+{
+    const LibraryErrorCapture capture;
+    auto window = std::make_unique<sf::RenderWindow>(sf::VideoMode(1100, 1100, 32), "Loading...", sf::Style::Default,
+                                                     sf::ContextSettings());
+    std::string said = capture.text();
+    const std::string vsync = "Setting vertical sync not supported\n";
+    for (std::size_t at = said.find(vsync); at != std::string::npos; at = said.find(vsync))
+        said.erase(at, vsync.size());
+    std::cerr << said;
+    return window;
+}
+
 } // namespace
 
 int runInWindow(const Options &options, const std::function<int(sf::RenderWindow &)> &body,
@@ -64,8 +82,7 @@ int runInWindow(const Options &options, const std::function<int(sf::RenderWindow
         // Decoding the images and opening the sound device take about as
         // long as opening the window: the second core does them meanwhile.
         StartupPrefetch prefetch(location.folder, location.file);
-        window = std::make_unique<sf::RenderWindow>(sf::VideoMode(1100, 1100, 32), "Loading...", sf::Style::Default,
-                                                    sf::ContextSettings());
+        window = openWindow();
         enterFolder(location);
         gameResources().adopt(prefetch.take());
         return body(*window);
@@ -94,16 +111,4 @@ int runGame(const Options &options, TraceSink *trace, const std::function<int(Ga
         afterStartupError);
     game.trace = nullptr;
     return status;
-}
-
-bool openOutput(std::ofstream &out, const std::string &path, const char *what)
-{
-    if (path.empty())
-        return true;
-    out.open(path, std::ios::binary | std::ios::trunc);
-    if (out.is_open())
-        return true;
-    std::cerr << "adventure: cannot write the " << what << " " << escapeControl(path) << ": " << std::strerror(errno)
-              << std::endl;
-    return false;
 }

@@ -2,7 +2,6 @@
 
 #include <SFML/Graphics/RenderWindow.hpp>
 
-#include <fstream>
 #include <functional>
 #include <string>
 
@@ -24,8 +23,3 @@ int runInWindow(const Options &options, const std::function<int(sf::RenderWindow
 // runs and the status is 1. The game is released while its window exists.
 int runGame(const Options &options, TraceSink *trace, const std::function<int(Game &, sf::RenderWindow &)> &body,
             const std::function<void()> &afterStartupError);
-
-// Opens a file that a mode writes as it plays (a recording, a trace) before
-// the window opens, so that a path which cannot be written is reported at
-// once, as "the WHAT PATH". An empty path opens nothing and succeeds.
-bool openOutput(std::ofstream &out, const std::string &path, const char *what);

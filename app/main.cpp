@@ -5,6 +5,9 @@
 #include "app/replay/ReplayMode.h"
 #include "core/assets/LibraryErrors.h"
 
+#include <iostream>
+#include <new>
+
 int main(int argc, char **argv)
 {
     // Before any window or sound: the audio library's threads may report from then on.
@@ -12,11 +15,18 @@ int main(int argc, char **argv)
     Options options;
     if (const std::optional<int> status = parseCommandLine(argc, argv, options))
         return *status;
-    if (!options.bundle.empty())
-        return bundle(options);
-    if (options.check)
-        return check(options);
-    if (!options.replay.empty())
-        return replay(options);
-    return play(options);
+    // Memory that runs out (a limit set with ulimit, a huge document) ends
+    // the run with one line, never with an abort.
+    try {
+        if (!options.bundle.empty())
+            return bundle(options);
+        if (options.check)
+            return check(options);
+        if (!options.replay.empty())
+            return replay(options);
+        return play(options);
+    } catch (const std::bad_alloc &) {
+        std::cerr << "adventure: out of memory" << std::endl;
+        return 2;
+    }
 }

@@ -2,6 +2,7 @@
 
 #include "check/CheckerText.h"
 #include "core/Game.h"
+#include "core/assets/ImageHeader.h"
 #include "core/assets/LibraryErrors.h"
 #include "core/text/Document.h"
 #include "core/text/Format.h"
@@ -71,6 +72,10 @@ std::string decodeFailure(const std::string &path, FileUse use)
     bool decoded = false;
     switch (use) {
     case FileUse::image:
+        // As the engine judges it: from the header, without decoding.
+        if (const std::optional<sf::Vector2u> size = declaredImageSize(path))
+            if (const std::string why = oversizedImage(*size); !why.empty())
+                return "Failed to load image \"" + path + "\" (" + why + ")";
         decoded = sf::Image().loadFromFile(path);
         break;
     case FileUse::font:

@@ -176,14 +176,7 @@ bool Game::hasId(Node *assetNode) const
 
 std::vector<std::string> Game::namedFiles() const
 {
-    std::vector<std::string> files;
-    if (!assetsNode)
-        return files;
-    const std::string prefix = assetPathOf(assetsNode);
-    for (Node *child = assetsNode->first_node(); child; child = child->next_sibling())
-        if (const Attribute *src = isElement(child) ? hasAttribute(child, "src") : nullptr)
-            files.push_back(prefix + src->value());
-    return files;
+    return assetsNode ? assetFiles(assetsNode) : std::vector<std::string>();
 }
 
 Node *Game::findScene(int sceneId)

@@ -1,7 +1,8 @@
 // libFuzzer target: arbitrary bytes as a replay script. The parser gives
 // either one located error and no commands, or commands whose frames never
 // go backwards nor past the limit; each command then writes back as a line
-// that reads as the same command, as a recording relies on.
+// that reads as the same command, as a recording relies on; and every shot
+// it takes stays inside the script's folder.
 
 #include "app/replay/ReplayScript.h"
 
@@ -26,6 +27,23 @@ void checkError(const Diagnostic &error, const ReplayScript &script, std::string
         std::abort();
 }
 
+// A shot the parser takes is written inside the script's folder, under the
+// name the checks saw: no control byte (a NUL would end the name early),
+// no leading "/", no ".." folder, and ".png" at the end.
+void checkShot(const ReplayCommand &command)
+{
+    const std::string &name = command.file;
+    if (command.kind != ReplayCommand::Kind::shot)
+        return;
+    for (const char c : name)
+        if (static_cast<unsigned char>(c) < 0x20 || c == 0x7f)
+            std::abort();
+    if (name.empty() || name.front() == '/' || name.size() < 5 || name.compare(name.size() - 4, 4, ".png") != 0)
+        std::abort();
+    if (("/" + name + "/").find("/../") != std::string::npos)
+        std::abort();
+}
+
 void checkCommands(const ReplayScript &script)
 {
     std::uint64_t previous = 0;
@@ -33,6 +51,7 @@ void checkCommands(const ReplayScript &script)
         if (command.frame < previous || command.frame > ReplayScript::maxFrame)
             std::abort();
         previous = command.frame;
+        checkShot(command);
         ReplayScript again;
         if (parseReplayScript(formatCommand(command), again) || again.commands.size() != 1 ||
             !same(again.commands[0], command))

@@ -52,9 +52,17 @@ summary() {
   } | cut -c1-160 | sed 's/$/;/' | cell
 }
 
+# Every file of the case's folder with its checksum, for the cases that must
+# write nothing over what they read.
+checksums() { (cd "$1" && find . -type f ! -name out ! -name err -print0 | sort -z | xargs -0r md5sum); }
+
+# run_case NAME SETUP [ENV-PREFIX] [ARGUMENTS]: ARGUMENTS go to the engine
+# (split at blanks); with them, any file of the folder that changes is named.
 run_case() {
-  local name="$1" setup="$2" env_prefix="${3:-}"
-  local dir="$WORK/case" status result start took id
+  local name="$1" setup="$2" env_prefix="${3:-}" arguments="${4:-}"
+  local dir="$WORK/case" status result start took id before=''
+  # shellcheck disable=SC2206
+  local argv=($arguments)
   if [ -n "${ONLY:-}" ] && ! [[ $setup =~ $ONLY ]]; then
     return
   fi
@@ -69,8 +77,9 @@ run_case() {
   printf '\x4c\x00\xf5\x0f\x00\x00\x00\x00IEND\xae\x42\x60\x82' >> "$dir/a/tiny.png"
   printf '\n' > "$dir/enter"
   (cd "$dir" && $setup)
+  [ -n "$arguments" ] && before="$(checksums "$dir")"
   start=$SECONDS
-  (cd "$dir" && exec env $env_prefix "$ENGINE" < enter > out 2> err) &
+  (cd "$dir" && exec env $env_prefix "$ENGINE" "${argv[@]}" < enter > out 2> err) &
   local pid=$!
   if id=$(wait_for_window "$pid" 30); then
     sleep 1
@@ -95,6 +104,11 @@ run_case() {
     result="**killed by signal $((status - 128))**"
   fi
   took=$((SECONDS - start))
+  if [ -n "$arguments" ]; then
+    local changed
+    changed="$(diff <(echo "$before") <(checksums "$dir") | sed -n 's/^< [0-9a-f]*  \.\///p' | tr '\n' ' ')"
+    result+="${changed:+; **overwritten: $changed**}"
+  fi
   printf '| %s | %s | %s | %s |\n' "$name" "$result" "${took}" "$(summary "$dir/err")"
 }
 
@@ -240,6 +254,17 @@ c_long_text() {
     printf '</text></assets><scenes><s sceneId="1"><t/></s></scenes></game>'; } > game.xml
 }
 c_no_display() { game '' ''; }
+# Replay scripts and command lines that would write over what the run reads.
+shot_script() { playable '' '' ''; printf 'at 1 shot %b\nat 2 close\n' "$1" > play.replay; }
+c_shot_nul() { shot_script '../case/game.xml\0.png'; }
+c_shot_up() { shot_script '../outside.png'; }
+c_shot_absolute() { shot_script "$WORK/case/a/box.png"; }
+c_shot_asset() { shot_script 'a/box.png'; }
+c_shot_link() { shot_script 'shots/x.png'; ln -s "$WORK" shots; }
+c_shot_twice() { playable '' '' ''; printf 'at 1 shot s.png\nat 2 shot ./s.png\nat 3 close\n' > play.replay; }
+c_replay() { playable '' '' ''; printf 'at 1 click 100 100\nat 20 close\n' > play.replay; }
+c_replay_expect() { c_replay; printf '{"frame": 0, "event": "music", "id": "tune"}\n' > expected.trace; }
+c_scene_leading_zero() { game '<sprite id="box" src="box.png"/>' '<box/>' '' 'entryScene="1" width="400" height="300" title="Bad" fps="30"'; sed -i 's/sceneId="1"/sceneId="10"/' game.xml; }
 
 echo '| Bad input | What it gets | s | Standard error (engine lines first; library lines with a count) |'
 echo '|---|---|---|---|'
@@ -309,3 +334,18 @@ run_case '100,000 assets: sprites, sounds, texts; 3,000 placed with click sounds
 run_case '32 MB title' c_huge_title
 run_case 'one text of 1 MB' c_long_text
 run_case 'no X display' c_no_display '-u DISPLAY'
+run_case 'replay: `shot ../game.xml\0.png` (a NUL hides the name)' c_shot_nul '' '--replay play.replay'
+run_case 'replay: `shot ../outside.png`' c_shot_up '' '--replay play.replay'
+run_case 'replay: `shot` of an absolute path (the game'"'"'s image)' c_shot_absolute '' '--replay play.replay'
+run_case 'replay: `shot a/box.png` (the game'"'"'s image)' c_shot_asset '' '--replay play.replay'
+run_case 'replay: `shot shots/x.png`, shots a symbolic link out of the folder' c_shot_link '' '--replay play.replay'
+run_case 'replay: two shots to one file' c_shot_twice '' '--replay play.replay'
+run_case '`--record game.xml`' c_replay '' '--record game.xml'
+run_case '`--record a/box.png` (a file the game names)' c_replay '' '--record a/box.png'
+run_case '`--record r --trace ./r`' c_replay '' '--record r --trace ./r'
+run_case '`--trace` onto the replay script' c_replay '' '--replay play.replay --trace play.replay'
+run_case '`--trace` onto the expected trace' c_replay_expect '' '--replay play.replay --expect expected.trace --trace expected.trace'
+run_case '`--record /dev/full` in play' c_replay '' '--record /dev/full'
+run_case '`--trace /dev/full` in play' c_replay '' '--trace /dev/full'
+run_case '`--trace /dev/full` in a replay' c_replay '' '--replay play.replay --trace /dev/full'
+run_case '`--scene 010` with a scene 10 only' c_scene_leading_zero '' '--scene 010'

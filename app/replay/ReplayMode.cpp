@@ -3,6 +3,7 @@
 #include "app/CommandLine.h"
 #include "app/FrameLoop.h"
 #include "app/JsonTrace.h"
+#include "app/OutputFiles.h"
 #include "app/Startup.h"
 #include "app/replay/ExpectedTrace.h"
 #include "app/replay/ReplayScript.h"
@@ -12,6 +13,7 @@
 #include <SFML/Graphics/Texture.hpp>
 #include <SFML/Window/Event.hpp>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
 #include <filesystem>
@@ -23,7 +25,8 @@ namespace fs = std::filesystem;
 
 namespace {
 
-// A fault in a file named on the command line, found before anything plays.
+// A fault in a file named on the command line, found before anything plays;
+// an empty message when it has been printed already.
 struct UnusableFile {
     std::string message;
 };
@@ -70,7 +73,17 @@ ReplayScript readScript(const std::string &path)
     return script;
 }
 
-// Where each shot goes: beside the script, in a folder that must exist.
+// Whether `path`, with every symbolic link resolved, lies in `folder`.
+bool inside(const fs::path &path, const fs::path &folder)
+{
+    std::error_code error;
+    const fs::path resolved = fs::weakly_canonical(path, error);
+    const fs::path base = fs::weakly_canonical(folder, error);
+    return !error && std::mismatch(base.begin(), base.end(), resolved.begin(), resolved.end()).first == base.end();
+}
+
+// Where each shot goes: beside the script, in a folder that must exist and
+// must not lead out of the script's folder through a symbolic link.
 std::vector<fs::path> shotPaths(const ReplayScript &script, const std::string &scriptPath)
 {
     const fs::path folder = fs::absolute(fs::path(scriptPath)).parent_path();
@@ -81,24 +94,58 @@ std::vector<fs::path> shotPaths(const ReplayScript &script, const std::string &s
             continue;
         }
         const fs::path path = (folder / command.file).lexically_normal();
+        const auto refuse = [&](const std::string &why) {
+            return UnusableFile{renderDiagnostic(scriptPath, errorAt(command.line, command.column, why))};
+        };
         std::error_code ignored;
         if (!fs::is_directory(path.parent_path(), ignored))
-            throw UnusableFile{renderDiagnostic(
-                scriptPath,
-                errorAt(command.line, command.column,
-                        "cannot write the shot: the folder " + path.parent_path().string() + " does not exist"))};
+            throw refuse("cannot write the shot: the folder " + path.parent_path().string() + " does not exist");
+        if (!inside(path.parent_path(), folder))
+            throw refuse("cannot write the shot: the folder " + path.parent_path().string() +
+                         " leads out of the script's folder through a symbolic link");
         paths.push_back(path);
     }
     return paths;
 }
 
+// Each file the replay writes, claimed before anything plays: none may be a
+// file it reads or another of its outputs.
+void claimOutputs(const Options &options, const ReplayScript &script, const std::vector<fs::path> &shots)
+{
+    OutputFiles outputs;
+    outputs.readGame(locateGame(options.path));
+    outputs.read(options.replay, "the replay script");
+    outputs.read(options.expect, "the expected trace");
+    if (!outputs.claimOption(options.trace, "--trace", "trace"))
+        throw UnusableFile{};
+    for (std::size_t i = 0; i < shots.size(); ++i) {
+        const ReplayCommand &command = script.commands[i];
+        if (command.kind != ReplayCommand::Kind::shot)
+            continue;
+        const std::string role = "the shot of line " + std::to_string(command.line);
+        if (const std::optional<std::string> clash = outputs.claim(shots[i].string(), role))
+            throw UnusableFile{renderDiagnostic(options.replay, errorAt(command.line, command.column,
+                                                                        "the shot \"" + command.file + "\" is " +
+                                                                            *clash + "; refusing to write over it"))};
+    }
+}
+
+// Written beside the shot and renamed over it, so that a shot is either
+// whole or not there; the temporary name ends in .png for the encoder.
 bool saveShot(const sf::RenderWindow &window, const fs::path &path)
 {
     sf::Texture capture;
     if (!capture.create(window.getSize().x, window.getSize().y))
         return false;
     capture.update(window);
-    return capture.copyToImage().saveToFile(path.string());
+    const fs::path partial = path.parent_path() / ("." + path.filename().string() + ".partial.png");
+    if (!capture.copyToImage().saveToFile(partial.string()))
+        return false;
+    std::error_code error;
+    fs::rename(partial, path, error);
+    if (error)
+        fs::remove(partial, error);
+    return !error;
 }
 
 // The script as a frame's input: its clicks in the event phase, its shots
@@ -181,6 +228,7 @@ ReplayFiles readFiles(const Options &options)
     ReplayFiles files;
     files.script = readScript(options.replay);
     files.shots = shotPaths(files.script, options.replay);
+    claimOutputs(options, files.script, files.shots);
     if (!options.expect.empty())
         if (const std::optional<Diagnostic> error = files.expected.load(options.expect))
             throw UnusableFile{renderDiagnostic(options.expect, *error)};
@@ -189,7 +237,7 @@ ReplayFiles readFiles(const Options &options)
 
 // The status of a replay that started: 0 when it played to its end, wrote
 // everything it was asked to and matched the expected trace.
-int outcome(const Options &options, const ScriptInput &input, std::ofstream &traceFile, const ExpectedTrace &expected)
+int outcome(const Options &options, const ScriptInput &input, const ExpectedTrace &expected)
 {
     if (!input.playedToTheEnd()) {
         std::cerr << "adventure: the window was closed before the end of " << escapeControl(options.replay)
@@ -198,10 +246,8 @@ int outcome(const Options &options, const ScriptInput &input, std::ofstream &tra
     }
     if (!input.wroteEveryShot())
         return 1;
-    if (traceFile.is_open() && !traceFile.flush()) {
-        std::cerr << "adventure: could not write the whole trace to " << escapeControl(options.trace) << std::endl;
+    if (!OutputFile::flushAll())
         return 1;
-    }
     if (const std::optional<std::string> difference = expected.firstDifference(options.expect)) {
         std::cerr << *difference << std::endl;
         return 1;
@@ -217,21 +263,24 @@ int replay(const Options &options)
     try {
         files = readFiles(options);
     } catch (const UnusableFile &error) {
-        std::cerr << error.message << std::endl;
+        if (!error.message.empty())
+            std::cerr << error.message << std::endl;
         return 2;
     }
-    std::ofstream traceFile;
-    if (!openOutput(traceFile, options.trace, "trace file"))
+    OutputFile traceFile("trace file");
+    if (!traceFile.open(options.trace))
         return 2;
+    keepEchoOffOutputs({options.trace});
+    catchStopSignals();
 
     JsonTrace trace([&](const std::string &line) {
-        if (traceFile.is_open())
-            traceFile << line << '\n';
+        if (traceFile.isOpen())
+            traceFile.stream() << line << '\n';
         if (!options.expect.empty())
             files.expected.compare(line);
     });
     ScriptInput input(files.script, std::move(files.shots), options.replay);
-    const bool traced = traceFile.is_open() || !options.expect.empty();
+    const bool traced = traceFile.isOpen() || !options.expect.empty();
     const int status = runGame(
         options, traced ? &trace : nullptr,
         [&](Game &game, sf::RenderWindow &window) {
@@ -241,5 +290,5 @@ int replay(const Options &options)
             return 0;
         },
         [] {});
-    return status != 0 ? status : outcome(options, input, traceFile, files.expected);
+    return status != 0 ? status : outcome(options, input, files.expected);
 }

@@ -1,5 +1,7 @@
 #include "app/replay/ReplayScript.h"
 
+#include "core/text/Document.h"
+
 #include <array>
 #include <charconv>
 #include <cmath>
@@ -23,13 +25,19 @@ constexpr std::array<ButtonWord, 5> buttonWords{{{sf::Mouse::Left, "left"},
                                                  {sf::Mouse::XButton1, "x1"},
                                                  {sf::Mouse::XButton2, "x2"}}};
 
+// The first 40 characters of a word, cut between two UTF-8 characters.
+std::string_view cut(std::string_view word)
+{
+    constexpr std::size_t longest = 40;
+    const char *end = utf8Prefix(word.data(), word.data() + word.size(), longest);
+    return word.substr(0, static_cast<std::size_t>(end - word.data()));
+}
+
 // Quotes a word from the script in a message, cut short when it is long.
 std::string quoted(std::string_view word)
 {
-    constexpr std::size_t longest = 40;
-    if (word.size() <= longest)
-        return "\"" + std::string(word) + "\"";
-    return "\"" + std::string(word.substr(0, longest)) + "...\"";
+    const std::string_view shown = cut(word);
+    return "\"" + std::string(shown) + (shown.size() < word.size() ? "...\"" : "\"");
 }
 
 bool isBlank(char c)
@@ -114,7 +122,7 @@ private:
         if (stop != end || (error != std::errc() && error != std::errc::result_out_of_range))
             throw ScriptError{word.column, quoted(word.text) + " is not a frame number (0, 1, 2, ...)"};
         if (error == std::errc::result_out_of_range || frame > ReplayScript::maxFrame)
-            throw ScriptError{word.column, "frame " + std::string(word.text.substr(0, 40)) +
+            throw ScriptError{word.column, "frame " + std::string(cut(word.text)) +
                                                " is past the last frame a replay plays, " +
                                                std::to_string(ReplayScript::maxFrame)};
         return frame;
@@ -164,15 +172,37 @@ private:
         throw ScriptError{key.column, "unknown key " + quoted(key.text) + "; expected one of " + names};
     }
 
+    // A shot is written inside the script's folder, where the script's
+    // author may write: a name that leaves it, or that the file system would
+    // read differently from this check (a NUL ends a C string), is refused.
     void readShot(ReplayCommand &command)
     {
         command.kind = ReplayCommand::Kind::shot;
         const Word file = next("\"shot\" needs a file name ending in .png");
+        const std::string_view name = file.text;
+        for (std::size_t at = 0; at < name.size(); ++at) {
+            const auto byte = static_cast<unsigned char>(name[at]);
+            if (byte < 0x20 || byte == 0x7f)
+                throw ScriptError{file.column + at,
+                                  "a shot's file name may not hold control characters, as " + quoted(name) + " does"};
+        }
+        if (name.front() == '/')
+            throw ScriptError{file.column, "a shot's file name is relative to the script's folder, so it may not "
+                                           "start with \"/\": " +
+                                               quoted(name)};
+        for (std::size_t begin = 0; begin <= name.size();) {
+            const std::size_t end = std::min(name.find('/', begin), name.size());
+            if (name.substr(begin, end - begin) == "..")
+                throw ScriptError{file.column + begin, "a shot is written inside the script's folder, so its file "
+                                                       "name may not go up with \"..\": " +
+                                                           quoted(name)};
+            begin = end + 1;
+        }
         const std::string_view suffix = ".png";
-        if (file.text.size() <= suffix.size() || file.text.substr(file.text.size() - suffix.size()) != suffix)
+        if (name.size() <= suffix.size() || name.substr(name.size() - suffix.size()) != suffix)
             throw ScriptError{file.column,
-                              "a shot is written as PNG, so its file name must end in .png, not " + quoted(file.text)};
-        command.file = file.text;
+                              "a shot is written as PNG, so its file name must end in .png, not " + quoted(name)};
+        command.file = name;
         command.column = file.column;
     }
 

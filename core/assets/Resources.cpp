@@ -1,5 +1,6 @@
 #include "core/assets/Resources.h"
 
+#include "core/assets/ImageHeader.h"
 #include "core/assets/LibraryErrors.h"
 #include "core/text/Diagnostics.h"
 
@@ -65,6 +66,13 @@ const sf::Texture &Resources::texture(const std::string &path, const char *where
 
 bool Resources::loadTexture(const std::string &path, const char *where, sf::Texture &texture)
 {
+    // Judged from the header: decoding first would take the memory that the
+    // answer is about (20000 x 20000 pixels is 1.6 GB).
+    if (const std::optional<sf::Vector2u> size = declaredImageSize(path))
+        if (const std::string why = oversizedImage(*size); !why.empty()) {
+            warnInto(findings, where, "unreadable-file", "Failed to load image \"" + path + "\" (" + why + ")");
+            return false;
+        }
     const LibraryErrors errors(findings, where, "unreadable-file");
     const auto decoded = decodedImages.find(path);
     if (decoded == decodedImages.end()) {

@@ -1,5 +1,6 @@
 #include "core/assets/StartupPrefetch.h"
 
+#include "core/assets/ImageHeader.h"
 #include "core/assets/LibraryErrors.h"
 #include "core/assets/Resources.h"
 #include "core/text/Document.h"
@@ -74,6 +75,9 @@ void StartupPrefetch::decode(const std::string &path)
     const std::string inFolder = folder + "/" + path;
     // Regular files only: a pipe would keep this thread waiting for ever.
     if (!isRegularFile(inFolder))
+        return;
+    // Too large to show is refused by the loader from the header alone.
+    if (const std::optional<sf::Vector2u> size = declaredImageSize(inFolder); size && !oversizedImage(*size).empty())
         return;
     sf::Image &image = images[path];
     if (!image.loadFromFile(inFolder)) {

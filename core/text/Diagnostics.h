@@ -21,7 +21,8 @@ struct Diagnostic {
 };
 
 // Shows control characters as \xNN, so that text quoted from a document
-// cannot move the cursor, clear the terminal or retitle it.
+// cannot move the cursor, clear the terminal or retitle it: C0, DEL, and C1
+// (U+0080 to U+009F, and bytes 0x80 to 0x9f that are no UTF-8 character).
 std::string escapeControl(std::string_view text);
 
 // "FILE:LINE:COLUMN: SEVERITY: MESSAGE", escaped; with the code in brackets

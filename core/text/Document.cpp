@@ -169,3 +169,13 @@ std::string assetPathOf(Node *assets)
         prefix.erase(0, 1);
     return prefix;
 }
+
+std::vector<std::string> assetFiles(Node *assets)
+{
+    const std::string prefix = assetPathOf(assets);
+    std::vector<std::string> files;
+    for (Node *child = assets->first_node(); child; child = child->next_sibling())
+        if (const Attribute *src = child->type() == rapidxml::node_element ? hasAttribute(child, "src") : nullptr)
+            files.push_back(prefix + src->value());
+    return files;
+}

@@ -60,6 +60,10 @@ void requireAttributes(Node *node, const char *kind);
 // leading "/" (asset paths are relative to the game's folder); empty without
 // a "path".
 std::string assetPathOf(Node *assets);
+// Every file the children of `assets` name in "src", after the asset path
+// rules, in document order: what a change of reloads the game, and what no
+// output of a run may overwrite.
+std::vector<std::string> assetFiles(Node *assets);
 
 // Where an element starts in the document text (its "<"), for messages.
 const char *elementPosition(const Node *node);

@@ -1,4 +1,5 @@
 #include "core/text/Document.h"
+#include "core/text/Diagnostics.h"
 #include "core/text/StartupError.h"
 #include "support/TestSupport.h"
 
@@ -149,4 +150,40 @@ TEST(Utf8Prefix, CountsCharactersNotBytesAndNeverSplitsOne)
               "\x80\x80\x80"
               "a")
         << "stray continuation bytes start nothing";
+}
+
+TEST(EscapeControl, ShowsC0DelAndC1AsHexAndKeepsEveryOtherCharacter)
+{
+    struct Case {
+        const char *why;
+        std::string text;
+        std::string shown;
+    };
+    const std::vector<Case> cases{
+        {"plain text", "door \"knock\" <a>", "door \"knock\" <a>"},
+        {"C0 and DEL", std::string("a\0b\x1b[2J\x7f", 8), "a\\x00b\\x1b[2J\\x7f"},
+        {"C1 as UTF-8: CSI and OSC",
+         "x\xC2\x9B"
+         "2J\xC2\x9D"
+         "0;t\xC2\x80\xC2\x9F",
+         "x\\x9b2J\\x9d0;t\\x80\\x9f"},
+        {"C1 as stray bytes",
+         "\x9B"
+         "2J\x85",
+         "\\x9b2J\\x85"},
+        {"characters next to C1", "\xC2\xA0\xC3\xA9\xE2\x82\xAC\xF0\x9F\x99\x82",
+         "\xC2\xA0\xC3\xA9\xE2\x82\xAC\xF0\x9F\x99\x82"},
+        {"a C1 byte in a sequence cut short",
+         "\xE2\x9B"
+         "x",
+         "\xE2\\x9bx"},
+        {"a C1 byte inside an overlong form", "\xC0\x9B", "\xC0\\x9b"},
+        {"a C1 byte after a surrogate lead", "\xED\xA0\x80", "\xED\xA0\\x80"},
+        {"a three-byte character whose last byte is 0x9b", "\xE2\x80\x9B", "\xE2\x80\x9B"},
+        {"bytes above 0x9f that are no character", "\xFF\xA0", "\xFF\xA0"},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.why);
+        EXPECT_EQ(escapeControl(c.text), c.shown);
+    }
 }

@@ -17,6 +17,14 @@ ReplayScript parsed(const std::string &text)
     return script;
 }
 
+std::string repeated(const std::string &text, std::size_t times)
+{
+    std::string result;
+    for (std::size_t i = 0; i < times; ++i)
+        result += text;
+    return result;
+}
+
 struct BadScript {
     const char *why;
     std::string text;
@@ -53,6 +61,8 @@ TEST(ReplayScript, ReadsEachCommandWithCommentsBlanksTabsAndWindowsLineEnds)
     EXPECT_EQ(script.commands[4].kind, Kind::close);
     EXPECT_EQ(script.lastFrame(), 90u);
 
+    EXPECT_EQ(parsed("at 1 shot ..door.png\nat 2 shot a..b/x.png\nat 3 shot ./c.png\n").commands.size(), 3u)
+        << "\"..\" only as a whole folder name leaves the script's folder";
     EXPECT_EQ(parsed("# nothing to do\n\n").lastFrame(), 0u);
     EXPECT_EQ(parsed("").commands.size(), 0u);
 }
@@ -103,8 +113,17 @@ TEST(ReplayScript, AMalformedLineIsAnErrorAtTheOffendingWordAndGivesNoCommands)
         {"word after close", "at 5 close now\n", 1, 12, "unexpected \"now\" after the command"},
         {"shot without a file", "at 5 shot\n", 1, 10, "\"shot\" needs a file name ending in .png"},
         {"shot not a PNG", "at 5 shot door.jpg\n", 1, 11, "must end in .png, not \"door.jpg\""},
+        {"shot with a NUL before .png", std::string("at 5 shot game.xml\0.png\n", 24), 1, 19,
+         "may not hold control characters"},
+        {"shot with an escape", "at 5 shot a\x1b[2J.png\n", 1, 12, "may not hold control characters"},
+        {"shot going up", "at 5 shot ../game.png\n", 1, 11, "may not go up with \"..\": \"../game.png\""},
+        {"shot going up later", "at 5 shot a/b/../../../c.png\n", 1, 15, "may not go up with \"..\""},
+        {"shot ending in ..", "at 5 shot a.png/..\n", 1, 17, "may not go up with \"..\""},
+        {"shot from the root", "at 5 shot /etc/a.png\n", 1, 11, "may not start with \"/\""},
         {"command after close", "at 5 close\nat 6 click 1 1\n", 2, 1, "nothing can follow the \"close\" of line 1"},
         {"long word cut short", "at 1 " + std::string(500, 'x') + "\n", 1, 6, "\"" + std::string(40, 'x') + "...\""},
+        {"long word cut between characters", "at 1 x" + repeated("\xc3\xa9", 100) + "\n", 1, 6,
+         "\"x" + repeated("\xc3\xa9", 39) + "...\""},
     };
     for (const BadScript &bad : cases) {
         SCOPED_TRACE(bad.why);

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdio>
+#include <filesystem>
 #include <fstream>
 
 namespace {
@@ -110,5 +111,38 @@ TEST(Authoring, DebugOverlayOutlinesWhereAClickHitsAndShowsThePointer)
 
     engine.click(125, 175);
     EXPECT_TRUE(pollUntil(2, [&] { return engine.title() == "E2E - 250, 350"; })) << engine.title();
+    EXPECT_EQ(engine.closeAndExit(), 0);
+}
+
+TEST(Authoring, WatchFollowsAFolderDeletedAndMadeAgainAndADocumentThatIsALink)
+{
+    namespace fs = std::filesystem;
+    TempDir root;
+    // The game in G, its image beside it in A, outside the folder.
+    fs::create_directories(root.file("G"));
+    fs::create_directories(root.file("A"));
+    writePng(root.file("A/box.png"), 100, 100, sf::Color::Red);
+    save(root.file("G/game.xml"), oneSprite("100, 100", "path=\"../A\""));
+    EngineSession engine(root.file("G"), {"--watch"});
+    ASSERT_TRUE(engine.waitForWindow("E2E", 550, 550));
+    ASSERT_TRUE(engine.waitForScreen("the box at its first place", boxAt(red, 50, 50)));
+
+    fs::remove_all(root.file("G"));
+    writePng(root.file("A/box.png.new.png"), 100, 100, sf::Color::Green);
+    fs::rename(root.file("A/box.png.new.png"), root.file("A/box.png"));
+    pollUntil(0.5, [] { return false; });
+    EXPECT_TRUE(engine.running()) << "a save while the game's folder is gone";
+    fs::create_directories(root.file("G"));
+    save(root.file("G/game.xml"), oneSprite("500, 500", "path=\"../A\""));
+    EXPECT_TRUE(engine.waitForScreen("the game of the folder made again", boxAt(green, 250, 250), nullptr, 2));
+
+    // game.xml a link into another folder: a save there is seen.
+    fs::create_directories(root.file("real"));
+    save(root.file("real/game.xml"), oneSprite("100, 500", "path=\"../A\""));
+    fs::remove(root.file("G/game.xml"));
+    fs::create_symlink("../real/game.xml", root.file("G/game.xml"));
+    EXPECT_TRUE(engine.waitForScreen("the game behind the link", boxAt(green, 50, 250), nullptr, 2));
+    save(root.file("real/game.xml"), oneSprite("500, 100", "path=\"../A\""));
+    EXPECT_TRUE(engine.waitForScreen("the save in the link's folder", boxAt(green, 250, 50), nullptr, 2));
     EXPECT_EQ(engine.closeAndExit(), 0);
 }

@@ -99,6 +99,28 @@ TEST(CheckMode, WritesJsonForTools)
     EXPECT_EQ(report[1]["code"], "unknown-reference");
 }
 
+TEST(CheckMode, ShowsC1ControlsEscapedInTextAndJson)
+{
+    TempDir dir;
+    // CSI as U+009B and as a stray byte, OSC as U+009D, in an id that names nothing.
+    dir.write("game.xml", "<game entryScene='1' width='80' height='60' title='t' fps='60'><assets path=''/>"
+                          "<scenes><scene sceneId='1' music='a\xC2\x9B"
+                          "2J\x9B"
+                          "1m\xC2\x9D"
+                          "0;t'/></scenes></game>\n");
+    for (const char *format : {"text", "json"}) {
+        SCOPED_TRACE(format);
+        const ProcessResult result = runChecker(dir.path(), {"--check", "--format", format});
+        EXPECT_EQ(result.status, 0) << result.err;
+        // JSON writes the backslash of each escape as two.
+        const std::string slash = std::string(format) == "json" ? "\\\\" : "\\";
+        EXPECT_NE(result.out.find("a" + slash + "x9b2J" + slash + "x9b1m" + slash + "x9d0;t"), std::string::npos)
+            << result.out;
+        for (const char c1 : {'\x9B', '\x9D'})
+            EXPECT_EQ(result.out.find(c1), std::string::npos) << result.out;
+    }
+}
+
 TEST(CheckMode, EndsWithStatusTwoWhenItCannotRun)
 {
     TempDir dir;

@@ -377,6 +377,12 @@ void EngineSession::pressEnter()
     stdinPipe = -1;
 }
 
+void EngineSession::sendSignal(int signal)
+{
+    if (running())
+        kill(child, signal);
+}
+
 int EngineSession::waitForExit(double seconds)
 {
     pollUntil(seconds, [&] { return !running(); });

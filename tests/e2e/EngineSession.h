@@ -52,6 +52,8 @@ public:
     testing::AssertionResult waitForWindowGone(double seconds = 5);
 
     bool running();
+    // Sends the engine a signal, as Ctrl-C (SIGINT) or a service manager (SIGTERM) does.
+    void sendSignal(int signal);
     void pressEnter();
     // The exit status, or -1 if the engine did not end in time.
     int waitForExit(double seconds = 10);
