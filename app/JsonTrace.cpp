@@ -56,3 +56,38 @@ void JsonTrace::record(TraceEvent event, sf::Vector2f point)
     object["y"] = coordinate(point.y);
     write(line(object));
 }
+
+namespace {
+
+// Rounded to three decimals: paths are worked out in doubles, and the last
+// digits of a nearest point need not agree across compilers.
+Json rounded(double value)
+{
+    const double kept = std::round(value * 1000) / 1000;
+    if (std::trunc(kept) == kept && std::abs(kept) < 1e15)
+        return static_cast<std::int64_t>(kept);
+    return kept;
+}
+
+} // namespace
+
+void JsonTrace::recordPath(const std::vector<Point> &points)
+{
+    Json list = Json::array();
+    for (const Point point : points)
+        list.push_back(Json::array({rounded(point.x), rounded(point.y)}));
+    Json object;
+    object["frame"] = frame;
+    object["event"] = traceName(TraceEvent::path);
+    object["points"] = list;
+    write(line(object));
+}
+
+void JsonTrace::recordFacing(std::string_view direction)
+{
+    Json object;
+    object["frame"] = frame;
+    object["event"] = traceName(TraceEvent::facing);
+    object["dir"] = std::string(direction);
+    write(line(object));
+}

@@ -1,6 +1,7 @@
 #include "check/Checker.h"
 
 #include "check/CheckerText.h"
+#include "check/MotionChecks.h"
 #include "core/Game.h"
 #include "core/assets/LibraryErrors.h"
 #include "core/text/Document.h"
@@ -412,6 +413,13 @@ void Checker::checkValue(Node *node, const Attribute *attribute, const Attribute
         break;
     case Syntax::text:
     case Syntax::presence:
+    // Read strictly while loading, which stops at a slip.
+    case Syntax::points:
+    case Syntax::pointGroups:
+    case Syntax::cells:
+    case Syntax::cellSize:
+    case Syntax::count:
+    case Syntax::facing:
         break;
     }
 }
@@ -561,6 +569,8 @@ std::vector<Diagnostic> checkGame(const std::string &folder, const std::string &
     }
     Checker checker(game, folder);
     checker.walk();
+    if (findings.empty())
+        checkMotion(game, findings);
     findings.insert(findings.end(), game.warnings().begin(), game.warnings().end());
     for (Diagnostic &finding : checker.takeFindings())
         findings.push_back(std::move(finding));

@@ -1,6 +1,7 @@
 #include "core/Game.h"
 
 #include "core/assets/Resources.h"
+#include "core/text/Lists.h"
 #include "core/text/StartupError.h"
 #include "elements/Catalogue.h"
 #include "elements/EAudio.h"
@@ -97,6 +98,7 @@ void Game::load(const char *name, const std::string &shownAs)
     requireAttributes(root, "root");
     currentSceneId = readInt(getAttribute(root, "entryScene"));
     applyWindowSettings();
+    checkStrictValues(root);
 }
 
 void Game::applyWindowSettings()
@@ -228,6 +230,7 @@ void Game::placePlayer(Node *child)
         return;
     }
     player->levelLimits = scene->levelLimits;
+    player->walkArea = scene->walkArea ? &*scene->walkArea : nullptr;
     scene->sprites.push_back(player->sprite);
     player->applySceneNode(child);
 }
@@ -245,6 +248,8 @@ void Game::placeSprite(Node *child)
             sprite->placed = true;
         taken->applySceneNode(child);
         scene->sprites.push_back(taken);
+        if (taken->loop)
+            scene->animated.push_back(taken);
     }
 }
 
@@ -276,10 +281,12 @@ void Game::placeTexts(Node *sceneElement)
 // towards in the next.
 void Game::step()
 {
+    scene->animate();
     if (!player || !player->walking)
         return;
     const sf::Vector2f before = player->sprite->position;
     player->update();
+    tellTurns();
     if (!player->walking)
         tell(TraceEvent::arrived, player->sprite->position);
     else if (player->sprite->position != before)
@@ -292,6 +299,9 @@ void Game::press(sf::Vector2f point)
     if (player) {
         player->setTarget(point.x, point.y);
         tell(TraceEvent::walk, player->target);
+        if (trace && player->walkArea)
+            trace->recordPath(player->route.points());
+        tellTurns();
     }
     clickAt(point);
 }
@@ -371,6 +381,14 @@ void Game::tell(TraceEvent event, const char *id) const
 {
     if (trace)
         trace->record(event, id ? id : "");
+}
+
+void Game::tellTurns() const
+{
+    for (const Facing facing : player->turns)
+        if (trace)
+            trace->recordFacing(facingWords()[static_cast<std::size_t>(facing)]);
+    player->turns.clear();
 }
 
 void Game::tell(TraceEvent event, sf::Vector2f point) const

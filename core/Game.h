@@ -127,6 +127,8 @@ private:
     void warn(const char *where, const char *code, const std::string &message) const;
     void tell(TraceEvent event, const char *id) const;
     void tell(TraceEvent event, sf::Vector2f point) const;
+    // The player's turns since the last call, each as a facing event.
+    void tellTurns() const;
 
     // The catalogue's sprites by id, in catalogue order, rebuilt by each
     // activation: looking every scene child up here keeps placement linear in

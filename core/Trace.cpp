@@ -19,6 +19,10 @@ const char *traceName(TraceEvent event)
         return "player";
     case TraceEvent::arrived:
         return "arrived";
+    case TraceEvent::path:
+        return "path";
+    case TraceEvent::facing:
+        return "facing";
     }
     return "unknown";
 }

@@ -11,6 +11,12 @@ constexpr AttributeFormat scale{"scale", Syntax::pair, false, "1, 1", "scale fac
 constexpr AttributeFormat origin{"origin", Syntax::pair, false, "1, 1", "the image's own point placed at the position"};
 constexpr AttributeFormat rotation{"rotation", Syntax::integer, false, "0", "rotation in whole degrees"};
 constexpr AttributeFormat source{"src", Syntax::text, false, "none", "the file, under the asset path"};
+// Animation: a sheet of cells and a loop through them.
+constexpr AttributeFormat frameSize{"frameSize", Syntax::cellSize, false, "the whole image",
+                                    "width and height of one cell of the image"};
+constexpr AttributeFormat frames{"frames", Syntax::cells, false, "none: no loop", "the cells the sprite loops through"};
+constexpr AttributeFormat delay{"delay", Syntax::count, false, "6", "frames of play each cell shows"};
+constexpr AttributeFormat facing{"facing", Syntax::facing, false, "down", "the way the player faces at the start"};
 
 std::vector<ElementFormat> buildFormat()
 {
@@ -28,7 +34,10 @@ std::vector<ElementFormat> buildFormat()
           position,
           scale,
           origin,
-          rotation}},
+          rotation,
+          frameSize,
+          frames,
+          delay}},
         {"audio",
          {{"id", Syntax::text, false, "none: the asset is skipped", "the name music and click hooks use"},
           source,
@@ -54,7 +63,14 @@ std::vector<ElementFormat> buildFormat()
           scale,
           origin,
           rotation,
-          {"speed", Syntax::integer, false, "10", "unit steps per frame"}}},
+          {"speed", Syntax::integer, false, "10", "unit steps per frame"},
+          frameSize,
+          {"walkDown", Syntax::cells, false, "none", "cells of the walk cycle facing down"},
+          {"walkLeft", Syntax::cells, false, "walkRight mirrored", "cells of the walk cycle facing left"},
+          {"walkRight", Syntax::cells, false, "walkLeft mirrored", "cells of the walk cycle facing right"},
+          {"walkUp", Syntax::cells, false, "walkDown", "cells of the walk cycle facing up"},
+          {"delay", Syntax::count, false, "6", "frames of walking each cell shows"},
+          facing}},
         {"scene",
          {{"sceneId", Syntax::integer, true, "", "compared with entryScene"},
           {"leftLevelLimit", Syntax::integer, false, "0", "leftmost point the player is sent to"},
@@ -63,7 +79,9 @@ std::vector<ElementFormat> buildFormat()
           {"lowerLevelLimit", Syntax::integer, false, "the window height", "lowest point the player is sent to"},
           {"music", Syntax::audioId, false, "none", "audio played once when the scene starts"},
           {"volume", Syntax::decimal, false, "the audio's own", "loudness of the music"},
-          {"pitch", Syntax::decimal, false, "the audio's own", "pitch of the music"}}},
+          {"pitch", Syntax::decimal, false, "the audio's own", "pitch of the music"},
+          {"walkArea", Syntax::points, false, "none: the level limits", "the polygon the player walks in"},
+          {"walkHoles", Syntax::pointGroups, false, "none", "polygons inside the walk area the player walks round"}}},
         {"scene child",
          {{"position", Syntax::pair, false, "the asset's", "where the sprite (and a text) is placed"},
           {"scale", Syntax::pair, false, "the asset's", "scale factors"},
@@ -76,7 +94,10 @@ std::vector<ElementFormat> buildFormat()
           {"speed", Syntax::integer, false, "the player's own", "the player's steps per frame"},
           {"textPosition", Syntax::pair, false, "position", "where the text appears"},
           {"size", Syntax::integer, false, "the text's own", "character size of the text, 0 to 2048"},
-          {"src", Syntax::presence, false, "absent", "present: the text loads its font again"}}},
+          {"src", Syntax::presence, false, "absent", "present: the text loads its font again"},
+          {"frames", Syntax::cells, false, "the asset's", "the cells the sprite loops through"},
+          {"delay", Syntax::count, false, "the asset's", "frames of play (or of walking) each cell shows"},
+          {"facing", Syntax::facing, false, "the player's own", "the way the player faces"}}},
     };
 }
 
@@ -123,6 +144,18 @@ const char *syntaxName(Syntax syntax)
         return "text id";
     case Syntax::presence:
         return "presence";
+    case Syntax::points:
+        return "points";
+    case Syntax::pointGroups:
+        return "point lists";
+    case Syntax::cells:
+        return "cell list";
+    case Syntax::cellSize:
+        return "size";
+    case Syntax::count:
+        return "count";
+    case Syntax::facing:
+        return "direction";
     }
     return "text";
 }

@@ -17,6 +17,13 @@ enum class Syntax {
     audioId,  // names an <audio> asset
     textId,   // names a <text> asset
     presence, // only whether it is there counts
+    // Read strictly: a value that does not read is a start-up error.
+    points,      // "x1, y1, x2, y2, ...": a polygon
+    pointGroups, // polygons separated by ";"
+    cells,       // "0, 1, 2": cells of a sheet
+    cellSize,    // "w, h": whole numbers from 1
+    count,       // a whole number from 1
+    facing,      // down, left, right or up
 };
 
 struct AttributeFormat {
