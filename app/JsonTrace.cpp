@@ -73,14 +73,15 @@ Json rounded(double value)
 
 void JsonTrace::recordPath(const std::vector<Point> &points)
 {
-    Json list = Json::array();
+    std::string list;
     for (const Point point : points)
-        list.push_back(Json::array({rounded(point.x), rounded(point.y)}));
+        list += (list.empty() ? "[[" : "], [") + rounded(point.x).dump() + ", " + rounded(point.y).dump();
     Json object;
     object["frame"] = frame;
     object["event"] = traceName(TraceEvent::path);
-    object["points"] = list;
-    write(line(object));
+    std::string text = line(object);
+    text.insert(text.size() - 1, ", \"points\": " + list + "]]");
+    write(text);
 }
 
 void JsonTrace::recordFacing(std::string_view direction)
