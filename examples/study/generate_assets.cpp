@@ -1486,10 +1486,17 @@ int main(int argc, char **argv)
     }
 
     const std::vector<std::pair<std::string, std::function<Canvas()>>> pictures = {
-        {"background.png", drawBackground}, {"window.png", drawWindow},     {"door.png", drawDoor},
-        {"bookshelf.png", drawBookshelf},   {"painting.png", drawPainting}, {"desk.png", drawDesk},
-        {"candle.png", drawCandle},         {"chest.png", drawChest},       {"cat.png", drawCat},
-        {"player.png", drawPlayer},         {"player-sheet.png", drawPlayerSheet},
+        {"background.png", drawBackground},
+        {"window.png", drawWindow},
+        {"door.png", drawDoor},
+        {"bookshelf.png", drawBookshelf},
+        {"painting.png", drawPainting},
+        {"desk.png", drawDesk},
+        {"candle.png", drawCandle},
+        {"chest.png", drawChest},
+        {"cat.png", drawCat},
+        {"player.png", drawPlayer},
+        {"player-sheet.png", drawPlayerSheet},
         {"candle-sheet.png", drawCandleSheet}};
     for (const auto &[name, draw] : pictures) {
         if (!draw().save((out / name).string())) {
