@@ -71,9 +71,14 @@ bool WalkArea::tangentAt(const Corner &corner, Point other) const
 
 bool WalkArea::contains(Point p) const
 {
-    for (const Edge &edge : edges)
-        if (distance(p, nearestOnSegment(p, edge.a, edge.b)) <= tolerance)
+    for (const Edge &edge : edges) {
+        if (p.x < edge.left - tolerance || p.x > edge.right + tolerance || p.y < edge.top - tolerance ||
+            p.y > edge.bottom + tolerance)
+            continue;
+        const Point offset = nearestOnSegment(p, edge.a, edge.b) - p;
+        if (dot(offset, offset) <= tolerance * tolerance)
             return true;
+    }
     if (!insideByCrossings(outline, p))
         return false;
     for (const Polygon &hole : openings)
@@ -154,44 +159,45 @@ std::vector<Point> WalkArea::shortest(Point from, Point to) const
 {
     if (sees(from, to))
         return {from, to};
-    // Dijkstra over the corners, with the two ends as extra nodes.
+    // A* over the corners, with the two ends as extra nodes; the straight
+    // distance to the target never overestimates, so the first time the
+    // target leaves the queue its way is shortest. Whether a corner sees the
+    // target is asked only of the corners the search takes out.
     const std::size_t start = corners.size();
     const std::size_t goal = start + 1;
     std::vector<Link> fromStart;
-    std::vector<double> toGoal(corners.size(), -1);
-    for (std::size_t i = 0; i < corners.size(); ++i) {
-        const Point at = corners[i].at;
-        if (tangentAt(corners[i], from) && sees(from, at))
-            fromStart.push_back({i, distance(from, at)});
-        if (tangentAt(corners[i], to) && sees(at, to))
-            toGoal[i] = distance(at, to);
-    }
+    for (std::size_t i = 0; i < corners.size(); ++i)
+        if (tangentAt(corners[i], from) && sees(from, corners[i].at))
+            fromStart.push_back({i, distance(from, corners[i].at)});
     constexpr std::size_t none = std::numeric_limits<std::size_t>::max();
     std::vector<double> best(goal + 1, std::numeric_limits<double>::infinity());
     std::vector<std::size_t> came(goal + 1, none);
     using Entry = std::pair<double, std::size_t>;
     std::priority_queue<Entry, std::vector<Entry>, std::greater<Entry>> queue;
+    std::vector<bool> done(goal + 1, false);
     best[start] = 0;
-    queue.push({0, start});
+    queue.push({distance(from, to), start});
     auto relax = [&](std::size_t node, std::size_t next, double length) {
         if (best[node] + length < best[next]) {
             best[next] = best[node] + length;
             came[next] = node;
-            queue.push({best[next], next});
+            queue.push({best[next] + (next == goal ? 0 : distance(corners[next].at, to)), next});
         }
     };
     while (!queue.empty()) {
-        const auto [length, node] = queue.top();
+        const std::size_t node = queue.top().second;
         queue.pop();
         if (node == goal)
             break;
-        if (length > best[node])
+        if (done[node])
             continue;
+        done[node] = true;
         const std::vector<Link> &out = node == start ? fromStart : links[node];
         for (const Link &link : out)
-            relax(node, link.to, link.length);
-        if (node != start && toGoal[node] >= 0)
-            relax(node, goal, toGoal[node]);
+            if (!done[link.to])
+                relax(node, link.to, link.length);
+        if (node != start && tangentAt(corners[node], to) && sees(corners[node].at, to))
+            relax(node, goal, distance(corners[node].at, to));
     }
     if (came[goal] == none)
         return {from};
