@@ -73,9 +73,10 @@ void MotionChecks::checkScene(Node *scene, Point playerAt, bool placesPlayer)
     if (selfIntersects(area))
         report(areaText->value(), "walk-area", "\"walkArea\" crosses itself; walking in it may go astray");
     std::vector<Polygon> holes;
+    std::size_t number = 0;
     if (holesText)
         for (const Polygon &hole : polygons(holesText, true)) {
-            const std::string which = "hole " + std::to_string(holes.size() + 1) + " of \"walkHoles\"";
+            const std::string which = "hole " + std::to_string(++number) + " of \"walkHoles\"";
             if (hole.size() < 3) {
                 report(holesText->value(), "walk-area", which + " has fewer than 3 points; it is no hole");
                 continue;

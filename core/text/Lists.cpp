@@ -127,11 +127,21 @@ bool isElement(const Node *node)
     return node->type() == rapidxml::node_element;
 }
 
+void checkCorners(const Attribute *attribute, std::size_t corners)
+{
+    if (corners > maxCorners)
+        throw StartupError(named(attribute) + " has " + std::to_string(corners) + " corners, but at most " +
+                               std::to_string(maxCorners) + " are read",
+                           attribute->value());
+}
+
 } // namespace
 
 std::vector<std::pair<double, double>> readPoints(const Attribute *attribute)
 {
-    return pointsIn(attribute, whole(attribute));
+    std::vector<std::pair<double, double>> points = pointsIn(attribute, whole(attribute));
+    checkCorners(attribute, points.size());
+    return points;
 }
 
 std::vector<std::vector<std::pair<double, double>>> readPointGroups(const Attribute *attribute)
@@ -140,8 +150,12 @@ std::vector<std::vector<std::pair<double, double>>> readPointGroups(const Attrib
     std::vector<std::vector<std::pair<double, double>>> groups;
     if (text.begin == text.end)
         return groups;
-    for (const Part part : split(text.begin, text.end, ';'))
+    std::size_t corners = 0;
+    for (const Part part : split(text.begin, text.end, ';')) {
         groups.push_back(pointsIn(attribute, part));
+        corners += groups.back().size();
+    }
+    checkCorners(attribute, corners);
     return groups;
 }
 

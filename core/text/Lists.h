@@ -11,7 +11,12 @@
 // throws StartupError at the part of the value that is wrong. Parts are
 // separated by commas; blanks round a part do not count.
 
-// "x1, y1, x2, y2, ...": an even count of numbers, as points.
+// Walk areas cost time for every pair of corners when a scene starts; a
+// hostile document must not hold the engine there.
+constexpr std::size_t maxCorners = 1000;
+
+// "x1, y1, x2, y2, ...": an even count of numbers, as points, at most
+// maxCorners of them (in all the groups of a group list).
 std::vector<std::pair<double, double>> readPoints(const Attribute *attribute);
 // Point lists separated by ";".
 std::vector<std::vector<std::pair<double, double>>> readPointGroups(const Attribute *attribute);
