@@ -57,6 +57,8 @@ public:
     void showCell(int index, bool mirrored = false);
     // Shows the loop's cell for the scene's `frame`.
     void animate(std::uint64_t frame);
+    // The cell shown, or -1 without a sheet.
+    int cell() const { return shownCell; }
 
 private:
     void loadAnimation(Node *from);
