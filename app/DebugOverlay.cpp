@@ -1,6 +1,7 @@
 #include "app/DebugOverlay.h"
 
 #include "core/Game.h"
+#include "core/nav/WalkArea.h"
 #include "elements/EPlayer.h"
 #include "elements/EScene.h"
 #include "elements/ESprite.h"
@@ -19,6 +20,19 @@ const sf::Color boundsColour(0, 255, 255);
 const sf::Color limitsColour(255, 200, 0);
 const sf::Color targetColour(255, 60, 60);
 const sf::Color pointerColour(255, 255, 255);
+const sf::Color areaColour(120, 255, 120);
+const sf::Color holeColour(255, 120, 200);
+const sf::Color pathColour(255, 60, 60);
+
+sf::VertexArray line(const std::vector<Point> &points, bool closed, sf::Color colour)
+{
+    sf::VertexArray strip(sf::LineStrip);
+    for (const Point p : points)
+        strip.append(sf::Vertex({static_cast<float>(p.x), static_cast<float>(p.y)}, colour));
+    if (closed && !points.empty())
+        strip.append(strip[0]);
+    return strip;
+}
 
 sf::RectangleShape outline(sf::FloatRect area, sf::Color colour)
 {
@@ -64,6 +78,7 @@ void DebugOverlay::draw(const Game &game)
     if (!shown)
         return;
     drawSprites(game);
+    drawWalkArea(game);
     drawPlayer(game);
     drawPointer();
 }
@@ -74,13 +89,25 @@ void DebugOverlay::drawSprites(const Game &game)
         const sf::FloatRect bounds = sprite->drawable->getGlobalBounds();
         window.draw(outline(bounds, boundsColour));
         if (sprite->id)
-            label(sprite->id, {bounds.left + 4.f, bounds.top + 2.f}, boundsColour);
+            label(sprite->id + (sprite->loop ? " #" + std::to_string(sprite->cell()) : std::string()),
+                  {bounds.left + 4.f, bounds.top + 2.f}, boundsColour);
     }
+}
+
+// The walk area, its holes and the way of the last walk.
+void DebugOverlay::drawWalkArea(const Game &game)
+{
+    if (!game.player || !game.player->walkArea)
+        return;
+    window.draw(line(game.player->walkArea->area(), true, areaColour));
+    for (const Polygon &hole : game.player->walkArea->holes())
+        window.draw(line(hole, true, holeColour));
+    window.draw(line(game.player->route.points(), false, pathColour));
 }
 
 void DebugOverlay::drawPlayer(const Game &game)
 {
-    if (!game.player)
+    if (!game.player || game.player->walkArea)
         return;
     const std::array<int, 4> &limits = game.player->levelLimits;
     const sf::FloatRect area(static_cast<float>(limits[0]), static_cast<float>(limits[1]),

@@ -27,6 +27,7 @@ public:
 private:
     void drawSprites(const Game &game);
     void drawPlayer(const Game &game);
+    void drawWalkArea(const Game &game);
     void drawPointer();
     void label(const std::string &text, sf::Vector2f at, sf::Color colour);
     void showPointerInTitle(const Game &game);

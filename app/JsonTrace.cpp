@@ -66,3 +66,39 @@ void JsonTrace::record(TraceEvent event, const std::vector<TraceField> &fields)
         std::visit([&](const auto &value) { object[field.name] = value; }, field.value);
     write(line(object));
 }
+
+namespace {
+
+// Rounded to three decimals: paths are worked out in doubles, and the last
+// digits of a nearest point need not agree across compilers.
+Json rounded(double value)
+{
+    const double kept = std::round(value * 1000) / 1000;
+    if (std::trunc(kept) == kept && std::abs(kept) < 1e15)
+        return static_cast<std::int64_t>(kept);
+    return kept;
+}
+
+} // namespace
+
+void JsonTrace::recordPath(const std::vector<Point> &points)
+{
+    std::string list;
+    for (const Point point : points)
+        list += (list.empty() ? "[[" : "], [") + rounded(point.x).dump() + ", " + rounded(point.y).dump();
+    Json object;
+    object["frame"] = frame;
+    object["event"] = traceName(TraceEvent::path);
+    std::string text = line(object);
+    text.insert(text.size() - 1, ", \"points\": " + list + "]]");
+    write(text);
+}
+
+void JsonTrace::recordFacing(std::string_view direction)
+{
+    Json object;
+    object["frame"] = frame;
+    object["event"] = traceName(TraceEvent::facing);
+    object["dir"] = std::string(direction);
+    write(line(object));
+}

@@ -10,6 +10,8 @@
 // order and numbers written the same way on every run:
 //   {"frame": 5, "event": "click", "x": 687.5, "y": 300}
 //   {"frame": 5, "event": "sound", "id": "knock"}
+//   {"frame": 5, "event": "path", "points": [[330, 980], [412.5, 760.125]]}
+//   {"frame": 5, "event": "facing", "dir": "left"}
 // Each line goes to `write` as it happens.
 class JsonTrace : public TraceSink {
 public:
@@ -19,6 +21,8 @@ public:
     void record(TraceEvent event, std::string_view id) override;
     void record(TraceEvent event, sf::Vector2f point) override;
     void record(TraceEvent event, const std::vector<TraceField> &fields) override;
+    void recordPath(const std::vector<Point> &points) override;
+    void recordFacing(std::string_view direction) override;
 
 private:
     std::function<void(const std::string &line)> write;

@@ -1,6 +1,7 @@
 #include "check/Checker.h"
 
 #include "check/CheckerText.h"
+#include "check/MotionChecks.h"
 #include "core/Game.h"
 #include "core/assets/ImageHeader.h"
 #include "core/assets/LibraryErrors.h"
@@ -450,6 +451,12 @@ void Checker::checkValue(Node *node, const Attribute *attribute, const Attribute
     case Syntax::point:
     case Syntax::boolean:
     case Syntax::sceneId:
+    case Syntax::points:
+    case Syntax::pointGroups:
+    case Syntax::cells:
+    case Syntax::cellSize:
+    case Syntax::count:
+    case Syntax::facing:
         break;
     }
 }
@@ -599,6 +606,8 @@ std::vector<Diagnostic> checkGame(const std::string &folder, const std::string &
     }
     Checker checker(game, folder);
     checker.walk();
+    if (findings.empty())
+        checkMotion(game, findings);
     findings.insert(findings.end(), game.warnings().begin(), game.warnings().end());
     for (Diagnostic &finding : checker.takeFindings())
         findings.push_back(std::move(finding));

@@ -1,6 +1,7 @@
 #include "core/Game.h"
 
 #include "core/assets/Resources.h"
+#include "core/text/Lists.h"
 #include "core/text/StartupError.h"
 #include "elements/Catalogue.h"
 #include "elements/EAudio.h"
@@ -112,6 +113,7 @@ void Game::load(const char *name, const std::string &shownAs)
     requireAttributes(root, "root");
     currentSceneId = readInt(getAttribute(root, "entryScene"));
     applyWindowSettings();
+    checkStrictValues(root);
 }
 
 void Game::applyWindowSettings()
@@ -270,6 +272,7 @@ void Game::enter(Node *sceneElement, std::optional<int> from)
         build(sceneElement, from);
     } else {
         built = &existing->second;
+        scene->frame = 0;
         replacePlayer(sceneElement, from);
     }
 }
@@ -317,6 +320,7 @@ void Game::replacePlayer(Node *sceneElement, std::optional<int> from)
     if (!player || !built->placesPlayer)
         return;
     player->levelLimits = scene->levelLimits;
+    player->walkArea = scene->walkArea ? &*scene->walkArea : nullptr;
     if (Node *chosen = entrance(sceneElement, from)) {
         player->applyPlacement(chosen);
         return;
@@ -334,6 +338,7 @@ void Game::placePlayer(Node *child, BuiltScene &scenePlaced, bool applied)
     }
     scenePlaced.placesPlayer = true;
     player->levelLimits = scene->levelLimits;
+    player->walkArea = scene->walkArea ? &*scene->walkArea : nullptr;
     scene->sprites.push_back(player->sprite);
     scenePlaced.sprites.emplace_back();
     if (applied)
@@ -352,6 +357,8 @@ void Game::placeSprite(Node *child, BuiltScene &scenePlaced)
         PlacedSprite &placed = scenePlaced.sprites.emplace_back();
         placed.rules = rules.child(child);
         placeUses(taken, placed);
+        if (taken->loop)
+            scene->animated.push_back(taken);
     }
 }
 
@@ -443,10 +450,12 @@ bool Game::isActive(std::size_t index)
 // towards in the next.
 void Game::step()
 {
+    scene->animate();
     if (!player || !player->walking)
         return;
     const sf::Vector2f before = player->sprite->position;
     player->update();
+    tellTurns();
     if (!player->walking) {
         tell(TraceEvent::arrived, player->sprite->position);
         if (waitingExit) {
@@ -467,11 +476,18 @@ void Game::press(sf::Vector2f point)
         tell(TraceEvent::exitCancelled, {{"scene", std::int64_t{*waitingExit}}});
         waitingExit.reset();
     }
-    if (player) {
-        player->setTarget(point.x, point.y);
-        tell(TraceEvent::walk, player->target);
-    }
+    if (player)
+        sendPlayer(point);
     clickAt(point);
+}
+
+void Game::sendPlayer(sf::Vector2f point)
+{
+    player->setTarget(point.x, point.y);
+    tell(TraceEvent::walk, player->target);
+    if (trace && player->walkArea)
+        trace->recordPath(player->route.points());
+    tellTurns();
 }
 
 void Game::key(std::string_view name)
@@ -568,10 +584,8 @@ void Game::clickAt(sf::Vector2f point)
             door = action;
     const bool doorFound = door && findScene(*door->exitScene);
     const bool waits = doorFound && door->walkTo && player && built->placesPlayer;
-    if (waits) {
-        player->setTarget(door->walkTo->x, door->walkTo->y);
-        tell(TraceEvent::walk, player->target);
-    }
+    if (waits)
+        sendPlayer(*door->walkTo);
     if (item && !dismissed) {
         state.selected.reset();
         tell(TraceEvent::itemDeselected, item->c_str());
@@ -734,6 +748,14 @@ void Game::tell(TraceEvent event, const char *id) const
 {
     if (trace)
         trace->record(event, id ? id : "");
+}
+
+void Game::tellTurns() const
+{
+    for (const Facing facing : player->turns)
+        if (trace)
+            trace->recordFacing(facingWords()[static_cast<std::size_t>(facing)]);
+    player->turns.clear();
 }
 
 void Game::tell(TraceEvent event, sf::Vector2f point) const

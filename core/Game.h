@@ -192,6 +192,10 @@ private:
     void tell(TraceEvent event, const char *id) const;
     void tell(TraceEvent event, sf::Vector2f point) const;
     void tell(TraceEvent event, const std::vector<TraceField> &fields) const;
+    // The player's turns since the last call, each as a facing event.
+    void tellTurns() const;
+    // Sends the player walking to `point`, as a press or a door's walkTo does.
+    void sendPlayer(sf::Vector2f point);
 
     // The catalogue's sprites by id, in catalogue order, rebuilt by each
     // activation: looking every scene child up here keeps placement linear in

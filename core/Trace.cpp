@@ -47,6 +47,10 @@ const char *traceName(TraceEvent event)
         return "scene-enter";
     case TraceEvent::goal:
         return "goal";
+    case TraceEvent::path:
+        return "path";
+    case TraceEvent::facing:
+        return "facing";
     }
     return "unknown";
 }

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "core/nav/Geometry.h"
+
 #include <SFML/System/Vector2.hpp>
 
 #include <cstdint>
@@ -35,6 +37,8 @@ enum class TraceEvent {
     sceneLeave,     // scene
     sceneEnter,     // scene, from, first
     goal,           // the game's goal holds for the first time
+    path,           // the way a walk in a walk area takes: its points
+    facing,         // the player with walk cycles turns: down, left, right or up
 };
 
 // One named value of a trace line, written in the order given.
@@ -56,4 +60,6 @@ public:
     virtual void record(TraceEvent event, std::string_view id) = 0;
     virtual void record(TraceEvent event, sf::Vector2f point) = 0;
     virtual void record(TraceEvent event, const std::vector<TraceField> &fields) = 0;
+    virtual void recordPath(const std::vector<Point> &points) = 0;
+    virtual void recordFacing(std::string_view direction) = 0;
 };

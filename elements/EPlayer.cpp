@@ -1,5 +1,7 @@
 #include "elements/EPlayer.h"
 
+#include "core/nav/WalkArea.h"
+#include "core/text/Lists.h"
 #include "elements/Catalogue.h"
 #include "elements/ESprite.h"
 
@@ -22,6 +24,16 @@ EPlayer::EPlayer(Node *assetNode)
 {
     sprite = newElement<ESprite>(assetNode);
     loadSpeed(assetNode);
+    std::array<std::vector<int>, 4> declared;
+    const char *names[] = {"walkDown", "walkLeft", "walkRight", "walkUp"};
+    for (std::size_t i = 0; i < declared.size(); ++i)
+        if (const Attribute *cells = hasAttribute(assetNode, names[i]))
+            declared[i] = readCells(cells);
+    const Attribute *delay = hasAttribute(assetNode, "delay");
+    cycles = WalkCycles(std::move(declared), delay ? readCount(delay) : 6);
+    if (const Attribute *faces = hasAttribute(assetNode, "facing"))
+        facing = static_cast<Facing>(readWord(faces, facingWords()));
+    showCell();
 }
 
 void EPlayer::loadSpeed(Node *from)
@@ -33,6 +45,11 @@ void EPlayer::applySceneNode(Node *sceneChild)
 {
     sprite->applySceneNode(sceneChild);
     speed = readInteger(sceneChild, "speed", speed);
+    if (const Attribute *delay = hasAttribute(sceneChild, "delay"))
+        cycles = cycles.withDelay(readCount(delay));
+    if (const Attribute *faces = hasAttribute(sceneChild, "facing"))
+        facing = static_cast<Facing>(readWord(faces, facingWords()));
+    showCell();
 }
 
 void EPlayer::applyPlacement(Node *sceneChild)
@@ -43,20 +60,75 @@ void EPlayer::applyPlacement(Node *sceneChild)
 
 void EPlayer::setTarget(float x, float y)
 {
+    const sf::Vector2f from = sprite->position;
+    walking = true;
+    if (walkArea) {
+        const Point to = walkArea->targetFor({x, y});
+        target = {static_cast<float>(to.x), static_cast<float>(to.y)};
+        route = Route(walkArea->path({from.x, from.y}, to));
+        const Point ahead = route.heading();
+        turnTowards(ahead.x, ahead.y);
+        return;
+    }
     target.x = clampToLimits(x, levelLimits[0], levelLimits[2]);
     target.y = clampToLimits(y, levelLimits[1], levelLimits[3]);
     direction = directionTo(target.x, target.y);
-    walking = true;
+    turnTowards(static_cast<double>(target.x - from.x), static_cast<double>(target.y - from.y));
 }
 
 void EPlayer::update()
 {
-    if (hasArrived() || hasPassedTarget())
+    const sf::Vector2f before = sprite->position;
+    if (walkArea) {
+        followRoute();
+    } else {
+        if (hasArrived() || hasPassedTarget())
+            walking = false;
+        else
+            sprite->moveSteps(direction, speed);
+        const sf::Vector2f exact = sprite->drawable->getPosition();
+        sprite->position = {std::trunc(exact.x), std::trunc(exact.y)};
+    }
+    if (!walking)
+        movedFrames = 0;
+    showCell();
+    if (walking && sprite->position != before)
+        ++movedFrames;
+}
+
+// Ends the walk once the route is walked (the step after landing) or when
+// the speed walks nowhere; turns at every corner passed.
+void EPlayer::followRoute()
+{
+    if (route.finished() || speed <= 0) {
         walking = false;
-    else
-        sprite->moveSteps(direction, speed);
-    const sf::Vector2f exact = sprite->drawable->getPosition();
-    sprite->position = {std::trunc(exact.x), std::trunc(exact.y)};
+        return;
+    }
+    const std::size_t corners = route.advance(speed);
+    if (corners > 0) {
+        const Point ahead = route.heading();
+        turnTowards(ahead.x, ahead.y);
+    }
+    sprite->setPosition(static_cast<float>(route.position().x), static_cast<float>(route.position().y));
+}
+
+void EPlayer::turnTowards(double dx, double dy)
+{
+    const Facing now = facingFor(dx, dy, facing);
+    if (now == facing)
+        return;
+    facing = now;
+    if (!cycles.empty())
+        turns.push_back(now);
+    showCell();
+}
+
+void EPlayer::showCell()
+{
+    if (cycles.empty())
+        return;
+    const WalkCycles::Shown shown = cycles.shown(facing, movedFrames, walking);
+    sprite->showCell(shown.cell, shown.mirrored);
 }
 
 sf::Vector2f EPlayer::directionTo(float x, float y) const

@@ -1,8 +1,11 @@
 #pragma once
 
+#include "core/nav/WalkArea.h"
 #include "elements/EObject.h"
 
 #include <array>
+#include <cstdint>
+#include <optional>
 #include <vector>
 
 class EAudio;
@@ -20,6 +23,12 @@ public:
     std::vector<EText *> texts;
     // Left, upper, right, lower.
     std::array<int, 4> levelLimits{};
+    // Where the player walks, when the scene says; the level limits otherwise.
+    std::optional<WalkArea> walkArea;
+    // Frames of play since the scene was activated: what loops count.
+    std::uint64_t frame = 0;
+    // The placed sprites that loop, so a frame does not visit the still ones.
+    std::vector<ESprite *> animated;
 
     explicit EScene(Node *sceneNode);
 
@@ -32,4 +41,9 @@ public:
     // Whether the music plays now: a game without a sound device counts its
     // music as playing, so that what it does stays the same on every machine.
     bool musicPlaying() const;
+    void startMusic(const char *musicId);
+    void loadWalkArea(const Attribute *area, const Attribute *holes);
+    // Every placed sprite with a loop shows its cell of this frame; then the
+    // next frame begins.
+    void animate();
 };

@@ -1,6 +1,7 @@
 #include "elements/ESprite.h"
 
 #include "core/assets/Resources.h"
+#include "core/text/Lists.h"
 #include "elements/Catalogue.h"
 #include "elements/EAudio.h"
 #include "elements/EText.h"
@@ -27,6 +28,47 @@ ESprite::ESprite(Node *assetNode) : node(assetNode)
     setScale(scale.x, scale.y);
     setOrigin(origin.x, origin.y);
     setRotation(rotation);
+    if (const Attribute *size = hasAttribute(assetNode, "frameSize")) {
+        const auto [width, height] = readCellSize(size);
+        sheet.emplace(width, height, static_cast<int>(texture->getSize().x));
+        showCell(0);
+    }
+    loadAnimation(assetNode);
+}
+
+// "frames" and "delay" on the asset, or on a scene child over the asset's.
+void ESprite::loadAnimation(Node *from)
+{
+    const Attribute *cells = hasAttribute(from, "frames");
+    const Attribute *delay = hasAttribute(from, "delay");
+    if (!cells && !delay)
+        return;
+    std::vector<int> frames = cells ? readCells(cells) : std::vector<int>();
+    if (!cells && node != from && hasAttribute(node, "frames"))
+        frames = readCells(hasAttribute(node, "frames"));
+    int every = delay ? readCount(delay) : 6;
+    if (!delay && node != from && hasAttribute(node, "delay"))
+        every = readCount(hasAttribute(node, "delay"));
+    if (frames.empty())
+        return;
+    loop.emplace(std::move(frames), every);
+    showCell(loop->cellAt(0));
+}
+
+void ESprite::showCell(int index, bool mirrored)
+{
+    if (!sheet || (index == shownCell && mirrored == shownMirrored))
+        return;
+    shownCell = index;
+    shownMirrored = mirrored;
+    const Cell cell = sheet->cell(index, mirrored);
+    drawable->setTextureRect({cell.left, cell.top, cell.width, cell.height});
+}
+
+void ESprite::animate(std::uint64_t frame)
+{
+    if (loop)
+        showCell(loop->cellAt(frame));
 }
 
 void ESprite::loadTexture()
@@ -79,6 +121,7 @@ void ESprite::applySceneNode(Node *child)
         setClickAudio(audio->value());
     if (const Attribute *text = hasAttribute(child, "onClickText"))
         setClickText(text->value());
+    loadAnimation(child);
 }
 
 void ESprite::applyTransform(Node *child)

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "core/anim/Animation.h"
 #include "core/assets/Resources.h"
 #include "elements/EObject.h"
 
@@ -7,6 +8,8 @@
 #include <SFML/Graphics/Texture.hpp>
 
 #include <cstddef>
+#include <cstdint>
+#include <optional>
 
 class EAudio;
 class EText;
@@ -29,6 +32,9 @@ public:
     EText *clickText = nullptr;
     bool hasClickAudio = false;
     bool hasClickText = false;
+    // Set by "frameSize": the sprite shows one cell of its image.
+    std::optional<Sheet> sheet;
+    std::optional<Loop> loop;
 
     explicit ESprite(Node *assetNode);
 
@@ -48,4 +54,16 @@ public:
     void applyTransform(Node *child);
     void setClickAudio(const char *audioId);
     void setClickText(const char *textId);
+    // Shows cell `index` of the sheet, flipped when `mirrored`; without a
+    // sheet the whole image stays.
+    void showCell(int index, bool mirrored = false);
+    // Shows the loop's cell for the scene's `frame`.
+    void animate(std::uint64_t frame);
+    // The cell shown, or -1 without a sheet.
+    int cell() const { return shownCell; }
+
+private:
+    void loadAnimation(Node *from);
+    int shownCell = -1;
+    bool shownMirrored = false;
 };

@@ -222,6 +222,17 @@ c_duplicates() {
     '<box onClickAudio="knock" onClickText="t"/><box onClickAudio="knock" onClickText="t"/><t/><t/><player/><player/>'
   sed -i 's|</scenes>|<scene sceneId="1"><box/></scene></scenes>|' game.xml
 }
+c_motion_slips() {
+  game '<sprite id="box" src="box.png" frameSize="0, 16" frames="0, -1" delay="0"/><player src="box.png" facing="north"/>' \
+    '<box/><player/>' 'walkArea="0, 0, 100, x"'
+}
+c_motion_corners() {
+  game '<player src="box.png"/>' '<player/>' "walkArea=\"$(seq -s ', ' 1 2002)\""
+}
+c_motion_knots() {
+  game '<player src="box.png" position="500, 500"/>' '<player/>' \
+    'walkArea="0, 0, 400, 400, 400, 0, 0, 400" walkHoles="1, 1; 10, 10, 900, 10, 900, 20"'
+}
 many_assets() {
   {
     printf '<game entryScene="1" width="400" height="300" title="Bad" fps="30"><assets path="a">\n'
@@ -349,3 +360,6 @@ run_case '`--record /dev/full` in play' c_replay '' '--record /dev/full'
 run_case '`--trace /dev/full` in play' c_replay '' '--trace /dev/full'
 run_case '`--trace /dev/full` in a replay' c_replay '' '--replay play.replay --trace /dev/full'
 run_case '`--scene 010` with a scene 10 only' c_scene_leading_zero '' '--scene 010'
+run_case 'motion slips: a word in `walkArea`, cells below 0, `delay` 0, `facing` north' c_motion_slips
+run_case '`walkArea` of 1,001 corners' c_motion_corners
+run_case 'a crossed `walkArea`, a hole of one point, a hole outside, the player outside' c_motion_knots

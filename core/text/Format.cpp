@@ -11,6 +11,12 @@ constexpr AttributeFormat scale{"scale", Syntax::pair, false, "1, 1", "scale fac
 constexpr AttributeFormat origin{"origin", Syntax::pair, false, "1, 1", "the image's own point placed at the position"};
 constexpr AttributeFormat rotation{"rotation", Syntax::integer, false, "0", "rotation in whole degrees"};
 constexpr AttributeFormat source{"src", Syntax::text, false, "none", "the file, under the asset path"};
+// Animation: a sheet of cells and a loop through them.
+constexpr AttributeFormat frameSize{"frameSize", Syntax::cellSize, false, "the whole image",
+                                    "width and height of one cell of the image"};
+constexpr AttributeFormat frames{"frames", Syntax::cells, false, "none: no loop", "the cells the sprite loops through"};
+constexpr AttributeFormat delay{"delay", Syntax::count, false, "6", "frames of play each cell shows"};
+constexpr AttributeFormat facing{"facing", Syntax::facing, false, "down", "the way the player faces at the start"};
 
 std::vector<ElementFormat> buildFormat()
 {
@@ -31,7 +37,10 @@ std::vector<ElementFormat> buildFormat()
           position,
           scale,
           origin,
-          rotation}},
+          rotation,
+          frameSize,
+          frames,
+          delay}},
         {"audio",
          {{"id", Syntax::text, false, "none: the asset is skipped", "the name music and click hooks use"},
           source,
@@ -57,7 +66,14 @@ std::vector<ElementFormat> buildFormat()
           scale,
           origin,
           rotation,
-          {"speed", Syntax::integer, false, "10", "unit steps per frame"}}},
+          {"speed", Syntax::integer, false, "10", "unit steps per frame"},
+          frameSize,
+          {"walkDown", Syntax::cells, false, "none", "cells of the walk cycle facing down"},
+          {"walkLeft", Syntax::cells, false, "walkRight mirrored", "cells of the walk cycle facing left"},
+          {"walkRight", Syntax::cells, false, "walkLeft mirrored", "cells of the walk cycle facing right"},
+          {"walkUp", Syntax::cells, false, "walkDown", "cells of the walk cycle facing up"},
+          {"delay", Syntax::count, false, "6", "frames of walking each cell shows"},
+          facing}},
         {"state", {}},
         {"flag",
          {{"id", Syntax::text, true, "", "the flag's name (letters, digits, _ - .)"},
@@ -82,7 +98,9 @@ std::vector<ElementFormat> buildFormat()
           {"pitch", Syntax::decimal, false, "the audio's own", "pitch of the music"},
           {"onEnterText", Syntax::textId, false, "none", "shown on entering the scene"},
           {"onFirstEnterText", Syntax::textId, false, "onEnterText", "shown on entering it the first time"},
-          {"musicLoop", Syntax::boolean, false, "false", "true: the music this scene starts loops"}}},
+          {"musicLoop", Syntax::boolean, false, "false", "true: the music this scene starts loops"},
+          {"walkArea", Syntax::points, false, "none: the level limits", "the polygon the player walks in"},
+          {"walkHoles", Syntax::pointGroups, false, "none", "polygons inside the walk area the player walks round"}}},
         {"scene child",
          {{"position", Syntax::pair, false, "the asset's", "where the sprite (and a text) is placed"},
           {"scale", Syntax::pair, false, "the asset's", "scale factors"},
@@ -103,7 +121,10 @@ std::vector<ElementFormat> buildFormat()
           {"takeItem", Syntax::idList, false, "none", "items a click takes out of it"},
           {"onClickScene", Syntax::sceneId, false, "none", "the scene a click goes to"},
           {"walkTo", Syntax::point, false, "none", "where the player walks before going"},
-          {"fromScene", Syntax::sceneId, false, "any", "on a player: placed so only coming from that scene"}}},
+          {"fromScene", Syntax::sceneId, false, "any", "on a player: placed so only coming from that scene"},
+          {"frames", Syntax::cells, false, "the asset's", "the cells the sprite loops through"},
+          {"delay", Syntax::count, false, "the asset's", "frames of play (or of walking) each cell shows"},
+          {"facing", Syntax::facing, false, "the player's own", "the way the player faces"}}},
         {"use",
          {{"item", Syntax::text, true, "", "the item used, or * for any"},
           {"if", Syntax::condition, false, "always", "the use counts only while it holds"},
@@ -173,6 +194,18 @@ const char *syntaxName(Syntax syntax)
         return "scene id";
     case Syntax::spriteId:
         return "sprite id";
+    case Syntax::points:
+        return "points";
+    case Syntax::pointGroups:
+        return "point lists";
+    case Syntax::cells:
+        return "cell list";
+    case Syntax::cellSize:
+        return "size";
+    case Syntax::count:
+        return "count";
+    case Syntax::facing:
+        return "direction";
     }
     return "text";
 }

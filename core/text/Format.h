@@ -24,6 +24,13 @@ enum class Syntax {
     boolean,   // "true" or "false"
     sceneId,   // a whole number naming a scene
     spriteId,  // names a <sprite> asset
+    // Read strictly: a value that does not read is a start-up error.
+    points,      // "x1, y1, x2, y2, ...": a polygon
+    pointGroups, // polygons separated by ";"
+    cells,       // "0, 1, 2": cells of a sheet
+    cellSize,    // "w, h": whole numbers from 1
+    count,       // a whole number from 1
+    facing,      // down, left, right or up
 };
 
 struct AttributeFormat {

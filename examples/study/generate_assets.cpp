@@ -180,6 +180,19 @@ public:
         d.a = outA;
     }
 
+    // Lays `from` over this canvas with its top left corner at (left, top).
+    void paste(const Canvas &from, int left, int top)
+    {
+        for (int y = 0; y < from.h_; ++y)
+            for (int x = 0; x < from.w_; ++x) {
+                const Colour c = from.px_[static_cast<std::size_t>(y * from.w_ + x)];
+                const bool wasLit = lit_;
+                lit_ = false;
+                blend(left + x, top + y, {c.r, c.g, c.b, 1.0f}, c.a);
+                lit_ = wasLit;
+            }
+    }
+
     bool save(const std::string &path) const
     {
         std::vector<sf::Uint8> bytes(px_.size() * 4);
@@ -902,8 +915,9 @@ Canvas drawDesk()
     return c;
 }
 
-// The candle is the room's light, so it is drawn at full brightness.
-Canvas drawCandle()
+// The candle is the room's light, so it is drawn at full brightness. `tip`
+// is the height of the flame's point: the flicker's cells differ in it.
+Canvas drawCandleFlame(float tip)
 {
     Canvas c(50, 110);
     c.setLit(false);
@@ -922,13 +936,28 @@ Canvas drawCandle()
     fill(c, capsule({30.5f, 42}, {30.5f, 49}, 1.4f), scaled(wax, 0.95f));
     fill(c, capsule({25, 34}, {25.4f, 41}, 0.9f), rgb(30, 20, 14));
 
-    const Shape outer = unite(circle(25, 29, 4.6f), polygon({{20.6f, 28}, {25, 9}, {29.4f, 28}}));
-    const Shape inner = unite(circle(25, 30, 2.6f), polygon({{22.5f, 29.5f}, {25, 17}, {27.5f, 29.5f}}));
+    const Shape outer = unite(circle(25, 29, 4.6f), polygon({{20.6f, 28}, {25, tip}, {29.4f, 28}}));
+    const Shape inner = unite(circle(25, 30, 2.6f), polygon({{22.5f, 29.5f}, {25, tip + 8}, {27.5f, 29.5f}}));
     fill(c, grow(outer, 1.5f), rgb(255, 150, 60, 0.35f));
     fill(c, outer, vertical(rgb(255, 214, 120), rgb(255, 150, 50), 12, 32));
     fill(c, inner, rgb(255, 250, 226));
     fill(c, ellipse(25, 33, 2.4f, 1.6f), rgb(90, 110, 230, 0.6f));
     return c;
+}
+
+Canvas drawCandle()
+{
+    return drawCandleFlame(9);
+}
+
+// Four cells of a flickering flame, side by side, for the candle's loop.
+Canvas drawCandleSheet()
+{
+    Canvas sheet(200, 110);
+    const float tips[] = {9, 13, 7, 11};
+    for (int cell = 0; cell < 4; ++cell)
+        sheet.paste(drawCandleFlame(tips[cell]), cell * 50, 0);
+    return sheet;
 }
 
 Canvas drawChest()
@@ -1093,6 +1122,34 @@ Canvas drawPlayer()
     fill(c, capsule({36.5f, 38}, {40, 39.2f}, 0.8f), rgb(150, 70, 64));
     fill(c, capsule({40, 39.2f}, {43.5f, 38}, 0.8f), rgb(150, 70, 64));
     return c;
+}
+
+// The walking player, 80 x 170 cells in rows of four: walking down (cells
+// 0 to 3), right (4 to 7; left is this row mirrored) and up (8 to 11). Each
+// cycle swings a shoe forward on alternate cells.
+Canvas drawPlayerSheet()
+{
+    Canvas sheet(320, 510);
+    const Colour line = rgb(34, 24, 22), hair = rgb(96, 58, 32), shoe = rgb(60, 38, 28), trousers = rgb(50, 62, 98);
+    for (int row = 0; row < 3; ++row)
+        for (int step = 0; step < 4; ++step) {
+            Canvas cell = drawPlayer();
+            cell.setLit(false);
+            const float swing = step == 1 ? -7.0f : (step == 3 ? 7.0f : 0.0f);
+            if (row == 1) {
+                // Side on: the face turned right, a leg striding.
+                fill(cell, ellipse(30, 27, 11, 14), hair);
+                fillOutlined(cell, capsule({40, 110}, {40 + swing * 2, 158}, 8), trousers, line);
+                fillOutlined(cell, ellipse(44 + swing * 2, 163, 12, 5.5f), shoe, line);
+            } else {
+                if (row == 2)
+                    fillOutlined(cell, ellipse(40, 24, 15, 17), hair, line);
+                if (swing != 0)
+                    fillOutlined(cell, ellipse(swing < 0 ? 29 : 51, 159, 11, 5.5f), shoe, line);
+            }
+            sheet.paste(cell, step * 80, row * 170);
+        }
+    return sheet;
 }
 
 constexpr unsigned kRate = 44100;
@@ -1429,10 +1486,18 @@ int main(int argc, char **argv)
     }
 
     const std::vector<std::pair<std::string, std::function<Canvas()>>> pictures = {
-        {"background.png", drawBackground}, {"window.png", drawWindow},     {"door.png", drawDoor},
-        {"bookshelf.png", drawBookshelf},   {"painting.png", drawPainting}, {"desk.png", drawDesk},
-        {"candle.png", drawCandle},         {"chest.png", drawChest},       {"cat.png", drawCat},
-        {"player.png", drawPlayer}};
+        {"background.png", drawBackground},
+        {"window.png", drawWindow},
+        {"door.png", drawDoor},
+        {"bookshelf.png", drawBookshelf},
+        {"painting.png", drawPainting},
+        {"desk.png", drawDesk},
+        {"candle.png", drawCandle},
+        {"chest.png", drawChest},
+        {"cat.png", drawCat},
+        {"player.png", drawPlayer},
+        {"player-sheet.png", drawPlayerSheet},
+        {"candle-sheet.png", drawCandleSheet}};
     for (const auto &[name, draw] : pictures) {
         if (!draw().save((out / name).string())) {
             std::cerr << "generate_assets: cannot write " << (out / name).string() << "\n";

@@ -1,0 +1,245 @@
+#include "core/nav/WalkArea.h"
+
+#include <algorithm>
+#include <functional>
+#include <limits>
+#include <queue>
+#include <utility>
+
+namespace {
+
+int side(Point a, Point b, Point c)
+{
+    const double turn = cross(b - a, c - a);
+    return (turn > 0) - (turn < 0);
+}
+
+// Opposite sides by more than the tolerance, `length` the segment's own.
+bool strictlyApart(double first, double second)
+{
+    return (first > WalkArea::tolerance && second < -WalkArea::tolerance) ||
+           (first < -WalkArea::tolerance && second > WalkArea::tolerance);
+}
+
+} // namespace
+
+WalkArea::WalkArea(Polygon area, std::vector<Polygon> holes) : outline(std::move(area)), openings(std::move(holes))
+{
+    addPolygon(outline, false);
+    for (const Polygon &hole : openings)
+        addPolygon(hole, true);
+    links.resize(corners.size());
+    for (std::size_t i = 0; i < corners.size(); ++i)
+        for (std::size_t j = i + 1; j < corners.size(); ++j) {
+            const Point a = corners[i].at;
+            const Point b = corners[j].at;
+            if (tangentAt(corners[i], b) && tangentAt(corners[j], a) && sees(a, b)) {
+                links[i].push_back({j, distance(a, b)});
+                links[j].push_back({i, distance(a, b)});
+            }
+        }
+}
+
+void WalkArea::addPolygon(const Polygon &polygon, bool isHole)
+{
+    const std::size_t n = polygon.size();
+    const double orientation = signedArea(polygon) >= 0 ? 1 : -1;
+    for (std::size_t i = 0; i < n; ++i) {
+        const Point previous = polygon[(i + n - 1) % n];
+        const Point at = polygon[i];
+        const Point next = polygon[(i + 1) % n];
+        const Edge edge{at,
+                        next,
+                        distance(at, next),
+                        std::min(at.x, next.x),
+                        std::min(at.y, next.y),
+                        std::max(at.x, next.x),
+                        std::max(at.y, next.y)};
+        edges.push_back(edge);
+        // A way bends round a corner that juts into the walkable part: the
+        // area's reflex corners and the holes' convex ones.
+        const double turn = cross(at - previous, next - at) * orientation;
+        if (isHole ? turn > 0 : turn < 0)
+            corners.push_back({at, previous, next});
+    }
+}
+
+bool WalkArea::tangentAt(const Corner &corner, Point other) const
+{
+    return side(corner.at, other, corner.previous) * side(corner.at, other, corner.next) >= 0;
+}
+
+bool WalkArea::contains(Point p) const
+{
+    for (const Edge &edge : edges) {
+        if (p.x < edge.left - tolerance || p.x > edge.right + tolerance || p.y < edge.top - tolerance ||
+            p.y > edge.bottom + tolerance)
+            continue;
+        const Point offset = nearestOnSegment(p, edge.a, edge.b) - p;
+        if (dot(offset, offset) <= tolerance * tolerance)
+            return true;
+    }
+    if (!insideByCrossings(outline, p))
+        return false;
+    for (const Polygon &hole : openings)
+        if (insideByCrossings(hole, p))
+            return false;
+    return true;
+}
+
+Point WalkArea::nearestBoundaryPoint(Point p) const
+{
+    Point best = p;
+    double bestSquared = std::numeric_limits<double>::infinity();
+    for (const Edge &edge : edges) {
+        const Point candidate = nearestOnSegment(p, edge.a, edge.b);
+        const Point offset = candidate - p;
+        const double squared = dot(offset, offset);
+        if (squared < bestSquared) {
+            bestSquared = squared;
+            best = candidate;
+        }
+    }
+    return best;
+}
+
+// No edge is crossed from one side to the other; between the corners the
+// segment passes through, each piece lies wholly inside or wholly outside,
+// so its middle decides.
+bool WalkArea::sees(Point a, Point b) const
+{
+    const Point along = b - a;
+    const double length = distance(a, b);
+    if (length == 0)
+        return contains(a);
+    const double left = std::min(a.x, b.x) - tolerance;
+    const double right = std::max(a.x, b.x) + tolerance;
+    const double top = std::min(a.y, b.y) - tolerance;
+    const double bottom = std::max(a.y, b.y) + tolerance;
+    std::vector<double> stops{0.0, 1.0};
+    for (const Edge &edge : edges) {
+        if (edge.right < left || edge.left > right || edge.bottom < top || edge.top > bottom)
+            continue;
+        const double fromA = cross(along, edge.a - a) / length;
+        const double fromB = cross(along, edge.b - a) / length;
+        if (strictlyApart(fromA, fromB) && edge.length > 0) {
+            const Point edgeAlong = edge.b - edge.a;
+            if (strictlyApart(cross(edgeAlong, a - edge.a) / edge.length, cross(edgeAlong, b - edge.a) / edge.length))
+                return false;
+        }
+        if (std::abs(fromA) <= tolerance) {
+            const double t = dot(edge.a - a, along) / (length * length);
+            if (t > 0 && t < 1)
+                stops.push_back(t);
+        }
+    }
+    std::sort(stops.begin(), stops.end());
+    for (std::size_t i = 1; i < stops.size(); ++i)
+        if (stops[i] > stops[i - 1] && !contains(a + along * ((stops[i - 1] + stops[i]) / 2)))
+            return false;
+    return true;
+}
+
+std::vector<Point> WalkArea::path(Point from, Point to) const
+{
+    std::vector<Point> points{from};
+    if (!contains(from)) {
+        from = nearestBoundaryPoint(from);
+        if (from != points.back())
+            points.push_back(from);
+    }
+    const std::vector<Point> rest = shortest(from, targetFor(to));
+    for (const Point p : rest)
+        if (p != points.back())
+            points.push_back(p);
+    return points;
+}
+
+std::vector<Point> WalkArea::shortest(Point from, Point to) const
+{
+    if (sees(from, to))
+        return {from, to};
+    // A* over the corners, with the two ends as extra nodes; the straight
+    // distance to the target never overestimates, so the first time the
+    // target leaves the queue its way is shortest. Whether a corner sees the
+    // target is asked only of the corners the search takes out.
+    const std::size_t start = corners.size();
+    const std::size_t goal = start + 1;
+    std::vector<Link> fromStart;
+    for (std::size_t i = 0; i < corners.size(); ++i)
+        if (tangentAt(corners[i], from) && sees(from, corners[i].at))
+            fromStart.push_back({i, distance(from, corners[i].at)});
+    constexpr std::size_t none = std::numeric_limits<std::size_t>::max();
+    std::vector<double> best(goal + 1, std::numeric_limits<double>::infinity());
+    std::vector<std::size_t> came(goal + 1, none);
+    using Entry = std::pair<double, std::size_t>;
+    std::priority_queue<Entry, std::vector<Entry>, std::greater<Entry>> queue;
+    std::vector<bool> done(goal + 1, false);
+    best[start] = 0;
+    queue.push({distance(from, to), start});
+    auto relax = [&](std::size_t node, std::size_t next, double length) {
+        if (best[node] + length < best[next]) {
+            best[next] = best[node] + length;
+            came[next] = node;
+            queue.push({best[next] + (next == goal ? 0 : distance(corners[next].at, to)), next});
+        }
+    };
+    while (!queue.empty()) {
+        const std::size_t node = queue.top().second;
+        queue.pop();
+        if (node == goal)
+            break;
+        if (done[node])
+            continue;
+        done[node] = true;
+        const std::vector<Link> &out = node == start ? fromStart : links[node];
+        for (const Link &link : out)
+            if (!done[link.to])
+                relax(node, link.to, link.length);
+        if (node != start && tangentAt(corners[node], to) && sees(corners[node].at, to))
+            relax(node, goal, distance(corners[node].at, to));
+    }
+    if (came[goal] == none)
+        return {from};
+    std::vector<Point> points{to};
+    for (std::size_t node = came[goal]; node != start; node = came[node])
+        points.push_back(corners[node].at);
+    points.push_back(from);
+    std::reverse(points.begin(), points.end());
+    dropStraightCorners(points);
+    return points;
+}
+
+// A corner whose neighbours see each other is one the way passes straight
+// through: it adds no length, and fewer corners win a tie.
+void WalkArea::dropStraightCorners(std::vector<Point> &points) const
+{
+    for (std::size_t i = 1; i + 1 < points.size();)
+        if (sees(points[i - 1], points[i + 1]))
+            points.erase(points.begin() + static_cast<std::ptrdiff_t>(i));
+        else
+            ++i;
+}
+
+std::vector<Point> WalkArea::unreachableCorners(Point from) const
+{
+    std::vector<Point> all;
+    for (const Edge &edge : edges)
+        all.push_back(edge.a);
+    std::vector<bool> reached(all.size(), false);
+    std::vector<Point> frontier{contains(from) ? from : nearestBoundaryPoint(from)};
+    while (!frontier.empty()) {
+        const Point at = frontier.back();
+        frontier.pop_back();
+        for (std::size_t i = 0; i < all.size(); ++i)
+            if (!reached[i] && sees(at, all[i])) {
+                reached[i] = true;
+                frontier.push_back(all[i]);
+            }
+    }
+    std::vector<Point> left;
+    for (std::size_t i = 0; i < all.size(); ++i)
+        if (!reached[i])
+            left.push_back(all[i]);
+    return left;
+}
