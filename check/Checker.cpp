@@ -221,9 +221,10 @@ void Checker::walk()
     Node *root = game.root;
     if (!root)
         return;
-    checkAttributes(root, formatOf("root"));
+    // The root names texts and sprites: read the assets first.
     if (Node *assets = getChild(root, "assets"))
         readAssets(assets);
+    checkAttributes(root, formatOf("root"));
     if (Node *state = getChild(root, "state"))
         checkState(state);
     if (Node *inventory = getChild(root, "inventory"))

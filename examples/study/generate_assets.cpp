@@ -1471,6 +1471,67 @@ Samples music()
 
 } // namespace
 
+// The hallway beyond the study's door: the same floor under a plainer wall,
+// lit evenly, with a door at each end.
+Canvas drawHall()
+{
+    Canvas c(kWorld, kWorld);
+    fill(c, rect(0, 0, kWorld, kFloorTop), vertical(rgb(70, 92, 78), rgb(44, 58, 50), 0, kFloorTop));
+    for (float x = 40; x < kWorld; x += 80)
+        fill(c, rect(x, 0, x + 4, kFloorTop), rgb(36, 48, 40, 0.6f));
+    fill(c, rect(0, kFloorTop - 30, kWorld, kFloorTop), rgb(98, 70, 44));
+    drawFloor(c);
+    return c;
+}
+
+// The garden at night: sky, moon, hedge and lawn.
+Canvas drawGarden()
+{
+    Canvas c(kWorld, kWorld);
+    c.setLit(false);
+    fill(c, rect(0, 0, kWorld, kFloorTop), vertical(rgb(12, 18, 44), rgb(40, 52, 90), 0, kFloorTop));
+    fill(c, circle(820, 180, 60), rgb(240, 236, 210));
+    for (float x = -40; x < kWorld + 80; x += 120)
+        fill(c, circle(x, kFloorTop - 40, 90), rgb(24, 60, 34));
+    fill(c, rect(0, kFloorTop, kWorld, kWorld), vertical(rgb(40, 96, 50), rgb(22, 60, 30), kFloorTop, kWorld));
+    return c;
+}
+
+Canvas drawPostbox()
+{
+    Canvas c(120, 260);
+    c.setLit(false);
+    const Colour red = rgb(190, 30, 30);
+    fillOutlined(c, rect(30, 120, 90, 258), cylinder(scaled(red, 0.7f), 30, 90), kInk);
+    fillOutlined(c, rect(4, 20, 116, 130, 12), cylinder(red, 4, 116), kInk, 2.0f);
+    fill(c, rect(24, 56, 96, 66, 3), rgb(20, 8, 8));
+    return c;
+}
+
+// An item on the bar and in the room: a brass key, the small one paler.
+Canvas drawKeyIcon(float paleness)
+{
+    Canvas c(56, 56);
+    c.setLit(false);
+    const Colour metal = mix(kBrass, rgb(230, 230, 220), paleness);
+    fillOutlined(c, subtract(circle(16, 28, 12), circle(16, 28, 5)), rounded(metal, 14, 24, 12, 0.5f), kInk, 1.2f);
+    fillOutlined(c, rect(26, 25, 52, 31, 2), cylinder(metal, 26, 52), kInk, 1.0f);
+    fillOutlined(c, rect(40, 31, 45, 40), metal, kInk, 1.0f);
+    fillOutlined(c, rect(47, 31, 52, 37), metal, kInk, 1.0f);
+    return c;
+}
+
+Canvas drawLetter()
+{
+    Canvas c(56, 56);
+    c.setLit(false);
+    const Colour paper = rgb(236, 228, 206);
+    fillOutlined(c, rect(4, 12, 52, 44, 2), paper, kInk, 1.2f);
+    fill(c, polygon({{5, 13}, {28, 32}, {51, 13}}), scaled(paper, 0.85f));
+    fill(c, circle(28, 31, 4), rgb(160, 20, 20));
+    return c;
+}
+
 int main(int argc, char **argv)
 {
     if (argc != 2) {
@@ -1497,7 +1558,13 @@ int main(int argc, char **argv)
         {"cat.png", drawCat},
         {"player.png", drawPlayer},
         {"player-sheet.png", drawPlayerSheet},
-        {"candle-sheet.png", drawCandleSheet}};
+        {"candle-sheet.png", drawCandleSheet},
+        {"hall.png", drawHall},
+        {"garden.png", drawGarden},
+        {"postbox.png", drawPostbox},
+        {"key.png", [] { return drawKeyIcon(0.0f); }},
+        {"small-key.png", [] { return drawKeyIcon(0.6f); }},
+        {"letter.png", drawLetter}};
     for (const auto &[name, draw] : pictures) {
         if (!draw().save((out / name).string())) {
             std::cerr << "generate_assets: cannot write " << (out / name).string() << "\n";
