@@ -358,11 +358,11 @@ void Game::placeSprite(Node *child, BuiltScene &scenePlaced)
         scene->sprites.push_back(taken);
         PlacedSprite &placed = scenePlaced.sprites.emplace_back();
         placed.rules = rules.child(child);
-        placeUses(child, taken, placed);
+        placeUses(taken, placed);
     }
 }
 
-void Game::placeUses(Node *child, ESprite *sprite, PlacedSprite &placed)
+void Game::placeUses(ESprite *sprite, PlacedSprite &placed)
 {
     if (!placed.rules)
         return;
@@ -415,12 +415,12 @@ EText *Game::freeText(const char *textId)
     const auto known = freeTexts.find(textId);
     if (known != freeTexts.end())
         return known->second;
-    EText *found = nullptr;
+    EText *match = nullptr;
     for (EText *text : textCatalogue)
         if (idEquals(text->id, textId))
-            found = claim(text);
-    freeTexts.emplace(textId, found);
-    return found;
+            match = claim(text);
+    freeTexts.emplace(textId, match);
+    return match;
 }
 
 void Game::show(EText *text)
@@ -467,6 +467,7 @@ void Game::step()
 
 void Game::press(sf::Vector2f point)
 {
+    ran.clear();
     if (pressInventory(point))
         return;
     tell(TraceEvent::click, point);
@@ -520,7 +521,8 @@ void Game::clickAt(sf::Vector2f point)
     }
     // Every condition of the click reads the state as the click began: the
     // effects wait until every sprite under the point has had its turn.
-    std::vector<const ActionRules *> ran;
+    std::vector<const ActionRules *> counted;
+    ran.clear();
     bool used = false;
     for (std::size_t i = 0; i < scene->sprites.size(); ++i) {
         ESprite *sprite = scene->sprites[i];
@@ -538,8 +540,10 @@ void Game::clickAt(sf::Vector2f point)
                 text->visible = true;
                 tell(TraceEvent::textShown, text->id);
             }
-            if (!dismissed && placed.rules)
-                ran.push_back(&placed.rules->action);
+            if (!dismissed && placed.rules) {
+                counted.push_back(&placed.rules->action);
+                ran.push_back(sprite->sceneChild);
+            }
             continue;
         }
         if (dismissed)
@@ -554,7 +558,8 @@ void Game::clickAt(sf::Vector2f point)
                 tell(TraceEvent::sound, use.audio->id);
             }
             show(use.text);
-            ran.push_back(&use.rules->action);
+            counted.push_back(&use.rules->action);
+            ran.push_back(use.rules->node);
             break;
         }
     }
@@ -562,10 +567,10 @@ void Game::clickAt(sf::Vector2f point)
         tell(TraceEvent::unhandledUse, {{"item", *item}});
         show(freeText(rules.unhandledUseText));
     }
-    for (const ActionRules *action : ran)
+    for (const ActionRules *action : counted)
         applyEffects(action->effects);
     const ActionRules *door = nullptr;
-    for (const ActionRules *action : ran)
+    for (const ActionRules *action : counted)
         if (action->exitScene)
             door = action;
     const bool doorFound = door && findScene(*door->exitScene);
@@ -587,6 +592,61 @@ void Game::clickAt(sf::Vector2f point)
         tell(TraceEvent::sceneMissing, {{"scene", std::int64_t{*door->exitScene}}});
     }
     checkGoal();
+}
+
+Game::Snapshot Game::snapshot() const
+{
+    Snapshot moment;
+    moment.state = state;
+    moment.sceneNode = sceneNode;
+    moment.sceneId = currentSceneId;
+    moment.shownTexts.assign(scene->texts.begin() + static_cast<std::ptrdiff_t>(built->textConditions.size()),
+                             scene->texts.end());
+    moment.waitingExit = waitingExit;
+    moment.committedExit = committedExit;
+    moment.playingMusic = playingMusic;
+    if (player) {
+        moment.playerAt = player->sprite->drawable->getPosition();
+        moment.playerPosition = player->sprite->position;
+        moment.playerTarget = player->target;
+        moment.playerDirection = player->direction;
+        moment.playerSpeed = player->speed;
+        moment.playerWalking = player->walking;
+        moment.playerLimits = player->levelLimits;
+    }
+    return moment;
+}
+
+void Game::restore(const Snapshot &moment)
+{
+    while (scene->texts.size() > built->textConditions.size()) {
+        scene->texts.back()->visible = false;
+        scene->texts.pop_back();
+    }
+    state = moment.state;
+    // The state's change count goes back too: what was worked out from a
+    // later state under the same count must be worked out again.
+    activityScene = nullptr;
+    sceneNode = moment.sceneNode;
+    currentSceneId = moment.sceneId;
+    built = &builtScenes.at(sceneNode);
+    scene = built->scene;
+    for (EText *text : moment.shownTexts) {
+        scene->texts.push_back(text);
+        text->visible = true;
+    }
+    waitingExit = moment.waitingExit;
+    committedExit = moment.committedExit;
+    playingMusic = moment.playingMusic;
+    if (player) {
+        player->sprite->setPosition(moment.playerAt.x, moment.playerAt.y);
+        player->sprite->position = moment.playerPosition;
+        player->target = moment.playerTarget;
+        player->direction = moment.playerDirection;
+        player->speed = moment.playerSpeed;
+        player->walking = moment.playerWalking;
+        player->levelLimits = moment.playerLimits;
+    }
 }
 
 void Game::applyEffects(const Effects &effects)

@@ -22,7 +22,6 @@ ESprite::ESprite(Node *assetNode) : node(assetNode)
     loadCommon(assetNode);
     drawable = newElement<sf::Sprite>();
     loadTexture();
-    drawable->setTexture(*texture, false);
     setPosition(position.x, position.y);
     setScale(scale.x, scale.y);
     setOrigin(origin.x, origin.y);
@@ -31,7 +30,14 @@ ESprite::ESprite(Node *assetNode) : node(assetNode)
 
 void ESprite::loadTexture()
 {
+    // Without a display there is no texture, but clicks still hit the image's bounds.
+    if (Resources::withoutDevices) {
+        const sf::Vector2u size = gameResources().imageSize(src, srcPosition(node));
+        drawable->setTextureRect(sf::IntRect(0, 0, static_cast<int>(size.x), static_cast<int>(size.y)));
+        return;
+    }
     texture = &gameResources().texture(src, srcPosition(node));
+    drawable->setTexture(*texture, false);
 }
 
 void ESprite::setPosition(float x, float y)
