@@ -111,9 +111,18 @@ private:
     };
 
     std::string key();
+    // A sprite of the scene as presses see it.
+    struct Target {
+        sf::FloatRect bounds;
+        // Not the player, placed by a child, with bounds a point can lie in.
+        bool pressable = false;
+        // Pressable, and a press on it does something.
+        bool acts = false;
+    };
+
     std::vector<Move> moves();
-    const std::vector<Move> &spriteMoves();
-    sf::Vector2f pressPoint(std::size_t index, bool &covered, std::vector<std::size_t> &others) const;
+    const std::vector<Target> &targets();
+    sf::Vector2f pressPoint(std::size_t index, bool &covered, std::vector<std::size_t> &others);
     std::optional<sf::FloatRect> slotRect(std::size_t slot) const;
     std::string describe(const Move &move) const;
     const char *located(const Move &move) const;
@@ -128,6 +137,7 @@ private:
 
     Game &game;
     std::size_t maxStates;
+    bool playerShowsText = false;
     std::unordered_map<std::string, std::uint32_t> known;
     std::vector<Arrival> arrivals;
     std::vector<char> won;
@@ -140,7 +150,7 @@ private:
     std::unordered_set<const Node *> ran;
     std::unordered_map<const Node *, std::vector<Watched>> watched;
     std::map<const Node *, std::string> coHits;
-    std::unordered_map<std::string, std::vector<Move>> pressesByLayout;
+    std::unordered_map<const Node *, std::vector<Target>> targetsByScene;
 };
 
 Solver::Solver(Game &game, std::size_t maxStates) : search(std::make_unique<Search>(game, maxStates)) {}
@@ -188,74 +198,86 @@ std::optional<sf::FloatRect> Solver::Search::slotRect(std::size_t slot) const
     return isFinite(rect) ? std::optional<sf::FloatRect>(rect) : std::nullopt;
 }
 
+// What the presses on a scene's sprites are worked out from, once for each
+// scene: sprites stay where they were placed (only the player walks, and it
+// is never pressed), so only which of them are active changes.
+const std::vector<Solver::Search::Target> &Solver::Search::targets()
+{
+    auto [entry, fresh] = targetsByScene.try_emplace(game.sceneNode);
+    if (fresh)
+        for (const ESprite *sprite : game.scene->sprites) {
+            Target &target = entry->second.emplace_back();
+            target.bounds = sprite->drawable->getGlobalBounds();
+            target.pressable = !(game.player && sprite == game.player->sprite) && sprite->sceneChild &&
+                               isFinite(target.bounds);
+            target.acts = target.pressable && doesSomething(sprite, game.rules.child(sprite->sceneChild));
+        }
+    return entry->second;
+}
+
 // A point of the sprite's bounds that no sprite drawn above it and no
 // occupied slot covers, pressing as few other sprites that do something as
 // can be; where every point is covered, the point least covered.
 // The candidates are the centres of the cells that every edge in the bounds
 // cuts them into, which covers every way the rectangles overlap.
-sf::Vector2f Solver::Search::pressPoint(std::size_t index, bool &covered, std::vector<std::size_t> &others) const
+sf::Vector2f Solver::Search::pressPoint(std::size_t index, bool &covered, std::vector<std::size_t> &others)
 {
-    const std::vector<ESprite *> &sprites = game.scene->sprites;
-    const sf::FloatRect own = sprites[index]->drawable->getGlobalBounds();
+    const std::vector<Target> &all = targets();
+    const sf::FloatRect own = all[index].bounds;
     std::vector<sf::FloatRect> above;
-    std::vector<std::pair<std::size_t, sf::FloatRect>> pressedToo;
-    for (std::size_t i = 0; i < sprites.size(); ++i) {
-        const ESprite *sprite = sprites[i];
-        if (i == index || (game.player && sprite == game.player->sprite) || !game.isActive(i))
-            continue;
-        const sf::FloatRect bounds = sprite->drawable->getGlobalBounds();
-        if (!isFinite(bounds) || !bounds.intersects(own))
+    std::vector<sf::FloatRect> pressedToo;
+    for (std::size_t i = 0; i < all.size(); ++i) {
+        if (i == index || !all[i].pressable || !all[i].bounds.intersects(own) || !game.isActive(i))
             continue;
         // Later in the list is drawn later, over what comes before.
         if (i > index)
-            above.push_back(bounds);
-        if (doesSomething(sprite, game.rules.child(sprite->sceneChild)))
-            pressedToo.emplace_back(i, bounds);
+            above.push_back(all[i].bounds);
+        if (all[i].acts)
+            pressedToo.push_back(all[i].bounds);
     }
     for (std::size_t slot = 0; slot < game.state.inventory.size(); ++slot)
         if (const std::optional<sf::FloatRect> rect = slotRect(slot); rect && rect->intersects(own))
             above.push_back(*rect);
-    std::vector<float> xs{own.left, own.left + own.width};
-    std::vector<float> ys{own.top, own.top + own.height};
-    auto cut = [&](const sf::FloatRect &rect) {
-        for (const float x : {rect.left, rect.left + rect.width})
-            if (x > own.left && x < own.left + own.width)
-                xs.push_back(x);
-        for (const float y : {rect.top, rect.top + rect.height})
-            if (y > own.top && y < own.top + own.height)
-                ys.push_back(y);
-    };
-    for (const sf::FloatRect &rect : above)
-        cut(rect);
-    for (const auto &entry : pressedToo)
-        cut(entry.second);
-    std::sort(xs.begin(), xs.end());
-    xs.erase(std::unique(xs.begin(), xs.end()), xs.end());
-    std::sort(ys.begin(), ys.end());
-    ys.erase(std::unique(ys.begin(), ys.end()), ys.end());
     sf::Vector2f best(own.left + own.width / 2, own.top + own.height / 2);
-    std::pair<std::size_t, std::size_t> bestCost{SIZE_MAX, SIZE_MAX};
-    for (std::size_t xi = 0; xi + 1 < xs.size(); ++xi)
-        for (std::size_t yi = 0; yi + 1 < ys.size(); ++yi) {
-            const sf::Vector2f point((xs[xi] + xs[xi + 1]) / 2, (ys[yi] + ys[yi + 1]) / 2);
-            if (!sprites[index]->contains(point))
-                continue;
-            std::pair<std::size_t, std::size_t> cost{0, 0};
-            for (const sf::FloatRect &rect : above)
-                cost.first += static_cast<std::size_t>(rect.contains(point));
-            for (const auto &entry : pressedToo)
-                cost.second += static_cast<std::size_t>(entry.second.contains(point));
-            if (cost < bestCost) {
-                bestCost = cost;
-                best = point;
+    std::pair<std::size_t, std::size_t> bestCost{0, 0};
+    if (!above.empty() || !pressedToo.empty()) {
+        std::vector<float> xs{own.left, own.left + own.width};
+        std::vector<float> ys{own.top, own.top + own.height};
+        for (const std::vector<sf::FloatRect> *rects : {&above, &pressedToo})
+            for (const sf::FloatRect &rect : *rects) {
+                for (const float x : {rect.left, rect.left + rect.width})
+                    if (x > own.left && x < own.left + own.width)
+                        xs.push_back(x);
+                for (const float y : {rect.top, rect.top + rect.height})
+                    if (y > own.top && y < own.top + own.height)
+                        ys.push_back(y);
             }
-        }
+        std::sort(xs.begin(), xs.end());
+        xs.erase(std::unique(xs.begin(), xs.end()), xs.end());
+        std::sort(ys.begin(), ys.end());
+        ys.erase(std::unique(ys.begin(), ys.end()), ys.end());
+        bestCost = {SIZE_MAX, SIZE_MAX};
+        for (std::size_t xi = 0; xi + 1 < xs.size(); ++xi)
+            for (std::size_t yi = 0; yi + 1 < ys.size(); ++yi) {
+                const sf::Vector2f point((xs[xi] + xs[xi + 1]) / 2, (ys[yi] + ys[yi + 1]) / 2);
+                if (!own.contains(point))
+                    continue;
+                std::pair<std::size_t, std::size_t> cost{0, 0};
+                for (const sf::FloatRect &rect : above)
+                    cost.first += static_cast<std::size_t>(rect.contains(point));
+                for (const sf::FloatRect &rect : pressedToo)
+                    cost.second += static_cast<std::size_t>(rect.contains(point));
+                if (cost < bestCost) {
+                    bestCost = cost;
+                    best = point;
+                }
+            }
+    }
     covered = bestCost.first > 0;
     others.clear();
     if (covered)
-        for (std::size_t i = 0; i < sprites.size(); ++i)
-            if (i != index && !(game.player && sprites[i] == game.player->sprite) && game.isActive(i) &&
-                sprites[i]->contains(best))
+        for (std::size_t i = 0; i < all.size(); ++i)
+            if (i != index && all[i].pressable && all[i].bounds.contains(best) && game.isActive(i))
                 others.push_back(i);
     return best;
 }
@@ -266,42 +288,9 @@ void Solver::Search::noteCoHit(std::size_t index, const std::vector<std::size_t>
     if (coHits.count(child))
         return;
     std::string names;
-    for (const std::size_t other : others) {
-        const ESprite *sprite = game.scene->sprites[other];
-        names += (names.empty() ? "" : ", ") + (sprite->sceneChild ? elementName(sprite->sceneChild) : "the bar");
-    }
+    for (const std::size_t other : others)
+        names += (names.empty() ? "" : ", ") + elementName(game.scene->sprites[other]->sceneChild);
     coHits[child] = names.empty() ? std::string("an inventory slot") : names;
-}
-
-// The presses on the scene's sprites depend only on the scene, which of its
-// sprites are active and how many slots are occupied, so they are worked
-// out once for each such layout.
-const std::vector<Move> &Solver::Search::spriteMoves()
-{
-    const std::vector<ESprite *> &sprites = game.scene->sprites;
-    std::string layout;
-    append(layout, things(game.sceneNode));
-    append(layout, static_cast<std::uint32_t>(game.state.inventory.size()));
-    for (std::size_t i = 0; i < sprites.size(); ++i)
-        layout.push_back(game.isActive(i) ? '1' : '0');
-    const auto cached = pressesByLayout.find(layout);
-    if (cached != pressesByLayout.end())
-        return cached->second;
-    std::vector<Move> found;
-    std::vector<std::size_t> others;
-    for (std::size_t i = 0; i < sprites.size(); ++i) {
-        const ESprite *sprite = sprites[i];
-        if ((game.player && sprite == game.player->sprite) || !game.isActive(i) || !sprite->sceneChild ||
-            !isFinite(sprite->drawable->getGlobalBounds()) ||
-            !doesSomething(sprite, game.rules.child(sprite->sceneChild)))
-            continue;
-        bool covered = false;
-        const sf::Vector2f point = pressPoint(i, covered, others);
-        if (covered)
-            noteCoHit(i, others);
-        found.push_back({point, i, std::nullopt});
-    }
-    return pressesByLayout.emplace(std::move(layout), std::move(found)).first->second;
 }
 
 std::vector<Move> Solver::Search::moves()
@@ -317,7 +306,17 @@ std::vector<Move> Solver::Search::moves()
                 point = {rect->left - 1, rect->top - 1};
         found.push_back({point, std::nullopt, std::nullopt});
     } else {
-        found = spriteMoves();
+        const std::vector<Target> &all = targets();
+        std::vector<std::size_t> others;
+        for (std::size_t i = 0; i < all.size(); ++i) {
+            if (!all[i].acts || !game.isActive(i))
+                continue;
+            bool covered = false;
+            const sf::Vector2f point = pressPoint(i, covered, others);
+            if (covered)
+                noteCoHit(i, others);
+            found.push_back({point, i, std::nullopt});
+        }
     }
     for (std::size_t slot = 0; slot < game.state.inventory.size(); ++slot) {
         const std::optional<sf::FloatRect> rect = slotRect(slot);
@@ -383,6 +382,7 @@ SolveReport Solver::Search::run()
 {
     SolveReport report;
     report.hasGoal = game.rules.hasGoal;
+    playerShowsText = game.player && game.player->sprite->hasClickText;
     const Attribute *goal = hasAttribute(game.root, "goal");
     std::tie(report.goalLine, report.goalColumn) =
         game.position(goal ? goal->value() : elementPosition(game.root));
@@ -418,7 +418,13 @@ SolveReport Solver::Search::run()
             for (const Node *node : game.lastRan())
                 ran.insert(node);
             const char *where = located(move);
-            settle(game);
+            // Where the player ends up decides nothing unless a door waits
+            // for the walk, or the player's own click text could cover the
+            // next press: only then is the walk stepped through.
+            if (game.pendingExit() || playerShowsText)
+                settle(game);
+            else
+                game.transition();
             std::string stateKey = key();
             if (arrivals.size() >= maxStates && !known.count(stateKey)) {
                 report.limitReached = true;
