@@ -65,7 +65,7 @@ private:
 
 // A walk longer than this many frames never ends (a speed of 0, a target
 // that cannot be reached): the press is taken as it stands then.
-constexpr std::uint64_t maxWalkFrames = 100000;
+constexpr std::uint64_t maxWalkFrames = 10000;
 
 // What the frames after a press do, called after the press: the door it
 // committed is gone through, then the game is stepped, frame by frame, until
