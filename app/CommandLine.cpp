@@ -63,8 +63,9 @@ std::optional<int> parseCommandLine(int argc, char **argv, Options &options)
                    "with --solve: write the shortest way to the goal as a replay script")
         ->type_name("FILE")
         ->needs(solve);
-    CLI::Option *format = app.add_option("--format", options.format, "how --check and --solve report: text (default) or json")
-        ->check(CLI::IsMember({"text", "json"}));
+    CLI::Option *format =
+        app.add_option("--format", options.format, "how --check and --solve report: text (default) or json")
+            ->check(CLI::IsMember({"text", "json"}));
     app.add_flag("--strict", options.strict, "with --check: warnings fail the check as errors do")->needs(check);
     // Either mode reports in either form; CLI11 reads several needs() as all of them.
     app.callback([&] {

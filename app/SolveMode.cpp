@@ -73,22 +73,22 @@ std::optional<Diagnostic> verdict(const SolveReport &report, const Options &opti
         return Diagnostic{Severity::error, 1, 1, "state-limit",
                           "stopped at the state limit of " + std::to_string(options.maxStates) +
                               " states (--max-states) before every state was explored; " +
-                              (report.solution ? "the goal was reached, but dead ends and what never happens are not known"
-                                               : "the goal was not reached so far")};
+                              (report.solution
+                                   ? "the goal was reached, but dead ends and what never happens are not known"
+                                   : "the goal was not reached so far")};
     if (!report.hasGoal)
         return Diagnostic{Severity::error, report.goalLine, report.goalColumn, "goal",
                           "the game has no \"goal\" on its root, so it cannot be won"};
     if (!report.solution)
-        return Diagnostic{Severity::error, report.goalLine, report.goalColumn, "goal",
-                          "the goal can never be reached"};
+        return Diagnostic{Severity::error, report.goalLine, report.goalColumn, "goal", "the goal can never be reached"};
     return std::nullopt;
 }
 
 void printText(const std::string &file, const std::vector<Diagnostic> &findings, const std::vector<Note> &said)
 {
     for (const Note &note : said)
-        std::cout << escapeControl(file) << ':' << note.line << ':' << note.column << ": note: " << note.message
-                  << " [" << note.code << "]\n";
+        std::cout << escapeControl(file) << ':' << note.line << ':' << note.column << ": note: " << note.message << " ["
+                  << note.code << "]\n";
     for (const Diagnostic &finding : findings)
         std::cout << renderDiagnostic(file, finding, true) << '\n';
 }

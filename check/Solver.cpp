@@ -208,8 +208,8 @@ const std::vector<Solver::Search::Target> &Solver::Search::targets()
         for (const ESprite *sprite : game.scene->sprites) {
             Target &target = entry->second.emplace_back();
             target.bounds = sprite->drawable->getGlobalBounds();
-            target.pressable = !(game.player && sprite == game.player->sprite) && sprite->sceneChild &&
-                               isFinite(target.bounds);
+            target.pressable =
+                !(game.player && sprite == game.player->sprite) && sprite->sceneChild && isFinite(target.bounds);
             target.acts = target.pressable && doesSomething(sprite, game.rules.child(sprite->sceneChild));
         }
     return entry->second;
@@ -384,8 +384,7 @@ SolveReport Solver::Search::run()
     report.hasGoal = game.rules.hasGoal;
     playerShowsText = game.player && game.player->sprite->hasClickText;
     const Attribute *goal = hasAttribute(game.root, "goal");
-    std::tie(report.goalLine, report.goalColumn) =
-        game.position(goal ? goal->value() : elementPosition(game.root));
+    std::tie(report.goalLine, report.goalColumn) = game.position(goal ? goal->value() : elementPosition(game.root));
 
     std::deque<std::pair<std::uint32_t, Game::Snapshot>> frontier;
     auto discover = [&](std::string stateKey, const Arrival &arrival) {
@@ -520,9 +519,9 @@ void Solver::Search::reportDeadEnds(SolveReport &report, const std::vector<char>
         for (const SolvedPress &step : pathTo(group.first))
             sequence += (sequence.empty() ? "" : ", ") + step.what;
         fail(report, press.first, "dead-end",
-             "dead end: after \"" + labels[press.second] + "\" the goal can no longer be reached (shortest way there: " +
-                 sequence + "; " + std::to_string(group.count) + (group.count == 1 ? " state" : " states") +
-                 " sealed by this press)");
+             "dead end: after \"" + labels[press.second] +
+                 "\" the goal can no longer be reached (shortest way there: " + sequence + "; " +
+                 std::to_string(group.count) + (group.count == 1 ? " state" : " states") + " sealed by this press)");
     }
 }
 

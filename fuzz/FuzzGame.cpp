@@ -8,8 +8,8 @@
 
 #include "check/Checker.h"
 #include "check/Solver.h"
-#include "core/assets/Resources.h"
 #include "core/Game.h"
+#include "core/assets/Resources.h"
 #include "core/text/StartupError.h"
 #include "elements/EPlayer.h"
 #include "elements/EScene.h"
