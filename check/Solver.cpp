@@ -531,9 +531,11 @@ void Solver::Search::reportUnreachable(SolveReport &report)
     for (Node *scene = scenes->first_node(); scene; scene = scene->next_sibling()) {
         if (scene->type() != rapidxml::node_element)
             continue;
+        // Only the scenes up to the one played are checked for a sceneId at start-up.
+        const Attribute *sceneId = hasAttribute(scene, "sceneId");
         if (!entered.count(scene))
             warn(report, elementPosition(scene), "unreachable",
-                 "scene " + std::string(getAttribute(scene, "sceneId")) + " is never entered");
+                 (sceneId ? "scene " + std::string(sceneId->value()) : elementName(scene)) + " is never entered");
         for (Node *child = scene->first_node(); child; child = child->next_sibling()) {
             const ChildRules *rules = child->type() == rapidxml::node_element ? game.rules.child(child) : nullptr;
             if (!rules)
