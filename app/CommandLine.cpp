@@ -48,16 +48,41 @@ std::optional<int> parseCommandLine(int argc, char **argv, Options &options)
             ->excludes(replay)
             ->excludes(record)
             ->excludes(trace);
-    app.add_option("--format", options.format, "how --check reports: text (default) or json")
-        ->check(CLI::IsMember({"text", "json"}))
-        ->needs(check);
+    CLI::Option *solve =
+        app.add_flag("--solve", options.solve,
+                     "explore every state the game can reach: is the goal reachable, which presses lead to dead ends, "
+                     "what never happens")
+            ->excludes(check)
+            ->excludes(scene)
+            ->excludes(watch)
+            ->excludes(debug)
+            ->excludes(replay)
+            ->excludes(record)
+            ->excludes(trace);
+    app.add_option("--max-states", options.maxStates, "with --solve: the most states to explore (default 1000000)")
+        ->type_name("N")
+        ->check(CLI::PositiveNumber)
+        ->needs(solve);
+    app.add_option("--write-walkthrough", options.walkthrough,
+                   "with --solve: write the shortest way to the goal as a replay script")
+        ->type_name("FILE")
+        ->needs(solve);
+    CLI::Option *format =
+        app.add_option("--format", options.format, "how --check and --solve report: text (default) or json")
+            ->check(CLI::IsMember({"text", "json"}));
     app.add_flag("--strict", options.strict, "with --check: warnings fail the check as errors do")->needs(check);
+    // Either mode reports in either form; CLI11 reads several needs() as all of them.
+    app.callback([&] {
+        if (format->count() > 0 && !options.check && !options.solve)
+            throw CLI::RequiresError("--format", "--check or --solve");
+    });
     app.add_option("--bundle", options.bundle,
                    "check the game, then write it with play.sh and a .desktop file to OUT, a new folder or a .tar.gz "
                    "archive, to share it")
         ->type_name("OUT")
         ->check([](const std::string &out) { return out.empty() ? "OUT is empty: name a new folder or archive" : ""; })
         ->excludes(check)
+        ->excludes(solve)
         ->excludes(scene)
         ->excludes(watch)
         ->excludes(debug)

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstddef>
 #include <optional>
 #include <string>
 
@@ -18,6 +19,12 @@ struct Options {
     bool check = false;
     std::string format = "text";
     bool strict = false;
+    // Explore every state the game can reach instead of playing it, up to
+    // `maxStates`; write the shortest way to the goal as a replay script to
+    // `walkthrough` when not empty.
+    bool solve = false;
+    std::size_t maxStates = 1000000;
+    std::string walkthrough;
     // Where to write the checked game as a folder, or a .tar.gz archive by
     // its name, to share it; empty to play.
     std::string bundle;

@@ -2,6 +2,7 @@
 #include "app/CheckMode.h"
 #include "app/CommandLine.h"
 #include "app/PlayMode.h"
+#include "app/SolveMode.h"
 #include "app/replay/ReplayMode.h"
 #include "core/assets/LibraryErrors.h"
 
@@ -22,6 +23,8 @@ int main(int argc, char **argv)
             return bundle(options);
         if (options.check)
             return check(options);
+        if (options.solve)
+            return solve(options);
         if (!options.replay.empty())
             return replay(options);
         return play(options);

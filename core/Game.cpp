@@ -469,6 +469,7 @@ void Game::step()
 
 void Game::press(sf::Vector2f point)
 {
+    ran.clear();
     if (pressInventory(point))
         return;
     tell(TraceEvent::click, point);
@@ -534,7 +535,8 @@ void Game::clickAt(sf::Vector2f point)
     }
     // Every condition of the click reads the state as the click began: the
     // effects wait until every sprite under the point has had its turn.
-    std::vector<const ActionRules *> ran;
+    std::vector<const ActionRules *> counted;
+    ran.clear();
     bool used = false;
     for (std::size_t i = 0; i < scene->sprites.size(); ++i) {
         ESprite *sprite = scene->sprites[i];
@@ -552,8 +554,10 @@ void Game::clickAt(sf::Vector2f point)
                 text->visible = true;
                 tell(TraceEvent::textShown, text->id);
             }
-            if (!dismissed && placed.rules)
-                ran.push_back(&placed.rules->action);
+            if (!dismissed && placed.rules) {
+                counted.push_back(&placed.rules->action);
+                ran.push_back(sprite->sceneChild);
+            }
             continue;
         }
         if (dismissed)
@@ -568,7 +572,8 @@ void Game::clickAt(sf::Vector2f point)
                 tell(TraceEvent::sound, use.audio->id);
             }
             show(use.text);
-            ran.push_back(&use.rules->action);
+            counted.push_back(&use.rules->action);
+            ran.push_back(use.rules->node);
             break;
         }
     }
@@ -576,10 +581,10 @@ void Game::clickAt(sf::Vector2f point)
         tell(TraceEvent::unhandledUse, {{"item", *item}});
         show(freeText(rules.unhandledUseText));
     }
-    for (const ActionRules *action : ran)
+    for (const ActionRules *action : counted)
         applyEffects(action->effects);
     const ActionRules *door = nullptr;
-    for (const ActionRules *action : ran)
+    for (const ActionRules *action : counted)
         if (action->exitScene)
             door = action;
     const bool doorFound = door && findScene(*door->exitScene);
@@ -599,6 +604,67 @@ void Game::clickAt(sf::Vector2f point)
         tell(TraceEvent::sceneMissing, {{"scene", std::int64_t{*door->exitScene}}});
     }
     checkGoal();
+}
+
+Game::Snapshot Game::snapshot() const
+{
+    Snapshot moment;
+    moment.state = state;
+    moment.sceneNode = sceneNode;
+    moment.sceneId = currentSceneId;
+    moment.shownTexts.assign(scene->texts.begin() + static_cast<std::ptrdiff_t>(built->textConditions.size()),
+                             scene->texts.end());
+    moment.waitingExit = waitingExit;
+    moment.committedExit = committedExit;
+    moment.playingMusic = playingMusic;
+    if (player) {
+        moment.playerAt = player->sprite->drawable->getPosition();
+        moment.playerPosition = player->sprite->position;
+        moment.playerTarget = player->target;
+        moment.playerDirection = player->direction;
+        moment.playerSpeed = player->speed;
+        moment.playerWalking = player->walking;
+        moment.playerLimits = player->levelLimits;
+        moment.playerArea = player->walkArea;
+        moment.playerRoute = player->route;
+        moment.playerFacing = player->facing;
+    }
+    return moment;
+}
+
+void Game::restore(const Snapshot &moment)
+{
+    while (scene->texts.size() > built->textConditions.size()) {
+        scene->texts.back()->visible = false;
+        scene->texts.pop_back();
+    }
+    state = moment.state;
+    // The state's change count goes back too: what was worked out from a
+    // later state under the same count must be worked out again.
+    activityScene = nullptr;
+    sceneNode = moment.sceneNode;
+    currentSceneId = moment.sceneId;
+    built = &builtScenes.at(sceneNode);
+    scene = built->scene;
+    for (EText *text : moment.shownTexts) {
+        scene->texts.push_back(text);
+        text->visible = true;
+    }
+    waitingExit = moment.waitingExit;
+    committedExit = moment.committedExit;
+    playingMusic = moment.playingMusic;
+    if (player) {
+        player->sprite->setPosition(moment.playerAt.x, moment.playerAt.y);
+        player->sprite->position = moment.playerPosition;
+        player->target = moment.playerTarget;
+        player->direction = moment.playerDirection;
+        player->speed = moment.playerSpeed;
+        player->walking = moment.playerWalking;
+        player->levelLimits = moment.playerLimits;
+        player->walkArea = moment.playerArea;
+        player->route = moment.playerRoute;
+        player->facing = moment.playerFacing;
+    }
 }
 
 void Game::applyEffects(const Effects &effects)

@@ -6,10 +6,12 @@
 #include "core/text/Diagnostics.h"
 #include "core/text/Document.h"
 #include "core/text/Source.h"
+#include "elements/EPlayer.h"
 
 #include <SFML/Graphics/RenderWindow.hpp>
 #include <SFML/System/Vector2.hpp>
 
+#include <array>
 #include <cstddef>
 #include <iostream>
 #include <memory>
@@ -128,6 +130,37 @@ public:
     bool isActive(std::size_t index);
     // A door that waits for the walk to it to end, if any.
     std::optional<int> pendingExit() const { return waitingExit; }
+    // The scene children and <use>s whose click counted in the last press
+    // (their effects ran), in list order: what explains a press to tools.
+    const std::vector<Node *> &lastRan() const { return ran; }
+
+    // Everything play changes, so that a tool (the solver) can go back to a
+    // moment and try another press from there. It points into the loaded
+    // game and holds only while that game is loaded; the scene must have been
+    // entered already, as it was when the snapshot was taken.
+    struct Snapshot {
+        GameState state;
+        Node *sceneNode = nullptr;
+        int sceneId = 0;
+        // The texts shown over the scene's own, oldest first.
+        std::vector<EText *> shownTexts;
+        std::optional<int> waitingExit;
+        std::optional<int> committedExit;
+        EAudio *playingMusic = nullptr;
+        // Where the player is drawn, and the whole-number position it walks from.
+        sf::Vector2f playerAt;
+        sf::Vector2f playerPosition;
+        sf::Vector2f playerTarget;
+        sf::Vector2f playerDirection;
+        int playerSpeed = 0;
+        bool playerWalking = false;
+        std::array<int, 4> playerLimits{};
+        const WalkArea *playerArea = nullptr;
+        Route playerRoute;
+        Facing playerFacing = Facing::down;
+    };
+    Snapshot snapshot() const;
+    void restore(const Snapshot &moment);
 
     // Stops every sound and music of the scene and the catalogue, so that the
     // audio library's threads are idle when the program ends.
@@ -210,6 +243,7 @@ private:
     EAudio *playingMusic = nullptr;
     std::optional<int> waitingExit;
     std::optional<int> committedExit;
+    std::vector<Node *> ran;
     // Which sprites of the scene are active, worked out again when the state changes.
     std::vector<char> activity;
     unsigned long activityVersion = 0;

@@ -23,14 +23,15 @@ ESprite::ESprite(Node *assetNode) : node(assetNode)
     loadCommon(assetNode);
     drawable = newElement<sf::Sprite>();
     loadTexture();
-    drawable->setTexture(*texture, false);
     setPosition(position.x, position.y);
     setScale(scale.x, scale.y);
     setOrigin(origin.x, origin.y);
     setRotation(rotation);
     if (const Attribute *size = hasAttribute(assetNode, "frameSize")) {
         const auto [width, height] = readCellSize(size);
-        sheet.emplace(width, height, static_cast<int>(texture->getSize().x));
+        // Without a display the image's size stands in the texture rectangle.
+        const int imageWidth = texture ? static_cast<int>(texture->getSize().x) : drawable->getTextureRect().width;
+        sheet.emplace(width, height, imageWidth);
         showCell(0);
     }
     loadAnimation(assetNode);
@@ -73,7 +74,14 @@ void ESprite::animate(std::uint64_t frame)
 
 void ESprite::loadTexture()
 {
+    // Without a display there is no texture, but clicks still hit the image's bounds.
+    if (Resources::withoutDevices) {
+        const sf::Vector2u size = gameResources().imageSize(src, srcPosition(node));
+        drawable->setTextureRect(sf::IntRect(0, 0, static_cast<int>(size.x), static_cast<int>(size.y)));
+        return;
+    }
     texture = &gameResources().texture(src, srcPosition(node));
+    drawable->setTexture(*texture, false);
 }
 
 void ESprite::setPosition(float x, float y)

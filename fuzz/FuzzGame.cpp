@@ -2,10 +2,14 @@
 // run reads them (document, every check, the catalogue, the entry scene) and
 // then played for a few clicks and frames in one real window. Each input's
 // game is released whole before the next, as a reload releases it. The
-// checker then reads the same bytes, as `adventure --check` would.
+// checker then reads the same bytes, as `adventure --check` would, and the
+// solver explores a hundred states of it without devices, as
+// `adventure --solve` would.
 
 #include "check/Checker.h"
+#include "check/Solver.h"
 #include "core/Game.h"
+#include "core/assets/Resources.h"
 #include "core/text/StartupError.h"
 #include "elements/EPlayer.h"
 #include "elements/EScene.h"
@@ -153,6 +157,17 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
         }
     if (checkerError != refusal)
         std::abort();
+    if (refusal.empty()) {
+        Resources::withoutDevices = true;
+        {
+            Game game;
+            game.echo = nullptr;
+            game.start("game.xml");
+            settle(game);
+            Solver(game, 100).run();
+        }
+        Resources::withoutDevices = false;
+    }
     if (fchdir(startDirectory) != 0)
         std::abort();
     return 0;

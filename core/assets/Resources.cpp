@@ -13,6 +13,7 @@
 #include <vector>
 
 std::size_t Resources::loadedTextureBytes = 0;
+bool Resources::withoutDevices = false;
 
 // Decodes what the file really holds. The library's own loader allocates
 // whatever sample count the header claims first, so a tiny file with a lying
@@ -99,6 +100,20 @@ bool Resources::upload(const std::string &path, const char *where, const sf::Ima
     return true;
 }
 
+sf::Vector2u Resources::imageSize(const std::string &path, const char *where)
+{
+    const auto known = imageSizes.find(path);
+    if (known != imageSizes.end())
+        return known->second;
+    if (path.empty() || !mayOpen(path, where))
+        return {};
+    const LibraryErrors errors(findings, where, "unreadable-file");
+    sf::Image image;
+    if (!image.loadFromFile(path))
+        return {};
+    return imageSizes[path] = image.getSize();
+}
+
 const sf::Font &Resources::font(const std::string &path)
 {
     return fonts[path].resource;
@@ -147,6 +162,7 @@ void Resources::release()
     fonts.clear();
     textures.clear();
     decodedImages.clear();
+    imageSizes.clear();
     audioDevice.reset();
     loadedTextureBytes = 0;
 }
@@ -175,6 +191,8 @@ void swapGameResources(std::unique_ptr<Resources> &aside)
 
 bool soundDeviceAvailable()
 {
+    if (Resources::withoutDevices)
+        return false;
     static const bool available = [] {
         // Without a device the library says so and then fails on the audio
         // object that opens it; the one line below says it instead.

@@ -40,10 +40,18 @@ public:
     static constexpr std::size_t maxSoundSamples = 10u * 60u * 48000u * 2u;
     // Pixel bytes of the distinct images loaded for the game.
     static std::size_t loadedTextureBytes;
+    // Set for a run that has neither a display nor a sound device (the
+    // solver): images are measured instead of uploaded, since any texture
+    // needs a graphics context and the window library ends the process when
+    // it finds no display; and no sound device is asked for.
+    static bool withoutDevices;
 
     // The image file `path` as a texture, uploaded once; an empty texture
     // (drawn as nothing) while the file cannot be loaded, reported at `where`.
     const sf::Texture &texture(const std::string &path, const char *where);
+    // The size of the image file `path`, decoded once and never uploaded, for
+    // a run without devices; zero while the file cannot be loaded.
+    sf::Vector2u imageSize(const std::string &path, const char *where);
 
     // The font of file `path`, for binding before it is loaded: the same
     // object before and after loadFont.
@@ -92,6 +100,7 @@ private:
     std::unordered_map<std::string, Entry<sf::Font>> fonts;
     std::unordered_map<std::string, Entry<sf::SoundBuffer>> sounds;
     std::unordered_map<std::string, sf::Image> decodedImages;
+    std::unordered_map<std::string, sf::Vector2u> imageSizes;
     // Any audio object keeps the device open.
     std::unique_ptr<sf::SoundBuffer> audioDevice;
 };

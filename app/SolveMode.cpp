@@ -1,0 +1,209 @@
+#include "app/SolveMode.h"
+
+#include "app/CheckMode.h"
+#include "app/CommandLine.h"
+#include "app/replay/ReplayScript.h"
+#include "check/Solver.h"
+#include "core/Game.h"
+#include "core/assets/Resources.h"
+#include "core/text/StartupError.h"
+
+#include <nlohmann/json.hpp>
+
+#include <algorithm>
+#include <cerrno>
+#include <chrono>
+#include <cstdio>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <iostream>
+#include <sstream>
+#include <unistd.h>
+
+namespace fs = std::filesystem;
+
+namespace {
+
+// Loading echoes every text's colour on standard output, as the format
+// promises players; the solver's report is the only thing it prints there.
+class QuietOutput {
+public:
+    QuietOutput() : saved(std::cout.rdbuf(swallowed.rdbuf())) {}
+    ~QuietOutput() { std::cout.rdbuf(saved); }
+    QuietOutput(const QuietOutput &) = delete;
+    QuietOutput &operator=(const QuietOutput &) = delete;
+
+private:
+    std::ostringstream swallowed;
+    std::streambuf *saved;
+};
+
+// A finding that is neither an error nor a warning: the goal reached, the graph explored.
+struct Note {
+    std::size_t line;
+    std::size_t column;
+    const char *code;
+    std::string message;
+};
+
+std::string presses(std::size_t count)
+{
+    return std::to_string(count) + (count == 1 ? " press" : " presses");
+}
+
+std::vector<Note> notes(const SolveReport &report, double seconds)
+{
+    std::vector<Note> said;
+    char time[32];
+    std::snprintf(time, sizeof time, "%.3f s", seconds);
+    said.push_back({1, 1, "explored",
+                    "explored " + std::to_string(report.states) + " states and " + std::to_string(report.moves) +
+                        " moves between them in " + time});
+    if (report.solution)
+        said.push_back({report.goalLine, report.goalColumn, "goal",
+                        "the goal can be reached in " + presses(report.solution->size())});
+    return said;
+}
+
+// What ends the report as an error of its own: no goal, a goal never reached, the limit.
+std::optional<Diagnostic> verdict(const SolveReport &report, const Options &options)
+{
+    if (report.limitReached)
+        return Diagnostic{Severity::error, 1, 1, "state-limit",
+                          "stopped at the state limit of " + std::to_string(options.maxStates) +
+                              " states (--max-states) before every state was explored; " +
+                              (report.solution
+                                   ? "the goal was reached, but dead ends and what never happens are not known"
+                                   : "the goal was not reached so far")};
+    if (!report.hasGoal)
+        return Diagnostic{Severity::error, report.goalLine, report.goalColumn, "goal",
+                          "the game has no \"goal\" on its root, so it cannot be won"};
+    if (!report.solution)
+        return Diagnostic{Severity::error, report.goalLine, report.goalColumn, "goal", "the goal can never be reached"};
+    return std::nullopt;
+}
+
+void printText(const std::string &file, const std::vector<Diagnostic> &findings, const std::vector<Note> &said)
+{
+    for (const Note &note : said)
+        std::cout << escapeControl(file) << ':' << note.line << ':' << note.column << ": note: " << note.message << " ["
+                  << note.code << "]\n";
+    for (const Diagnostic &finding : findings)
+        std::cout << renderDiagnostic(file, finding, true) << '\n';
+}
+
+void printJson(const std::string &file, const std::vector<Diagnostic> &findings, const std::vector<Note> &said)
+{
+    nlohmann::ordered_json report = nlohmann::ordered_json::array();
+    auto add = [&](std::size_t line, std::size_t column, const char *severity, const std::string &code,
+                   const std::string &message) {
+        report.push_back({{"file", escapeControl(file)},
+                          {"line", line},
+                          {"column", column},
+                          {"severity", severity},
+                          {"code", code},
+                          {"message", escapeControl(message)}});
+    };
+    for (const Note &note : said)
+        add(note.line, note.column, "note", note.code, note.message);
+    for (const Diagnostic &finding : findings)
+        add(finding.line, finding.column, finding.severity == Severity::error ? "error" : "warning", finding.code,
+            finding.message);
+    std::cout << report.dump(2, ' ', false, nlohmann::ordered_json::error_handler_t::replace) << '\n';
+}
+
+// The walkthrough as a replay script: each press in the frame after the walk
+// of the one before has ended, as stepping the game from its start counts
+// them, then a shot beside the script.
+std::string walkthroughScript(Game &game, const std::vector<SolvedPress> &solution, const std::string &shot)
+{
+    std::string script = "# The shortest way to the goal, written by adventure --solve. Each press comes\n"
+                         "# in the frame after the walk of the one before has ended.\n";
+    std::uint64_t frame = 1;
+    for (const SolvedPress &press : solution) {
+        game.press(press.point);
+        script += formatCommand(ReplayCommand::click(frame, press.point, sf::Mouse::Left)) + "  # " + press.what + "\n";
+        frame += settle(game) + 1;
+    }
+    return script + "at " + std::to_string(frame) + " shot " + shot + "  # the goal is reached\n";
+}
+
+bool writeWalkthrough(const std::string &path, const std::string &script)
+{
+    std::ofstream out(path, std::ios::binary | std::ios::trunc);
+    out << script;
+    if (out.flush())
+        return true;
+    std::cerr << "adventure: cannot write the walkthrough " << escapeControl(path) << ": " << std::strerror(errno)
+              << '\n';
+    return false;
+}
+
+} // namespace
+
+int solve(const Options &options)
+{
+    const GameLocation location = locateGame(options.path);
+    const std::string document = (fs::path(location.folder) / location.file).string();
+    if (const std::optional<std::string> why = unreadableDocument(document)) {
+        std::cerr << "adventure: cannot solve " << escapeControl(location.shown) << ": " << *why << '\n';
+        return 2;
+    }
+    // Named from where the engine was started, before it works from the game's folder.
+    std::error_code ignored;
+    const fs::path walkthrough = options.walkthrough.empty() ? fs::path() : fs::absolute(options.walkthrough);
+    if (!walkthrough.empty() && fs::equivalent(walkthrough, document, ignored)) {
+        std::cerr << "adventure: the walkthrough " << escapeControl(options.walkthrough)
+                  << " would overwrite the game document\n";
+        return 2;
+    }
+    if (chdir(location.folder.c_str()) != 0) {
+        std::cerr << "adventure: cannot enter the game folder " << escapeControl(location.folder) << ": "
+                  << std::strerror(errno) << '\n';
+        return 2;
+    }
+    Resources::withoutDevices = true;
+    Game game;
+    game.echo = nullptr;
+    SolveReport report;
+    std::string script;
+    double seconds = 0;
+    {
+        const QuietOutput quiet;
+        try {
+            game.start(location.file.c_str(), std::nullopt, location.shown);
+        } catch (const StartupError &error) {
+            std::cerr << game.describe(error) << '\n';
+            return 2;
+        }
+        settle(game);
+        const Game::Snapshot start = game.snapshot();
+        const auto began = std::chrono::steady_clock::now();
+        report = Solver(game, options.maxStates).run();
+        seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - began).count();
+        if (report.solution && !walkthrough.empty()) {
+            game.restore(start);
+            script = walkthroughScript(game, *report.solution, walkthrough.stem().string() + "-goal.png");
+        }
+    }
+    std::vector<Diagnostic> findings = report.findings;
+    if (const std::optional<Diagnostic> last = verdict(report, options))
+        findings.push_back(*last);
+    if (options.format == "json")
+        printJson(location.shown, findings, notes(report, seconds));
+    else
+        printText(location.shown, findings, notes(report, seconds));
+    if (!walkthrough.empty()) {
+        if (!report.solution) {
+            std::cerr << "adventure: no walkthrough written: the goal was not reached\n";
+        } else if (!writeWalkthrough(walkthrough.string(), script)) {
+            return 2;
+        }
+    }
+    if (report.limitReached)
+        return 3;
+    const bool deadEnd = std::any_of(report.findings.begin(), report.findings.end(),
+                                     [](const Diagnostic &finding) { return finding.code == "dead-end"; });
+    return report.solution && !deadEnd ? 0 : 1;
+}

@@ -1,0 +1,74 @@
+#pragma once
+
+#include "core/Game.h"
+#include "core/text/Diagnostics.h"
+
+#include <SFML/System/Vector2.hpp>
+
+#include <cstddef>
+#include <cstdint>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+// One press of a sequence the solver found: where it lands, in world units,
+// and what it presses, in words.
+struct SolvedPress {
+    sf::Vector2f point;
+    std::string what;
+};
+
+// What exploring a game found.
+struct SolveReport {
+    bool hasGoal = false;
+    // Where the goal is written (its attribute, else the root element).
+    std::size_t goalLine = 1;
+    std::size_t goalColumn = 1;
+    // The shortest sequence of presses that reaches the goal, when one was found.
+    std::optional<std::vector<SolvedPress>> solution;
+    // Dead ends (errors); things that never happen, conditions that never
+    // change and things that cannot be pressed alone (warnings). Sorted by place.
+    std::vector<Diagnostic> findings;
+    std::size_t states = 0;
+    std::size_t moves = 0;
+    // The state limit ended the exploration: the findings about what never
+    // happens or can no longer happen would be guesses, and are left out.
+    bool limitReached = false;
+};
+
+// Explores every state a loaded game can reach by presses, breadth first,
+// with the game's own press, step and transition, so that the solver and
+// play cannot disagree. A state is the scene, the set flags, the inventory
+// in order, the selected item, the visited scenes, the texts shown and
+// whether the goal was reached; where the player stands is not part of it.
+// The moves from a state are a press on each active sprite that does
+// something when pressed, a press on each occupied inventory slot, and,
+// while a text is shown, the press that puts it away (while a text is
+// shown, any press on the scene does only that). After a press the game is
+// stepped until the walk ends, so that a door at the end of a walk is gone
+// through. The game must have been started (without devices, for speed) and
+// is left in some explored state.
+class Solver {
+public:
+    Solver(Game &game, std::size_t maxStates);
+    ~Solver();
+    Solver(const Solver &) = delete;
+    Solver &operator=(const Solver &) = delete;
+
+    SolveReport run();
+
+private:
+    class Search;
+    std::unique_ptr<Search> search;
+};
+
+// A walk longer than this many frames never ends (a speed of 0, a target
+// that cannot be reached): the press is taken as it stands then.
+constexpr std::uint64_t maxWalkFrames = 10000;
+
+// What the frames after a press do, called after the press: the door it
+// committed is gone through, then the game is stepped, frame by frame, until
+// the walk has ended and a door at its end has been gone through. Returns
+// the frames stepped after the press's own.
+std::uint64_t settle(Game &game);
