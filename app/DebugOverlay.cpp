@@ -2,6 +2,7 @@
 
 #include "core/Game.h"
 #include "core/nav/WalkArea.h"
+#include "elements/Catalogue.h"
 #include "elements/EPlayer.h"
 #include "elements/EScene.h"
 #include "elements/ESprite.h"
@@ -17,6 +18,7 @@
 namespace {
 
 const sf::Color boundsColour(0, 255, 255);
+const sf::Color inactiveColour(0, 255, 255, 90);
 const sf::Color limitsColour(255, 200, 0);
 const sf::Color targetColour(255, 60, 60);
 const sf::Color pointerColour(255, 255, 255);
@@ -78,6 +80,7 @@ void DebugOverlay::draw(const Game &game)
     if (!shown)
         return;
     drawSprites(game);
+    drawState(game);
     drawWalkArea(game);
     drawPlayer(game);
     drawPointer();
@@ -85,13 +88,33 @@ void DebugOverlay::draw(const Game &game)
 
 void DebugOverlay::drawSprites(const Game &game)
 {
-    for (const ESprite *sprite : game.scene->sprites) {
+    for (std::size_t i = 0; i < game.scene->sprites.size(); ++i) {
+        const ESprite *sprite = game.scene->sprites[i];
+        // An inactive sprite is neither drawn nor hit: outlined dimmed, where it would be.
+        const sf::Color colour = game.isActive(i) ? boundsColour : inactiveColour;
         const sf::FloatRect bounds = sprite->drawable->getGlobalBounds();
-        window.draw(outline(bounds, boundsColour));
+        window.draw(outline(bounds, colour));
         if (sprite->id)
             label(sprite->id + (sprite->loop ? " #" + std::to_string(sprite->cell()) : std::string()),
-                  {bounds.left + 4.f, bounds.top + 2.f}, boundsColour);
+                  {bounds.left + 4.f, bounds.top + 2.f}, colour);
     }
+}
+
+// What the game remembers, in the bottom-left corner.
+void DebugOverlay::drawState(const Game &game)
+{
+    const GameState &state = game.state;
+    auto joined = [](const auto &names) {
+        std::string text;
+        for (const auto &name : names)
+            text += (text.empty() ? "" : ", ") + std::string(name);
+        return text.empty() ? std::string("-") : text;
+    };
+    std::string items = joined(state.inventory);
+    if (state.selected)
+        items += " (holding " + *state.selected + ")";
+    label("scene " + std::to_string(currentSceneId) + "  flags: " + joined(state.flags) + "  items: " + items,
+          {10.f, 1060.f}, pointerColour);
 }
 
 // The walk area, its holes and the way of the last walk.

@@ -26,6 +26,7 @@ public:
 
 private:
     void drawSprites(const Game &game);
+    void drawState(const Game &game);
     void drawPlayer(const Game &game);
     void drawWalkArea(const Game &game);
     void drawPointer();

@@ -432,7 +432,7 @@ void Game::show(EText *text)
     tell(TraceEvent::textShown, text->id);
 }
 
-bool Game::isActive(std::size_t index)
+bool Game::isActive(std::size_t index) const
 {
     if (activityScene != built || activityVersion != state.version() || activity.size() != built->sprites.size()) {
         activity.resize(built->sprites.size());

@@ -127,7 +127,7 @@ public:
 
     // Whether the sprite at `index` of the scene's list is drawn and hit:
     // its condition holds.
-    bool isActive(std::size_t index);
+    bool isActive(std::size_t index) const;
     // A door that waits for the walk to it to end, if any.
     std::optional<int> pendingExit() const { return waitingExit; }
     // The scene children and <use>s whose click counted in the last press
@@ -245,9 +245,9 @@ private:
     std::optional<int> committedExit;
     std::vector<Node *> ran;
     // Which sprites of the scene are active, worked out again when the state changes.
-    std::vector<char> activity;
-    unsigned long activityVersion = 0;
-    const BuiltScene *activityScene = nullptr;
+    mutable std::vector<char> activity;
+    mutable unsigned long activityVersion = 0;
+    mutable const BuiltScene *activityScene = nullptr;
     // Messages name the document even when it could not be opened.
     std::string fileName = "game.xml";
     std::unique_ptr<Source> source;
