@@ -181,6 +181,11 @@ private:
     void checkPlayer(Node *asset);
     void checkScenes(Node *scenes);
     void checkState(Node *state);
+    void checkLogic();
+    void checkChildLogic(Node *scene, Node *child);
+    void checkAction(Node *scene, const ActionRules &action);
+    void checkCondition(const Condition &condition);
+    void checkName(std::string_view name, const std::vector<std::string_view> &declared, const char *kind);
     void checkSceneId(Node *scene, bool entryPlays);
     void checkLevelOrder(Node *scene, const char *lowName, const char *highName, const char *highDefault);
     void checkSceneChild(Node *child);
@@ -206,6 +211,8 @@ private:
     // Unset while the document gives no asset path: files cannot be found then.
     bool assetPathKnown = false;
     std::string assetPath;
+    std::vector<std::string_view> declaredFlags;
+    std::vector<std::string_view> declaredItems;
     IdIndex sprites;
     IdIndex audios;
     IdIndex texts;
@@ -231,6 +238,88 @@ void Checker::walk()
         checkAttributes(inventory, formatOf("inventory"));
     if (Node *scenes = getChild(root, "scenes"))
         checkScenes(scenes);
+    checkLogic();
+}
+
+// Names of flags and items are free, so a slip in one is a flag that never
+// changes: each name used but not declared is reported, with the nearest
+// declared one.
+void Checker::checkLogic()
+{
+    const GameRules &rules = game.rules;
+    for (const FlagDeclaration &flag : rules.flags)
+        declaredFlags.push_back(flag.id);
+    for (const ItemDeclaration &item : rules.items)
+        declaredItems.push_back(item.id);
+    if (rules.hasGoal)
+        checkCondition(rules.goal);
+    Node *scenes = game.root ? getChild(game.root, "scenes") : nullptr;
+    for (Node *scene = scenes ? scenes->first_node() : nullptr; scene; scene = scene->next_sibling())
+        for (Node *child = isElement(scene) ? scene->first_node() : nullptr; child; child = child->next_sibling())
+            if (isElement(child))
+                checkChildLogic(scene, child);
+}
+
+void Checker::checkChildLogic(Node *scene, Node *child)
+{
+    const ChildRules *rules = game.rules.child(child);
+    if (!rules)
+        return;
+    const bool isPlayer = nameOf(child) == "player";
+    if (isPlayer && hasAttribute(child, "if"))
+        report(hasAttribute(child, "if")->value(), "player",
+               "the player is always there: \"if\" on <player> is not read");
+    checkCondition(rules->active);
+    checkAction(scene, rules->action);
+    for (const UseRules &use : rules->uses) {
+        if (isPlayer || !sprites.contains(nameOf(child)))
+            report(elementPosition(use.node), "unknown-reference",
+                   "<use> under " + tag(nameOf(child)) + ", which places no sprite, is never used");
+        if (use.item != "*")
+            checkName(use.item, declaredItems, "item");
+        checkCondition(use.condition);
+        checkAction(scene, use.action);
+    }
+}
+
+void Checker::checkAction(Node *scene, const ActionRules &action)
+{
+    for (const auto *names : {&action.effects.setFlags, &action.effects.clearFlags})
+        for (const std::string_view name : *names)
+            checkName(name, declaredFlags, "flag");
+    for (const auto *names : {&action.effects.giveItems, &action.effects.takeItems})
+        for (const std::string_view name : *names)
+            checkName(name, declaredItems, "item");
+    if (!action.walkTo || hasAttribute(scene, "walkArea"))
+        return;
+    const sf::Vector2f point = *action.walkTo;
+    const int left = readInteger(scene, "leftLevelLimit", 0);
+    const int upper = readInteger(scene, "upperLevelLimit", 0);
+    const int right = readInteger(scene, "rightLevelLimit", readInteger(game.root, "width", 0));
+    const int lower = readInteger(scene, "lowerLevelLimit", readInteger(game.root, "height", 0));
+    if (point.x < static_cast<float>(left) || point.x > static_cast<float>(right) ||
+        point.y < static_cast<float>(upper) || point.y > static_cast<float>(lower))
+        report(action.exitWhere ? action.exitWhere : elementPosition(scene), "out-of-range",
+               "\"walkTo\" lies outside the scene's level limits; the player walks to the nearest point inside");
+}
+
+void Checker::checkCondition(const Condition &condition)
+{
+    for (const ConditionTerm &term : condition.terms) {
+        if (term.kind == ConditionTerm::Kind::flag)
+            checkName(term.name, declaredFlags, "flag");
+        else if (term.kind == ConditionTerm::Kind::item)
+            checkName(term.name, declaredItems, "item");
+    }
+}
+
+void Checker::checkName(std::string_view name, const std::vector<std::string_view> &declared, const char *kind)
+{
+    if (std::find(declared.begin(), declared.end(), name) != declared.end())
+        return;
+    report(name.data(), "undeclared",
+           std::string("the ") + kind + " " + quote(name) + " is not declared in <state>" +
+               suggestions.didYouMean(name, declared, quote));
 }
 
 void Checker::readAssets(Node *assets)

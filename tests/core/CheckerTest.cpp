@@ -166,6 +166,24 @@ TEST(Checker, EachSlipGivesItsOneWarningAtItsLine)
         {"fps of -1", document(sprite, "<a/>", "", "width='800' height='600' fps='-1'"), {"1 warning no-limit"}},
         {"scene without id after the entry scene", document(sprite, "<a/></scene>\n<scene>"), {"7 warning missing-id"}},
         {"scene id twice", document(sprite, "<a/></scene>\n<scene sceneId='1'>"), {"7 warning duplicate-scene"}},
+        {"flag used but not declared", document(sprite, "<a if='lampOn'/>"), {"6 warning undeclared"}},
+        {"item given but not declared", document(sprite, "<a giveItem='key'/>"), {"6 warning undeclared"}},
+        {"door to no scene", document(sprite, "<a onClickScene='9'/>"), {"6 warning unknown-reference"}},
+        {"entrance from no scene",
+         document("<player src='a.png'/>", "<player fromScene='9'/>"),
+         {"6 warning unknown-reference"}},
+        {"condition on the player", document("<player src='a.png'/>", "<player if='v/1'/>"), {"6 warning player"}},
+        {"use under the player",
+         document("<player src='a.png'/>", "<player><use item='*'/></player>"),
+         {"6 warning unknown-reference"}},
+        {"walkTo outside the limits",
+         document(sprite, "<a onClickScene='1' walkTo='900, 10'/>"),
+         {"6 warning out-of-range"}},
+        {"unknown item icon",
+         "<game entryScene='1' title='t' width='800' height='600' fps='60'>\n"
+         "<assets path=''/><state>\n<item id='k' icon='nope'/></state>\n"
+         "<scenes><scene sceneId='1'/></scenes></game>",
+         {"3 warning unknown-reference"}},
     };
     const CheckedFolder folder;
     for (const Case &slip : corpus) {
