@@ -226,6 +226,22 @@ c_motion_slips() {
   game '<sprite id="box" src="box.png" frameSize="0, 16" frames="0, -1" delay="0"/><player src="box.png" facing="north"/>' \
     '<box/><player/>' 'walkArea="0, 0, 100, x"'
 }
+c_bad_condition() {
+  playable 'if="lamp, , i/"' '' ''
+}
+c_door_cycle() {
+  printf '<game entryScene="1" width="400" height="300" title="Bad" fps="30"><assets path="a">
+<sprite id="box" src="box.png" position="0, 0" origin="0, 0" scale="100, 100"/></assets><scenes>
+<scene sceneId="1"><box onClickScene="2"/></scene><scene sceneId="2"><box onClickScene="1"/></scene>
+</scenes></game>\n' > game.xml
+}
+c_use_without_item() {
+  playable '' '' '' && sed -i 's|<box onClickAudio|<box><use onClickText="note"/></box><box onClickAudio|' game.xml
+}
+c_icon_nothing() {
+  game '<sprite id="box" src="box.png"/>' '<box/>' '' \
+    'entryScene="1" width="400" height="300" title="Bad" fps="30"><state><item id="key" icon="nothing" held="true"/></state><inventory slotSize="50, 50"/'
+}
 c_motion_corners() {
   game '<player src="box.png"/>' '<player/>' "walkArea=\"$(seq -s ', ' 1 2002)\""
 }
@@ -362,4 +378,8 @@ run_case '`--trace /dev/full` in a replay' c_replay '' '--replay play.replay --t
 run_case '`--scene 010` with a scene 10 only' c_scene_leading_zero '' '--scene 010'
 run_case 'motion slips: a word in `walkArea`, cells below 0, `delay` 0, `facing` north' c_motion_slips
 run_case '`walkArea` of 1,001 corners' c_motion_corners
+run_case 'a condition with an empty term and an `i/` without a name' c_bad_condition
+run_case 'two doors leading to each other, clicked three times' c_door_cycle
+run_case 'a `<use>` without `item`' c_use_without_item
+run_case 'an item held at start whose icon names nothing' c_icon_nothing
 run_case 'a crossed `walkArea`, a hole of one point, a hole outside, the player outside' c_motion_knots
