@@ -540,9 +540,12 @@ void Game::clickAt(sf::Vector2f point)
     bool used = false;
     for (std::size_t i = 0; i < scene->sprites.size(); ++i) {
         ESprite *sprite = scene->sprites[i];
-        if (!sprite->contains(point) || !isActive(i))
+        if (!sprite->contains(point))
             continue;
+        // Only the sprites under the point are asked, not the whole scene.
         const PlacedSprite &placed = built->sprites[i];
+        if (placed.rules && !state.holds(placed.rules->active))
+            continue;
         if (!item) {
             if (sprite->hasClickAudio && sprite->clickAudio) {
                 sprite->clickAudio->playSound();
