@@ -51,6 +51,11 @@ std::optional<int> parseCommandLine(int argc, char **argv, Options &options)
     app.add_option("--format", options.format, "how --check reports: text (default) or json")
         ->check(CLI::IsMember({"text", "json"}))
         ->needs(check);
+    app.add_option("--text-scale", options.textScale,
+                   "multiply every text's character size by F (0.5 to 3), for larger text; with --check, warn "
+                   "where a text so scaled would leave the window")
+        ->option_text("F")
+        ->check(CLI::Range(0.5f, 3.f));
     app.add_flag("--strict", options.strict, "with --check: warnings fail the check as errors do")->needs(check);
     app.add_option("--bundle", options.bundle,
                    "check the game, then write it with play.sh and a .desktop file to OUT, a new folder or a .tar.gz "
