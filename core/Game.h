@@ -182,8 +182,10 @@ private:
         bool placesPlayer = false;
         EText *enterText = nullptr;
         EText *firstEnterText = nullptr;
-        // Whether each sprite has a hook, worked out when first asked.
+        // Whether each sprite has a hook, and its bounds, worked out when
+        // first asked: only the player moves once a scene is built.
         std::vector<char> hooked;
+        std::vector<sf::FloatRect> bounds;
     };
 
     void applyWindowSettings();
@@ -202,6 +204,8 @@ private:
     bool pressInventory(sf::Vector2f point);
     // Keyboard play and what the pointer shows (GamePointer.cpp).
     bool interactive(std::size_t index);
+    void learnHooks();
+    sf::FloatRect boundsOf(std::size_t index) const;
     void playKey(std::string_view name);
     void moveFocus(bool forwards);
     void setFocus(std::optional<std::size_t> index);
