@@ -72,8 +72,8 @@ private:
         atOwnPosition(child, "hoverText");
         if (const auto placed = texts.find(child->name()); placed != texts.end())
             fit(child, placed->second, readPair(child, "position", readPair(placed->second, "position", {})), child);
-        const auto clicked = hasAttribute(child, "onClickText") ? texts.find(getAttribute(child, "onClickText"))
-                                                                : texts.end();
+        const auto clicked =
+            hasAttribute(child, "onClickText") ? texts.find(getAttribute(child, "onClickText")) : texts.end();
         if (clicked != texts.end())
             fit(child, clicked->second,
                 readPair(child, "textPosition", readPair(child, "position", readPair(clicked->second, "position", {}))),

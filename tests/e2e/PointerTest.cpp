@@ -34,8 +34,8 @@ std::string withoutPointerLines(const std::string &trace)
 
 std::string hoverLine(int frame, const char *id)
 {
-    return "{\"frame\": " + std::to_string(frame) + ", \"event\": \"hover\", \"id\": " +
-           (id ? "\"" + std::string(id) + "\"" : std::string("null")) + "}\n";
+    return "{\"frame\": " + std::to_string(frame) +
+           ", \"event\": \"hover\", \"id\": " + (id ? "\"" + std::string(id) + "\"" : std::string("null")) + "}\n";
 }
 
 // The 550-pixel window shows two world units a pixel. A red square at
@@ -119,9 +119,9 @@ TEST_F(Pointer, ATakenSpriteStopsBeingHoveredInTheFrameItGoesAndTheBarHoversItsI
 {
     const std::string trace = replayedTrace("at 1 move 120 120\nat 4 click 120 120\n"
                                             "at 6 move 850 950\nat 6 shot item.png\nat 7 close\n");
-    const std::string expected = hoverLine(1, "red") + "{\"frame\": 4, \"event\": \"click\", \"x\": 120, \"y\": 120}\n" +
-                                 "{\"frame\": 4, \"event\": \"item-added\", \"id\": \"key\"}\n" + hoverLine(4, nullptr) +
-                                 hoverLine(6, "key");
+    const std::string expected =
+        hoverLine(1, "red") + "{\"frame\": 4, \"event\": \"click\", \"x\": 120, \"y\": 120}\n" +
+        "{\"frame\": 4, \"event\": \"item-added\", \"id\": \"key\"}\n" + hoverLine(4, nullptr) + hoverLine(6, "key");
     EXPECT_EQ(trace, expected);
     EXPECT_EQ(shot("item.png").getPixel(375, 380), sf::Color::Yellow) << "the item's name";
 }
