@@ -71,7 +71,8 @@ int check(const Options &options)
         std::cerr << "adventure: cannot check " << escapeControl(location.shown) << ": " << *why << '\n';
         return 2;
     }
-    const std::vector<Diagnostic> findings = checkGame(location.folder, location.file, location.shown);
+    const std::vector<Diagnostic> findings =
+        checkGame(location.folder, location.file, location.shown, options.textScale);
     const auto errors =
         static_cast<std::size_t>(std::count_if(findings.begin(), findings.end(), [](const Diagnostic &finding) {
             return finding.severity == Severity::error;

@@ -70,6 +70,11 @@ std::optional<int> parseCommandLine(int argc, char **argv, Options &options)
     CLI::Option *format =
         app.add_option("--format", options.format, "how --check and --solve report: text (default) or json")
             ->check(CLI::IsMember({"text", "json"}));
+    app.add_option("--text-scale", options.textScale,
+                   "multiply every text's character size by F (0.5 to 3), for larger text; with --check, warn "
+                   "where a text so scaled would leave the window")
+        ->option_text("F")
+        ->check(CLI::Range(0.5f, 3.f));
     app.add_flag("--strict", options.strict, "with --check: warnings fail the check as errors do")->needs(check);
     // Either mode reports in either form; CLI11 reads several needs() as all of them.
     app.callback([&] {

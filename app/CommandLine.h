@@ -36,6 +36,8 @@ struct Options {
     std::string replay;
     std::string trace;
     std::string expect;
+    // Every text's character size is multiplied by this (0.5 to 3).
+    float textScale = 1.f;
 };
 
 // Reads the command line into `options`. Returns the exit status when the

@@ -1,5 +1,6 @@
 #include "app/FrameLoop.h"
 
+#include "app/Cursor.h"
 #include "app/DebugOverlay.h"
 #include "app/OutputFiles.h"
 #include "app/replay/ReplayScript.h"
@@ -8,6 +9,7 @@
 #include <SFML/Window/Event.hpp>
 #include <SFML/Window/Mouse.hpp>
 
+#include <optional>
 #include <ostream>
 
 namespace {
@@ -45,6 +47,7 @@ void render(Game &game, sf::RenderWindow &window, FrameInput &input, std::uint64
     if (drawn) {
         window.clear(sf::Color(0, 0, 0, 255));
         game.draw();
+        drawCursor(game, window);
     }
     input.endFrame(frame, game, window);
     if (drawn)
@@ -56,6 +59,9 @@ void render(Game &game, sf::RenderWindow &window, FrameInput &input, std::uint64
 void MouseInput::handleEvents(std::uint64_t frame, Game &game, sf::RenderWindow &window)
 {
     sf::Event event{};
+    // Only where the pointer ends the frame counts: moves are handed on and
+    // recorded once a frame, after the frame's other input.
+    std::optional<sf::Vector2f> moved;
     while (window.pollEvent(event)) {
         if (overlay)
             overlay->handle(event);
@@ -72,7 +78,14 @@ void MouseInput::handleEvents(std::uint64_t frame, Game &game, sf::RenderWindow 
             const sf::Vector2f point = window.mapPixelToCoords(sf::Mouse::getPosition(window));
             record(recording, ReplayCommand::click(frame, point, event.mouseButton.button));
             game.press(point);
+            moved.reset();
+        } else if (event.type == sf::Event::MouseMoved) {
+            moved = window.mapPixelToCoords(sf::Vector2i(event.mouseMove.x, event.mouseMove.y));
         }
+    }
+    if (moved) {
+        record(recording, ReplayCommand::move(frame, *moved));
+        game.movePointer(*moved);
     }
 }
 

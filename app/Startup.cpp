@@ -7,6 +7,7 @@
 #include "core/assets/StartupPrefetch.h"
 #include "core/text/StartupError.h"
 #include "elements/Catalogue.h"
+#include "elements/EText.h"
 
 #include <X11/Xlib.h>
 
@@ -74,6 +75,7 @@ int runInWindow(const Options &options, const std::function<int(sf::RenderWindow
                 const std::function<void()> &afterStartupError)
 {
     const GameLocation location = locateGame(options.path);
+    EText::sizeScale = options.textScale;
     // Outside the try, so that whatever the body releases goes while the window exists.
     std::unique_ptr<DisplayCheck> display;
     std::unique_ptr<sf::RenderWindow> window;

@@ -2,6 +2,7 @@
 
 #include "check/CheckerText.h"
 #include "check/MotionChecks.h"
+#include "check/TextFit.h"
 #include "core/Game.h"
 #include "core/assets/ImageHeader.h"
 #include "core/assets/LibraryErrors.h"
@@ -683,7 +684,8 @@ void Checker::report(const char *where, const char *code, std::string message)
 
 } // namespace
 
-std::vector<Diagnostic> checkGame(const std::string &folder, const std::string &file, const std::string &shownAs)
+std::vector<Diagnostic> checkGame(const std::string &folder, const std::string &file, const std::string &shownAs,
+                                  float textScale)
 {
     Game game;
     game.echo = nullptr;
@@ -696,8 +698,10 @@ std::vector<Diagnostic> checkGame(const std::string &folder, const std::string &
     }
     Checker checker(game, folder);
     checker.walk();
-    if (findings.empty())
+    if (findings.empty()) {
         checkMotion(game, findings);
+        checkTextFit(game, textScale, findings);
+    }
     findings.insert(findings.end(), game.warnings().begin(), game.warnings().end());
     for (Diagnostic &finding : checker.takeFindings())
         findings.push_back(std::move(finding));

@@ -18,4 +18,7 @@
 //
 // It loads the document through a Game of its own, so it uses the catalogue
 // globals as loading does: run it while no other game is loaded.
-std::vector<Diagnostic> checkGame(const std::string &folder, const std::string &file, const std::string &shownAs);
+// With a `textScale` other than 1, texts that would leave the window at that
+// scale are reported too.
+std::vector<Diagnostic> checkGame(const std::string &folder, const std::string &file, const std::string &shownAs,
+                                  float textScale = 1.f);

@@ -72,6 +72,13 @@ void Game::release()
     playingMusic = nullptr;
     waitingExit.reset();
     committedExit.reset();
+    pointerAt.reset();
+    hoveredSprite.reset();
+    hoveredItem.reset();
+    hoveredScene = nullptr;
+    focused.reset();
+    revealed = false;
+    pointerRules = PointerRules();
     activity.clear();
     activityScene = nullptr;
     state = GameState();
@@ -197,6 +204,7 @@ void Game::checkStartup()
 {
     requireAttributes(assetsNode, "assets");
     rules.read(root);
+    pointerRules.read(root);
     warnOfMissingScenes();
     requireScene(currentSceneId);
 }
@@ -204,6 +212,7 @@ void Game::checkStartup()
 void Game::loadRules()
 {
     rules.read(root);
+    pointerRules.read(root);
     warnOfMissingScenes();
     for (const FlagDeclaration &flag : rules.flags)
         if (flag.set)
@@ -469,6 +478,12 @@ void Game::step()
 
 void Game::press(sf::Vector2f point)
 {
+    pointerAt = point;
+    pressAt(point);
+}
+
+void Game::pressAt(sf::Vector2f point)
+{
     ran.clear();
     if (pressInventory(point))
         return;
@@ -493,7 +508,8 @@ void Game::sendPlayer(sf::Vector2f point)
 
 void Game::key(std::string_view name)
 {
-    static_cast<void>(name);
+    if (pointerRules.keyboardPlay)
+        playKey(name);
 }
 
 bool Game::pressInventory(sf::Vector2f point)
@@ -701,11 +717,12 @@ void Game::checkGoal()
 
 void Game::transition()
 {
-    if (!committedExit)
-        return;
-    const int next = *committedExit;
-    committedExit.reset();
-    changeScene(next);
+    if (committedExit) {
+        const int next = *committedExit;
+        committedExit.reset();
+        changeScene(next);
+    }
+    updateHover();
 }
 
 void Game::changeScene(int sceneId)
@@ -721,6 +738,7 @@ void Game::changeScene(int sceneId)
         scene->texts.pop_back();
     }
     waitingExit.reset();
+    setFocus(std::nullopt);
     if (player)
         player->walking = false;
     const bool first = state.visited.count(sceneId) == 0;
@@ -744,6 +762,7 @@ void Game::draw()
             window->draw(scene->texts[i]->drawable, sf::RenderStates::Default);
     }
     drawInventory();
+    drawPointerShows();
 }
 
 void Game::drawInventory()

@@ -6,9 +6,12 @@
 #include "core/text/Diagnostics.h"
 #include "core/text/Document.h"
 #include "core/text/Source.h"
+#include "core/ui/PointerRules.h"
 #include "elements/EPlayer.h"
 
+#include <SFML/Graphics/Rect.hpp>
 #include <SFML/Graphics/RenderWindow.hpp>
+#include <SFML/Graphics/Texture.hpp>
 #include <SFML/System/Vector2.hpp>
 
 #include <array>
@@ -57,6 +60,8 @@ public:
     // What the game remembers, and what the document says changes it.
     GameState state;
     GameRules rules;
+    // What the pointer and the keyboard show and do.
+    PointerRules pointerRules;
 
     // Where warnings are echoed as they are found; null keeps them in
     // `diagnostics()` only. Set before loading.
@@ -118,10 +123,22 @@ public:
     // A key pressed in the frame's event phase, by its name in replay
     // scripts ("F5", "Tab", ...); keys the game has no use for do nothing.
     void key(std::string_view name);
+    // A mouse move to a world point; what it hovers is worked out after the transition.
+    void movePointer(sf::Vector2f point) { pointerAt = point; }
+    // The last world point of a move or a press; none before the first.
+    std::optional<sf::Vector2f> pointer() const { return pointerAt; }
+    // The picture drawn centred on the pointer in place of the system
+    // cursor; no texture keeps the system cursor.
+    struct CursorImage {
+        const sf::Texture *texture = nullptr;
+        sf::IntRect cell;
+    };
+    CursorImage cursor() const;
     // The click part of a press alone: dismissal, hooks, uses, effects, doors.
     void clickAt(sf::Vector2f point);
     // Performs the scene change a press or the walk to a door committed in
-    // this frame; the frame loop calls it after the frame's presses.
+    // this frame; the frame loop calls it after the frame's presses. Then
+    // works out what is hovered, from the state the frame ends with.
     void transition();
     void draw();
 
@@ -198,6 +215,10 @@ private:
         bool placesPlayer = false;
         EText *enterText = nullptr;
         EText *firstEnterText = nullptr;
+        // Whether each sprite has a hook, and its bounds, worked out when
+        // first asked: only the player moves once a scene is built.
+        std::vector<char> hooked;
+        std::vector<sf::FloatRect> bounds;
     };
 
     void applyWindowSettings();
@@ -212,7 +233,20 @@ private:
     void replacePlayer(Node *sceneElement, std::optional<int> from);
     void enter(Node *sceneElement, std::optional<int> from);
     void changeScene(int sceneId);
+    void pressAt(sf::Vector2f point);
     bool pressInventory(sf::Vector2f point);
+    // Keyboard play and what the pointer shows (GamePointer.cpp).
+    bool interactive(std::size_t index);
+    void learnHooks();
+    sf::FloatRect boundsOf(std::size_t index) const;
+    void playKey(std::string_view name);
+    void moveFocus(bool forwards);
+    void setFocus(std::optional<std::size_t> index);
+    void updateHover();
+    void drawPointerShows();
+    void outline(const sf::FloatRect &bounds);
+    void drawLabel(const char *textId);
+    CursorImage spriteImage(const char *spriteId) const;
     void show(EText *text);
     EText *freeText(const char *textId);
     void applyEffects(const Effects &effects);
@@ -244,6 +278,14 @@ private:
     std::optional<int> waitingExit;
     std::optional<int> committedExit;
     std::vector<Node *> ran;
+    std::optional<sf::Vector2f> pointerAt;
+    // What is under the pointer: a sprite of the scene in play or an item on the bar.
+    std::optional<std::size_t> hoveredSprite;
+    std::optional<std::string> hoveredItem;
+    const BuiltScene *hoveredScene = nullptr;
+    std::optional<std::size_t> focused;
+    // Every interactive sprite outlined, toggled by Space.
+    bool revealed = false;
     // Which sprites of the scene are active, worked out again when the state changes.
     mutable std::vector<char> activity;
     mutable unsigned long activityVersion = 0;

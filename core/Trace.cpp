@@ -51,6 +51,10 @@ const char *traceName(TraceEvent event)
         return "path";
     case TraceEvent::facing:
         return "facing";
+    case TraceEvent::hover:
+        return "hover";
+    case TraceEvent::focus:
+        return "focus";
     }
     return "unknown";
 }

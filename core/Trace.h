@@ -4,6 +4,7 @@
 
 #include <SFML/System/Vector2.hpp>
 
+#include <cstddef>
 #include <cstdint>
 #include <string>
 #include <string_view>
@@ -39,11 +40,14 @@ enum class TraceEvent {
     goal,           // the game's goal holds for the first time
     path,           // the way a walk in a walk area takes: its points
     facing,         // the player with walk cycles turns: down, left, right or up
+    // Only for documents with pointer rules.
+    hover, // what is under the pointer changes: its id, or null for nothing
+    focus, // the keyboard focus moves: the sprite's id, or null when it is cleared
 };
 
 // One named value of a trace line, written in the order given.
 struct TraceField {
-    using Value = std::variant<std::int64_t, bool, std::string>;
+    using Value = std::variant<std::int64_t, bool, std::string, std::nullptr_t>;
     const char *name;
     Value value;
 };

@@ -4,7 +4,9 @@
 #include "core/text/Diagnostics.h"
 #include "elements/Catalogue.h"
 
+#include <algorithm>
 #include <cctype>
+#include <cmath>
 #include <cstdint>
 #include <iostream>
 
@@ -13,7 +15,7 @@ EText::EText(Node *assetNode) : font(gameResources().font(srcPath(assetNode))), 
     loadCommon(assetNode);
     loadAttributes(assetNode);
     setString(string);
-    drawable.setCharacterSize(static_cast<unsigned>(characterSize));
+    drawable.setCharacterSize(drawnSize());
     drawable.setFont(font);
     setPosition(position.x, position.y);
 }
@@ -91,7 +93,7 @@ void EText::applySceneNode(Node *sceneChild)
     setPosition(at.x, at.y);
     if (hasAttribute(sceneChild, "size")) {
         setSizeFrom(sceneChild);
-        drawable.setCharacterSize(static_cast<unsigned>(characterSize));
+        drawable.setCharacterSize(drawnSize());
     }
     // Only the presence counts: the text loads its own font file again, which
     // matters only while that file could not be loaded.
@@ -99,6 +101,12 @@ void EText::applySceneNode(Node *sceneChild)
         loadFont(node);
         drawable.setFont(font);
     }
+}
+
+unsigned EText::drawnSize() const
+{
+    const long scaled = std::lround(static_cast<double>(characterSize) * static_cast<double>(sizeScale));
+    return static_cast<unsigned>(std::min<long>(scaled, maxCharacterSize));
 }
 
 void EText::loadFont(Node *from)

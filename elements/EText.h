@@ -26,6 +26,9 @@ public:
     // characters would take gigabytes and never finish a frame. No note needs
     // more than this; the rest of a longer one is not shown.
     static constexpr std::size_t maxShownCharacters = 65536;
+    // Every text's character size is multiplied by this as it is drawn, for
+    // players who need larger text; set from the command line before loading.
+    static inline float sizeScale = 1.f;
 
     const sf::Font &font;
     int characterSize = 15;
@@ -45,6 +48,8 @@ public:
     void setString(std::string content);
     void setPosition(float x, float y);
     void applySceneNode(Node *sceneChild);
+    // The character size drawn: the text's own, scaled, at most maxCharacterSize.
+    unsigned drawnSize() const;
 
 private:
     // Writes the colour's first four entries to standard output, as the format

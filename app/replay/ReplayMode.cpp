@@ -172,6 +172,8 @@ public:
         for (std::size_t i = next; i < script.commands.size() && script.commands[i].frame == frame; ++i)
             if (script.commands[i].kind == ReplayCommand::Kind::click)
                 game.press(script.commands[i].point);
+            else if (script.commands[i].kind == ReplayCommand::Kind::move)
+                game.movePointer(script.commands[i].point);
             else if (script.commands[i].kind == ReplayCommand::Kind::key)
                 game.key(script.commands[i].keyName);
     }

@@ -88,10 +88,12 @@ public:
             throw ScriptError{words[1].column, "frame " + std::to_string(command.frame) + " comes before frame " +
                                                    std::to_string(previous->first) + " of line " +
                                                    std::to_string(previous->second) + "; frames must not go backwards"};
-        const Word name = next("expected a command after the frame: click, key, shot or close");
+        const Word name = next("expected a command after the frame: click, move, key, shot or close");
         command.column = name.column;
         if (name.text == "click")
             readClick(command);
+        else if (name.text == "move")
+            readMove(command);
         else if (name.text == "key")
             readKey(command);
         else if (name.text == "shot")
@@ -100,7 +102,7 @@ public:
             command.kind = ReplayCommand::Kind::close;
         else
             throw ScriptError{name.column,
-                              "unknown command " + quoted(name.text) + "; expected click, key, shot or close"};
+                              "unknown command " + quoted(name.text) + "; expected click, move, key, shot or close"};
         if (taken < words.size())
             throw ScriptError{words[taken].column, "unexpected " + quoted(words[taken].text) + " after the command"};
         return command;
@@ -154,6 +156,14 @@ private:
             }
         throw ScriptError{button.column,
                           "unknown button " + quoted(button.text) + "; expected left, right, middle, x1 or x2"};
+    }
+
+    void readMove(ReplayCommand &command)
+    {
+        command.kind = ReplayCommand::Kind::move;
+        const char *missing = "\"move\" needs a point: x and y in world coordinates";
+        command.point.x = coordinate(next(missing));
+        command.point.y = coordinate(next(missing));
     }
 
     void readKey(ReplayCommand &command)
@@ -220,6 +230,15 @@ ReplayCommand ReplayCommand::click(std::uint64_t frame, sf::Vector2f point, sf::
     command.kind = Kind::click;
     command.point = point;
     command.button = button;
+    return command;
+}
+
+ReplayCommand ReplayCommand::move(std::uint64_t frame, sf::Vector2f point)
+{
+    ReplayCommand command;
+    command.frame = frame;
+    command.kind = Kind::move;
+    command.point = point;
     return command;
 }
 
@@ -296,6 +315,8 @@ std::string formatCommand(const ReplayCommand &command)
             if (known.button == command.button && known.button != sf::Mouse::Left)
                 line += " " + std::string(known.name);
         return line;
+    case ReplayCommand::Kind::move:
+        return line + " move " + formatCoordinate(command.point.x) + " " + formatCoordinate(command.point.y);
     case ReplayCommand::Kind::key:
         return line + " key " + command.keyName;
     case ReplayCommand::Kind::shot:

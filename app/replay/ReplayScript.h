@@ -12,14 +12,14 @@
 #include <string_view>
 #include <vector>
 
-// One line of a replay script: "at FRAME click X Y [BUTTON]", "at FRAME key
-// NAME", "at FRAME shot FILE.png" or "at FRAME close".
+// One line of a replay script: "at FRAME click X Y [BUTTON]", "at FRAME move
+// X Y", "at FRAME key NAME", "at FRAME shot FILE.png" or "at FRAME close".
 struct ReplayCommand {
-    enum class Kind { click, key, shot, close };
+    enum class Kind { click, move, key, shot, close };
 
     std::uint64_t frame = 0;
     Kind kind = Kind::close;
-    // A click's point, in world coordinates.
+    // A click's or a move's point, in world coordinates.
     sf::Vector2f point;
     sf::Mouse::Button button = sf::Mouse::Left;
     // A shot's file, as written.
@@ -31,6 +31,7 @@ struct ReplayCommand {
     std::size_t column = 1;
 
     static ReplayCommand click(std::uint64_t frame, sf::Vector2f point, sf::Mouse::Button button);
+    static ReplayCommand move(std::uint64_t frame, sf::Vector2f point);
     static ReplayCommand key(std::uint64_t frame, std::string_view name);
     static ReplayCommand close(std::uint64_t frame);
 };

@@ -97,6 +97,10 @@ TEST(Checker, EachSlipGivesItsOneWarningAtItsLine)
          document("<sprite id='a' src='a.png' position='1,2'/>", "<a/>"),
          {"3 warning pair-syntax"}},
         {"pair of one number", document(sprite, "<a scale='2'/>"), {"6 warning pair-syntax"}},
+        {"label naming no text", document(sprite, "<a hoverText='sign'/>"), {"6 warning unknown-reference"}},
+        {"cursor naming no sprite",
+         document(sprite, "<a hoverCursor='a'/>", "", "width='800' height='600' fps='60' cursor='hand'"),
+         {"1 warning unknown-reference"}},
         {"pair of words", document(sprite, "<a origin='left, top'/>"), {"6 warning pair-syntax"}},
         {"colour without blanks",
          document("<text id='t' src='f.ttf' color='10,20,30,40'/>", "<t/>"),
@@ -241,6 +245,9 @@ TEST(Checker, ReportsTheEngineStartupErrorWithItsMessageAndPlace)
         {"no path", root + "\n\n    <assets/><scenes><s sceneId='1'/></scenes></g>"},
         {"zero width", "<g entryScene='1' width='0' height='1' title='t' fps='1'><assets path=''/><scenes/></g>"},
         {"huge height", "<g entryScene='1' width='10' height='99999' title='t' fps='1'><assets path=''/><scenes/></g>"},
+        {"keyboard play not a boolean",
+         "<g entryScene='1' width='10' height='10' title='t' fps='1' keyboardPlay='yes'><assets path=''/><scenes>"
+         "<s sceneId='1'/></scenes></g>"},
         {"negative fps", "<g entryScene='1' width='10' height='10' title='t' fps='-5'><assets path=''/><scenes/></g>"},
         {"no such scene", root + "<assets path=''/>\n<scenes><s sceneId='2'/></scenes></g>"},
         {"scene without id before the entry", root + "<assets path=''/><scenes>\n<s/><s sceneId='1'/></scenes></g>"},
@@ -262,6 +269,24 @@ TEST(Checker, ReportsTheEngineStartupErrorWithItsMessageAndPlace)
         EXPECT_FALSE(engine.empty()) << "the engine refuses it";
         EXPECT_EQ(renderDiagnostic("game.xml", errors[0]), engine);
     }
+}
+
+TEST(Checker, WarnsWhereAScaledTextWouldLeaveTheWindowOnlyWhenScaled)
+{
+    // 20 characters of 30 units from x 500 reach about 860 at 1 and 1220 at 2; the
+    // label shown at its own position reaches below the window at 2.
+    const std::string xml = document("<text id='t' src='f.ttf' size='30'>twenty characters...</text>\n"
+                                     "<text id='label' src='f.ttf' position='500, 1080'>Door</text>" +
+                                         sprite,
+                                     "<t position='500, 100'/><a hoverText='label'/>");
+    const CheckedFolder folder;
+    EXPECT_TRUE(folder.check(xml).empty());
+    TempDir dir;
+    copyFont(dir.file("f.ttf"));
+    writePng(dir.file("a.png"), 8, 8, sf::Color::Red);
+    dir.write("game.xml", xml);
+    EXPECT_EQ(summary(checkGame(dir.path(), "game.xml", "game.xml", 2.f)),
+              (std::vector<std::string>{"4 warning text-leaves-window", "7 warning text-leaves-window"}));
 }
 
 TEST(Checker, GivesNoErrorForDocumentsTheEnginePlays)

@@ -73,6 +73,7 @@ TEST(ReplayScript, RecordedLinesReadBackAsTheSameCommands)
         ReplayCommand::click(0, {687.5f, 300.f}, sf::Mouse::Left),
         ReplayCommand::click(12, {0.1f, -1e-7f}, sf::Mouse::Right),
         ReplayCommand::click(12, {1099.99f, 3.4e38f}, sf::Mouse::XButton2),
+        ReplayCommand::move(13, {250.25f, -0.5f}),
         ReplayCommand::close(ReplayScript::maxFrame),
     };
     std::string text;
@@ -80,6 +81,7 @@ TEST(ReplayScript, RecordedLinesReadBackAsTheSameCommands)
         text += formatCommand(command) + "\n";
     EXPECT_EQ(formatCommand(recorded[0]), "at 0 click 687.5 300");
     EXPECT_EQ(formatCommand(recorded[1]), "at 12 click 0.1 -1e-07 right");
+    EXPECT_EQ(formatCommand(recorded[3]), "at 13 move 250.25 -0.5");
 
     const ReplayScript script = parsed(text);
     ASSERT_EQ(script.commands.size(), recorded.size());
@@ -110,6 +112,8 @@ TEST(ReplayScript, AMalformedLineIsAnErrorAtTheOffendingWordAndGivesNoCommands)
         {"infinite x", "at 5 click inf 7\n", 1, 12, "\"inf\" is not a number"},
         {"not a number as y", "at 5 click 7 nan\n", 1, 14, "\"nan\" is not a number"},
         {"unknown button", "at 5 click 1 2 thumb\n", 1, 16, "unknown button \"thumb\""},
+        {"move without y", "at 5 move 100\n", 1, 14, "\"move\" needs a point"},
+        {"move with a button", "at 5 move 1 2 left\n", 1, 15, "unexpected \"left\" after the command"},
         {"word after close", "at 5 close now\n", 1, 12, "unexpected \"now\" after the command"},
         {"shot without a file", "at 5 shot\n", 1, 10, "\"shot\" needs a file name ending in .png"},
         {"shot not a PNG", "at 5 shot door.jpg\n", 1, 11, "must end in .png, not \"door.jpg\""},

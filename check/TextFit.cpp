@@ -1,0 +1,138 @@
+#include "check/TextFit.h"
+
+#include "core/Game.h"
+#include "core/text/Document.h"
+
+#include <algorithm>
+#include <cstring>
+#include <set>
+#include <string>
+#include <string_view>
+#include <unordered_map>
+
+namespace {
+
+// The world the window shows, whatever the window's size.
+constexpr float worldSize = 1100.f;
+constexpr int defaultSize = 15;
+
+bool isElement(const Node *node)
+{
+    return node->type() == rapidxml::node_element;
+}
+
+// Characters in the longest line and the number of lines.
+std::pair<std::size_t, std::size_t> extent(std::string_view text)
+{
+    std::size_t longest = 0, current = 0, lines = 1;
+    for (const char c : text) {
+        if (c == '\n') {
+            ++lines;
+            current = 0;
+        } else if ((static_cast<unsigned char>(c) & 0xc0u) != 0x80u) {
+            longest = std::max(longest, ++current);
+        }
+    }
+    return {longest, lines};
+}
+
+class TextFit {
+public:
+    TextFit(const Game &loaded, float factor, std::vector<Diagnostic> &found)
+        : game(loaded), scale(factor), findings(found)
+    {
+    }
+
+    void walk()
+    {
+        for (Node *asset = getChild(game.root, "assets")->first_node(); asset; asset = asset->next_sibling())
+            if (isElement(asset) && std::strcmp(asset->name(), "text") == 0 && hasAttribute(asset, "id"))
+                texts.emplace(getAttribute(asset, "id"), asset);
+        for (const char *name : {"unhandledUseText"})
+            atOwnPosition(game.root, name);
+        if (Node *state = getChild(game.root, "state"))
+            for (Node *item = state->first_node(); item; item = item->next_sibling())
+                if (isElement(item))
+                    atOwnPosition(item, "name");
+        Node *scenes = getChild(game.root, "scenes");
+        for (Node *scene = scenes->first_node(); scene; scene = scene->next_sibling()) {
+            if (!isElement(scene))
+                continue;
+            atOwnPosition(scene, "onEnterText");
+            atOwnPosition(scene, "onFirstEnterText");
+            for (Node *child = scene->first_node(); child; child = child->next_sibling())
+                if (isElement(child))
+                    checkChild(child);
+        }
+    }
+
+private:
+    void checkChild(Node *child)
+    {
+        atOwnPosition(child, "hoverText");
+        if (const auto placed = texts.find(child->name()); placed != texts.end())
+            fit(child, placed->second, readPair(child, "position", readPair(placed->second, "position", {})), child);
+        const auto clicked =
+            hasAttribute(child, "onClickText") ? texts.find(getAttribute(child, "onClickText")) : texts.end();
+        if (clicked != texts.end())
+            fit(child, clicked->second,
+                readPair(child, "textPosition", readPair(child, "position", readPair(clicked->second, "position", {}))),
+                child);
+    }
+
+    void atOwnPosition(Node *node, const char *name)
+    {
+        const Attribute *named = hasAttribute(node, name);
+        const auto text = named ? texts.find(named->value()) : texts.end();
+        if (text != texts.end())
+            fit(text->second, text->second, readPair(text->second, "position", {}), nullptr);
+    }
+
+    // `where` is reported; `child`, when given, may override the size and the words.
+    void fit(Node *where, Node *text, sf::Vector2f position, Node *child)
+    {
+        if (!reported.insert({where, text}).second)
+            return;
+        const int size = readInteger(child && hasAttribute(child, "size") ? child : text, "size", defaultSize);
+        const bool ownWords = child && child->value_size() > 0 && !getChild(child, "use");
+        const std::string_view words = ownWords ? std::string_view(child->value(), child->value_size())
+                                                : std::string_view(text->value(), text->value_size());
+        const auto [columns, lines] = extent(words);
+        const sf::Vector2f factors = readPair(text, "scale", {1.f, 1.f});
+        const float em = static_cast<float>(size) * scale;
+        const float right = position.x + 0.6f * em * static_cast<float>(columns) * factors.x;
+        const float bottom = position.y + 1.2f * em * static_cast<float>(lines) * factors.y;
+        if (right <= worldSize && bottom <= worldSize)
+            return;
+        const auto [line, column] = game.position(elementPosition(where));
+        findings.push_back({Severity::warning, line, column, "text-leaves-window",
+                            "at --text-scale " + shown(scale) + " the text \"" + getAttribute(text, "id") +
+                                "\" reaches to about (" + std::to_string(static_cast<int>(right)) + ", " +
+                                std::to_string(static_cast<int>(bottom)) + "), past the window's " +
+                                std::to_string(static_cast<int>(worldSize)) + " units"});
+    }
+
+    static std::string shown(float value)
+    {
+        std::string text = std::to_string(value);
+        text.erase(text.find_last_not_of('0') + 1);
+        if (text.back() == '.')
+            text.pop_back();
+        return text;
+    }
+
+    const Game &game;
+    float scale;
+    std::vector<Diagnostic> &findings;
+    std::unordered_map<std::string_view, Node *> texts;
+    std::set<std::pair<const Node *, const Node *>> reported;
+};
+
+} // namespace
+
+void checkTextFit(const Game &game, float scale, std::vector<Diagnostic> &findings)
+{
+    if (scale == 1.f || !game.root || !getChild(game.root, "assets") || !getChild(game.root, "scenes"))
+        return;
+    TextFit(game, scale, findings).walk();
+}
