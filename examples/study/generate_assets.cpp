@@ -1521,6 +1521,17 @@ Canvas drawKeyIcon(float paleness)
     return c;
 }
 
+// The cursor is drawn centred on the pointer: a ring round the point.
+Canvas drawCursor()
+{
+    Canvas c(32, 32);
+    c.setLit(false);
+    fill(c, subtract(circle(16, 16, 13), circle(16, 16, 9)), rgb(20, 16, 10));
+    fill(c, subtract(circle(16, 16, 12), circle(16, 16, 10)), rgb(250, 236, 200));
+    fill(c, circle(16, 16, 2.5f), rgb(250, 236, 200));
+    return c;
+}
+
 Canvas drawLetter()
 {
     Canvas c(56, 56);
@@ -1564,7 +1575,8 @@ int main(int argc, char **argv)
         {"postbox.png", drawPostbox},
         {"key.png", [] { return drawKeyIcon(0.0f); }},
         {"small-key.png", [] { return drawKeyIcon(0.6f); }},
-        {"letter.png", drawLetter}};
+        {"letter.png", drawLetter},
+        {"cursor.png", drawCursor}};
     for (const auto &[name, draw] : pictures) {
         if (!draw().save((out / name).string())) {
             std::cerr << "generate_assets: cannot write " << (out / name).string() << "\n";
