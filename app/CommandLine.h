@@ -29,6 +29,12 @@ struct Options {
     std::string replay;
     std::string trace;
     std::string expect;
+    // Saves: the folder instead of the one the game's saveName names; a save
+    // to start from; start from the auto save; with --check, a save to check.
+    std::string saveDir;
+    std::string load;
+    bool continueAuto = false;
+    std::string checkSave;
 };
 
 // Reads the command line into `options`. Returns the exit status when the

@@ -55,7 +55,8 @@ void Game::start(const char *name, std::optional<int> sceneId, const std::string
     if (sceneId && !findScene(*sceneId))
         throw StartupError("no scene has sceneId " + std::to_string(*sceneId) + " (asked for by --scene)",
                            elementPosition(getChild(root, "scenes")));
-    activateScene(sceneId.value_or(currentSceneId));
+    if (!startFromSave())
+        activateScene(sceneId.value_or(currentSceneId));
 }
 
 void Game::release()
@@ -72,6 +73,7 @@ void Game::release()
     playingMusic = nullptr;
     waitingExit.reset();
     committedExit.reset();
+    quickLoadAsked = quickSaveAsked = autoSaveAsked = false;
     activity.clear();
     activityScene = nullptr;
     state = GameState();
@@ -492,7 +494,18 @@ void Game::sendPlayer(sf::Vector2f point)
 
 void Game::key(std::string_view name)
 {
-    static_cast<void>(name);
+    // A game without a saveName has no use for these keys.
+    if (!rules.saveName)
+        return;
+    if (name == "F5")
+        quickSaveAsked = true;
+    else if (name == "F9")
+        quickLoadAsked = true;
+}
+
+void Game::close()
+{
+    autoSaveAsked = rules.saveName.has_value();
 }
 
 bool Game::pressInventory(sf::Vector2f point)
@@ -632,11 +645,22 @@ void Game::checkGoal()
 
 void Game::transition()
 {
-    if (!committedExit)
-        return;
-    const int next = *committedExit;
-    committedExit.reset();
-    changeScene(next);
+    // A load that is performed wins over the frame's scene change.
+    if (quickLoadAsked) {
+        quickLoadAsked = false;
+        if (loadSave(saveFolder() + "/quick.json", "quick"))
+            committedExit.reset();
+    }
+    if (committedExit) {
+        const int next = *committedExit;
+        committedExit.reset();
+        changeScene(next);
+    }
+    if (quickSaveAsked)
+        writeSave("quick");
+    if (autoSaveAsked)
+        writeSave("auto");
+    quickSaveAsked = autoSaveAsked = false;
 }
 
 void Game::changeScene(int sceneId)

@@ -51,6 +51,16 @@ const char *traceName(TraceEvent event)
         return "path";
     case TraceEvent::facing:
         return "facing";
+    case TraceEvent::save:
+        return "save";
+    case TraceEvent::saveFailed:
+        return "save-failed";
+    case TraceEvent::load:
+        return "load";
+    case TraceEvent::loadFailed:
+        return "load-failed";
+    case TraceEvent::loadFallback:
+        return "load-fallback";
     }
     return "unknown";
 }

@@ -39,6 +39,12 @@ enum class TraceEvent {
     goal,           // the game's goal holds for the first time
     path,           // the way a walk in a walk area takes: its points
     facing,         // the player with walk cycles turns: down, left, right or up
+    // What a game with a saveName adds.
+    save,         // a save was written: slot
+    saveFailed,   // a save could not be written: slot, reason
+    load,         // a save was applied: slot
+    loadFailed,   // a save was refused: slot, reason
+    loadFallback, // the save was corrupt; its backup is tried: slot
 };
 
 // One named value of a trace line, written in the order given.
