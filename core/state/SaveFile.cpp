@@ -26,6 +26,35 @@ Json coordinate(float value)
     return static_cast<double>(value);
 }
 
+// One line, with a blank after each colon and comma as the trace writes
+// its lines, so that a save reads as easily as a trace does.
+void writeLine(const Json &value, std::string &out)
+{
+    if (value.is_object()) {
+        out += '{';
+        const char *separator = "";
+        for (const auto &[key, member] : value.items()) {
+            out += separator;
+            out += Json(key).dump(-1, ' ', false, Json::error_handler_t::replace);
+            out += ": ";
+            writeLine(member, out);
+            separator = ", ";
+        }
+        out += '}';
+    } else if (value.is_array()) {
+        out += '[';
+        const char *separator = "";
+        for (const Json &member : value) {
+            out += separator;
+            writeLine(member, out);
+            separator = ", ";
+        }
+        out += ']';
+    } else {
+        out += value.dump(-1, ' ', false, Json::error_handler_t::replace);
+    }
+}
+
 SaveProblem corrupt(std::string message, std::size_t line = 0, std::size_t column = 0)
 {
     return {LoadRefusal::corrupt, line, column, std::move(message)};
@@ -203,7 +232,9 @@ std::string saveText(const SaveData &data)
     save["visited"] = data.visited;
     if (!data.clearedFlags.empty())
         save["clearedFlags"] = data.clearedFlags;
-    return save.dump(-1, ' ', false, Json::error_handler_t::replace) + "\n";
+    std::string text;
+    writeLine(save, text);
+    return text + "\n";
 }
 
 const char *refusalName(LoadRefusal reason)
