@@ -261,12 +261,13 @@ std::optional<std::string_view> currentName(const std::vector<Declaration> &decl
     for (const Declaration &one : declared)
         if (one.id == saved)
             return one.id;
-    if (used.count(saved) != 0)
-        return *used.find(saved);
+    // A declared rename is what the author meant, even where an old use was missed.
     for (const Declaration &one : declared)
         for (const std::string_view name : one.formerly)
             if (name == saved)
                 return one.id;
+    if (used.count(saved) != 0)
+        return *used.find(saved);
     return std::nullopt;
 }
 

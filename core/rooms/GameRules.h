@@ -106,8 +106,9 @@ public:
     const SceneRules &scene(const Node *sceneNode) const;
     const ItemDeclaration *item(std::string_view id) const;
     // What a flag or an item named `saved` in a save is called in this game:
-    // itself when declared or used anywhere, the declared id it was renamed
-    // to with "formerly", or nothing when the game no longer knows it.
+    // itself when declared, the declared id it was renamed to with
+    // "formerly", itself when used undeclared, or nothing when the game no
+    // longer knows it.
     std::optional<std::string_view> currentFlag(std::string_view saved) const;
     std::optional<std::string_view> currentItem(std::string_view saved) const;
     // Every exit and entrance the scenes name, with where, for the loader's warnings.
