@@ -40,9 +40,9 @@ std::optional<int> parseCommandLine(int argc, char **argv, Options &options)
     app.add_option("--expect", options.expect, "compare the replay's trace with this one; status 1 on a difference")
         ->type_name("TRACE")
         ->needs(replay);
-    CLI::Option *saveDir = app.add_option("--save-dir", options.saveDir,
-                                          "keep saves in DIR instead of $XDG_DATA_HOME/adventure/SAVENAME")
-                               ->type_name("DIR");
+    CLI::Option *saveDir =
+        app.add_option("--save-dir", options.saveDir, "keep saves in DIR instead of $XDG_DATA_HOME/adventure/SAVENAME")
+            ->type_name("DIR");
     CLI::Option *load =
         app.add_option("--load", options.load, "start from this save file")->type_name("FILE")->excludes(scene);
     CLI::Option *continueAuto =

@@ -37,8 +37,7 @@ void printWarnings(const GameLocation &location, const Game &loaded)
 } // namespace
 
 std::unique_ptr<Game> reload(std::unique_ptr<Game> running, const GameLocation &location, std::optional<int> sceneId,
-                             sf::RenderWindow &window, TraceSink *trace,
-                             const SaveSettings &saves)
+                             sf::RenderWindow &window, TraceSink *trace, const SaveSettings &saves)
 {
     CatalogueState runningState;
     swapCatalogue(runningState);

@@ -18,5 +18,4 @@ struct SaveSettings;
 // (null when there was none yet). Either way it then prints the document's
 // warnings, with their codes, as `adventure --check` finds them.
 std::unique_ptr<Game> reload(std::unique_ptr<Game> running, const GameLocation &location, std::optional<int> sceneId,
-                             sf::RenderWindow &window, TraceSink *trace,
-                             const SaveSettings &saves);
+                             sf::RenderWindow &window, TraceSink *trace, const SaveSettings &saves);

@@ -633,8 +633,7 @@ std::vector<Diagnostic> checkSaveFile(const std::string &folder, const std::stri
     std::vector<Diagnostic> findings;
     if (const SaveProblem *problem = std::get_if<SaveProblem>(&read)) {
         findings.push_back({Severity::error, std::max<std::size_t>(problem->line, 1),
-                            std::max<std::size_t>(problem->column, 1), refusalName(problem->reason),
-                            problem->message});
+                            std::max<std::size_t>(problem->column, 1), refusalName(problem->reason), problem->message});
         return findings;
     }
     for (std::string &sentence : dropped)

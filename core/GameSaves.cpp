@@ -182,7 +182,8 @@ void Game::writeSave(const std::string &slot)
     const std::string path = folder + "/" + slot + ".json";
     std::optional<WriteFailure> failed;
     if (folder.empty()) {
-        failed = WriteFailure{"no-folder", "there is no folder for saves: set XDG_DATA_HOME or HOME, or use --save-dir"};
+        failed =
+            WriteFailure{"no-folder", "there is no folder for saves: set XDG_DATA_HOME or HOME, or use --save-dir"};
     } else if (saves.refuse) {
         for (const std::string &written : {path, path + ".bak"})
             if (const std::optional<std::string> role = saves.refuse(written); role && !failed)

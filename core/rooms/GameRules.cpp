@@ -255,8 +255,7 @@ namespace {
 
 template <typename Declaration>
 std::optional<std::string_view> currentName(const std::vector<Declaration> &declared,
-                                            const std::set<std::string_view, std::less<>> &used,
-                                            std::string_view saved)
+                                            const std::set<std::string_view, std::less<>> &used, std::string_view saved)
 {
     for (const Declaration &one : declared)
         if (one.id == saved)

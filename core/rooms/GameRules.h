@@ -122,7 +122,8 @@ private:
     ActionRules readAction(Node *node);
     void readSaveName(Node *root);
     // An old name must neither be a live id nor stand for two things.
-    template <typename Declaration> void checkFormerNames(const std::vector<Declaration> &declared, const char *kind);
+    template <typename Declaration>
+    void checkFormerNames(const std::vector<Declaration> &declared, const char *kind);
     Condition noteNames(Condition condition);
     void noteNames(const Effects &effects);
 

@@ -36,7 +36,8 @@ std::string cellar(const std::string &state = "<flag id=\"lamp\"/>", const std::
                    const std::string &root = "saveName=\"cellar\" gameVersion=\"1.0\"")
 {
     return R"(<game entryScene="1" width="550" height="550" title="Saves" fps="30" )" + root + R"(>
-  <state>)" + state + R"(</state>
+  <state>)" +
+           state + R"(</state>
   <assets path="assets">
     <sprite id="red" src="red.png" position=")" +
            redAt + R"(" origin="0, 0"/>
@@ -111,8 +112,8 @@ TEST_F(Saves, OneReplayRunTwiceGivesTheSameSavesByteForByteInTheStatedShape)
     std::vector<std::string> keys;
     for (const auto &item : save.items())
         keys.push_back(item.key());
-    EXPECT_EQ(keys, (std::vector<std::string>{"format", "saveName", "gameVersion", "scene", "player", "flags",
-                                              "items", "visited"}));
+    EXPECT_EQ(keys, (std::vector<std::string>{"format", "saveName", "gameVersion", "scene", "player", "flags", "items",
+                                              "visited"}));
     EXPECT_EQ(save["saveName"], "cellar");
     EXPECT_EQ(save["gameVersion"], "1.0");
     EXPECT_EQ(save["flags"], nlohmann::ordered_json::array({"lamp"}));
@@ -126,8 +127,8 @@ TEST_F(Saves, ASaveOutlivesAnEditOfTheGameByNameAndFormerNames)
     ASSERT_EQ(replay(takeAndSave, saves.path()).status, 0);
     // "lamp" is renamed, "fresh" is new and starts set, the coin is gone and the square moved.
     writeDocument(cellar(R"(<flag id="light" formerly="lamp"/><flag id="fresh" set="true"/>)", "160, 160", "key"));
-    const ProcessResult loaded = replay("at 1 key F5\nat 2 close\n", saves.file("after"),
-                                        {"--load", saves.file("quick.json")});
+    const ProcessResult loaded =
+        replay("at 1 key F5\nat 2 close\n", saves.file("after"), {"--load", saves.file("quick.json")});
     ASSERT_EQ(loaded.status, 0) << loaded.err;
     EXPECT_TRUE(has(trace, "{\"frame\": 0, \"event\": \"load\", \"slot\": \"quick\"}\n")) << trace;
     EXPECT_TRUE(has(trace, "\"event\": \"scene-enter\", \"scene\": 1, \"from\": \"load\", \"first\": false}")) << trace;
