@@ -26,18 +26,24 @@ std::string count(std::size_t number, const char *what)
     return std::to_string(number) + " " + what + (number == 1 ? "" : "s");
 }
 
-void printText(const std::string &file, const std::vector<Diagnostic> &findings, std::size_t errors)
+// A finding with the file it is in: the document, or a save checked against it.
+struct Finding {
+    std::string file;
+    Diagnostic diagnostic;
+};
+
+void printText(const std::vector<Finding> &findings, std::size_t errors)
 {
-    for (const Diagnostic &finding : findings)
+    for (const auto &[file, finding] : findings)
         std::cout << renderDiagnostic(file, finding, true) << '\n';
     std::cout << count(errors, "error") << ", " << count(findings.size() - errors, "warning") << '\n';
 }
 
 // Escaped as the text form escapes it, so both show a document's text alike.
-void printJson(const std::string &file, const std::vector<Diagnostic> &findings)
+void printJson(const std::vector<Finding> &findings)
 {
     nlohmann::ordered_json report = nlohmann::ordered_json::array();
-    for (const Diagnostic &finding : findings)
+    for (const auto &[file, finding] : findings)
         report.push_back({{"file", escapeControl(file)},
                           {"line", finding.line},
                           {"column", finding.column},
@@ -71,16 +77,20 @@ int check(const Options &options)
         std::cerr << "adventure: cannot check " << escapeControl(location.shown) << ": " << *why << '\n';
         return 2;
     }
-    const std::vector<Diagnostic> findings =
-        checkGame(location.folder, location.file, location.shown, options.textScale);
+    std::vector<Finding> findings;
+    for (Diagnostic &found : checkGame(location.folder, location.file, location.shown, options.textScale))
+        findings.push_back({location.shown, std::move(found)});
+    if (!options.checkSave.empty())
+        for (Diagnostic &found : checkSaveFile(location.folder, location.file, options.checkSave))
+            findings.push_back({options.checkSave, std::move(found)});
     const auto errors =
-        static_cast<std::size_t>(std::count_if(findings.begin(), findings.end(), [](const Diagnostic &finding) {
-            return finding.severity == Severity::error;
+        static_cast<std::size_t>(std::count_if(findings.begin(), findings.end(), [](const Finding &finding) {
+            return finding.diagnostic.severity == Severity::error;
         }));
     if (options.format == "json")
-        printJson(location.shown, findings);
+        printJson(findings);
     else
-        printText(location.shown, findings, errors);
+        printText(findings, errors);
     const bool failed = errors > 0 || (options.strict && !findings.empty());
     return failed ? 1 : 0;
 }

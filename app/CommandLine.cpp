@@ -40,6 +40,15 @@ std::optional<int> parseCommandLine(int argc, char **argv, Options &options)
     app.add_option("--expect", options.expect, "compare the replay's trace with this one; status 1 on a difference")
         ->type_name("TRACE")
         ->needs(replay);
+    CLI::Option *saveDir =
+        app.add_option("--save-dir", options.saveDir, "keep saves in DIR instead of $XDG_DATA_HOME/adventure/SAVENAME")
+            ->type_name("DIR");
+    CLI::Option *load =
+        app.add_option("--load", options.load, "start from this save file")->type_name("FILE")->excludes(scene);
+    CLI::Option *continueAuto =
+        app.add_flag("--continue", options.continueAuto, "start from the save made when the window was last closed")
+            ->excludes(scene)
+            ->excludes(load);
     CLI::Option *check =
         app.add_flag("--check", options.check, "check the game document and report every finding instead of playing")
             ->excludes(scene)
@@ -47,7 +56,13 @@ std::optional<int> parseCommandLine(int argc, char **argv, Options &options)
             ->excludes(debug)
             ->excludes(replay)
             ->excludes(record)
-            ->excludes(trace);
+            ->excludes(trace)
+            ->excludes(saveDir)
+            ->excludes(load)
+            ->excludes(continueAuto);
+    app.add_option("--save", options.checkSave, "with --check: check this save file against the game as well")
+        ->type_name("FILE")
+        ->needs(check);
     CLI::Option *solve =
         app.add_flag("--solve", options.solve,
                      "explore every state the game can reach: is the goal reachable, which presses lead to dead ends, "

@@ -38,6 +38,12 @@ struct Options {
     std::string expect;
     // Every text's character size is multiplied by this (0.5 to 3).
     float textScale = 1.f;
+    // Saves: the folder instead of the one the game's saveName names; a save
+    // to start from; start from the auto save; with --check, a save to check.
+    std::string saveDir;
+    std::string load;
+    bool continueAuto = false;
+    std::string checkSave;
 };
 
 // Reads the command line into `options`. Returns the exit status when the

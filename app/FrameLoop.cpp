@@ -68,6 +68,7 @@ void MouseInput::handleEvents(std::uint64_t frame, Game &game, sf::RenderWindow 
         if (event.type == sf::Event::Closed) {
             window.close();
             record(recording, ReplayCommand::close(frame));
+            game.close();
         } else if (event.type == sf::Event::KeyPressed) {
             if (const char *name = keyName(event.key)) {
                 record(recording, ReplayCommand::key(frame, name));

@@ -68,12 +68,19 @@ std::optional<std::string> OutputFiles::claim(const std::string &path, std::stri
 {
     if (path.empty())
         return std::nullopt;
+    if (std::optional<std::string> clash = clashOf(path))
+        return clash;
+    known.push_back({identify(path), std::move(role)});
+    return std::nullopt;
+}
+
+std::optional<std::string> OutputFiles::clashOf(const std::string &path) const
+{
     const Identity identity = identify(path);
     const auto clash =
         std::find_if(known.begin(), known.end(), [&](const Known &other) { return same(identity, other.identity); });
     if (clash != known.end())
         return clash->role;
-    known.push_back({identity, std::move(role)});
     return std::nullopt;
 }
 

@@ -25,6 +25,8 @@ public:
     // Claims `path` for writing as `role`. When it is one of the files above
     // or one claimed before, returns that file's role and claims nothing.
     std::optional<std::string> claim(const std::string &path, std::string role);
+    // The role of the known file that `path` is, without claiming it.
+    std::optional<std::string> clashOf(const std::string &path) const;
     // Claims the file of a command-line option as "the WHAT (OPTION)"; when
     // it is refused, prints `adventure: OPTION "PATH" is ROLE; refusing to
     // write over it` and returns false.

@@ -7,6 +7,7 @@
 #include "app/JsonTrace.h"
 #include "app/OutputFiles.h"
 #include "app/Reload.h"
+#include "app/SavePlaces.h"
 #include "app/Startup.h"
 #include "core/Game.h"
 #include "elements/Catalogue.h"
@@ -55,7 +56,7 @@ void idleFrame(sf::RenderWindow &window)
 // Plays, reloading the game whenever its files change; a refused document
 // never ends the program. Frames count on across reloads.
 void playWatching(const Options &options, sf::RenderWindow &window, FrameInput &input, TraceSink *trace,
-                  DebugOverlay *overlay)
+                  DebugOverlay *overlay, const SaveSettings &saves)
 {
     const GameLocation location = locateGame(options.path);
     // Taken once, while the folder surely exists: it may be deleted and made
@@ -63,7 +64,7 @@ void playWatching(const Options &options, sf::RenderWindow &window, FrameInput &
     // folder that is gone.
     std::error_code error;
     const fs::path folder = fs::current_path(error);
-    std::unique_ptr<Game> game = reload(nullptr, location, options.scene, window, trace);
+    std::unique_ptr<Game> game = reload(nullptr, location, options.scene, window, trace, saves);
     FileWatcher watcher;
     watcher.watch(watchedFiles(folder, location, game.get()));
     FramePacer pacer(frameRateLimit);
@@ -73,7 +74,7 @@ void playWatching(const Options &options, sf::RenderWindow &window, FrameInput &
             if (chdir(folder.c_str()) != 0)
                 std::cerr << "adventure: cannot enter the game folder " << escapeControl(folder.string()) << ": "
                           << std::strerror(errno) << std::endl;
-            game = reload(std::move(game), location, options.scene, window, trace);
+            game = reload(std::move(game), location, options.scene, window, trace, saves);
             watcher.watch(watchedFiles(folder, location, game.get()));
             pacer = FramePacer(frameRateLimit);
             if (overlay)
@@ -115,12 +116,13 @@ int play(const Options &options)
             overlay.emplace(window);
         return MouseInput(recording.isOpen() ? &recording.stream() : nullptr, overlay ? &*overlay : nullptr);
     };
+    const SaveSettings saves = saveSettings(options);
     const int status = options.watch
                            ? runInWindow(
                                  options,
                                  [&](sf::RenderWindow &window) {
                                      MouseInput mouse = input(window);
-                                     playWatching(options, window, mouse, traced, overlay ? &*overlay : nullptr);
+                                     playWatching(options, window, mouse, traced, overlay ? &*overlay : nullptr, saves);
                                      return 0;
                                  },
                                  waitForEnter)

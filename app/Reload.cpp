@@ -37,7 +37,7 @@ void printWarnings(const GameLocation &location, const Game &loaded)
 } // namespace
 
 std::unique_ptr<Game> reload(std::unique_ptr<Game> running, const GameLocation &location, std::optional<int> sceneId,
-                             sf::RenderWindow &window, TraceSink *trace)
+                             sf::RenderWindow &window, TraceSink *trace, const SaveSettings &saves)
 {
     CatalogueState runningState;
     swapCatalogue(runningState);
@@ -45,6 +45,7 @@ std::unique_ptr<Game> reload(std::unique_ptr<Game> running, const GameLocation &
     next->window = &window;
     next->echo = nullptr;
     next->trace = trace;
+    next->saves = saves;
     try {
         next->start(location.file.c_str(), sceneId, location.shown);
     } catch (const StartupError &error) {

@@ -9,6 +9,7 @@
 
 class Game;
 class TraceSink;
+struct SaveSettings;
 
 // Loads the game at `location` (from the start of its scene) beside the
 // running one, in the same window, and returns it; the running game is then
@@ -17,4 +18,4 @@ class TraceSink;
 // (null when there was none yet). Either way it then prints the document's
 // warnings, with their codes, as `adventure --check` finds them.
 std::unique_ptr<Game> reload(std::unique_ptr<Game> running, const GameLocation &location, std::optional<int> sceneId,
-                             sf::RenderWindow &window, TraceSink *trace);
+                             sf::RenderWindow &window, TraceSink *trace, const SaveSettings &saves);

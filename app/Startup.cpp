@@ -1,6 +1,7 @@
 #include "app/Startup.h"
 
 #include "app/CommandLine.h"
+#include "app/SavePlaces.h"
 #include "core/Game.h"
 #include "core/assets/LibraryErrors.h"
 #include "core/assets/Resources.h"
@@ -100,11 +101,14 @@ int runGame(const Options &options, TraceSink *trace, const std::function<int(Ga
             const std::function<void()> &afterStartupError)
 {
     const GameLocation location = locateGame(options.path);
+    // Before the engine enters the game's folder, which relative paths would then miss.
+    const SaveSettings saves = saveSettings(options);
     const int status = runInWindow(
         options,
         [&](sf::RenderWindow &window) {
             game.window = &window;
             game.trace = trace;
+            game.saves = saves;
             game.start(location.file.c_str(), options.scene, location.shown);
             const int played = body(game, window);
             game.release();

@@ -710,3 +710,27 @@ std::vector<Diagnostic> checkGame(const std::string &folder, const std::string &
     });
     return findings;
 }
+
+std::vector<Diagnostic> checkSaveFile(const std::string &folder, const std::string &file, const std::string &save)
+{
+    Game game;
+    game.echo = nullptr;
+    game.saves.messages = nullptr;
+    try {
+        game.load((std::filesystem::path(folder) / file).c_str());
+        game.checkStartup();
+    } catch (const StartupError &) {
+        return {};
+    }
+    std::vector<std::string> dropped;
+    const std::variant<SaveData, SaveProblem> read = game.checkSave(save, dropped);
+    std::vector<Diagnostic> findings;
+    if (const SaveProblem *problem = std::get_if<SaveProblem>(&read)) {
+        findings.push_back({Severity::error, std::max<std::size_t>(problem->line, 1),
+                            std::max<std::size_t>(problem->column, 1), refusalName(problem->reason), problem->message});
+        return findings;
+    }
+    for (std::string &sentence : dropped)
+        findings.push_back({Severity::warning, 1, 1, "unknown-name", std::move(sentence)});
+    return findings;
+}

@@ -22,3 +22,9 @@
 // scale are reported too.
 std::vector<Diagnostic> checkGame(const std::string &folder, const std::string &file, const std::string &shownAs,
                                   float textScale = 1.f);
+
+// Checks the save file `save` against the game as loading it would: why it
+// is refused as an error (located in the save where there is a place), and
+// each flag and item the game no longer knows as a warning. Nothing when the
+// game itself does not start: checkGame reports that.
+std::vector<Diagnostic> checkSaveFile(const std::string &folder, const std::string &file, const std::string &save);

@@ -55,7 +55,8 @@ void Game::start(const char *name, std::optional<int> sceneId, const std::string
     if (sceneId && !findScene(*sceneId))
         throw StartupError("no scene has sceneId " + std::to_string(*sceneId) + " (asked for by --scene)",
                            elementPosition(getChild(root, "scenes")));
-    activateScene(sceneId.value_or(currentSceneId));
+    if (!startFromSave())
+        activateScene(sceneId.value_or(currentSceneId));
 }
 
 void Game::release()
@@ -79,6 +80,7 @@ void Game::release()
     focused.reset();
     revealed = false;
     pointerRules = PointerRules();
+    quickLoadAsked = quickSaveAsked = autoSaveAsked = false;
     activity.clear();
     activityScene = nullptr;
     state = GameState();
@@ -510,6 +512,18 @@ void Game::key(std::string_view name)
 {
     if (pointerRules.keyboardPlay)
         playKey(name);
+    // A game without a saveName has no use for these keys.
+    if (!rules.saveName)
+        return;
+    if (name == "F5")
+        quickSaveAsked = true;
+    else if (name == "F9")
+        quickLoadAsked = true;
+}
+
+void Game::close()
+{
+    autoSaveAsked = rules.saveName.has_value();
 }
 
 bool Game::pressInventory(sf::Vector2f point)
@@ -717,12 +731,23 @@ void Game::checkGoal()
 
 void Game::transition()
 {
+    // A load that is performed wins over the frame's scene change.
+    if (quickLoadAsked) {
+        quickLoadAsked = false;
+        if (loadSave(saveFolder() + "/quick.json", "quick"))
+            committedExit.reset();
+    }
     if (committedExit) {
         const int next = *committedExit;
         committedExit.reset();
         changeScene(next);
     }
     updateHover();
+    if (quickSaveAsked)
+        writeSave("quick");
+    if (autoSaveAsked)
+        writeSave("auto");
+    quickSaveAsked = autoSaveAsked = false;
 }
 
 void Game::changeScene(int sceneId)

@@ -3,6 +3,8 @@
 #include "core/Trace.h"
 #include "core/rooms/GameRules.h"
 #include "core/state/GameState.h"
+#include "core/state/SaveFile.h"
+#include "core/state/SaveSettings.h"
 #include "core/text/Diagnostics.h"
 #include "core/text/Document.h"
 #include "core/text/Source.h"
@@ -23,6 +25,7 @@
 #include <string_view>
 #include <unordered_map>
 #include <utility>
+#include <variant>
 #include <vector>
 
 class EAudio;
@@ -69,6 +72,8 @@ public:
     // Told what happens as the game plays (music, click sounds and texts);
     // null tells no one. Set before starting, for the music to be told.
     TraceSink *trace = nullptr;
+    // Where a game with a saveName saves, and whether it starts from a save.
+    SaveSettings saves;
 
     Game() = default;
     Game(const Game &) = delete;
@@ -134,13 +139,24 @@ public:
         sf::IntRect cell;
     };
     CursorImage cursor() const;
+    // The window closes in this frame: a game with a saveName saves to its
+    // auto slot after the frame's transition.
+    void close();
     // The click part of a press alone: dismissal, hooks, uses, effects, doors.
     void clickAt(sf::Vector2f point);
     // Performs the scene change a press or the walk to a door committed in
-    // this frame; the frame loop calls it after the frame's presses. Then
-    // works out what is hovered, from the state the frame ends with.
+    // this frame; the frame loop calls it after the frame's presses. A load
+    // asked for in the frame is performed instead. Then works out what is
+    // hovered, and writes the saves asked for, from the state as it then is.
     void transition();
     void draw();
+
+    // A save read and checked against this game as loading checks it: the
+    // data, or why it is refused; `dropped` gets a sentence for each flag and
+    // item the game no longer knows.
+    std::variant<SaveData, SaveProblem> checkSave(const std::string &path, std::vector<std::string> &dropped);
+    // The folder of this game's saves; empty when the game does not save.
+    std::string saveFolder() const;
 
     // Whether the sprite at `index` of the scene's list is drawn and hit:
     // its condition holds.
@@ -234,6 +250,12 @@ private:
     void enter(Node *sceneElement, std::optional<int> from);
     void changeScene(int sceneId);
     void pressAt(sf::Vector2f point);
+    // Saves and loads, in GameSaves.cpp.
+    bool startFromSave();
+    bool loadSave(const std::string &path, const std::string &slot);
+    void applySave(const SaveData &data, const std::string &slot);
+    void writeSave(const std::string &slot);
+    void sayAboutSave(const std::string &path, const SaveProblem &problem) const;
     bool pressInventory(sf::Vector2f point);
     // Keyboard play and what the pointer shows (GamePointer.cpp).
     bool interactive(std::size_t index);
@@ -286,6 +308,10 @@ private:
     std::optional<std::size_t> focused;
     // Every interactive sprite outlined, toggled by Space.
     bool revealed = false;
+    // Asked for by keys and the close in this frame, done in its transition.
+    bool quickLoadAsked = false;
+    bool quickSaveAsked = false;
+    bool autoSaveAsked = false;
     // Which sprites of the scene are active, worked out again when the state changes.
     mutable std::vector<char> activity;
     mutable unsigned long activityVersion = 0;

@@ -55,6 +55,16 @@ const char *traceName(TraceEvent event)
         return "hover";
     case TraceEvent::focus:
         return "focus";
+    case TraceEvent::save:
+        return "save";
+    case TraceEvent::saveFailed:
+        return "save-failed";
+    case TraceEvent::load:
+        return "load";
+    case TraceEvent::loadFailed:
+        return "load-failed";
+    case TraceEvent::loadFallback:
+        return "load-fallback";
     }
     return "unknown";
 }

@@ -43,6 +43,12 @@ enum class TraceEvent {
     // Only for documents with pointer rules.
     hover, // what is under the pointer changes: its id, or null for nothing
     focus, // the keyboard focus moves: the sprite's id, or null when it is cleared
+    // What a game with a saveName adds.
+    save,         // a save was written: slot
+    saveFailed,   // a save could not be written: slot, reason
+    load,         // a save was applied: slot
+    loadFailed,   // a save was refused: slot, reason
+    loadFallback, // the save was corrupt; its backup is tried: slot
 };
 
 // One named value of a trace line, written in the order given.

@@ -1,9 +1,9 @@
 #!/usr/bin/env bash
 # Builds the libFuzzer targets with clang in build-fuzz/ and feeds them for
 # the given number of seconds in all (default 60): game documents for three
-# quarters of it, in a virtual X display when there is none, and replay
-# scripts for the last quarter. A crash, hang or sanitizer report fails the
-# run and leaves the input in build-fuzz/fuzz-artifacts/.
+# quarters of it, in a virtual X display when there is none, then replay
+# scripts and save files for a quarter each. A crash, hang or sanitizer
+# report fails the run and leaves the input in build-fuzz/fuzz-artifacts/.
 # FUZZ_RSS_MB caps its memory (default 6144): elements are never freed by
 # design, so every input leaks what it built and leaks are not checked here.
 set -euo pipefail
@@ -14,7 +14,7 @@ ADVENTURE_WITH_FUZZER=1 "$root/scripts/setup-debian.sh"
 build="$root/build-fuzz"
 CC=clang CXX=clang++ cmake -S "$root" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
   -DADVENTURE_FUZZ=ON -DADVENTURE_TESTS=OFF -DADVENTURE_BENCH=OFF > /dev/null
-cmake --build "$build" --target fuzz_game fuzz_replay_script
+cmake --build "$build" --target fuzz_game fuzz_replay_script fuzz_save_file
 scriptSeconds=$(( seconds / 4 > 0 ? seconds / 4 : 1 ))
 gameSeconds=$(( seconds - scriptSeconds > 0 ? seconds - scriptSeconds : 1 ))
 
@@ -37,3 +37,8 @@ scripts="$build/fuzz-replay-corpus"
 mkdir -p "$scripts"
 "$build/fuzz/fuzz_replay_script" "-max_total_time=$scriptSeconds" -timeout=10 -print_final_stats=1 \
   "-dict=$root/fuzz/replay.dict" "-artifact_prefix=$artifacts/" "$scripts" "$root/fuzz/replay-seeds"
+
+saves="$build/fuzz-save-corpus"
+mkdir -p "$saves"
+"$build/fuzz/fuzz_save_file" "-max_total_time=$scriptSeconds" -timeout=10 -print_final_stats=1 \
+  "-artifact_prefix=$artifacts/" "$saves" "$root/fuzz/save-seeds"

@@ -176,6 +176,8 @@ public:
                 game.movePointer(script.commands[i].point);
             else if (script.commands[i].kind == ReplayCommand::Kind::key)
                 game.key(script.commands[i].keyName);
+            else if (script.commands[i].kind == ReplayCommand::Kind::close)
+                game.close();
     }
 
     bool draws(std::uint64_t frame) const override

@@ -2,6 +2,8 @@
 
 #include "core/text/StartupError.h"
 
+#include <algorithm>
+#include <cctype>
 #include <cmath>
 #include <cstring>
 
@@ -82,10 +84,11 @@ std::optional<std::size_t> InventoryBar::slotAt(sf::Vector2f point, std::size_t 
 void GameRules::read(Node *root)
 {
     if (const Attribute *given = hasAttribute(root, "goal")) {
-        goal = parseCondition(given);
+        goal = noteNames(parseCondition(given));
         hasGoal = true;
     }
     unhandledUseText = valueOrNull(root, "unhandledUseText");
+    readSaveName(root);
     for (Node *child = root->first_node(); child; child = child->next_sibling()) {
         if (!isElement(child))
             continue;
@@ -94,6 +97,8 @@ void GameRules::read(Node *root)
         else if (named(child, "inventory"))
             readInventory(child);
     }
+    checkFormerNames(flags, "flag");
+    checkFormerNames(items, "item");
     if (Node *all = getChild(root, "scenes"))
         for (Node *scene = all->first_node(); scene; scene = scene->next_sibling())
             if (isElement(scene))
@@ -106,10 +111,11 @@ void GameRules::readState(Node *state)
         if (!isElement(child))
             continue;
         if (named(child, "flag")) {
-            flags.push_back({child, requireName(child, "id"), booleanOr(child, "set", false)});
+            flags.push_back(
+                {child, requireName(child, "id"), booleanOr(child, "set", false), idListOf(child, "formerly")});
         } else if (named(child, "item")) {
             items.push_back({child, requireName(child, "id"), valueOrNull(child, "icon"), valueOrNull(child, "name"),
-                             booleanOr(child, "held", false)});
+                             booleanOr(child, "held", false), idListOf(child, "formerly")});
         }
     }
 }
@@ -148,7 +154,7 @@ void GameRules::readScene(Node *scene)
 ChildRules GameRules::readChild(Node *child)
 {
     ChildRules rules;
-    rules.active = conditionOf(child, "if");
+    rules.active = noteNames(conditionOf(child, "if"));
     rules.action = readAction(child);
     if (const Attribute *from = hasAttribute(child, "fromScene")) {
         rules.fromScene = parseStrictInteger(from);
@@ -160,7 +166,9 @@ ChildRules GameRules::readChild(Node *child)
         UseRules read;
         read.node = use;
         read.item = requireName(use, "item");
-        read.condition = conditionOf(use, "if");
+        read.condition = noteNames(conditionOf(use, "if"));
+        if (read.item != "*")
+            usedItems.insert(read.item);
         read.action = readAction(use);
         rules.uses.push_back(std::move(read));
     }
@@ -174,6 +182,7 @@ ActionRules GameRules::readAction(Node *node)
     action.effects.clearFlags = idListOf(node, "clearFlag");
     action.effects.giveItems = idListOf(node, "giveItem");
     action.effects.takeItems = idListOf(node, "takeItem");
+    noteNames(action.effects);
     if (const Attribute *exit = hasAttribute(node, "onClickScene")) {
         action.exitScene = parseStrictInteger(exit);
         action.exitWhere = exit->value();
@@ -182,6 +191,95 @@ ActionRules GameRules::readAction(Node *node)
     if (const Attribute *walkTo = hasAttribute(node, "walkTo"))
         action.walkTo = parsePoint(walkTo);
     return action;
+}
+
+void GameRules::readSaveName(Node *root)
+{
+    if (const Attribute *given = hasAttribute(root, "gameVersion"))
+        gameVersion = std::string_view(given->value(), given->value_size());
+    const Attribute *given = hasAttribute(root, "saveName");
+    if (!given)
+        return;
+    const std::string_view value(given->value(), given->value_size());
+    // The name becomes a folder name: nothing that could lead elsewhere or
+    // read differently on another system.
+    const bool plain = !value.empty() && std::all_of(value.begin(), value.end(), [](char c) {
+        return std::isalnum(static_cast<unsigned char>(c)) != 0 || c == '-' || c == '_';
+    });
+    if (!plain)
+        throw StartupError("\"saveName\" is \"" + std::string(value) +
+                               "\", which is not a save name (one or more letters, digits, \"-\" and \"_\")",
+                           given->value());
+    saveName = value;
+}
+
+template <typename Declaration>
+void GameRules::checkFormerNames(const std::vector<Declaration> &declared, const char *kind)
+{
+    std::set<std::string_view, std::less<>> live;
+    for (const Declaration &one : declared)
+        live.insert(one.id);
+    std::set<std::string_view, std::less<>> former;
+    for (const Declaration &one : declared)
+        for (const std::string_view name : one.formerly) {
+            if (live.count(name) != 0)
+                throw StartupError("\"formerly\" names \"" + std::string(name) + "\", which is the id of a " + kind +
+                                       " of this game; a former name must not be a name in use",
+                                   name.data());
+            if (!former.insert(name).second)
+                throw StartupError("\"formerly\" names \"" + std::string(name) + "\" a second time; a former " + kind +
+                                       " name can stand for one " + kind + " only",
+                                   name.data());
+        }
+}
+
+Condition GameRules::noteNames(Condition condition)
+{
+    for (const ConditionTerm &term : condition.terms)
+        if (term.kind == ConditionTerm::Kind::flag)
+            usedFlags.insert(term.name);
+        else if (term.kind == ConditionTerm::Kind::item)
+            usedItems.insert(term.name);
+    return condition;
+}
+
+void GameRules::noteNames(const Effects &effects)
+{
+    usedFlags.insert(effects.setFlags.begin(), effects.setFlags.end());
+    usedFlags.insert(effects.clearFlags.begin(), effects.clearFlags.end());
+    usedItems.insert(effects.giveItems.begin(), effects.giveItems.end());
+    usedItems.insert(effects.takeItems.begin(), effects.takeItems.end());
+}
+
+namespace {
+
+template <typename Declaration>
+std::optional<std::string_view> currentName(const std::vector<Declaration> &declared,
+                                            const std::set<std::string_view, std::less<>> &used, std::string_view saved)
+{
+    for (const Declaration &one : declared)
+        if (one.id == saved)
+            return one.id;
+    // A declared rename is what the author meant, even where an old use was missed.
+    for (const Declaration &one : declared)
+        for (const std::string_view name : one.formerly)
+            if (name == saved)
+                return one.id;
+    if (used.count(saved) != 0)
+        return *used.find(saved);
+    return std::nullopt;
+}
+
+} // namespace
+
+std::optional<std::string_view> GameRules::currentFlag(std::string_view saved) const
+{
+    return currentName(flags, usedFlags, saved);
+}
+
+std::optional<std::string_view> GameRules::currentItem(std::string_view saved) const
+{
+    return currentName(items, usedItems, saved);
 }
 
 const ChildRules *GameRules::child(const Node *sceneChild) const

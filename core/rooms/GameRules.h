@@ -6,6 +6,7 @@
 #include <SFML/System/Vector2.hpp>
 
 #include <optional>
+#include <set>
 #include <string_view>
 #include <unordered_map>
 #include <vector>
@@ -59,6 +60,8 @@ struct FlagDeclaration {
     Node *node = nullptr;
     std::string_view id;
     bool set = false;
+    // Names it had in earlier versions of the game, matched in older saves.
+    std::vector<std::string_view> formerly;
 };
 
 struct ItemDeclaration {
@@ -67,6 +70,7 @@ struct ItemDeclaration {
     const char *icon = nullptr;
     const char *name = nullptr;
     bool held = false;
+    std::vector<std::string_view> formerly;
 };
 
 // The inventory bar: slot k's top-left is position + ((k mod columns) * w,
@@ -93,11 +97,20 @@ public:
     std::vector<FlagDeclaration> flags;
     std::vector<ItemDeclaration> items;
     std::optional<InventoryBar> inventory;
+    // Saving is on only for a game with a saveName.
+    std::optional<std::string_view> saveName;
+    std::string_view gameVersion;
 
     // Null for a child without rules of its own.
     const ChildRules *child(const Node *sceneChild) const;
     const SceneRules &scene(const Node *sceneNode) const;
     const ItemDeclaration *item(std::string_view id) const;
+    // What a flag or an item named `saved` in a save is called in this game:
+    // itself when declared, the declared id it was renamed to with
+    // "formerly", itself when used undeclared, or nothing when the game no
+    // longer knows it.
+    std::optional<std::string_view> currentFlag(std::string_view saved) const;
+    std::optional<std::string_view> currentItem(std::string_view saved) const;
     // Every exit and entrance the scenes name, with where, for the loader's warnings.
     const std::vector<std::pair<int, const char *>> &namedScenes() const { return sceneReferences; }
 
@@ -107,8 +120,17 @@ private:
     void readScene(Node *scene);
     ChildRules readChild(Node *child);
     ActionRules readAction(Node *node);
+    void readSaveName(Node *root);
+    // An old name must neither be a live id nor stand for two things.
+    template <typename Declaration>
+    void checkFormerNames(const std::vector<Declaration> &declared, const char *kind);
+    Condition noteNames(Condition condition);
+    void noteNames(const Effects &effects);
 
     std::unordered_map<const Node *, ChildRules> children;
     std::unordered_map<const Node *, SceneRules> scenes;
     std::vector<std::pair<int, const char *>> sceneReferences;
+    // Every flag and item a condition or an effect names, declared or not.
+    std::set<std::string_view, std::less<>> usedFlags;
+    std::set<std::string_view, std::less<>> usedItems;
 };

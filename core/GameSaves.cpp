@@ -1,0 +1,202 @@
+#include "core/Game.h"
+
+#include "elements/Catalogue.h"
+#include "elements/EPlayer.h"
+#include "elements/EScene.h"
+#include "elements/ESprite.h"
+#include "elements/EText.h"
+
+#include <algorithm>
+#include <filesystem>
+#include <set>
+
+namespace fs = std::filesystem;
+
+namespace {
+
+// A save file's slot as the trace names it: "quick" for quick.json.
+std::string slotOf(const std::string &path)
+{
+    return fs::path(path).stem().string();
+}
+
+} // namespace
+
+std::string Game::saveFolder() const
+{
+    if (!rules.saveName || !saves.folderFor)
+        return "";
+    return saves.folderFor(*rules.saveName);
+}
+
+std::variant<SaveData, SaveProblem> Game::checkSave(const std::string &path, std::vector<std::string> &dropped)
+{
+    std::variant<SaveData, SaveProblem> read = readSaveFile(path);
+    if (std::holds_alternative<SaveProblem>(read))
+        return read;
+    const SaveData &data = std::get<SaveData>(read);
+    if (!rules.saveName || data.saveName != *rules.saveName)
+        return SaveProblem{LoadRefusal::otherGame, 0, 0,
+                           "the save is of the game \"" + data.saveName + "\", " +
+                               (rules.saveName ? "but this game is \"" + std::string(*rules.saveName) + "\""
+                                               : std::string("but this game has no saveName"))};
+    if (!findScene(data.scene))
+        return SaveProblem{LoadRefusal::missingScene, 0, 0,
+                           "the save is in scene " + std::to_string(data.scene) + ", which this game no longer has"};
+    for (const std::string &flag : data.flags)
+        if (!rules.currentFlag(flag))
+            dropped.push_back("the flag \"" + flag + "\" is not in this game; it is dropped");
+    for (const std::string &item : data.items)
+        if (!rules.currentItem(item))
+            dropped.push_back("the item \"" + item + "\" is not in this game; it is dropped");
+    return read;
+}
+
+void Game::sayAboutSave(const std::string &path, const SaveProblem &problem) const
+{
+    if (!saves.messages)
+        return;
+    Diagnostic said{Severity::error, problem.line, problem.column, refusalName(problem.reason), problem.message};
+    std::string line = renderDiagnostic(path, said);
+    // Without a place in the file, the line names the file alone.
+    if (problem.line == 0)
+        line = escapeControl(path) + ": error: " + escapeControl(problem.message);
+    *saves.messages << line << " (" << refusalName(problem.reason) << "; nothing was loaded)" << std::endl;
+}
+
+bool Game::startFromSave()
+{
+    if (!saves.startFrom.empty())
+        return loadSave(saves.startFrom, slotOf(saves.startFrom));
+    if (!saves.continueAuto)
+        return false;
+    const std::string folder = saveFolder();
+    const std::string path = folder + "/auto.json";
+    std::error_code ignored;
+    if (folder.empty() || !fs::exists(path, ignored)) {
+        if (saves.messages)
+            *saves.messages << "adventure: no auto save to continue from"
+                            << (folder.empty() ? std::string(" (the game does not save)")
+                                               : " in " + escapeControl(folder))
+                            << "; starting from the beginning" << std::endl;
+        return false;
+    }
+    return loadSave(path, "auto");
+}
+
+bool Game::loadSave(const std::string &path, const std::string &slot)
+{
+    for (const bool backup : {false, true}) {
+        const std::string file = backup ? path + ".bak" : path;
+        std::vector<std::string> dropped;
+        const std::variant<SaveData, SaveProblem> read = checkSave(file, dropped);
+        if (const SaveData *data = std::get_if<SaveData>(&read)) {
+            if (saves.messages)
+                for (const std::string &sentence : dropped)
+                    *saves.messages << escapeControl(file) << ": warning: " << escapeControl(sentence) << std::endl;
+            applySave(*data, slot);
+            return true;
+        }
+        const SaveProblem &problem = std::get<SaveProblem>(read);
+        sayAboutSave(file, problem);
+        tell(TraceEvent::loadFailed, {{"slot", slot}, {"reason", std::string(refusalName(problem.reason))}});
+        // Only a save that cannot be read at all falls back to the one before it.
+        if (backup || problem.reason != LoadRefusal::corrupt)
+            return false;
+        tell(TraceEvent::loadFallback, {{"slot", slot}});
+    }
+    return false;
+}
+
+void Game::applySave(const SaveData &data, const std::string &slot)
+{
+    GameState loaded;
+    std::set<std::string_view> known;
+    for (const std::string &flag : data.flags)
+        if (const std::optional<std::string_view> current = rules.currentFlag(flag)) {
+            loaded.flags.emplace(*current);
+            known.insert(*current);
+        }
+    for (const std::string &flag : data.clearedFlags)
+        if (const std::optional<std::string_view> current = rules.currentFlag(flag))
+            known.insert(*current);
+    // A flag the save does not know of is one the game added since: it starts as declared.
+    for (const FlagDeclaration &flag : rules.flags)
+        if (flag.set && known.count(flag.id) == 0)
+            loaded.flags.emplace(flag.id);
+    for (const std::string &item : data.items)
+        if (const std::optional<std::string_view> current = rules.currentItem(item))
+            loaded.giveItem(*current);
+    loaded.visited.insert(data.visited.begin(), data.visited.end());
+    loaded.visited.insert(data.scene);
+    loaded.goalReached = state.goalReached;
+    state.flags = std::move(loaded.flags);
+    state.inventory = std::move(loaded.inventory);
+    state.visited = std::move(loaded.visited);
+    state.selected.reset();
+    state.touch();
+    waitingExit.reset();
+    committedExit.reset();
+    tell(TraceEvent::load, {{"slot", slot}});
+
+    if (scene) {
+        tell(TraceEvent::sceneLeave, {{"scene", std::int64_t{currentSceneId}}});
+        // What was shown over the scene goes, as on a scene change.
+        while (scene->texts.size() > built->textConditions.size()) {
+            scene->texts.back()->visible = false;
+            scene->texts.pop_back();
+        }
+    }
+    if (player)
+        player->walking = false;
+    enter(findScene(data.scene), std::nullopt);
+    currentSceneId = data.scene;
+    if (player && built->placesPlayer && data.player) {
+        player->sprite->setPosition(data.player->x, data.player->y);
+        player->target = *data.player;
+    }
+    tell(TraceEvent::sceneEnter,
+         {{"scene", std::int64_t{data.scene}}, {"from", std::string("load")}, {"first", false}});
+    checkGoal();
+}
+
+void Game::writeSave(const std::string &slot)
+{
+    SaveData data;
+    data.saveName = std::string(*rules.saveName);
+    data.gameVersion = std::string(rules.gameVersion);
+    data.scene = currentSceneId;
+    if (player && built && built->placesPlayer)
+        data.player = player->sprite->position;
+    // The set keeps them sorted by id.
+    data.flags.assign(state.flags.begin(), state.flags.end());
+    data.items = state.inventory;
+    data.visited.assign(state.visited.begin(), state.visited.end());
+    for (const FlagDeclaration &flag : rules.flags)
+        if (flag.set && !state.isSet(flag.id))
+            data.clearedFlags.emplace_back(flag.id);
+    std::sort(data.clearedFlags.begin(), data.clearedFlags.end());
+    data.clearedFlags.erase(std::unique(data.clearedFlags.begin(), data.clearedFlags.end()), data.clearedFlags.end());
+
+    const std::string folder = saveFolder();
+    const std::string path = folder + "/" + slot + ".json";
+    std::optional<WriteFailure> failed;
+    if (folder.empty()) {
+        failed =
+            WriteFailure{"no-folder", "there is no folder for saves: set XDG_DATA_HOME or HOME, or use --save-dir"};
+    } else if (saves.refuse) {
+        for (const std::string &written : {path, path + ".bak"})
+            if (const std::optional<std::string> role = saves.refuse(written); role && !failed)
+                failed = WriteFailure{"refused", "will not save to " + written + ": it is " + *role};
+    }
+    if (!failed)
+        failed = writeAtomically(path, saveText(data));
+    if (!failed) {
+        tell(TraceEvent::save, {{"slot", slot}});
+        return;
+    }
+    if (saves.messages)
+        *saves.messages << "adventure: the " << slot << " save failed: " << escapeControl(failed->message)
+                        << "; the last good save is kept" << std::endl;
+    tell(TraceEvent::saveFailed, {{"slot", slot}, {"reason", failed->reason}});
+}

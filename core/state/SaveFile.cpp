@@ -1,0 +1,342 @@
+#include "core/state/SaveFile.h"
+
+#include <nlohmann/json.hpp>
+
+#include <cerrno>
+#include <cmath>
+#include <cstring>
+#include <fcntl.h>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace fs = std::filesystem;
+using Json = nlohmann::ordered_json;
+
+namespace {
+
+// A whole-number coordinate is written as an integer, as the player's
+// stored position mostly is; any other as the shortest decimal that reads back.
+Json coordinate(float value)
+{
+    if (std::trunc(value) == value && std::fabs(value) < 1e9f)
+        return static_cast<std::int64_t>(value);
+    return static_cast<double>(value);
+}
+
+// One line, with a blank after each colon and comma as the trace writes
+// its lines, so that a save reads as easily as a trace does.
+void writeLine(const Json &value, std::string &out)
+{
+    if (value.is_object()) {
+        out += '{';
+        const char *separator = "";
+        for (const auto &[key, member] : value.items()) {
+            out += separator;
+            out += Json(key).dump(-1, ' ', false, Json::error_handler_t::replace);
+            out += ": ";
+            writeLine(member, out);
+            separator = ", ";
+        }
+        out += '}';
+    } else if (value.is_array()) {
+        out += '[';
+        const char *separator = "";
+        for (const Json &member : value) {
+            out += separator;
+            writeLine(member, out);
+            separator = ", ";
+        }
+        out += ']';
+    } else {
+        out += value.dump(-1, ' ', false, Json::error_handler_t::replace);
+    }
+}
+
+SaveProblem corrupt(std::string message, std::size_t line = 0, std::size_t column = 0)
+{
+    return {LoadRefusal::corrupt, line, column, std::move(message)};
+}
+
+// 1-based line and column of the byte `offset` (0-based) of `text`.
+std::pair<std::size_t, std::size_t> lineAndColumn(std::string_view text, std::size_t offset)
+{
+    offset = std::min(offset, text.size());
+    std::size_t line = 1;
+    std::size_t lineStart = 0;
+    for (std::size_t i = 0; i < offset; ++i)
+        if (text[i] == '\n') {
+            ++line;
+            lineStart = i + 1;
+        }
+    return {line, offset - lineStart + 1};
+}
+
+bool isInteger(const Json &value)
+{
+    return value.is_number_integer() && value.get<std::int64_t>() >= INT32_MIN &&
+           value.get<std::int64_t>() <= INT32_MAX;
+}
+
+// The strings of the array `key`; false when it is there but not an array of strings.
+bool readNames(const Json &object, const char *key, std::vector<std::string> &names)
+{
+    const auto found = object.find(key);
+    if (found == object.end())
+        return true;
+    if (!found->is_array())
+        return false;
+    for (const Json &name : *found) {
+        if (!name.is_string())
+            return false;
+        names.push_back(name.get<std::string>());
+    }
+    return true;
+}
+
+std::string wrongKind(const char *key, const char *kind)
+{
+    return std::string("\"") + key + "\" is not " + kind;
+}
+
+std::optional<SaveProblem> readFields(const Json &object, SaveData &data)
+{
+    const auto saveName = object.find("saveName");
+    if (saveName == object.end() || !saveName->is_string())
+        return corrupt(wrongKind("saveName", "a string"));
+    data.saveName = saveName->get<std::string>();
+    if (const auto version = object.find("gameVersion"); version != object.end()) {
+        if (!version->is_string())
+            return corrupt(wrongKind("gameVersion", "a string"));
+        data.gameVersion = version->get<std::string>();
+    }
+    const auto scene = object.find("scene");
+    if (scene == object.end() || !isInteger(*scene))
+        return corrupt(wrongKind("scene", "a whole number"));
+    data.scene = scene->get<int>();
+    if (const auto player = object.find("player"); player != object.end() && !player->is_null()) {
+        const auto x = player->is_object() ? player->find("x") : player->end();
+        const auto y = player->is_object() ? player->find("y") : player->end();
+        if (x == player->end() || y == player->end() || !x->is_number() || !y->is_number())
+            return corrupt(wrongKind("player", "an object with the numbers \"x\" and \"y\""));
+        data.player = sf::Vector2f(x->get<float>(), y->get<float>());
+        if (!std::isfinite(data.player->x) || !std::isfinite(data.player->y))
+            return corrupt("\"player\" is too far away");
+    }
+    if (!readNames(object, "flags", data.flags))
+        return corrupt(wrongKind("flags", "a list of names"));
+    if (!readNames(object, "items", data.items))
+        return corrupt(wrongKind("items", "a list of names"));
+    if (!readNames(object, "clearedFlags", data.clearedFlags))
+        return corrupt(wrongKind("clearedFlags", "a list of names"));
+    if (const auto visited = object.find("visited"); visited != object.end()) {
+        if (!visited->is_array())
+            return corrupt(wrongKind("visited", "a list of scene ids"));
+        for (const Json &sceneId : *visited) {
+            if (!isInteger(sceneId))
+                return corrupt(wrongKind("visited", "a list of scene ids"));
+            data.visited.push_back(sceneId.get<int>());
+        }
+    }
+    return std::nullopt;
+}
+
+WriteFailure failure(const std::string &path, const char *doing, int error)
+{
+    const char *reason = "io-error";
+    if (error == ENOSPC || error == EDQUOT)
+        reason = "no-space";
+    else if (error == EACCES || error == EPERM || error == EROFS)
+        reason = "no-permission";
+    else if (error == EISDIR || error == ENOTDIR || error == ELOOP)
+        reason = "in-the-way";
+    return {reason, std::string("cannot ") + doing + " " + path + ": " + std::strerror(error)};
+}
+
+// Writes `bytes` to a new `path` and waits until the disk has them.
+std::optional<WriteFailure> writeSynced(const std::string &path, std::string_view bytes, const FileCalls &calls)
+{
+    // A temporary left by a crash is replaced; one that is not a file is in the way.
+    if (unlink(path.c_str()) != 0 && errno != ENOENT)
+        return failure(path, "replace the temporary file", errno);
+    const int file = open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC | O_NOFOLLOW, 0644);
+    if (file < 0)
+        return failure(path, "create", errno);
+    std::size_t written = 0;
+    while (written < bytes.size()) {
+        const ssize_t wrote = calls.write(file, bytes.data() + written, bytes.size() - written);
+        if (wrote < 0 && errno == EINTR)
+            continue;
+        if (wrote <= 0) {
+            const int error = wrote < 0 ? errno : ENOSPC;
+            close(file);
+            unlink(path.c_str());
+            return failure(path, "write", error);
+        }
+        written += static_cast<std::size_t>(wrote);
+    }
+    if (calls.fsync(file) != 0) {
+        const int error = errno;
+        close(file);
+        unlink(path.c_str());
+        return failure(path, "write", error);
+    }
+    if (close(file) != 0) {
+        const int error = errno;
+        unlink(path.c_str());
+        return failure(path, "write", error);
+    }
+    return std::nullopt;
+}
+
+// Keeps `path` as `backup`, replacing the backup in one step. A hard link
+// costs no copy; where the file system has none, the bytes are copied.
+std::optional<WriteFailure> keepBackup(const std::string &path, const std::string &backup, const FileCalls &calls)
+{
+    const std::string partial = backup + ".tmp";
+    unlink(partial.c_str());
+    if (link(path.c_str(), partial.c_str()) != 0) {
+        std::ifstream in(path, std::ios::binary);
+        std::ostringstream previous;
+        previous << in.rdbuf();
+        if (!in)
+            return failure(path, "read", errno);
+        if (std::optional<WriteFailure> failed = writeSynced(partial, previous.str(), calls))
+            return failed;
+    }
+    if (rename(partial.c_str(), backup.c_str()) != 0) {
+        const int error = errno;
+        unlink(partial.c_str());
+        return failure(backup, "replace", error);
+    }
+    return std::nullopt;
+}
+
+} // namespace
+
+std::string saveText(const SaveData &data)
+{
+    Json save;
+    save["format"] = SaveData::currentFormat;
+    save["saveName"] = data.saveName;
+    save["gameVersion"] = data.gameVersion;
+    save["scene"] = data.scene;
+    if (data.player)
+        save["player"] = Json{{"x", coordinate(data.player->x)}, {"y", coordinate(data.player->y)}};
+    else
+        save["player"] = nullptr;
+    save["flags"] = data.flags;
+    save["items"] = data.items;
+    save["visited"] = data.visited;
+    if (!data.clearedFlags.empty())
+        save["clearedFlags"] = data.clearedFlags;
+    std::string text;
+    writeLine(save, text);
+    return text + "\n";
+}
+
+const char *refusalName(LoadRefusal reason)
+{
+    switch (reason) {
+    case LoadRefusal::corrupt:
+        return "corrupt";
+    case LoadRefusal::newerFormat:
+        return "newer-format";
+    case LoadRefusal::otherGame:
+        return "other-game";
+    case LoadRefusal::missingScene:
+        return "missing-scene";
+    }
+    return "corrupt";
+}
+
+std::variant<SaveData, SaveProblem> parseSave(std::string_view text)
+{
+    Json object;
+    try {
+        object = Json::parse(text.begin(), text.end());
+    } catch (const Json::parse_error &error) {
+        // The library counts bytes from 1 and names the one it stopped at.
+        const auto [line, column] = lineAndColumn(text, error.byte > 0 ? error.byte - 1 : 0);
+        std::string why = error.what();
+        const std::size_t said = why.find(": ", why.find("parse error"));
+        why = said == std::string::npos ? why : why.substr(said + 2);
+        return corrupt("the save is not JSON: " + why, line, column);
+    }
+    if (!object.is_object())
+        return corrupt("the save is not a JSON object", 1, 1);
+    const auto format = object.find("format");
+    if (format == object.end() || !isInteger(*format) || format->get<int>() < 1)
+        return corrupt(wrongKind("format", "a whole number from 1"));
+    if (format->get<int>() > SaveData::currentFormat)
+        return SaveProblem{LoadRefusal::newerFormat, 0, 0,
+                           "the save has format " + std::to_string(format->get<int>()) + ", but this engine reads " +
+                               std::to_string(SaveData::currentFormat) + " and older; it comes from a newer engine"};
+    SaveData data;
+    if (std::optional<SaveProblem> problem = readFields(object, data))
+        return *problem;
+    return data;
+}
+
+std::variant<SaveData, SaveProblem> readSaveFile(const std::string &path)
+{
+    struct stat info {};
+    if (stat(path.c_str(), &info) != 0)
+        return corrupt(std::string("cannot read the save: ") + std::strerror(errno));
+    if (!S_ISREG(info.st_mode))
+        return corrupt("cannot read the save: it is not a regular file");
+    if (static_cast<std::size_t>(info.st_size) > maxSaveBytes)
+        return corrupt("the save is larger than " + std::to_string(maxSaveBytes / (1024 * 1024)) + " MiB");
+    std::ifstream in(path, std::ios::binary);
+    std::ostringstream text;
+    text << in.rdbuf();
+    if (!in.is_open() || in.bad())
+        return corrupt(std::string("cannot read the save: ") + std::strerror(errno));
+    return parseSave(text.str());
+}
+
+FileCalls FileCalls::system()
+{
+    return {::write, ::fsync};
+}
+
+std::optional<WriteFailure> writeAtomically(const std::string &path, std::string_view bytes, const FileCalls &calls)
+{
+    const fs::path target(path);
+    const fs::path folder = target.has_parent_path() ? target.parent_path() : fs::path(".");
+    std::error_code madeError;
+    fs::create_directories(folder, madeError);
+    if (madeError)
+        return WriteFailure{"no-folder", "cannot make the folder " + folder.string() + ": " + madeError.message()};
+    struct stat info {};
+    const bool previous = lstat(path.c_str(), &info) == 0;
+    if (previous && !S_ISREG(info.st_mode))
+        return WriteFailure{"in-the-way", "cannot save to " + path + ": something that is not a save (" +
+                                              (S_ISDIR(info.st_mode) ? "a folder" : "not a regular file") +
+                                              ") stands there; it is left as it is"};
+    const std::string temporary = (folder / ("." + target.filename().string() + ".tmp")).string();
+    if (std::optional<WriteFailure> failed = writeSynced(temporary, bytes, calls))
+        return failed;
+    if (previous)
+        if (std::optional<WriteFailure> failed = keepBackup(path, path + ".bak", calls)) {
+            unlink(temporary.c_str());
+            return failed;
+        }
+    if (rename(temporary.c_str(), path.c_str()) != 0) {
+        const int error = errno;
+        unlink(temporary.c_str());
+        return failure(path, "replace", error);
+    }
+    // The rename is on disk only once the folder is.
+    const int directory = open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (directory < 0)
+        return failure(folder.string(), "sync the folder", errno);
+    const int synced = calls.fsync(directory);
+    const int error = errno;
+    close(directory);
+    if (synced != 0)
+        return failure(folder.string(), "sync the folder", error);
+    return std::nullopt;
+}
