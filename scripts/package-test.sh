@@ -39,6 +39,7 @@ before="$(snapshot)"
 replay() {
   (cd / && ALSOFT_CONF="$root/tests/alsoft-null.conf" xvfb-run -a -s "-screen 0 1920x1200x24" "$@" \
     --replay "$root/examples/study/walkthrough.replay" --expect "$root/examples/study/walkthrough.trace" \
+    --save-dir "$scratch/saves" \
     < /dev/null > /dev/null)
 }
 echo "== the installed example game, read-only, from /"

@@ -3,6 +3,7 @@
 #include <nlohmann/json.hpp>
 
 #include <cerrno>
+#include <charconv>
 #include <cmath>
 #include <cstring>
 #include <fcntl.h>
@@ -23,7 +24,12 @@ Json coordinate(float value)
 {
     if (std::trunc(value) == value && std::fabs(value) < 1e9f)
         return static_cast<std::int64_t>(value);
-    return static_cast<double>(value);
+    // The float's own shortest digits, not those of the float widened to a double.
+    char digits[32];
+    const auto written = std::to_chars(digits, digits + sizeof digits, value);
+    double shortest = 0;
+    std::from_chars(digits, written.ptr, shortest);
+    return shortest;
 }
 
 // One line, with a blank after each colon and comma as the trace writes
