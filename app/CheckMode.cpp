@@ -2,6 +2,7 @@
 
 #include "app/CommandLine.h"
 #include "check/Checker.h"
+#include "core/text/FileKind.h"
 
 #include <nlohmann/json.hpp>
 
@@ -11,7 +12,6 @@
 #include <filesystem>
 #include <iostream>
 #include <optional>
-#include <sys/stat.h>
 #include <unistd.h>
 
 namespace {
@@ -21,12 +21,12 @@ namespace {
 // game, so it is an error in it.
 std::optional<std::string> unreadable(const std::string &path)
 {
-    struct stat info {};
-    if (stat(path.c_str(), &info) != 0 || access(path.c_str(), R_OK) != 0)
+    const FileKind kind = fileKind(path);
+    if (kind == FileKind::none || access(path.c_str(), R_OK) != 0)
         return std::string(std::strerror(errno));
-    if (S_ISDIR(info.st_mode))
+    if (kind == FileKind::directory)
         return std::string("it is a directory, not a game document");
-    if (!S_ISREG(info.st_mode))
+    if (kind != FileKind::regular)
         return std::string("it is not a regular file");
     return std::nullopt;
 }
@@ -66,7 +66,7 @@ void printJson(const std::string &file, const std::vector<Diagnostic> &findings)
 
 int check(const Options &options)
 {
-    const GameLocation location = locateGame(options.path);
+    const GameLocation &location = options.game;
     const std::string document = (std::filesystem::path(location.folder) / location.file).string();
     if (const std::optional<std::string> why = unreadable(document)) {
         std::cerr << "adventure: cannot check " << escapeControl(location.shown) << ": " << *why << '\n';

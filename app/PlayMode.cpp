@@ -57,7 +57,7 @@ void idleFrame(sf::RenderWindow &window)
 void playWatching(const Options &options, sf::RenderWindow &window, FrameInput &input, TraceSink *trace,
                   DebugOverlay *overlay)
 {
-    const GameLocation location = locateGame(options.path);
+    const GameLocation &location = options.game;
     std::unique_ptr<Game> game = reload(nullptr, location, options.scene, window, trace);
     FileWatcher watcher;
     watcher.watch(watchedFiles(location, game.get()));

@@ -4,6 +4,7 @@
 #include "core/Game.h"
 #include "core/assets/Resources.h"
 #include "core/assets/StartupPrefetch.h"
+#include "core/text/Format.h"
 #include "core/text/StartupError.h"
 #include "elements/Catalogue.h"
 
@@ -55,7 +56,7 @@ void enterFolder(const GameLocation &location)
 int runInWindow(const Options &options, const std::function<int(sf::RenderWindow &)> &body,
                 const std::function<void()> &afterStartupError)
 {
-    const GameLocation location = locateGame(options.path);
+    const GameLocation &location = options.game;
     // Outside the try, so that whatever the body releases goes while the window exists.
     std::unique_ptr<DisplayCheck> display;
     std::unique_ptr<sf::RenderWindow> window;
@@ -64,8 +65,8 @@ int runInWindow(const Options &options, const std::function<int(sf::RenderWindow
         // Decoding the images and opening the sound device take about as
         // long as opening the window: the second core does them meanwhile.
         StartupPrefetch prefetch(location.folder, location.file);
-        window = std::make_unique<sf::RenderWindow>(sf::VideoMode(1100, 1100, 32), "Loading...", sf::Style::Default,
-                                                    sf::ContextSettings());
+        window = std::make_unique<sf::RenderWindow>(sf::VideoMode(worldSize, worldSize, 32), "Loading...",
+                                                    sf::Style::Default, sf::ContextSettings());
         enterFolder(location);
         gameResources().adopt(prefetch.take());
         return body(*window);
@@ -80,7 +81,7 @@ int runInWindow(const Options &options, const std::function<int(sf::RenderWindow
 int runGame(const Options &options, TraceSink *trace, const std::function<int(Game &, sf::RenderWindow &)> &body,
             const std::function<void()> &afterStartupError)
 {
-    const GameLocation location = locateGame(options.path);
+    const GameLocation &location = options.game;
     const int status = runInWindow(
         options,
         [&](sf::RenderWindow &window) {

@@ -7,6 +7,7 @@
 #include "app/replay/ExpectedTrace.h"
 #include "app/replay/ReplayScript.h"
 #include "core/Game.h"
+#include "core/text/FileKind.h"
 
 #include <SFML/Graphics/Image.hpp>
 #include <SFML/Graphics/Texture.hpp>
@@ -37,10 +38,10 @@ Diagnostic errorAt(std::size_t line, std::size_t column, std::string message)
 // would wait for a writer instead of failing.
 std::optional<std::string> unreadable(const std::string &path)
 {
-    std::error_code ignored;
-    if (!fs::exists(path, ignored))
+    const FileKind kind = fileKind(path);
+    if (kind == FileKind::none)
         return "no such file";
-    if (!fs::is_regular_file(path, ignored))
+    if (kind != FileKind::regular)
         return "not a regular file";
     return std::nullopt;
 }

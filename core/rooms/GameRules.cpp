@@ -1,5 +1,6 @@
 #include "core/rooms/GameRules.h"
 
+#include "core/text/Format.h"
 #include "core/text/StartupError.h"
 
 #include <cmath>
@@ -126,9 +127,10 @@ void GameRules::readInventory(Node *bar)
     if (!(read.slotSize.x > 0) || !(read.slotSize.y > 0))
         throw StartupError("\"slotSize\" must be wider and higher than 0", size->value());
     if (const Attribute *columns = hasAttribute(bar, "columns")) {
+        static const AttributeFormat &range = *findAttribute(formatOf("inventory"), "columns");
         read.columns = parseStrictInteger(columns);
-        if (read.columns < 1)
-            throw StartupError("\"columns\" must be 1 or more", columns->value());
+        if (!inRange(range, read.columns))
+            throw StartupError("\"columns\" must be " + rangeText(range), columns->value());
     }
     inventory = read;
 }
