@@ -3,6 +3,7 @@
 #include "app/CommandLine.h"
 #include "check/Checker.h"
 #include "core/text/FileKind.h"
+#include "core/text/StartupError.h"
 
 #include <nlohmann/json.hpp>
 
@@ -23,7 +24,7 @@ std::optional<std::string> unreadable(const std::string &path)
 {
     const FileKind kind = fileKind(path);
     if (kind == FileKind::none || access(path.c_str(), R_OK) != 0)
-        return std::string(std::strerror(errno));
+        return describeErrno();
     if (kind == FileKind::directory)
         return std::string("it is a directory, not a game document");
     if (kind != FileKind::regular)

@@ -48,7 +48,7 @@ private:
 void enterFolder(const GameLocation &location)
 {
     if (chdir(location.folder.c_str()) != 0)
-        throw StartupError("cannot enter the game folder " + location.folder + ": " + std::strerror(errno), nullptr);
+        throw StartupError("cannot enter the game folder " + location.folder + ": " + describeErrno(), nullptr);
 }
 
 } // namespace
@@ -104,7 +104,7 @@ bool openOutput(std::ofstream &out, const std::string &path, const char *what)
     out.open(path, std::ios::binary | std::ios::trunc);
     if (out.is_open())
         return true;
-    std::cerr << "adventure: cannot write the " << what << " " << escapeControl(path) << ": " << std::strerror(errno)
+    std::cerr << "adventure: cannot write the " << what << " " << escapeControl(path) << ": " << describeErrno()
               << std::endl;
     return false;
 }

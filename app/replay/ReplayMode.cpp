@@ -8,6 +8,7 @@
 #include "app/replay/ReplayScript.h"
 #include "core/Game.h"
 #include "core/text/FileKind.h"
+#include "core/text/StartupError.h"
 
 #include <SFML/Graphics/Image.hpp>
 #include <SFML/Graphics/Texture.hpp>
@@ -54,7 +55,7 @@ ReplayScript readScript(const std::string &path)
     if (!why) {
         in.open(path, std::ios::binary);
         if (!in.is_open())
-            why = std::strerror(errno);
+            why = describeErrno();
     }
     if (why)
         throw UnusableFile{renderDiagnostic(path, errorAt(1, 1, "cannot read the replay script: " + *why))};

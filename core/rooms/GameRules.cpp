@@ -61,8 +61,9 @@ std::string_view requireName(Node *node, const char *name)
 sf::Vector2f InventoryBar::slotCorner(std::size_t slot) const
 {
     const auto perRow = static_cast<std::size_t>(columns);
+    const std::size_t row = slot / perRow;
     return {position.x + static_cast<float>(slot % perRow) * slotSize.x,
-            position.y + static_cast<float>(slot / perRow) * slotSize.y};
+            position.y + static_cast<float>(row) * slotSize.y};
 }
 
 std::optional<std::size_t> InventoryBar::slotAt(sf::Vector2f point, std::size_t slots) const

@@ -22,11 +22,6 @@ struct FileDescriptor {
     }
 };
 
-std::string describeErrno()
-{
-    return std::strerror(errno);
-}
-
 // Skips from `p` (just after "<!" or "<?") to the end of a construct that is
 // not an element, so its contents are not mistaken for tags.
 const char *skipMarkup(const char *p, const char *end)
