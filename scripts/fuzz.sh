@@ -5,8 +5,8 @@
 # scripts for the last quarter. A crash, hang or sanitizer report fails the
 # run and leaves the input in build-fuzz/fuzz-artifacts/.
 # FUZZ_RSS_MB caps its memory (default 6144). Each input's game is released,
-# elements and all, so leaks are checked: only the graphics driver's own are
-# suppressed (tools/lsan.supp).
+# elements and all; leaks are still not checked here, since the GL driver's
+# own cannot be told apart (scripts/memcheck.sh checks leaks).
 set -euo pipefail
 root="$(cd "$(dirname "$0")/.." && pwd)"
 seconds="${1:-60}"
@@ -25,9 +25,8 @@ mkdir -p "$corpus" "$artifacts"
 cp "$root/examples/study/game.xml" "$corpus/study.xml"
 
 export ALSOFT_CONF="$root/tests/alsoft-null.conf"
-export LSAN_OPTIONS="${LSAN_OPTIONS:-suppressions=$root/tools/lsan.supp:print_suppressions=0}"
 run=("$build/fuzz/fuzz_game" "-max_total_time=$gameSeconds" -timeout=10 "-rss_limit_mb=${FUZZ_RSS_MB:-6144}"
-  -detect_leaks=1 -close_fd_mask=3 -print_final_stats=1 "-dict=$root/fuzz/game.dict"
+  -detect_leaks=0 -close_fd_mask=3 -print_final_stats=1 "-dict=$root/fuzz/game.dict"
   "-artifact_prefix=$artifacts/" "$corpus" "$root/fuzz/seeds")
 if [ -n "${DISPLAY:-}" ]; then
   "${run[@]}"
