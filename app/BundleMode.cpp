@@ -298,7 +298,7 @@ fs::path outputPath(std::string given)
 
 int bundle(const Options &options)
 {
-    const GameLocation location = locateGame(options.path);
+    const GameLocation &location = options.game;
     const std::string document = (fs::path(location.folder) / location.file).string();
     if (const std::optional<std::string> why = unreadableDocument(document)) {
         std::cerr << "adventure: cannot bundle " << escapeControl(location.shown) << ": " << *why << '\n';

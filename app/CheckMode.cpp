@@ -2,6 +2,8 @@
 
 #include "app/CommandLine.h"
 #include "check/Checker.h"
+#include "core/text/FileKind.h"
+#include "core/text/StartupError.h"
 
 #include <nlohmann/json.hpp>
 
@@ -11,7 +13,6 @@
 #include <filesystem>
 #include <iostream>
 #include <optional>
-#include <sys/stat.h>
 #include <unistd.h>
 
 namespace {
@@ -59,19 +60,19 @@ void printJson(const std::vector<Finding> &findings)
 // refuses it as a game, so it is an error in it.
 std::optional<std::string> unreadableDocument(const std::string &path)
 {
-    struct stat info {};
-    if (stat(path.c_str(), &info) != 0 || access(path.c_str(), R_OK) != 0)
-        return std::string(std::strerror(errno));
-    if (S_ISDIR(info.st_mode))
+    const FileKind kind = fileKind(path);
+    if (kind == FileKind::none || access(path.c_str(), R_OK) != 0)
+        return describeErrno();
+    if (kind == FileKind::directory)
         return std::string("it is a directory, not a game document");
-    if (!S_ISREG(info.st_mode))
+    if (kind != FileKind::regular)
         return std::string("it is not a regular file");
     return std::nullopt;
 }
 
 int check(const Options &options)
 {
-    const GameLocation location = locateGame(options.path);
+    const GameLocation &location = options.game;
     const std::string document = (std::filesystem::path(location.folder) / location.file).string();
     if (const std::optional<std::string> why = unreadableDocument(document)) {
         std::cerr << "adventure: cannot check " << escapeControl(location.shown) << ": " << *why << '\n';

@@ -9,6 +9,24 @@
 
 namespace fs = std::filesystem;
 
+namespace {
+
+GameLocation locateGame(const std::string &path)
+{
+    std::error_code ignored;
+    if (path.empty())
+        return {fs::current_path(ignored).string(), "game.xml", "game.xml"};
+    if (fs::is_directory(path, ignored))
+        return {fs::absolute(path, ignored).lexically_normal().string(), "game.xml",
+                (fs::path(path) / "game.xml").string()};
+    const fs::path document(path);
+    const fs::path folder = document.parent_path();
+    return {fs::absolute(folder.empty() ? "." : folder, ignored).lexically_normal().string(),
+            document.filename().string(), path};
+}
+
+} // namespace
+
 std::optional<int> parseCommandLine(int argc, char **argv, Options &options)
 {
     CLI::App app{"A point-and-click adventure engine: plays the game that a game.xml document describes.", "adventure"};
@@ -123,17 +141,13 @@ std::optional<int> parseCommandLine(int argc, char **argv, Options &options)
     }
     if (scene->count() > 0)
         options.scene = readInt(sceneId.c_str());
+    // Frames count on across reloads, so what was recorded could not be
+    // replayed: refused before a display is asked for.
+    if (options.watch && !options.record.empty()) {
+        std::cerr << "adventure: --record cannot be used with --watch: frames count on across reloads, so the "
+                     "recording could not be replayed\n";
+        return 2;
+    }
+    options.game = locateGame(options.path);
     return std::nullopt;
-}
-
-GameLocation locateGame(const std::string &path)
-{
-    if (path.empty())
-        return {".", "game.xml", "game.xml"};
-    std::error_code ignored;
-    if (fs::is_directory(path, ignored))
-        return {path, "game.xml", (fs::path(path) / "game.xml").string()};
-    const fs::path document(path);
-    const fs::path folder = document.parent_path();
-    return {folder.empty() ? "." : folder.string(), document.filename().string(), path};
 }

@@ -4,11 +4,23 @@
 #include <optional>
 #include <string>
 
+// Where a game lives: the folder the engine works from (absolute, so that
+// what starts before the engine enters it, like the start-up prefetch,
+// reads the same files as what starts after), the document's file name in
+// it, and the name messages give the document (the path as given).
+struct GameLocation {
+    std::string folder;
+    std::string file;
+    std::string shown;
+};
+
 // What the command line asks for. With no arguments the engine plays
 // game.xml in the working directory, as it always has.
 struct Options {
     // A folder holding game.xml, or a document file; empty for game.xml here.
     std::string path;
+    // `path` resolved, once, as the command line is read.
+    GameLocation game;
     std::optional<int> scene;
     // Reload the game whenever its document or a file it names changes.
     bool watch = false;
@@ -49,13 +61,3 @@ struct Options {
 // Reads the command line into `options`. Returns the exit status when the
 // program should end at once (--help, --version: 0; a usage error: 2).
 std::optional<int> parseCommandLine(int argc, char **argv, Options &options);
-
-// Where a game lives: the folder the engine works from, the document's file
-// name in it, and the name messages give the document (the path as given).
-struct GameLocation {
-    std::string folder;
-    std::string file;
-    std::string shown;
-};
-
-GameLocation locateGame(const std::string &path);

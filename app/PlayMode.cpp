@@ -58,7 +58,7 @@ void idleFrame(sf::RenderWindow &window)
 void playWatching(const Options &options, sf::RenderWindow &window, FrameInput &input, TraceSink *trace,
                   DebugOverlay *overlay, const SaveSettings &saves)
 {
-    const GameLocation location = locateGame(options.path);
+    const GameLocation &location = options.game;
     // Taken once, while the folder surely exists: it may be deleted and made
     // again while the game plays, and the working directory then names the
     // folder that is gone.
@@ -98,7 +98,7 @@ void playWatching(const Options &options, sf::RenderWindow &window, FrameInput &
 int play(const Options &options)
 {
     OutputFiles outputs;
-    outputs.readGame(locateGame(options.path));
+    outputs.readGame(options.game);
     if (!outputs.claimOption(options.record, "--record", "recording") ||
         !outputs.claimOption(options.trace, "--trace", "trace"))
         return 2;

@@ -49,7 +49,7 @@ SaveSettings saveSettings(const Options &options)
             return chosen.string();
         return home.empty() ? std::string() : (home / "adventure" / std::string(saveName)).string();
     };
-    const GameLocation location = locateGame(options.path);
+    const GameLocation &location = options.game;
     auto inputs = std::make_shared<OutputFiles>();
     inputs->readGame(location);
     inputs->read(options.replay, "the replay script");

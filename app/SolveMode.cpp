@@ -144,7 +144,7 @@ bool writeWalkthrough(const std::string &path, const std::string &script)
 
 int solve(const Options &options)
 {
-    const GameLocation location = locateGame(options.path);
+    const GameLocation &location = options.game;
     const std::string document = (fs::path(location.folder) / location.file).string();
     if (const std::optional<std::string> why = unreadableDocument(document)) {
         std::cerr << "adventure: cannot solve " << escapeControl(location.shown) << ": " << *why << '\n';

@@ -6,6 +6,7 @@
 #include "core/assets/LibraryErrors.h"
 #include "core/assets/Resources.h"
 #include "core/assets/StartupPrefetch.h"
+#include "core/text/Format.h"
 #include "core/text/StartupError.h"
 #include "elements/Catalogue.h"
 #include "elements/EText.h"
@@ -50,7 +51,7 @@ private:
 void enterFolder(const GameLocation &location)
 {
     if (chdir(location.folder.c_str()) != 0)
-        throw StartupError("cannot enter the game folder " + location.folder + ": " + std::strerror(errno), nullptr);
+        throw StartupError("cannot enter the game folder " + location.folder + ": " + describeErrno(), nullptr);
 }
 
 // Opening a window, the window library turns vertical sync off and, on a
@@ -60,8 +61,8 @@ void enterFolder(const GameLocation &location)
 std::unique_ptr<sf::RenderWindow> openWindow()
 {
     const LibraryErrorCapture capture;
-    auto window = std::make_unique<sf::RenderWindow>(sf::VideoMode(1100, 1100, 32), "Loading...", sf::Style::Default,
-                                                     sf::ContextSettings());
+    auto window = std::make_unique<sf::RenderWindow>(sf::VideoMode(worldSize, worldSize, 32), "Loading...",
+                                                     sf::Style::Default, sf::ContextSettings());
     std::string said = capture.text();
     const std::string vsync = "Setting vertical sync not supported\n";
     for (std::size_t at = said.find(vsync); at != std::string::npos; at = said.find(vsync))
@@ -75,7 +76,7 @@ std::unique_ptr<sf::RenderWindow> openWindow()
 int runInWindow(const Options &options, const std::function<int(sf::RenderWindow &)> &body,
                 const std::function<void()> &afterStartupError)
 {
-    const GameLocation location = locateGame(options.path);
+    const GameLocation &location = options.game;
     EText::sizeScale = options.textScale;
     // Outside the try, so that whatever the body releases goes while the window exists.
     std::unique_ptr<DisplayCheck> display;
@@ -100,7 +101,7 @@ int runInWindow(const Options &options, const std::function<int(sf::RenderWindow
 int runGame(const Options &options, TraceSink *trace, const std::function<int(Game &, sf::RenderWindow &)> &body,
             const std::function<void()> &afterStartupError)
 {
-    const GameLocation location = locateGame(options.path);
+    const GameLocation &location = options.game;
     // Before the engine enters the game's folder, which relative paths would then miss.
     const SaveSettings saves = saveSettings(options);
     const int status = runInWindow(

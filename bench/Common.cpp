@@ -1,4 +1,5 @@
 #include "Common.h"
+#include "core/text/Format.h"
 
 #include <cstdio>
 #include <sys/resource.h>
@@ -14,7 +15,8 @@ long peakResidentKb()
 
 sf::RenderWindow openLoadingWindow()
 {
-    return sf::RenderWindow(sf::VideoMode(1100, 1100, 32), "Loading...", sf::Style::Default, sf::ContextSettings());
+    return sf::RenderWindow(sf::VideoMode(worldSize, worldSize, 32), "Loading...", sf::Style::Default,
+                            sf::ContextSettings());
 }
 
 void printFrameTimes(const std::string &label, const std::vector<double> &milliseconds)

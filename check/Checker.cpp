@@ -7,9 +7,9 @@
 #include "core/assets/ImageHeader.h"
 #include "core/assets/LibraryErrors.h"
 #include "core/text/Document.h"
+#include "core/text/FileKind.h"
 #include "core/text/Format.h"
 #include "core/text/StartupError.h"
-#include "elements/EText.h"
 
 #include <SFML/Audio/InputSoundFile.hpp>
 #include <SFML/Graphics/Font.hpp>
@@ -20,15 +20,11 @@
 #include <map>
 #include <sstream>
 #include <string_view>
-#include <sys/stat.h>
 #include <unordered_map>
 #include <unordered_set>
 #include <utility>
 
 namespace {
-
-// The world every scene is laid out in, whatever the window's size.
-constexpr int worldSize = 1100;
 
 enum class FileUse { image, font, sound };
 
@@ -136,26 +132,25 @@ std::string orIgnored(const std::string &suggestion)
     return suggestion.empty() ? "; the engine ignores it" : suggestion;
 }
 
-bool isLevelLimit(std::string_view name)
-{
-    return name == "leftLevelLimit" || name == "upperLevelLimit" || name == "rightLevelLimit" ||
-           name == "lowerLevelLimit";
-}
-
 // Why a number the engine accepts cannot do what it says; empty when it can.
-std::string rangeProblem(std::string_view name, double value)
+std::string rangeProblem(const AttributeFormat &format, double value)
 {
-    if (name == "volume" && (value < 0 || value > 100))
-        return "a volume is 0 to 100";
-    if (name == "pitch" && !(value > 0))
-        return "a pitch must be above 0";
-    if (name == "size" && (value < 1 || value > EText::maxCharacterSize))
-        return "a text's size is 1 to " + std::to_string(EText::maxCharacterSize);
-    if (name == "speed" && value < 0)
-        return "a player with a speed below 0 never moves";
-    if (isLevelLimit(name) && (value < 0 || value > worldSize))
-        return "the world is 0 to " + std::to_string(worldSize);
-    return {};
+    if (format.refusedOutside || inRange(format, value))
+        return {};
+    const std::string_view name = format.name;
+    const std::string range = rangeText(format);
+    if (name == "volume")
+        return "a volume is " + range;
+    if (name == "pitch")
+        return "a pitch must be " + range;
+    if (name == "size")
+        return "a text's size is " + range;
+    if (name == "speed")
+        return "a player with a speed below " + std::to_string(static_cast<int>(format.min.value_or(0))) +
+               " never moves";
+    if (name.find("LevelLimit") != std::string_view::npos)
+        return "the world is " + range;
+    return std::string("\"") + format.name + "\" is " + range;
 }
 
 // The ids of one asset kind: the first asset with each, and all of them in
@@ -196,8 +191,8 @@ private:
     bool checkInteger(const Attribute *attribute);
     bool checkDecimal(const Attribute *attribute);
     void checkPair(Node *node, const Attribute *attribute);
-    void checkList(Node *node, const Attribute *attribute);
-    void checkRange(const Attribute *attribute, double value);
+    void checkList(Node *node, const Attribute *attribute, const AttributeFormat &format);
+    void checkRange(const Attribute *attribute, const AttributeFormat &format, double value);
     void checkReference(const Attribute *attribute, const IdIndex &ids, const char *kind);
 
     void checkFile(Node *asset, FileUse use);
@@ -512,17 +507,17 @@ void Checker::checkValue(Node *node, const Attribute *attribute, const Attribute
     switch (format.syntax) {
     case Syntax::integer:
         if (checkInteger(attribute))
-            checkRange(attribute, readInt(attribute->value()));
+            checkRange(attribute, format, readInt(attribute->value()));
         break;
     case Syntax::decimal:
         if (checkDecimal(attribute))
-            checkRange(attribute, static_cast<double>(readFloat(attribute->value())));
+            checkRange(attribute, format, static_cast<double>(readFloat(attribute->value())));
         break;
     case Syntax::pair:
         checkPair(node, attribute);
         break;
     case Syntax::list:
-        checkList(node, attribute);
+        checkList(node, attribute, format);
         break;
     case Syntax::audioId:
         checkReference(attribute, audios, "audio");
@@ -588,7 +583,7 @@ void Checker::checkPair(Node *node, const Attribute *attribute)
     report(attribute->value(), "pair-syntax", message);
 }
 
-void Checker::checkList(Node *node, const Attribute *attribute)
+void Checker::checkList(Node *node, const Attribute *attribute, const AttributeFormat &format)
 {
     const std::string_view text = valueOf(attribute);
     const std::vector<std::string_view> parts = splitList(text);
@@ -613,17 +608,17 @@ void Checker::checkList(Node *node, const Attribute *attribute)
         return;
     }
     for (const int component : read)
-        if (component < 0 || component > 255) {
+        if (!inRange(format, component)) {
             report(attribute->value(), "out-of-range",
                    quote(nameOf(attribute)) + " has the component " + std::to_string(component) +
-                       ", but a colour component is 0 to 255");
+                       ", but a colour component is " + rangeText(format));
             return;
         }
 }
 
-void Checker::checkRange(const Attribute *attribute, double value)
+void Checker::checkRange(const Attribute *attribute, const AttributeFormat &format, double value)
 {
-    const std::string problem = rangeProblem(nameOf(attribute), value);
+    const std::string problem = rangeProblem(format, value);
     if (!problem.empty())
         report(attribute->value(), "out-of-range",
                quote(nameOf(attribute)) + " is " + quote(valueOf(attribute)) + ", but " + problem);
@@ -668,9 +663,9 @@ const FileVerdict &Checker::verdict(const std::string &path, FileUse use)
         return known->second;
     FileVerdict verdict;
     const std::string resolved = (std::filesystem::path(folder) / path).string();
-    struct stat info {};
-    verdict.exists = stat(resolved.c_str(), &info) == 0;
-    verdict.regular = verdict.exists && S_ISREG(info.st_mode);
+    const FileKind kind = fileKind(resolved);
+    verdict.exists = kind != FileKind::none;
+    verdict.regular = kind == FileKind::regular;
     if (verdict.regular)
         verdict.failure = namedAsTheEngineNamesIt(decodeFailure(resolved, use), resolved, path);
     return verdicts.emplace(key, std::move(verdict)).first->second;

@@ -1,6 +1,7 @@
 #include "core/Game.h"
 
 #include "core/assets/Resources.h"
+#include "core/text/Format.h"
 #include "core/text/Lists.h"
 #include "core/text/StartupError.h"
 #include "elements/Catalogue.h"
@@ -30,12 +31,13 @@ bool named(const Node *node, const char *name)
 // A window dimension read from the root, refused when no window can have it.
 int windowDimension(Node *root, const char *name)
 {
+    // Windows outside the range are refused rather than handed to the window system.
+    const AttributeFormat &range = *findAttribute(formatOf("root"), name);
     const char *text = getAttribute(root, name);
     const int value = readInt(text);
-    if (value < 1 || value > Game::maxWindowSize)
-        throw StartupError(std::string("\"") + name + "\" is " + std::to_string(value) +
-                               ", but a window can only be 1 to " + std::to_string(Game::maxWindowSize) + " pixels " +
-                               (std::strcmp(name, "width") == 0 ? "wide" : "high"),
+    if (!inRange(range, value))
+        throw StartupError(std::string("\"") + name + "\" is " + std::to_string(value) + ", but a window can only be " +
+                               rangeText(range) + " pixels " + (std::strcmp(name, "width") == 0 ? "wide" : "high"),
                            text);
     return value;
 }
@@ -99,6 +101,9 @@ void Game::release()
 
 void Game::load(const char *name, const std::string &shownAs)
 {
+    // A loaded game's elements point into its document: both go before the
+    // next document replaces it.
+    release();
     fileName = shownAs.empty() ? name : shownAs;
     source = std::make_unique<Source>(name, fileName);
     found = std::make_unique<Diagnostics>(*source, echo);

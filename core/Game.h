@@ -43,8 +43,6 @@ class StartupError;
 // other. The window belongs to the entry point.
 class Game {
 public:
-    // Windows larger than this are refused rather than handed to the window system.
-    static constexpr int maxWindowSize = 8192;
     // The window system refuses a title property of more than some megabytes
     // with an error that ends the process; no title bar shows this much.
     static constexpr std::size_t maxTitleCharacters = 4096;

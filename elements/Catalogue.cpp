@@ -36,18 +36,24 @@ constexpr bool sanitized = false;
 
 class ElementArena {
 public:
-    void *allocate(std::size_t size, std::size_t alignment, void (*destroy)(void *))
+    void *allocate(std::size_t size, std::size_t alignment)
     {
-        void *storage = nullptr;
-        const bool onHeap = sanitized || size > chunkSize / 4;
-        if (onHeap)
-            storage = ::operator new(size);
-        else
-            storage = carve(size, alignment);
-        // Registered before the constructor runs: an element whose constructor
-        // throws is not left half-built, since none does.
-        built.push_back({storage, destroy, onHeap});
-        return storage;
+        // Room for the element's entry now, so that adopting it cannot fail.
+        built.reserve(built.size() + 1);
+        return onHeap(size) ? ::operator new(size) : carve(size, alignment);
+    }
+
+    // Only an element whose constructor returned is destroyed at release.
+    void adopt(void *storage, std::size_t size, void (*destroy)(void *))
+    {
+        built.push_back({storage, destroy, onHeap(size)});
+    }
+
+    // Storage carved from a chunk goes with the chunk at release.
+    void abandon(void *storage, std::size_t size)
+    {
+        if (onHeap(size))
+            ::operator delete(storage);
     }
 
     // Last built, first destroyed: a copy never outlives what it was made from.
@@ -70,6 +76,8 @@ private:
         void (*destroy)(void *);
         bool onHeap;
     };
+
+    static bool onHeap(std::size_t size) { return sanitized || size > chunkSize / 4; }
 
     void *carve(std::size_t size, std::size_t alignment)
     {
@@ -154,9 +162,19 @@ void swapCatalogue(CatalogueState &state)
     gameResources().findings = diagnostics;
 }
 
-void *allocateElement(std::size_t size, std::size_t alignment, void (*destroy)(void *))
+void *allocateElement(std::size_t size, std::size_t alignment)
 {
-    return arena().allocate(size, alignment, destroy);
+    return arena().allocate(size, alignment);
+}
+
+void adoptElement(void *storage, std::size_t size, void (*destroy)(void *))
+{
+    arena().adopt(storage, size, destroy);
+}
+
+void abandonElement(void *storage, std::size_t size)
+{
+    arena().abandon(storage, size);
 }
 
 // The loaded game is set aside and released with what it was set aside in.

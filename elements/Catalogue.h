@@ -59,8 +59,13 @@ void swapCatalogue(CatalogueState &state);
 // are laid out one after another, so walking a scene's sprites (every click,
 // every frame) reads memory in order instead of hopping across the heap.
 // Sanitizer builds take each from the heap instead, to keep the guard zones
-// between objects. `destroy` runs when the game is released.
-void *allocateElement(std::size_t size, std::size_t alignment, void (*destroy)(void *));
+// between objects.
+void *allocateElement(std::size_t size, std::size_t alignment);
+// The element built in `storage` of `size` bytes is the game's: `destroy`
+// runs on it when the game is released.
+void adoptElement(void *storage, std::size_t size, void (*destroy)(void *));
+// Gives back `storage` whose element was never built (its constructor threw).
+void abandonElement(void *storage, std::size_t size);
 
 // Elements are created zero-filled and are not destroyed one by one while a
 // game plays: one object may stand in a catalogue, a scene list and a click

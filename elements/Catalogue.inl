@@ -5,10 +5,17 @@
 template <typename Element, typename... Arguments>
 Element *newElement(Arguments &&...arguments)
 {
-    void *storage = allocateElement(sizeof(Element), alignof(Element),
-                                    [](void *element) { static_cast<Element *>(element)->~Element(); });
+    void *storage = allocateElement(sizeof(Element), alignof(Element));
     std::memset(storage, 0, sizeof(Element));
-    return new (storage) Element(std::forward<Arguments>(arguments)...);
+    Element *element = nullptr;
+    try {
+        element = new (storage) Element(std::forward<Arguments>(arguments)...);
+    } catch (...) {
+        abandonElement(storage, sizeof(Element));
+        throw;
+    }
+    adoptElement(element, sizeof(Element), [](void *built) { static_cast<Element *>(built)->~Element(); });
+    return element;
 }
 
 template <typename Element>

@@ -141,7 +141,9 @@ sf::Vector2f EPlayer::directionTo(float x, float y) const
 
 bool EPlayer::hasArrived() const
 {
-    const auto half = static_cast<float>(speed / 2);
+    // Whole units, as the player steps.
+    const int halfSpeed = speed / 2;
+    const auto half = static_cast<float>(halfSpeed);
     const sf::Vector2f at = sprite->position;
     return !(at.x - half > target.x || target.x > at.x + half || at.y - half > target.y || target.y > at.y + half);
 }

@@ -6,14 +6,22 @@
 #include "elements/EAudio.h"
 #include "elements/EText.h"
 
+#include <cstdint>
 #include <cstring>
 #include <string>
 
 namespace {
 
+std::uint32_t bitsOf(float value)
+{
+    std::uint32_t bits = 0;
+    std::memcpy(&bits, &value, sizeof bits);
+    return bits;
+}
+
 bool sameBits(sf::Vector2f a, sf::Vector2f b)
 {
-    return std::memcmp(&a.x, &b.x, sizeof(float)) == 0 && std::memcmp(&a.y, &b.y, sizeof(float)) == 0;
+    return bitsOf(a.x) == bitsOf(b.x) && bitsOf(a.y) == bitsOf(b.y);
 }
 
 } // namespace

@@ -2,6 +2,7 @@
 
 #include "core/assets/Resources.h"
 #include "core/text/Diagnostics.h"
+#include "core/text/Format.h"
 #include "elements/Catalogue.h"
 
 #include <algorithm>
@@ -105,8 +106,9 @@ void EText::applySceneNode(Node *sceneChild)
 
 unsigned EText::drawnSize() const
 {
+    static const AttributeFormat &range = *findAttribute(formatOf("text"), "size");
     const long scaled = std::lround(static_cast<double>(characterSize) * static_cast<double>(sizeScale));
-    return static_cast<unsigned>(std::min<long>(scaled, maxCharacterSize));
+    return static_cast<unsigned>(std::min<long>(scaled, static_cast<long>(*range.max)));
 }
 
 void EText::loadFont(Node *from)
@@ -120,11 +122,12 @@ void EText::setSizeFrom(Node *from)
     const Attribute *given = hasAttribute(from, "size");
     if (!given)
         return;
+    static const AttributeFormat &range = *findAttribute(formatOf("text"), "size");
     const int size = readInt(given->value());
-    if (size >= 0 && size <= maxCharacterSize)
+    if (inRange(range, size))
         characterSize = size;
     else
         warnAt(given->value(), "out-of-range",
-               "\"size\" is " + std::to_string(size) + ", but a text's size must be 0 to " +
-                   std::to_string(maxCharacterSize) + "; the size " + std::to_string(characterSize) + " is kept");
+               "\"size\" is " + std::to_string(size) + ", but a text's size must be " + rangeText(range) +
+                   "; the size " + std::to_string(characterSize) + " is kept");
 }

@@ -15,12 +15,6 @@
 // child adjusts it, either its own (a scene text) or a sprite's (a click text).
 class EText : public EObject {
 public:
-    // The largest size at which every printable ASCII character of a font
-    // still fits the graphics library's glyph page (16384 pixels square
-    // here): measured with DejaVu Sans, all fit at 2048 and some are drawn as
-    // nothing from 2300 on. A larger size is ignored, with a warning, and the
-    // current one kept.
-    static constexpr int maxCharacterSize = 2048;
     // The graphics library builds six vertices for every character of a text
     // and draws them all in every frame: a text of a hundred million
     // characters would take gigabytes and never finish a frame. No note needs
@@ -48,7 +42,7 @@ public:
     void setString(std::string content);
     void setPosition(float x, float y);
     void applySceneNode(Node *sceneChild);
-    // The character size drawn: the text's own, scaled, at most maxCharacterSize.
+    // The character size drawn: the text's own, scaled, at most the largest size the format takes.
     unsigned drawnSize() const;
 
 private:

@@ -10,6 +10,7 @@
 #include "check/Solver.h"
 #include "core/Game.h"
 #include "core/assets/Resources.h"
+#include "core/text/Format.h"
 #include "core/text/StartupError.h"
 #include "elements/EPlayer.h"
 #include "elements/EScene.h"
@@ -123,7 +124,7 @@ extern "C" int LLVMFuzzerInitialize(int *, char ***)
         std::exit(1);
     }
     makeGameFolder();
-    window = new sf::RenderWindow(sf::VideoMode(1100, 1100, 32), "fuzz");
+    window = new sf::RenderWindow(sf::VideoMode(worldSize, worldSize, 32), "fuzz");
     return 0;
 }
 

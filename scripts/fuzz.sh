@@ -4,8 +4,9 @@
 # quarters of it, in a virtual X display when there is none, then replay
 # scripts and save files for a quarter each. A crash, hang or sanitizer
 # report fails the run and leaves the input in build-fuzz/fuzz-artifacts/.
-# FUZZ_RSS_MB caps its memory (default 6144): elements are never freed by
-# design, so every input leaks what it built and leaks are not checked here.
+# FUZZ_RSS_MB caps its memory (default 6144). Each input's game is released,
+# elements and all; leaks are still not checked here, since the GL driver's
+# own cannot be told apart (scripts/memcheck.sh checks leaks).
 set -euo pipefail
 root="$(cd "$(dirname "$0")/.." && pwd)"
 seconds="${1:-60}"

@@ -40,11 +40,11 @@ int main()
             std::cout << "No attributes.\n\n";
             continue;
         }
-        std::cout << "| Attribute | Syntax | Required | Absent | Meaning |\n|---|---|---|---|---|\n";
+        std::cout << "| Attribute | Syntax | Range | Required | Absent | Meaning |\n|---|---|---|---|---|---|\n";
         for (const AttributeFormat &attribute : format.attributes)
             std::cout << "| `" << attribute.name << "` | " << syntaxName(attribute.syntax) << " | "
-                      << (attribute.required ? "yes" : "no") << " | " << (attribute.required ? "" : attribute.fallback)
-                      << " | " << attribute.meaning << " |\n";
+                      << rangeText(attribute) << " | " << (attribute.required ? "yes" : "no") << " | "
+                      << (attribute.required ? "" : attribute.fallback) << " | " << attribute.meaning << " |\n";
         std::cout << '\n';
     }
 }

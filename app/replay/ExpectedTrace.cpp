@@ -1,5 +1,7 @@
 #include "app/replay/ExpectedTrace.h"
 
+#include "core/text/FileKind.h"
+
 #include <nlohmann/json.hpp>
 
 #include <algorithm>
@@ -28,7 +30,7 @@ std::optional<Diagnostic> ExpectedTrace::load(const std::string &path)
     std::error_code ignored;
     std::ifstream in;
     // Opening a pipe would wait for a writer instead of failing.
-    if (std::filesystem::is_regular_file(path, ignored))
+    if (isRegularFile(path))
         in.open(path, std::ios::binary);
     if (!in.is_open())
         return Diagnostic{Severity::error, 1, 1, "expect", "cannot read the expected trace"};

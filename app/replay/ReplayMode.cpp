@@ -8,6 +8,8 @@
 #include "app/replay/ExpectedTrace.h"
 #include "app/replay/ReplayScript.h"
 #include "core/Game.h"
+#include "core/text/FileKind.h"
+#include "core/text/StartupError.h"
 
 #include <SFML/Graphics/Image.hpp>
 #include <SFML/Graphics/Texture.hpp>
@@ -40,10 +42,10 @@ Diagnostic errorAt(std::size_t line, std::size_t column, std::string message)
 // would wait for a writer instead of failing.
 std::optional<std::string> unreadable(const std::string &path)
 {
-    std::error_code ignored;
-    if (!fs::exists(path, ignored))
+    const FileKind kind = fileKind(path);
+    if (kind == FileKind::none)
         return "no such file";
-    if (!fs::is_regular_file(path, ignored))
+    if (kind != FileKind::regular)
         return "not a regular file";
     return std::nullopt;
 }
@@ -56,7 +58,7 @@ ReplayScript readScript(const std::string &path)
     if (!why) {
         in.open(path, std::ios::binary);
         if (!in.is_open())
-            why = std::strerror(errno);
+            why = describeErrno();
     }
     if (why)
         throw UnusableFile{renderDiagnostic(path, errorAt(1, 1, "cannot read the replay script: " + *why))};
@@ -113,7 +115,7 @@ std::vector<fs::path> shotPaths(const ReplayScript &script, const std::string &s
 void claimOutputs(const Options &options, const ReplayScript &script, const std::vector<fs::path> &shots)
 {
     OutputFiles outputs;
-    outputs.readGame(locateGame(options.path));
+    outputs.readGame(options.game);
     outputs.read(options.replay, "the replay script");
     outputs.read(options.expect, "the expected trace");
     if (!outputs.claimOption(options.trace, "--trace", "trace"))

@@ -3,13 +3,13 @@
 #include "core/assets/ImageHeader.h"
 #include "core/assets/LibraryErrors.h"
 #include "core/text/Diagnostics.h"
+#include "core/text/FileKind.h"
 
 #include <SFML/Audio/InputSoundFile.hpp>
 
 #include <AL/alc.h>
 
 #include <iostream>
-#include <sys/stat.h>
 #include <vector>
 
 std::size_t Resources::loadedTextureBytes = 0;
@@ -35,18 +35,6 @@ bool Resources::decodeSound(const std::string &path, const char *where, sf::Soun
         samples.insert(samples.end(), chunk.begin(), chunk.begin() + static_cast<std::ptrdiff_t>(got));
     }
     return buffer.loadFromSamples(samples.data(), samples.size(), file.getChannelCount(), file.getSampleRate());
-}
-
-bool isRegularOrMissing(const std::string &path)
-{
-    struct stat info {};
-    return stat(path.c_str(), &info) != 0 || S_ISREG(info.st_mode);
-}
-
-bool isRegularFile(const std::string &path)
-{
-    struct stat info {};
-    return stat(path.c_str(), &info) == 0 && S_ISREG(info.st_mode);
 }
 
 bool Resources::mayOpen(const std::string &path, const char *where) const

@@ -105,13 +105,6 @@ private:
     std::unique_ptr<sf::SoundBuffer> audioDevice;
 };
 
-// Whether `path` may be handed to the multimedia library: a regular file, or
-// a missing one (the library reports that in its own words). The library
-// would wait forever on a pipe.
-bool isRegularOrMissing(const std::string &path);
-// Whether `path` names a regular file (following symbolic links).
-bool isRegularFile(const std::string &path);
-
 // The files of the game being loaded or played.
 Resources &gameResources();
 // Exchanges the game's files with `aside`: a reload builds the next game's

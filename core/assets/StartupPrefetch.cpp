@@ -4,6 +4,7 @@
 #include "core/assets/LibraryErrors.h"
 #include "core/assets/Resources.h"
 #include "core/text/Document.h"
+#include "core/text/FileKind.h"
 #include "core/text/Source.h"
 
 #include <AL/alc.h>

@@ -1,5 +1,6 @@
 #include "core/rooms/GameRules.h"
 
+#include "core/text/Format.h"
 #include "core/text/StartupError.h"
 
 #include <algorithm>
@@ -62,8 +63,9 @@ std::string_view requireName(Node *node, const char *name)
 sf::Vector2f InventoryBar::slotCorner(std::size_t slot) const
 {
     const auto perRow = static_cast<std::size_t>(columns);
+    const std::size_t row = slot / perRow;
     return {position.x + static_cast<float>(slot % perRow) * slotSize.x,
-            position.y + static_cast<float>(slot / perRow) * slotSize.y};
+            position.y + static_cast<float>(row) * slotSize.y};
 }
 
 std::optional<std::size_t> InventoryBar::slotAt(sf::Vector2f point, std::size_t slots) const
@@ -132,9 +134,10 @@ void GameRules::readInventory(Node *bar)
     if (!(read.slotSize.x > 0) || !(read.slotSize.y > 0))
         throw StartupError("\"slotSize\" must be wider and higher than 0", size->value());
     if (const Attribute *columns = hasAttribute(bar, "columns")) {
+        static const AttributeFormat &range = *findAttribute(formatOf("inventory"), "columns");
         read.columns = parseStrictInteger(columns);
-        if (read.columns < 1)
-            throw StartupError("\"columns\" must be 1 or more", columns->value());
+        if (!inRange(range, read.columns))
+            throw StartupError("\"columns\" must be " + rangeText(range), columns->value());
     }
     inventory = read;
 }

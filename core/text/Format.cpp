@@ -5,6 +5,18 @@
 
 namespace {
 
+// The largest text size at which every printable ASCII character of a font
+// still fits the graphics library's glyph page (16384 pixels square here):
+// measured with DejaVu Sans, all fit at 2048 and some are drawn as nothing
+// from 2300 on. A size outside is ignored, with a warning, and the current
+// one kept.
+constexpr double maxCharacterSize = 2048;
+// Larger windows fail to open on common drivers, and a larger document value
+// is a slip, not a wish.
+constexpr double maxWindowSize = 8192;
+constexpr double maxVolume = 100;
+constexpr double maxColorComponent = 255;
+
 // The transform every placed image reads, on its asset and on a scene child.
 constexpr AttributeFormat position{"position", Syntax::pair, false, "0, 0", "where it is placed"};
 constexpr AttributeFormat scale{"scale", Syntax::pair, false, "1, 1", "scale factors"};
@@ -23,8 +35,8 @@ std::vector<ElementFormat> buildFormat()
     return {
         {"root",
          {{"entryScene", Syntax::integer, true, "", "sceneId of the scene that is played"},
-          {"width", Syntax::integer, true, "", "window width in pixels (1 to 8192)"},
-          {"height", Syntax::integer, true, "", "window height in pixels (1 to 8192)"},
+          {"width", Syntax::integer, true, "", "window width in pixels", 1, maxWindowSize, false, true},
+          {"height", Syntax::integer, true, "", "window height in pixels", 1, maxWindowSize, false, true},
           {"title", Syntax::text, true, "", "window title (UTF-8)"},
           {"fps", Syntax::integer, true, "", "frame-rate limit; 0 or -1 means none"},
           {"goal", Syntax::condition, false, "none", "the game is won the first time it holds"},
@@ -54,8 +66,8 @@ std::vector<ElementFormat> buildFormat()
           scale,
           origin,
           rotation,
-          {"volume", Syntax::decimal, false, "100", "loudness, 0 to 100"},
-          {"pitch", Syntax::decimal, false, "1", "pitch factor, above 0"}}},
+          {"volume", Syntax::decimal, false, "100", "loudness", 0, maxVolume},
+          {"pitch", Syntax::decimal, false, "1", "pitch factor", 0, std::nullopt, true}}},
         {"text",
          {{"id", Syntax::text, false, "none: the asset is skipped", "the name scenes and click hooks use"},
           {"src", Syntax::text, false, "none", "the font file, under the asset path"},
@@ -63,8 +75,8 @@ std::vector<ElementFormat> buildFormat()
           scale,
           origin,
           rotation,
-          {"size", Syntax::integer, false, "15", "character size, 0 to 2048"},
-          {"color", Syntax::list, false, "255, 255, 255, 255", "red, green, blue, alpha (0 to 255)"}}},
+          {"size", Syntax::integer, false, "15", "character size", 0, maxCharacterSize},
+          {"color", Syntax::list, false, "255, 255, 255, 255", "red, green, blue, alpha", 0, maxColorComponent}}},
         {"player",
          {{"id", Syntax::text, false, "none", "not used"},
           source,
@@ -72,7 +84,7 @@ std::vector<ElementFormat> buildFormat()
           scale,
           origin,
           rotation,
-          {"speed", Syntax::integer, false, "10", "unit steps per frame"},
+          {"speed", Syntax::integer, false, "10", "unit steps per frame", 0},
           frameSize,
           {"walkDown", Syntax::cells, false, "none", "cells of the walk cycle facing down"},
           {"walkLeft", Syntax::cells, false, "walkRight mirrored", "cells of the walk cycle facing left"},
@@ -94,16 +106,18 @@ std::vector<ElementFormat> buildFormat()
         {"inventory",
          {{"position", Syntax::point, false, "0, 0", "top-left corner of the first slot"},
           {"slotSize", Syntax::point, true, "", "width and height of a slot"},
-          {"columns", Syntax::integer, false, "1", "slots in a row, 1 or more"}}},
+          {"columns", Syntax::integer, false, "1", "slots in a row", 1, std::nullopt, false, true}}},
         {"scene",
          {{"sceneId", Syntax::integer, true, "", "compared with entryScene"},
-          {"leftLevelLimit", Syntax::integer, false, "0", "leftmost point the player is sent to"},
-          {"upperLevelLimit", Syntax::integer, false, "0", "topmost point the player is sent to"},
-          {"rightLevelLimit", Syntax::integer, false, "the window width", "rightmost point the player is sent to"},
-          {"lowerLevelLimit", Syntax::integer, false, "the window height", "lowest point the player is sent to"},
+          {"leftLevelLimit", Syntax::integer, false, "0", "leftmost point the player is sent to", 0, worldSize},
+          {"upperLevelLimit", Syntax::integer, false, "0", "topmost point the player is sent to", 0, worldSize},
+          {"rightLevelLimit", Syntax::integer, false, "the window width", "rightmost point the player is sent to", 0,
+           worldSize},
+          {"lowerLevelLimit", Syntax::integer, false, "the window height", "lowest point the player is sent to", 0,
+           worldSize},
           {"music", Syntax::audioId, false, "none", "audio played once when the scene starts"},
-          {"volume", Syntax::decimal, false, "the audio's own", "loudness of the music"},
-          {"pitch", Syntax::decimal, false, "the audio's own", "pitch of the music"},
+          {"volume", Syntax::decimal, false, "the audio's own", "loudness of the music", 0, maxVolume},
+          {"pitch", Syntax::decimal, false, "the audio's own", "pitch of the music", 0, std::nullopt, true},
           {"onEnterText", Syntax::textId, false, "none", "shown on entering the scene"},
           {"onFirstEnterText", Syntax::textId, false, "onEnterText", "shown on entering it the first time"},
           {"musicLoop", Syntax::boolean, false, "false", "true: the music this scene starts loops"},
@@ -116,11 +130,11 @@ std::vector<ElementFormat> buildFormat()
           {"rotation", Syntax::integer, false, "the asset's", "rotation in whole degrees"},
           {"onClickAudio", Syntax::audioId, false, "none", "the sound a click plays"},
           {"onClickText", Syntax::textId, false, "none", "the text a click shows"},
-          {"volume", Syntax::decimal, false, "the audio's own", "loudness of the click sound"},
-          {"pitch", Syntax::decimal, false, "the audio's own", "pitch of the click sound"},
-          {"speed", Syntax::integer, false, "the player's own", "the player's steps per frame"},
+          {"volume", Syntax::decimal, false, "the audio's own", "loudness of the click sound", 0, maxVolume},
+          {"pitch", Syntax::decimal, false, "the audio's own", "pitch of the click sound", 0, std::nullopt, true},
+          {"speed", Syntax::integer, false, "the player's own", "the player's steps per frame", 0},
           {"textPosition", Syntax::pair, false, "position", "where the text appears"},
-          {"size", Syntax::integer, false, "the text's own", "character size of the text, 0 to 2048"},
+          {"size", Syntax::integer, false, "the text's own", "character size of the text", 0, maxCharacterSize},
           {"src", Syntax::presence, false, "absent", "present: the text loads its font again"},
           {"if", Syntax::condition, false, "always", "drawn and clicked only while it holds"},
           {"setFlag", Syntax::idList, false, "none", "flags a click sets"},
@@ -218,4 +232,29 @@ const char *syntaxName(Syntax syntax)
         return "direction";
     }
     return "text";
+}
+
+bool inRange(const AttributeFormat &attribute, double value)
+{
+    if (attribute.min && (attribute.aboveMin ? !(value > *attribute.min) : !(value >= *attribute.min)))
+        return false;
+    return !(attribute.max && value > *attribute.max);
+}
+
+namespace {
+
+std::string number(double value)
+{
+    return std::to_string(static_cast<long long>(value));
+}
+
+} // namespace
+
+std::string rangeText(const AttributeFormat &attribute)
+{
+    if (attribute.min && attribute.max)
+        return number(*attribute.min) + " to " + number(*attribute.max);
+    if (attribute.min)
+        return (attribute.aboveMin ? "above " : "") + number(*attribute.min) + (attribute.aboveMin ? "" : " or more");
+    return {};
 }

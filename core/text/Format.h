@@ -1,5 +1,7 @@
 #pragma once
 
+#include <optional>
+#include <string>
 #include <string_view>
 #include <vector>
 
@@ -7,6 +9,10 @@
 // attributes it reads, their syntax, whether they are required and what an
 // absent one means. The loader's required checks, the checker and the
 // format's documentation all follow this table.
+
+// The world every scene is laid out in, in units, whatever the window's size:
+// the window shows it whole, and level limits are given in it.
+constexpr int worldSize = 1100;
 
 enum class Syntax {
     integer,  // read as atoi reads it
@@ -40,6 +46,16 @@ struct AttributeFormat {
     // What an absent attribute means, as the documentation says it.
     const char *fallback;
     const char *meaning;
+    // The values that can do what the attribute says, when not all can: the
+    // loader keeps what it has for a value outside and the checker warns,
+    // unless refusedOutside. For a list, each item's range.
+    std::optional<double> min{};
+    std::optional<double> max{};
+    // min itself is outside the range (a pitch is above 0).
+    bool aboveMin = false;
+    // A value outside refuses to start instead of being kept: the start-up
+    // error says so, the checker adds nothing.
+    bool refusedOutside = false;
 };
 
 struct ElementFormat {
@@ -57,3 +73,9 @@ const ElementFormat &formatOf(std::string_view kind);
 // The attribute of that name, or null when the kind does not read it.
 const AttributeFormat *findAttribute(const ElementFormat &format, std::string_view name);
 const char *syntaxName(Syntax syntax);
+
+// Whether `value` is in the attribute's range (always, without one).
+bool inRange(const AttributeFormat &attribute, double value);
+// The range as the documentation and the messages say it: "0 to 100",
+// "above 0", "0 or more"; empty without one.
+std::string rangeText(const AttributeFormat &attribute);

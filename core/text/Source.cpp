@@ -1,5 +1,6 @@
 #include "core/text/Source.h"
 
+#include "core/text/FileKind.h"
 #include "core/text/StartupError.h"
 
 #include <algorithm>
@@ -20,11 +21,6 @@ struct FileDescriptor {
             close(fd);
     }
 };
-
-std::string describeErrno()
-{
-    return std::strerror(errno);
-}
 
 // Skips from `p` (just after "<!" or "<?") to the end of a construct that is
 // not an element, so its contents are not mistaken for tags.
@@ -90,9 +86,10 @@ void Source::readFile()
     struct stat info {};
     if (fstat(file.fd, &info) != 0)
         throw StartupError("cannot read " + name + ": " + describeErrno(), nullptr);
-    if (S_ISDIR(info.st_mode))
+    const FileKind kind = fileKindOf(info.st_mode);
+    if (kind == FileKind::directory)
         throw StartupError(name + " is a directory, not a game document", nullptr);
-    if (!S_ISREG(info.st_mode))
+    if (kind != FileKind::regular)
         throw StartupError(name + " is not a regular file", nullptr);
     if (static_cast<unsigned long long>(info.st_size) > maxBytes)
         throw StartupError(name + " is larger than " + std::to_string(maxBytes / (1024 * 1024)) + " MiB", nullptr);

@@ -15,3 +15,7 @@ public:
 private:
     const char *position;
 };
+
+// The system's words for the last failed call (errno), safe on any thread:
+// the start-up prefetch reads files while the main thread reports.
+std::string describeErrno();

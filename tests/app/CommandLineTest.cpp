@@ -1,6 +1,13 @@
+#include "app/CommandLine.h"
+#include "app/Startup.h"
+#include "core/Game.h"
+#include "elements/ESprite.h"
 #include "support/TestSupport.h"
 
 #include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <filesystem>
 
 namespace {
 
@@ -34,6 +41,21 @@ TEST(CommandLine, HelpVersionAndUnknownOptions)
     EXPECT_TRUE(unknown.out.empty()) << unknown.out;
     EXPECT_NE(unknown.err.find("--frobnicate"), std::string::npos) << unknown.err;
     EXPECT_NE(unknown.err.find("Usage: adventure"), std::string::npos) << unknown.err;
+
+    // A recording made while watching could not be replayed: refused before
+    // any display is asked for, with one.
+    const std::string display = std::getenv("DISPLAY") ? std::getenv("DISPLAY") : "";
+    for (const bool withDisplay : {true, false}) {
+        SCOPED_TRACE(withDisplay ? "with a display" : "without one");
+        if (!withDisplay)
+            unsetenv("DISPLAY");
+        const ProcessResult watched = runEngine(dir.path(), "", 30, {"--watch", "--record", "r.txt"});
+        setenv("DISPLAY", display.c_str(), 1);
+        EXPECT_EQ(watched.status, 2);
+        EXPECT_EQ(watched.err, "adventure: --record cannot be used with --watch: frames count on across reloads, so "
+                               "the recording could not be replayed\n");
+        EXPECT_FALSE(std::filesystem::exists(dir.file("r.txt")));
+    }
 }
 
 TEST(CommandLine, PlaysTheGameAtAPathFromAnyWorkingDirectory)
@@ -56,4 +78,47 @@ TEST(CommandLine, PlaysTheGameAtAPathFromAnyWorkingDirectory)
         EXPECT_EQ(result.err.find("Failed to load"), std::string::npos) << "assets are read from the game's folder";
         EXPECT_NE(result.err.find(shown + ":3:1: error: no scene has sceneId 9\n"), std::string::npos) << result.err;
     }
+}
+
+TEST(CommandLine, ARelativePathHasEveryImageDecodedAheadOfTheWindow)
+{
+    // Enough images that the second thread is still decoding when the
+    // engine enters the game's folder.
+    TempDir dir;
+    writePng(dir.file("image.png"), 512, 512, sf::Color::Red);
+    std::string sprites, placed;
+    std::filesystem::create_directories(dir.file("games/study/img"));
+    for (int i = 0; i < 40; ++i) {
+        const std::string id = "s" + std::to_string(i);
+        sprites += "<sprite id='" + id + "' src='" + id + ".png'/>";
+        placed += "<" + id + "/>";
+        std::filesystem::copy_file(dir.file("image.png"), dir.file("games/study/img/" + id + ".png"));
+    }
+    dir.write("games/study/game.xml", "<g entryScene='1' width='300' height='200' title='t' fps='30'><assets "
+                                      "path='img'>" +
+                                          sprites + "</assets><scenes><s sceneId='1'>" + placed + "</s></scenes></g>");
+    const WorkingDirectory cwd(dir.path());
+    Options options;
+    std::string program = "adventure", path = "games/study";
+    char *argv[] = {program.data(), path.data()};
+    ASSERT_EQ(parseCommandLine(2, argv, options), std::nullopt);
+    EXPECT_EQ(options.game.folder, dir.file("games/study"));
+    EXPECT_EQ(options.game.shown, "games/study/game.xml");
+
+    Game game;
+    const int status = runInWindow(
+        options,
+        [&](sf::RenderWindow &window) {
+            // What was not decoded ahead cannot be read now.
+            std::filesystem::remove_all(dir.file("games/study/img"));
+            game.window = &window;
+            game.start(options.game.file.c_str(), std::nullopt, options.game.shown);
+            EXPECT_EQ(game.sprites.size(), 40u);
+            for (const ESprite *sprite : game.sprites)
+                EXPECT_EQ(sprite->texture->getSize(), sf::Vector2u(512, 512)) << sprite->id;
+            game.release();
+            return 0;
+        },
+        [] {});
+    EXPECT_EQ(status, 0);
 }

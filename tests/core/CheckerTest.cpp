@@ -125,7 +125,7 @@ TEST(Checker, EachSlipGivesItsOneWarningAtItsLine)
         {"pitch of 0",
          document(sprite + "<audio id='s' src='s.wav'/>", "<a onClickAudio='s' pitch='0'/>"),
          {"6 warning out-of-range"}},
-        {"text size 0", document("<text id='t' src='f.ttf' size='0'/>", "<t/>"), {"3 warning out-of-range"}},
+        {"text size below 0", document("<text id='t' src='f.ttf' size='-1'/>", "<t/>"), {"3 warning out-of-range"}},
         {"text size past the cap",
          document("<text id='t' src='f.ttf'/>", "<t size='5000'/>"),
          {"6 warning out-of-range"}},

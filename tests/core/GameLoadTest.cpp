@@ -6,6 +6,7 @@
 #include "support/GameFixture.h"
 
 #include <cstring>
+#include <stdexcept>
 
 namespace {
 
@@ -122,4 +123,46 @@ TEST_F(GameLoad, ReleasingGivesBackTheGameAndPutsTheGlobalsBack)
 
     start(gameXml("<sprite id='a' src='a.png'/>", "<a/>"));
     EXPECT_EQ(game.scene->sprites.size(), 1u) << "a released game can be followed by another";
+}
+
+TEST_F(GameLoad, LoadingAgainReleasesTheLoadedGameFirst)
+{
+    load(gameXml("<text id='first'>a</text><sprite id='s1'/>", ""));
+    ASSERT_EQ(textCatalogue.size(), 1u);
+    write(gameXml("<text id='second'>b</text>", ""));
+    game.load("game.xml");
+    // The first game's elements point into its document: none may outlive it.
+    EXPECT_TRUE(textCatalogue.empty());
+    EXPECT_TRUE(game.sprites.empty());
+    game.loadAssets();
+    ASSERT_EQ(textCatalogue.size(), 1u);
+    EXPECT_STREQ(textCatalogue[0]->id, "second");
+}
+
+namespace {
+
+// Counts how often an element of this kind is destroyed.
+struct Counted {
+    static inline int destroyed = 0;
+    explicit Counted(bool fail)
+    {
+        if (fail)
+            throw std::runtime_error("refused");
+    }
+    ~Counted() { ++destroyed; }
+    Counted(const Counted &) = delete;
+    Counted &operator=(const Counted &) = delete;
+};
+
+} // namespace
+
+TEST(ElementArena, DestroysOnReleaseOnlyTheElementsThatWereBuilt)
+{
+    resetCatalogue();
+    Counted::destroyed = 0;
+    newElement<Counted>(false);
+    EXPECT_THROW(newElement<Counted>(true), std::runtime_error);
+    EXPECT_EQ(Counted::destroyed, 0);
+    resetCatalogue();
+    EXPECT_EQ(Counted::destroyed, 1) << "the element whose constructor threw is not destroyed again";
 }

@@ -1,5 +1,6 @@
 #include "elements/ESprite.h"
 #include "elements/EAudio.h"
+#include "elements/EScene.h"
 #include "elements/EText.h"
 #include "support/GameFixture.h"
 
@@ -88,47 +89,70 @@ TEST_F(SpriteElement, SceneChildOverridesTransformAndBindsHooks)
     EXPECT_TRUE(sprite->hasClickAudio) << "hooks are never cleared";
 }
 
-TEST_F(SpriteElement, FirstBindingTakesTheCatalogueObjectLaterOnesCopies)
+TEST_F(SpriteElement, EachPlacementClicksWithItsOwnSoundAndTextFromOneFile)
 {
     writeTone(dir.file("tone.wav"), 0.1f, 440, 0.5f);
     font("f.ttf");
-    start(gameXml("<sprite id='a' src='box.png'/><sprite id='b' src='box.png'/>"
+    start(gameXml("<sprite id='a' src='box.png' origin='0, 0'/><sprite id='b' src='box.png' origin='0, 0'/>"
                   "<audio id='beep' src='tone.wav' pitch='2'/><text id='note' src='f.ttf' size='20'>asset</text>",
                   "<a onClickAudio='beep' onClickText='note' volume='50'>first</a>"
                   "<b onClickAudio='beep' onClickText='note' volume='70' position='300, 400'/>"));
-    ESprite *first = game.sprites[0];
-    ESprite *second = game.sprites[1];
-    // Children are placed from the last one: b binds first.
-    EXPECT_EQ(second->clickAudio, audioCatalogue[0]);
-    EXPECT_TRUE(audioCatalogue[0]->placed);
-    ASSERT_NE(first->clickAudio, nullptr);
-    EXPECT_NE(first->clickAudio, audioCatalogue[0]);
-    EXPECT_EQ(first->clickAudio->id, audioCatalogue[0]->id);
-    EXPECT_FLOAT_EQ(first->clickAudio->sound.getVolume(), 50.f);
-    EXPECT_FLOAT_EQ(first->clickAudio->sound.getPitch(), 2.f);
-    EXPECT_FLOAT_EQ(second->clickAudio->sound.getVolume(), 70.f);
-    ASSERT_NE(first->clickAudio->buffer, nullptr);
-    EXPECT_EQ(first->clickAudio->sound.getBuffer(), first->clickAudio->buffer);
-    EXPECT_EQ(second->clickAudio->sound.getBuffer(), first->clickAudio->buffer) << "one file, one decoded buffer";
+    // What a click plays and shows, one sprite after the other.
+    struct Heard {
+        float volume;
+        float pitch;
+        const sf::SoundBuffer *buffer;
+        std::string text;
+        sf::Vector2f textAt;
+    };
+    const auto click = [&](sf::Vector2f at) {
+        game.clickAt(at);
+        Heard heard{};
+        for (const ESprite *sprite : game.sprites)
+            if (sprite->clickAudio && sprite->clickAudio->sound.getStatus() == sf::Sound::Playing)
+                heard = {sprite->clickAudio->sound.getVolume(),
+                         sprite->clickAudio->sound.getPitch(),
+                         sprite->clickAudio->sound.getBuffer(),
+                         {},
+                         {}};
+        for (const EText *text : game.scene->texts)
+            if (text->visible) {
+                heard.text = text->string;
+                heard.textAt = text->position;
+            }
+        game.stopAudio();
+        return heard;
+    };
+    const Heard a = click({10, 10});
+    EXPECT_FLOAT_EQ(a.volume, 50.f);
+    EXPECT_FLOAT_EQ(a.pitch, 2.f);
+    EXPECT_EQ(a.text, "first");
+    game.clickAt({10, 10}); // puts the note away
 
-    EXPECT_EQ(second->clickText, textCatalogue[0]);
-    EXPECT_EQ(second->clickText->string, "asset");
-    EXPECT_EQ(second->clickText->position, sf::Vector2f(300, 400)) << "the sprite's position places its text";
-    ASSERT_NE(first->clickText, nullptr);
-    EXPECT_NE(first->clickText, textCatalogue[0]);
-    EXPECT_EQ(first->clickText->string, "first");
-    EXPECT_FALSE(first->clickText->visible);
+    const Heard b = click({310, 410});
+    EXPECT_FLOAT_EQ(b.volume, 70.f) << "each placement keeps its own volume";
+    EXPECT_FLOAT_EQ(b.pitch, 2.f);
+    EXPECT_EQ(b.text, "asset");
+    EXPECT_EQ(b.textAt, sf::Vector2f(300, 400)) << "the sprite's position places its text";
+    ASSERT_NE(a.buffer, nullptr);
+    EXPECT_EQ(a.buffer, b.buffer) << "one file, one decoded buffer";
 }
 
 TEST_F(SpriteElement, AHookTakesEveryAssetOfItsIdAndEndsOnTheLast)
 {
     writeTone(dir.file("tone.wav"), 0.1f, 440, 0.5f);
-    start(gameXml("<sprite id='a' src='box.png'/><audio id='beep' src='tone.wav'/><audio src='x.wav'/>"
-                  "<audio id='beep' src='tone.wav' volume='10'/>",
+    start(gameXml("<sprite id='a' src='box.png' origin='0, 0'/><audio id='beep' src='tone.wav'/>"
+                  "<audio src='x.wav'/><audio id='beep' src='tone.wav' volume='10'/>",
                   "<a onClickAudio='beep'/>"));
+    game.clickAt({10, 10});
+    ASSERT_NE(game.sprites[0]->clickAudio, nullptr);
+    EXPECT_EQ(game.sprites[0]->clickAudio->sound.getStatus(), sf::Sound::Playing);
+    EXPECT_FLOAT_EQ(game.sprites[0]->clickAudio->sound.getVolume(), 10.f) << "the last asset of the id plays";
+    game.stopAudio();
+    // Both were claimed, so a later hook on the same id takes copies instead
+    // of changing what the music of that id would play.
     EXPECT_TRUE(audioCatalogue[0]->placed);
     EXPECT_TRUE(audioCatalogue[1]->placed);
-    EXPECT_EQ(game.sprites[0]->clickAudio, audioCatalogue[1]);
 }
 
 TEST_F(SpriteElement, FilesThatAreNoRegularFilesAreNotLoaded)

@@ -1,4 +1,5 @@
 #include "support/TestSupport.h"
+#include "core/text/Format.h"
 
 #include <SFML/Graphics/Image.hpp>
 
@@ -133,7 +134,7 @@ void copyFont(const std::string &path)
 
 sf::RenderWindow &testWindow()
 {
-    static sf::RenderWindow window(sf::VideoMode(1100, 1100, 32), "Loading...");
+    static sf::RenderWindow window(sf::VideoMode(worldSize, worldSize, 32), "Loading...");
     windowCreated = true;
     return window;
 }
