@@ -62,12 +62,9 @@ private:
     // Escaped as the text form escapes it, so both show a document's text alike.
     void printJson(const Diagnostic &finding) const
     {
-        const nlohmann::ordered_json object{{"file", escapeControl(file)},
-                                            {"line", finding.line},
-                                            {"column", finding.column},
-                                            {"severity", severityName(finding.severity)},
-                                            {"code", finding.code},
-                                            {"message", escapeControl(finding.message)}};
+        const nlohmann::ordered_json object{{"file", escapeControl(file)}, {"line", finding.line},
+                                            {"column", finding.column},    {"severity", severityName(finding.severity)},
+                                            {"code", finding.code},        {"message", escapeControl(finding.message)}};
         std::string text = "  " + object.dump(2, ' ', false, nlohmann::ordered_json::error_handler_t::replace);
         for (std::size_t at = text.find('\n'); at != std::string::npos; at = text.find('\n', at + 3))
             text.replace(at, 1, "\n  ");

@@ -168,8 +168,8 @@ void DebugOverlay::drawSprites(const Game &game)
         const sf::Vector2f at(bounds.left + 4.f, bounds.top + 2.f);
         const std::size_t outlineEnd = quads.size() / 2;
         for (std::size_t v = 0; v < quads.size(); ++v)
-            labels.append(sf::Vertex(quads[v].position + at, v < outlineEnd ? sf::Color::Black : colour,
-                                     quads[v].texCoords));
+            labels.append(
+                sf::Vertex(quads[v].position + at, v < outlineEnd ? sf::Color::Black : colour, quads[v].texCoords));
     }
     window.draw(outlines);
     if (hasFont)

@@ -711,8 +711,8 @@ void Checker::report(const char *where, const char *code, std::string message)
 
 } // namespace
 
-std::size_t checkGame(const std::string &folder, const std::string &file, const std::string &shownAs,
-                      float textScale, const FindingSink &sink)
+std::size_t checkGame(const std::string &folder, const std::string &file, const std::string &shownAs, float textScale,
+                      const FindingSink &sink)
 {
     Game game;
     game.echo = nullptr;

@@ -24,8 +24,8 @@
 // globals as loading does: run it while no other game is loaded.
 // With a `textScale` other than 1, texts that would leave the window at that
 // scale are reported too.
-std::size_t checkGame(const std::string &folder, const std::string &file, const std::string &shownAs,
-                      float textScale, const FindingSink &sink);
+std::size_t checkGame(const std::string &folder, const std::string &file, const std::string &shownAs, float textScale,
+                      const FindingSink &sink);
 
 // The findings gathered, for callers that need them all at once.
 std::vector<Diagnostic> checkGame(const std::string &folder, const std::string &file, const std::string &shownAs,

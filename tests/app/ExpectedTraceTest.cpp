@@ -40,7 +40,10 @@ TEST(ExpectedTrace, NamesWhatCannotBeSeenAndCutsWhatCannotBeRead)
         {"byte-order mark", "\xEF\xBB\xBF" + line + "\n", {line}, "starts with a byte-order mark"},
         {"trailing empty line", line + "\n\n", {line}, "ends in an empty line"},
         {"trailing blanks", line + "  \n", {line}, "(the expected line ends in 2 blanks, the replay's in 0)"},
-        {"long line", huge + "\n", {line}, "expected: " + huge.substr(0, 200) + "... (" + std::to_string(huge.size() - 200) + " more bytes)\n"},
+        {"long line",
+         huge + "\n",
+         {line},
+         "expected: " + huge.substr(0, 200) + "... (" + std::to_string(huge.size() - 200) + " more bytes)\n"},
         {"a plain difference", line + "\n", {R"({"frame":1,"event":"move"})"}, "happened: {\"frame\":1,\"event\""},
     };
     for (const Case &each : cases) {

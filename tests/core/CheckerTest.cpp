@@ -183,9 +183,7 @@ TEST(Checker, EachSlipGivesItsOneWarningAtItsLine)
         {"walkTo outside the limits",
          document(sprite, "<a onClickScene='1' walkTo='900, 10'/>"),
          {"6 warning out-of-range"}},
-        {"walkTo outside the limits, no door",
-         document(sprite, "<a walkTo='900, 10'/>"),
-         {"6 warning out-of-range"}},
+        {"walkTo outside the limits, no door", document(sprite, "<a walkTo='900, 10'/>"), {"6 warning out-of-range"}},
         {"unknown item icon",
          "<game entryScene='1' title='t' width='800' height='600' fps='60'>\n"
          "<assets path=''/><state>\n<item id='k' icon='nope'/></state>\n"
@@ -390,10 +388,10 @@ TEST(Checker, PassesFindingsOnInLineOrderWhateverTheSectionsOrder)
                             "</assets>\n"
                             "<state><flg id='f'/></state>\n"
                             "</game>\n";
-    const std::vector<std::string> expected{
-        "1 warning unknown-reference", "3 warning unknown-reference", "3 warning unknown-attribute",
-        "4 warning pair-syntax",       "7 warning pair-syntax",       "8 warning missing-file",
-        "10 warning unknown-element"};
+    const std::vector<std::string> expected{"1 warning unknown-reference", "3 warning unknown-reference",
+                                            "3 warning unknown-attribute", "4 warning pair-syntax",
+                                            "7 warning pair-syntax",       "8 warning missing-file",
+                                            "10 warning unknown-element"};
     EXPECT_EQ(summary(folder.check(xml)), expected);
     std::vector<Diagnostic> streamed;
     checkGame(folder.dir.path(), "game.xml", "game.xml", 1.f,

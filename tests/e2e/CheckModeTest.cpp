@@ -97,7 +97,8 @@ TEST(CheckMode, WritesJsonForTools)
                                          {"message", "\"position\" is not written \"x, y\": \"100,200\" reads as (100, "
                                                      "0); write \"100, 200\""}}));
     EXPECT_EQ(report[1]["code"], "unknown-reference");
-    EXPECT_EQ(result.out, nlohmann::ordered_json::parse(result.out).dump(2) + "\n") << "laid out as one array, though written a finding at a time";
+    EXPECT_EQ(result.out, nlohmann::ordered_json::parse(result.out).dump(2) + "\n")
+        << "laid out as one array, though written a finding at a time";
 
     dir.write("game.xml", "<game entryScene='1' width='800' height='600' title='t' fps='60'>"
                           "<assets path=''/><scenes><scene sceneId='1'/></scenes></game>");
