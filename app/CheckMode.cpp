@@ -7,7 +7,6 @@
 
 #include <nlohmann/json.hpp>
 
-#include <algorithm>
 #include <cerrno>
 #include <cstring>
 #include <filesystem>
@@ -27,32 +26,57 @@ std::string count(std::size_t number, const char *what)
     return std::to_string(number) + " " + what + (number == 1 ? "" : "s");
 }
 
-// A finding with the file it is in: the document, or a save checked against it.
-struct Finding {
-    std::string file;
-    Diagnostic diagnostic;
+// Each finding is printed as it comes, so that the report of a huge document
+// is never held whole.
+class Report {
+public:
+    explicit Report(bool asJson) : json(asJson) {}
+
+    // A finding in `file`: the document, or a save checked against it.
+    void add(const std::string &file, const Diagnostic &finding)
+    {
+        ++(finding.severity == Severity::error ? errors : warnings);
+        if (json)
+            printJson(file, finding);
+        else
+            std::cout << renderDiagnostic(file, finding, true) << '\n';
+    }
+
+    // The summary line, or the end of the JSON array.
+    void finish(std::size_t unsuggested)
+    {
+        if (json) {
+            std::cout << (errors + warnings == 0 ? "[]" : "\n]") << '\n';
+            return;
+        }
+        std::cout << count(errors, "error") << ", " << count(warnings, "warning");
+        if (unsuggested > 0)
+            std::cout << "; " << count(unsuggested, "finding")
+                      << " got no \"did you mean\": the budget for suggestions was spent";
+        std::cout << '\n';
+    }
+
+    std::size_t errorCount() const { return errors; }
+    std::size_t total() const { return errors + warnings; }
+
+private:
+    // One element of the array as a whole array would be dumped, indented in it.
+    // Escaped as the text form escapes it, so both show a document's text alike.
+    void printJson(const std::string &file, const Diagnostic &finding) const
+    {
+        const nlohmann::ordered_json object{{"file", escapeControl(file)}, {"line", finding.line},
+                                            {"column", finding.column},    {"severity", severityName(finding.severity)},
+                                            {"code", finding.code},        {"message", escapeControl(finding.message)}};
+        std::string text = "  " + object.dump(2, ' ', false, nlohmann::ordered_json::error_handler_t::replace);
+        for (std::size_t at = text.find('\n'); at != std::string::npos; at = text.find('\n', at + 3))
+            text.replace(at, 1, "\n  ");
+        std::cout << (errors + warnings == 1 ? "[\n" : ",\n") << text;
+    }
+
+    bool json;
+    std::size_t errors = 0;
+    std::size_t warnings = 0;
 };
-
-void printText(const std::vector<Finding> &findings, std::size_t errors)
-{
-    for (const auto &[file, finding] : findings)
-        std::cout << renderDiagnostic(file, finding, true) << '\n';
-    std::cout << count(errors, "error") << ", " << count(findings.size() - errors, "warning") << '\n';
-}
-
-// Escaped as the text form escapes it, so both show a document's text alike.
-void printJson(const std::vector<Finding> &findings)
-{
-    nlohmann::ordered_json report = nlohmann::ordered_json::array();
-    for (const auto &[file, finding] : findings)
-        report.push_back({{"file", escapeControl(file)},
-                          {"line", finding.line},
-                          {"column", finding.column},
-                          {"severity", severityName(finding.severity)},
-                          {"code", finding.code},
-                          {"message", escapeControl(finding.message)}});
-    std::cout << report.dump(2, ' ', false, nlohmann::ordered_json::error_handler_t::replace) << '\n';
-}
 
 } // namespace
 
@@ -78,20 +102,13 @@ int check(const Options &options)
         std::cerr << "adventure: cannot check " << escapeControl(location.shown) << ": " << *why << '\n';
         return 2;
     }
-    std::vector<Finding> findings;
-    for (Diagnostic &found : checkGame(location.folder, location.file, location.shown, options.textScale))
-        findings.push_back({location.shown, std::move(found)});
+    Report report(options.format == "json");
+    const std::size_t unsuggested = checkGame(location.folder, location.file, location.shown, options.textScale,
+                                              [&](const Diagnostic &finding) { report.add(location.shown, finding); });
     if (!options.checkSave.empty())
-        for (Diagnostic &found : checkSaveFile(location.folder, location.file, options.checkSave))
-            findings.push_back({options.checkSave, std::move(found)});
-    const auto errors =
-        static_cast<std::size_t>(std::count_if(findings.begin(), findings.end(), [](const Finding &finding) {
-            return finding.diagnostic.severity == Severity::error;
-        }));
-    if (options.format == "json")
-        printJson(findings);
-    else
-        printText(findings, errors);
-    const bool failed = errors > 0 || (options.strict && !findings.empty());
+        for (const Diagnostic &found : checkSaveFile(location.folder, location.file, options.checkSave))
+            report.add(options.checkSave, found);
+    report.finish(unsuggested);
+    const bool failed = report.errorCount() > 0 || (options.strict && report.total() > 0);
     return failed ? 1 : 0;
 }

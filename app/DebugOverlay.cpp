@@ -12,6 +12,7 @@
 #include <SFML/Graphics/VertexArray.hpp>
 #include <SFML/Window/Mouse.hpp>
 
+#include <algorithm>
 #include <array>
 #include <cmath>
 
@@ -44,6 +45,67 @@ sf::RectangleShape outline(sf::FloatRect area, sf::Color colour)
     shape.setOutlineColor(colour);
     shape.setOutlineThickness(-2.f);
     return shape;
+}
+
+constexpr unsigned labelSize = 18;
+constexpr float labelOutline = 1.f;
+// Outlines run inside the bounds, as a click hits only inside them.
+constexpr float outlineWidth = 2.f;
+
+void appendRectangle(sf::VertexArray &quads, sf::FloatRect area, sf::Color colour)
+{
+    quads.append(sf::Vertex({area.left, area.top}, colour));
+    quads.append(sf::Vertex({area.left + area.width, area.top}, colour));
+    quads.append(sf::Vertex({area.left + area.width, area.top + area.height}, colour));
+    quads.append(sf::Vertex({area.left, area.top + area.height}, colour));
+}
+
+void appendOutline(sf::VertexArray &quads, sf::FloatRect area, sf::Color colour)
+{
+    const float inner = std::max(0.f, area.height - 2 * outlineWidth);
+    appendRectangle(quads, {area.left, area.top, area.width, outlineWidth}, colour);
+    appendRectangle(quads, {area.left, area.top + area.height - outlineWidth, area.width, outlineWidth}, colour);
+    appendRectangle(quads, {area.left, area.top + outlineWidth, outlineWidth, inner}, colour);
+    appendRectangle(quads, {area.left + area.width - outlineWidth, area.top + outlineWidth, outlineWidth, inner},
+                    colour);
+}
+
+// One glyph's quad as sf::Text lays it out, a pixel of padding around it.
+void appendGlyph(std::vector<sf::Vertex> &quads, const sf::Glyph &glyph, sf::Vector2f pen, float outline)
+{
+    const float padding = 1.f;
+    const float left = glyph.bounds.left - padding;
+    const float top = glyph.bounds.top - padding;
+    const float right = glyph.bounds.left + glyph.bounds.width + padding;
+    const float bottom = glyph.bounds.top + glyph.bounds.height + padding;
+    const float u1 = static_cast<float>(glyph.textureRect.left) - padding;
+    const float v1 = static_cast<float>(glyph.textureRect.top) - padding;
+    const float u2 = static_cast<float>(glyph.textureRect.left + glyph.textureRect.width) + padding;
+    const float v2 = static_cast<float>(glyph.textureRect.top + glyph.textureRect.height) + padding;
+    const sf::Vector2f shift(pen.x - outline, pen.y - outline);
+    quads.emplace_back(shift + sf::Vector2f(left, top), sf::Color::White, sf::Vector2f(u1, v1));
+    quads.emplace_back(shift + sf::Vector2f(right, top), sf::Color::White, sf::Vector2f(u2, v1));
+    quads.emplace_back(shift + sf::Vector2f(right, bottom), sf::Color::White, sf::Vector2f(u2, v2));
+    quads.emplace_back(shift + sf::Vector2f(left, bottom), sf::Color::White, sf::Vector2f(u1, v2));
+}
+
+// The text's quads on one line, its outline's first; the colour is set when drawn.
+std::vector<sf::Vertex> layOut(const sf::Font &font, const std::string &text)
+{
+    const sf::String characters = sf::String::fromUtf8(text.begin(), text.end());
+    std::vector<sf::Vertex> quads;
+    for (const float outline : {labelOutline, 0.f}) {
+        sf::Vector2f pen(0.f, static_cast<float>(labelSize));
+        sf::Uint32 previous = 0;
+        for (const sf::Uint32 character : characters) {
+            pen.x += font.getKerning(previous, character, labelSize);
+            previous = character;
+            const sf::Glyph &glyph = font.getGlyph(character, labelSize, false, outline);
+            appendGlyph(quads, glyph, pen, outline);
+            pen.x += font.getGlyph(character, labelSize, false).advance;
+        }
+    }
+    return quads;
 }
 
 std::string coordinates(sf::Vector2f point)
@@ -88,16 +150,39 @@ void DebugOverlay::draw(const Game &game)
 
 void DebugOverlay::drawSprites(const Game &game)
 {
-    for (std::size_t i = 0; i < game.scene->sprites.size(); ++i) {
+    outlines.clear();
+    labels.clear();
+    const std::size_t count = game.scene->sprites.size();
+    labelTexts.resize(count);
+    labelQuads.resize(count);
+    for (std::size_t i = 0; i < count; ++i) {
         const ESprite *sprite = game.scene->sprites[i];
         // An inactive sprite is neither drawn nor hit: outlined dimmed, where it would be.
         const sf::Color colour = game.isActive(i) ? boundsColour : inactiveColour;
         const sf::FloatRect bounds = sprite->drawable->getGlobalBounds();
-        window.draw(outline(bounds, colour));
-        if (sprite->id)
-            label(sprite->id + (sprite->loop ? " #" + std::to_string(sprite->cell()) : std::string()),
-                  {bounds.left + 4.f, bounds.top + 2.f}, colour);
+        appendOutline(outlines, bounds, colour);
+        if (!sprite->id || !hasFont)
+            continue;
+        const std::vector<sf::Vertex> &quads =
+            spriteLabel(i, sprite->id + (sprite->loop ? " #" + std::to_string(sprite->cell()) : std::string()));
+        const sf::Vector2f at(bounds.left + 4.f, bounds.top + 2.f);
+        const std::size_t outlineEnd = quads.size() / 2;
+        for (std::size_t v = 0; v < quads.size(); ++v)
+            labels.append(
+                sf::Vertex(quads[v].position + at, v < outlineEnd ? sf::Color::Black : colour, quads[v].texCoords));
     }
+    window.draw(outlines);
+    if (hasFont)
+        window.draw(labels, &font.getTexture(labelSize));
+}
+
+const std::vector<sf::Vertex> &DebugOverlay::spriteLabel(std::size_t index, const std::string &text)
+{
+    if (labelTexts[index] != text || labelQuads[index].empty()) {
+        labelTexts[index] = text;
+        labelQuads[index] = layOut(font, text);
+    }
+    return labelQuads[index];
 }
 
 // What the game remembers, in the bottom-left corner.
@@ -156,11 +241,11 @@ void DebugOverlay::label(const std::string &text, sf::Vector2f at, sf::Color col
 {
     if (!hasFont)
         return;
-    sf::Text shownText(sf::String::fromUtf8(text.begin(), text.end()), font, 18);
+    sf::Text shownText(sf::String::fromUtf8(text.begin(), text.end()), font, labelSize);
     shownText.setPosition(at);
     shownText.setFillColor(colour);
     shownText.setOutlineColor(sf::Color::Black);
-    shownText.setOutlineThickness(1.f);
+    shownText.setOutlineThickness(labelOutline);
     window.draw(shownText);
 }
 

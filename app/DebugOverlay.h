@@ -2,7 +2,11 @@
 
 #include <SFML/Graphics/Font.hpp>
 #include <SFML/Graphics/RenderWindow.hpp>
+#include <SFML/Graphics/VertexArray.hpp>
 #include <SFML/Window/Event.hpp>
+
+#include <string>
+#include <vector>
 
 class Game;
 
@@ -32,8 +36,16 @@ private:
     void drawPointer();
     void label(const std::string &text, sf::Vector2f at, sf::Color colour);
     void showPointerInTitle(const Game &game);
+    // The glyph quads of a sprite's label, laid out once for each new text.
+    const std::vector<sf::Vertex> &spriteLabel(std::size_t index, const std::string &text);
 
     sf::RenderWindow &window;
+    // Thousands of sprites are outlined and labelled in one draw each, not
+    // one per sprite: the labels' quads are kept, outline first, at (0, 0).
+    std::vector<std::string> labelTexts;
+    std::vector<std::vector<sf::Vertex>> labelQuads;
+    sf::VertexArray outlines{sf::Quads};
+    sf::VertexArray labels{sf::Quads};
     sf::Font font;
     bool hasFont = false;
     bool shown = true;

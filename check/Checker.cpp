@@ -164,12 +164,16 @@ struct IdIndex {
 
 class Checker {
 public:
-    Checker(const Game &loaded, std::string gameFolder) : game(loaded), folder(std::move(gameFolder)) {}
+    Checker(const Game &loaded, std::string gameFolder, FindingOrder &into)
+        : game(loaded), folder(std::move(gameFolder)), findings(into)
+    {
+    }
 
     void walk();
-    std::vector<Diagnostic> takeFindings() { return std::move(findings); }
+    std::size_t unsuggested() const { return suggestions.cutShort(); }
 
 private:
+    void indexAssets(Node *assets);
     void readAssets(Node *assets);
     void checkAsset(Node *asset, std::string_view kind);
     // Whether the asset has an id, so that the engine keeps it.
@@ -177,9 +181,8 @@ private:
     void checkPlayer(Node *asset);
     void checkScenes(Node *scenes);
     void checkState(Node *state);
-    void checkLogic();
     void checkChildLogic(Node *scene, Node *child);
-    void checkAction(Node *scene, const ActionRules &action);
+    void checkAction(Node *scene, Node *node, const ActionRules &action);
     void checkCondition(const Condition &condition);
     void checkName(std::string_view name, const std::vector<std::string_view> &declared, const char *kind);
     void checkSceneId(Node *scene, bool entryPlays);
@@ -199,11 +202,13 @@ private:
     const FileVerdict &verdict(const std::string &path, FileUse use);
 
     std::size_t lineOf(const Node *node) const { return game.position(elementPosition(node)).first; }
+    // Nothing before `node` is still to be reported.
+    void settleBefore(const Node *node) { findings.settle(lineOf(node)); }
     void report(const char *where, const char *code, std::string message);
 
     const Game &game;
     std::string folder;
-    std::vector<Diagnostic> findings;
+    FindingOrder &findings;
     // Unset while the document gives no asset path: files cannot be found then.
     bool assetPathKnown = false;
     std::string assetPath;
@@ -212,50 +217,51 @@ private:
     IdIndex sprites;
     IdIndex audios;
     IdIndex texts;
+    // The last <player> of the assets, and the one before the asset being checked.
     const Node *lastPlayer = nullptr;
+    const Node *earlierPlayer = nullptr;
     // What a scene child may be named after, gathered once the assets are read.
     std::vector<std::string_view> placeable;
     Suggestions suggestions;
     std::map<std::pair<FileUse, std::string>, FileVerdict> verdicts;
 };
 
+// The document is walked from the top, so that each finding can be passed
+// on once the walk is past its line; the ids the root and the scenes name
+// are gathered first.
 void Checker::walk()
 {
     Node *root = game.root;
     if (!root)
         return;
-    // The root names texts and sprites: read the assets first.
+    for (const FlagDeclaration &flag : game.rules.flags)
+        declaredFlags.push_back(flag.id);
+    for (const ItemDeclaration &item : game.rules.items)
+        declaredItems.push_back(item.id);
     if (Node *assets = getChild(root, "assets"))
-        readAssets(assets);
+        indexAssets(assets);
     checkAttributes(root, formatOf("root"));
-    if (Node *state = getChild(root, "state"))
-        checkState(state);
-    if (Node *inventory = getChild(root, "inventory"))
-        checkAttributes(inventory, formatOf("inventory"));
-    if (Node *scenes = getChild(root, "scenes"))
-        checkScenes(scenes);
-    checkLogic();
+    if (game.rules.hasGoal)
+        checkCondition(game.rules.goal);
+    // Only the first of each section counts, as the engine reads it.
+    for (Node *section = root->first_node(); section; section = section->next_sibling()) {
+        if (!isElement(section))
+            continue;
+        settleBefore(section);
+        if (section == getChild(root, "assets"))
+            readAssets(section);
+        else if (section == getChild(root, "state"))
+            checkState(section);
+        else if (section == getChild(root, "inventory"))
+            checkAttributes(section, formatOf("inventory"));
+        else if (section == getChild(root, "scenes"))
+            checkScenes(section);
+    }
 }
 
 // Names of flags and items are free, so a slip in one is a flag that never
 // changes: each name used but not declared is reported, with the nearest
 // declared one.
-void Checker::checkLogic()
-{
-    const GameRules &rules = game.rules;
-    for (const FlagDeclaration &flag : rules.flags)
-        declaredFlags.push_back(flag.id);
-    for (const ItemDeclaration &item : rules.items)
-        declaredItems.push_back(item.id);
-    if (rules.hasGoal)
-        checkCondition(rules.goal);
-    Node *scenes = game.root ? getChild(game.root, "scenes") : nullptr;
-    for (Node *scene = scenes ? scenes->first_node() : nullptr; scene; scene = scene->next_sibling())
-        for (Node *child = isElement(scene) ? scene->first_node() : nullptr; child; child = child->next_sibling())
-            if (isElement(child))
-                checkChildLogic(scene, child);
-}
-
 void Checker::checkChildLogic(Node *scene, Node *child)
 {
     const ChildRules *rules = game.rules.child(child);
@@ -266,7 +272,7 @@ void Checker::checkChildLogic(Node *scene, Node *child)
         report(hasAttribute(child, "if")->value(), "player",
                "the player is always there: \"if\" on <player> is not read");
     checkCondition(rules->active);
-    checkAction(scene, rules->action);
+    checkAction(scene, child, rules->action);
     for (const UseRules &use : rules->uses) {
         if (isPlayer || !sprites.contains(nameOf(child)))
             report(elementPosition(use.node), "unknown-reference",
@@ -274,11 +280,11 @@ void Checker::checkChildLogic(Node *scene, Node *child)
         if (use.item != "*")
             checkName(use.item, declaredItems, "item");
         checkCondition(use.condition);
-        checkAction(scene, use.action);
+        checkAction(scene, use.node, use.action);
     }
 }
 
-void Checker::checkAction(Node *scene, const ActionRules &action)
+void Checker::checkAction(Node *scene, Node *node, const ActionRules &action)
 {
     for (const auto *names : {&action.effects.setFlags, &action.effects.clearFlags})
         for (const std::string_view name : *names)
@@ -295,7 +301,7 @@ void Checker::checkAction(Node *scene, const ActionRules &action)
     const int lower = readInteger(scene, "lowerLevelLimit", readInteger(game.root, "height", 0));
     if (point.x < static_cast<float>(left) || point.x > static_cast<float>(right) ||
         point.y < static_cast<float>(upper) || point.y > static_cast<float>(lower))
-        report(action.exitWhere ? action.exitWhere : elementPosition(scene), "out-of-range",
+        report(action.exitWhere ? action.exitWhere : hasAttribute(node, "walkTo")->value(), "out-of-range",
                "\"walkTo\" lies outside the scene's level limits; the player walks to the nearest point inside");
 }
 
@@ -329,6 +335,7 @@ void Checker::readAssets(Node *assets)
     for (Node *child = assets->first_node(); child; child = child->next_sibling()) {
         if (!isElement(child))
             continue;
+        settleBefore(child);
         const std::string_view name = nameOf(child);
         if (std::find(kinds.begin(), kinds.end(), name) != kinds.end())
             checkAsset(child, name);
@@ -358,6 +365,24 @@ void Checker::checkAsset(Node *asset, std::string_view kind)
     }
 }
 
+// Before the walk, so that the root and the scenes can name assets declared
+// after them: the first asset with each id, and the last player.
+void Checker::indexAssets(Node *assets)
+{
+    for (Node *child = assets->first_node(); child; child = child->next_sibling()) {
+        if (!isElement(child))
+            continue;
+        const std::string_view name = nameOf(child);
+        IdIndex *ids = name == "sprite" ? &sprites : name == "audio" ? &audios : name == "text" ? &texts : nullptr;
+        if (const Attribute *id = ids ? hasAttribute(child, "id") : nullptr) {
+            if (ids->first.emplace(valueOf(id), child).second)
+                ids->order.push_back(valueOf(id));
+        } else if (name == "player") {
+            lastPlayer = child;
+        }
+    }
+}
+
 bool Checker::registerId(Node *asset, IdIndex &ids)
 {
     const Attribute *id = hasAttribute(asset, "id");
@@ -366,26 +391,24 @@ bool Checker::registerId(Node *asset, IdIndex &ids)
                tag(nameOf(asset)) + " has no \"id\" attribute; it is skipped, since nothing could refer to it");
         return false;
     }
-    const auto [earlier, fresh] = ids.first.emplace(valueOf(id), asset);
-    if (fresh) {
-        ids.order.push_back(valueOf(id));
+    const Node *first = ids.first.at(valueOf(id));
+    if (first == asset)
         return true;
-    }
     const std::string what = nameOf(asset) == "audio" ? "music naming it plays both, a click the later one"
                                                       : "a scene child " + tag(valueOf(id)) + " places both";
     report(id->value(), "duplicate-id",
-           "the " + tag(nameOf(asset)) + " at line " + std::to_string(lineOf(earlier->second)) + " has the id " +
+           "the " + tag(nameOf(asset)) + " at line " + std::to_string(lineOf(first)) + " has the id " +
                quote(valueOf(id)) + " too; " + what);
     return true;
 }
 
 void Checker::checkPlayer(Node *asset)
 {
-    if (lastPlayer)
+    if (earlierPlayer)
         report(elementPosition(asset), "player",
-               "another <player> is declared at line " + std::to_string(lineOf(lastPlayer)) +
+               "another <player> is declared at line " + std::to_string(lineOf(earlierPlayer)) +
                    "; the last one counts, so that one is not used");
-    lastPlayer = asset;
+    earlierPlayer = asset;
 }
 
 void Checker::checkScenes(Node *scenes)
@@ -402,6 +425,7 @@ void Checker::checkScenes(Node *scenes)
     for (Node *scene = scenes->first_node(); scene; scene = scene->next_sibling()) {
         if (!isElement(scene))
             continue;
+        settleBefore(scene);
         checkAttributes(scene, formatOf("scene"));
         checkSceneId(scene, entryPlays);
         if (const Attribute *id = hasAttribute(scene, "sceneId")) {
@@ -416,8 +440,11 @@ void Checker::checkScenes(Node *scenes)
         checkLevelOrder(scene, "leftLevelLimit", "rightLevelLimit", "width");
         checkLevelOrder(scene, "upperLevelLimit", "lowerLevelLimit", "height");
         for (Node *child = scene->first_node(); child; child = child->next_sibling())
-            if (isElement(child))
+            if (isElement(child)) {
+                settleBefore(child);
                 checkSceneChild(child);
+                checkChildLogic(scene, child);
+            }
     }
 }
 
@@ -674,35 +701,44 @@ const FileVerdict &Checker::verdict(const std::string &path, FileUse use)
 void Checker::report(const char *where, const char *code, std::string message)
 {
     const auto [line, column] = game.position(where);
-    findings.push_back({Severity::warning, line, column, code, std::move(message)});
+    findings.add({Severity::warning, line, column, code, std::move(message)});
 }
 
 } // namespace
 
-std::vector<Diagnostic> checkGame(const std::string &folder, const std::string &file, const std::string &shownAs,
-                                  float textScale)
+std::size_t checkGame(const std::string &folder, const std::string &file, const std::string &shownAs, float textScale,
+                      const FindingSink &sink)
 {
     Game game;
     game.echo = nullptr;
-    std::vector<Diagnostic> findings;
+    FindingOrder order(sink);
+    std::vector<Diagnostic> found;
     try {
         game.load((std::filesystem::path(folder) / file).c_str(), shownAs);
         game.checkStartup();
     } catch (const StartupError &error) {
-        findings.push_back(game.diagnose(error));
+        found.push_back(game.diagnose(error));
     }
-    Checker checker(game, folder);
+    if (found.empty()) {
+        checkMotion(game, found);
+        checkTextFit(game, textScale, found);
+    }
+    // These come whole from the engine; each place is kept until the walk is past it.
+    for (Diagnostic &finding : found)
+        order.add(std::move(finding));
+    for (const Diagnostic &finding : game.warnings())
+        order.add(finding);
+    Checker checker(game, folder, order);
     checker.walk();
-    if (findings.empty()) {
-        checkMotion(game, findings);
-        checkTextFit(game, textScale, findings);
-    }
-    findings.insert(findings.end(), game.warnings().begin(), game.warnings().end());
-    for (Diagnostic &finding : checker.takeFindings())
-        findings.push_back(std::move(finding));
-    std::stable_sort(findings.begin(), findings.end(), [](const Diagnostic &a, const Diagnostic &b) {
-        return std::make_pair(a.line, a.column) < std::make_pair(b.line, b.column);
-    });
+    order.finish();
+    return checker.unsuggested();
+}
+
+std::vector<Diagnostic> checkGame(const std::string &folder, const std::string &file, const std::string &shownAs,
+                                  float textScale)
+{
+    std::vector<Diagnostic> findings;
+    checkGame(folder, file, shownAs, textScale, [&](const Diagnostic &finding) { findings.push_back(finding); });
     return findings;
 }
 

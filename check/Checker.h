@@ -1,7 +1,9 @@
 #pragma once
 
+#include "check/FindingOrder.h"
 #include "core/text/Diagnostics.h"
 
+#include <cstddef>
 #include <string>
 #include <vector>
 
@@ -13,13 +15,19 @@
 //
 // `file` is read in `folder`, and asset files resolve against `folder` as
 // the engine resolves them from its working directory; each distinct file is
-// decoded once. Messages name the document `shownAs`. Findings come sorted
-// by line and column.
+// decoded once. Messages name the document `shownAs`. Findings reach `sink`
+// sorted by line and column, each as soon as no earlier one can follow, so a
+// huge document's report is never held whole. Returns how many findings got
+// no "did you mean" because the budget for suggestions was spent.
 //
 // It loads the document through a Game of its own, so it uses the catalogue
 // globals as loading does: run it while no other game is loaded.
 // With a `textScale` other than 1, texts that would leave the window at that
 // scale are reported too.
+std::size_t checkGame(const std::string &folder, const std::string &file, const std::string &shownAs, float textScale,
+                      const FindingSink &sink);
+
+// The findings gathered, for callers that need them all at once.
 std::vector<Diagnostic> checkGame(const std::string &folder, const std::string &file, const std::string &shownAs,
                                   float textScale = 1.f);
 

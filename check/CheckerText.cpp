@@ -102,8 +102,10 @@ std::string Suggestions::didYouMean(std::string_view written, const std::vector<
     std::size_t bestEdits = mostEdits + 1;
     const std::string writtenLower = written.size() <= longestCompared ? lowered(written) : std::string();
     for (const std::string_view &candidate : candidates) {
-        if (!spend(1 + std::min(written.size(), longestCompared) * std::min(candidate.size(), longestCompared)))
+        if (!spend(1 + std::min(written.size(), longestCompared) * std::min(candidate.size(), longestCompared))) {
+            ++searchesCutShort;
             return {};
+        }
         if (candidate == written)
             continue;
         if (equalButForCase(candidate, written))

@@ -23,7 +23,8 @@ std::size_t editDistance(std::string_view a, std::string_view b);
 //
 // Each comparison spends from the budget, shared by one check: a document
 // with thousands of unknown names among thousands of ids would otherwise
-// take seconds. Once it is spent, nothing more is suggested.
+// take seconds. Once it is spent, nothing more is suggested, and the
+// searches cut short are counted so that the report can say so.
 class Suggestions {
 public:
     static constexpr std::size_t defaultBudget = 20'000'000;
@@ -32,11 +33,14 @@ public:
 
     std::string didYouMean(std::string_view written, const std::vector<std::string_view> &candidates,
                            std::string (*shape)(std::string_view));
+    // How many searches the budget ended before they were done.
+    std::size_t cutShort() const { return searchesCutShort; }
 
 private:
     bool spend(std::size_t cost);
 
     std::size_t left;
+    std::size_t searchesCutShort = 0;
 };
 
 // Whether the whole text, blanks around it aside, is one integer (as atoi

@@ -1,5 +1,6 @@
 #include "app/replay/ExpectedTrace.h"
 
+#include "core/text/Document.h"
 #include "core/text/FileKind.h"
 
 #include <nlohmann/json.hpp>
@@ -23,6 +24,39 @@ std::optional<std::uint64_t> frameOf(const std::string &line)
     return frame->get<std::uint64_t>();
 }
 
+constexpr std::size_t longestShown = 200;
+const std::string byteOrderMark = "\xEF\xBB\xBF";
+
+// A line cut after its first 200 characters, so that a huge one does not
+// flood the terminal, and escaped.
+std::string shown(const std::string &line)
+{
+    const char *end = utf8Prefix(line.data(), line.data() + line.size(), longestShown);
+    const auto cut = static_cast<std::size_t>(end - line.data());
+    if (cut == line.size())
+        return escapeControl(line);
+    return escapeControl(line.substr(0, cut)) + "... (" + std::to_string(line.size() - cut) + " more bytes)";
+}
+
+std::size_t trailingBlanks(const std::string &line)
+{
+    const std::size_t last = line.find_last_not_of(" \t");
+    return last == std::string::npos ? line.size() : line.size() - last - 1;
+}
+
+// What makes two lines that look alike differ, when nothing else does.
+std::string invisibleDifference(const std::string &expected, const std::string &happened)
+{
+    const std::size_t expectedBlanks = trailingBlanks(expected);
+    const std::size_t happenedBlanks = trailingBlanks(happened);
+    if (expected.substr(0, expected.size() - expectedBlanks) != happened.substr(0, happened.size() - happenedBlanks))
+        return {};
+    if (expectedBlanks != happenedBlanks)
+        return "the expected line ends in " + std::to_string(expectedBlanks) + " blank" +
+               (expectedBlanks == 1 ? "" : "s") + ", the replay's in " + std::to_string(happenedBlanks);
+    return {};
+}
+
 } // namespace
 
 std::optional<Diagnostic> ExpectedTrace::load(const std::string &path)
@@ -41,6 +75,13 @@ std::optional<Diagnostic> ExpectedTrace::load(const std::string &path)
     while (std::getline(in, text)) {
         if (!text.empty() && text.back() == '\r')
             text.pop_back();
+        // Invisible in an editor, so named rather than left to "not a trace line".
+        if (lines.empty() && text.compare(0, byteOrderMark.size(), byteOrderMark) == 0)
+            return Diagnostic{Severity::error, 1, 1, "expect",
+                              "the expected trace starts with a byte-order mark; save it without one"};
+        if (text.empty() && in.peek() == std::char_traits<char>::eof())
+            return Diagnostic{Severity::error, lines.size() + 1, 1, "expect",
+                              "the expected trace ends in an empty line; a trace has none"};
         const std::optional<std::uint64_t> frame = frameOf(text);
         if (!frame)
             return Diagnostic{Severity::error, lines.size() + 1, 1, "expect",
@@ -76,6 +117,7 @@ std::optional<std::string> ExpectedTrace::firstDifference(const std::string &sho
         return std::nullopt;
     const Diagnostic where{Severity::error, found->line, 1, "expect",
                            "the replay differs from the expected trace at frame " + std::to_string(found->frame)};
-    return renderDiagnostic(shownAs, where) + "\n  expected: " + escapeControl(found->expected) +
-           "\n  happened: " + escapeControl(found->happened);
+    const std::string invisible = invisibleDifference(found->expected, found->happened);
+    return renderDiagnostic(shownAs, where) + "\n  expected: " + shown(found->expected) +
+           "\n  happened: " + shown(found->happened) + (invisible.empty() ? "" : "\n  (" + invisible + ")");
 }

@@ -183,6 +183,7 @@ TEST(Checker, EachSlipGivesItsOneWarningAtItsLine)
         {"walkTo outside the limits",
          document(sprite, "<a onClickScene='1' walkTo='900, 10'/>"),
          {"6 warning out-of-range"}},
+        {"walkTo outside the limits, no door", document(sprite, "<a walkTo='900, 10'/>"), {"6 warning out-of-range"}},
         {"unknown item icon",
          "<game entryScene='1' title='t' width='800' height='600' fps='60'>\n"
          "<assets path=''/><state>\n<item id='k' icon='nope'/></state>\n"
@@ -353,8 +354,11 @@ TEST(CheckerText, SuggestsOnlyNamesThatAreNear)
     EXPECT_EQ(suggestions.didYouMean("xy", ids, quote), "") << "two edits change every letter of a short name";
     EXPECT_EQ(suggestions.didYouMean(std::string(500, 'd'), ids, quote), "");
     EXPECT_EQ(editDistance("colour", "color"), 1u);
+    EXPECT_EQ(suggestions.cutShort(), 0u);
     Suggestions spent(10);
     EXPECT_EQ(spent.didYouMean("knok", ids, quote), "") << "the budget runs out before \"knock\"";
+    EXPECT_EQ(spent.didYouMean("DOOR", ids, quote), "");
+    EXPECT_EQ(spent.cutShort(), 2u) << "each search the budget ended is counted";
     EXPECT_EQ(quote(std::string(100, 'x')), "\"" + std::string(60, 'x') + "...\"");
 }
 
@@ -365,4 +369,50 @@ TEST(Checker, QuotesTheDocumentWithControlCharactersEscaped)
     ASSERT_EQ(findings.size(), 1u);
     EXPECT_EQ(renderDiagnostic("game.xml", findings[0]),
               "game.xml:6:18: warning: \"onClickAudio\" names \"kn\\x1b[2Jock\", but no <audio> has that id");
+}
+
+// The report is passed on as the walk goes, so the order must come from the
+// walk itself: sections in any order, names used before they are declared,
+// and findings of the engine's own beside the checker's.
+TEST(Checker, PassesFindingsOnInLineOrderWhateverTheSectionsOrder)
+{
+    const CheckedFolder folder;
+    const std::string xml = "<game entryScene='1' title='t' width='800' height='600' fps='60' cursor='hnd'>\n"
+                            "<scenes><scene sceneId='1'>\n"
+                            "<dor flavour='x'/>\n"
+                            "<door position='1,2'/>\n"
+                            "</scene></scenes>\n"
+                            "<assets path=''>\n"
+                            "<sprite id='door' src='a.png' origin='1,2'/>\n"
+                            "<sprite id='hand' src='gone.png'/>\n"
+                            "</assets>\n"
+                            "<state><flg id='f'/></state>\n"
+                            "</game>\n";
+    const std::vector<std::string> expected{"1 warning unknown-reference", "3 warning unknown-reference",
+                                            "3 warning unknown-attribute", "4 warning pair-syntax",
+                                            "7 warning pair-syntax",       "8 warning missing-file",
+                                            "10 warning unknown-element"};
+    EXPECT_EQ(summary(folder.check(xml)), expected);
+    std::vector<Diagnostic> streamed;
+    checkGame(folder.dir.path(), "game.xml", "game.xml", 1.f,
+              [&](const Diagnostic &finding) { streamed.push_back(finding); });
+    EXPECT_EQ(summary(streamed), expected);
+}
+
+TEST(FindingOrder, HoldsOnlyWhatALaterFindingMayStillOvertake)
+{
+    std::vector<std::string> passed;
+    FindingOrder order([&](const Diagnostic &finding) { passed.push_back(finding.message); });
+    order.add({Severity::warning, 5, 9, "c", "5:9"});
+    order.add({Severity::warning, 3, 1, "c", "3:1 first"});
+    order.add({Severity::error, 3, 1, "c", "3:1 second"});
+    order.add({Severity::warning, 7, 1, "c", "7:1"});
+    order.settle(5);
+    EXPECT_EQ(passed, (std::vector<std::string>{"3:1 first", "3:1 second"}));
+    order.add({Severity::warning, 5, 2, "c", "5:2"});
+    order.settle(6);
+    EXPECT_EQ(passed, (std::vector<std::string>{"3:1 first", "3:1 second", "5:2", "5:9"}));
+    order.finish();
+    EXPECT_EQ(passed.back(), "7:1");
+    EXPECT_EQ(passed.size(), 5u);
 }

@@ -97,6 +97,39 @@ TEST(CheckMode, WritesJsonForTools)
                                          {"message", "\"position\" is not written \"x, y\": \"100,200\" reads as (100, "
                                                      "0); write \"100, 200\""}}));
     EXPECT_EQ(report[1]["code"], "unknown-reference");
+    EXPECT_EQ(result.out, nlohmann::ordered_json::parse(result.out).dump(2) + "\n")
+        << "laid out as one array, though written a finding at a time";
+
+    dir.write("game.xml", "<game entryScene='1' width='800' height='600' title='t' fps='60'>"
+                          "<assets path=''/><scenes><scene sceneId='1'/></scenes></game>");
+    EXPECT_EQ(runChecker(dir.path(), {"--check", "--format", "json"}).out, "[]\n");
+}
+
+// Thousands of misspelt names among thousands of ids spend the budget for
+// suggestions; the summary says how many findings went without one.
+TEST(CheckMode, SaysHowManyFindingsGotNoSuggestion)
+{
+    constexpr int names = 3000;
+    std::string xml = "<game entryScene='1' width='800' height='600' title='t' fps='60'>\n<assets path=''>\n";
+    for (int i = 0; i < names; ++i)
+        xml += "<sprite id='sprite" + std::to_string(10000 + i) + "' src='door.png'/>\n";
+    xml += "</assets><scenes><scene sceneId='1'>\n";
+    for (int i = 0; i < names; ++i)
+        xml += "<sprit" + std::to_string(10000 + i) + "/>\n";
+    xml += "</scene></scenes></game>\n";
+    TempDir dir;
+    dir.write("game.xml", xml);
+    writePng(dir.file("door.png"), 4, 4, sf::Color::Red);
+    const ProcessResult result = runChecker(dir.path(), {"--check"});
+    std::size_t suggested = 0;
+    for (std::size_t at = result.out.find("did you mean <sprite"); at != std::string::npos;
+         at = result.out.find("did you mean <sprite", at + 1))
+        ++suggested;
+    ASSERT_GT(suggested, 0u);
+    ASSERT_LT(suggested, std::size_t{names}) << "the budget was not spent";
+    const std::string summary = result.out.substr(result.out.rfind('\n', result.out.size() - 2) + 1);
+    EXPECT_EQ(summary, "0 errors, " + std::to_string(names) + " warnings; " + std::to_string(names - suggested) +
+                           " findings got no \"did you mean\": the budget for suggestions was spent\n");
 }
 
 TEST(CheckMode, ShowsC1ControlsEscapedInTextAndJson)
