@@ -149,9 +149,11 @@ void GameRules::readScene(Node *scene)
     rules.onFirstEnterText = valueOrNull(scene, "onFirstEnterText");
     rules.musicLoop = booleanOr(scene, "musicLoop", false);
     scenes.emplace(scene, rules);
+    // Only children with rules are kept: a scene of many plain sprites costs nothing here.
     for (Node *child = scene->first_node(); child; child = child->next_sibling())
         if (isElement(child))
-            children.emplace(child, readChild(child));
+            if (ChildRules read = readChild(child); !read.isPlain())
+                children.emplace(child, std::move(read));
 }
 
 ChildRules GameRules::readChild(Node *child)
@@ -283,6 +285,14 @@ std::optional<std::string_view> GameRules::currentFlag(std::string_view saved) c
 std::optional<std::string_view> GameRules::currentItem(std::string_view saved) const
 {
     return currentName(items, usedItems, saved);
+}
+
+bool ChildRules::isPlain() const
+{
+    const Effects &effects = action.effects;
+    return active.terms.empty() && effects.clearFlags.empty() && effects.setFlags.empty() &&
+           effects.takeItems.empty() && effects.giveItems.empty() && !action.exitScene && !action.walkTo &&
+           uses.empty() && !fromScene;
 }
 
 const ChildRules *GameRules::child(const Node *sceneChild) const

@@ -48,6 +48,9 @@ struct ChildRules {
     std::vector<UseRules> uses;
     // On a player child: placed this way only when entering from that scene.
     std::optional<int> fromScene;
+
+    // Uses none of the names of state and rooms: plays as a plain child.
+    bool isPlain() const;
 };
 
 struct SceneRules {
