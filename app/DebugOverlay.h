@@ -20,6 +20,8 @@ public:
     // Fonts tried for the overlay's text; without any, only the title shows
     // the pointer.
     static const char *const fontPaths[];
+    // Past this many sprites in a scene, only those under the pointer are labelled.
+    static constexpr std::size_t maxLabelledSprites = 500;
 
     explicit DebugOverlay(sf::RenderWindow &window);
 
