@@ -156,7 +156,7 @@ std::string desktopEntry(const std::string &title)
 
 std::runtime_error writeFailure(const std::string &what, const fs::path &path, int error)
 {
-    return std::runtime_error("cannot " + what + " " + path.string() + ": " + std::strerror(error));
+    return std::runtime_error("cannot " + what + " " + path.string() + ": " + describeError(error));
 }
 
 void writeText(const fs::path &path, const std::string &text, fs::perms mode)
@@ -198,6 +198,7 @@ void writeArchive(const fs::path &archive, const fs::path &content, const std::v
                                        "--"};
     arguments.insert(arguments.end(), files.begin(), files.end());
     std::vector<char *> argv;
+    argv.reserve(arguments.size() + 1);
     for (std::string &argument : arguments)
         argv.push_back(argument.data());
     argv.push_back(nullptr);

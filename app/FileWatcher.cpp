@@ -1,4 +1,5 @@
 #include "app/FileWatcher.h"
+#include "core/text/StartupError.h"
 
 #include <cerrno>
 #include <cstring>
@@ -35,7 +36,7 @@ bool FileWatcher::Stamp::operator==(const Stamp &other) const
 FileWatcher::FileWatcher() : inotify(inotify_init1(IN_NONBLOCK | IN_CLOEXEC))
 {
     if (inotify < 0)
-        sayOnce(std::string("no inotify instance: ") + std::strerror(errno) + limitFor(errno));
+        sayOnce(std::string("no inotify instance: ") + describeErrno() + limitFor(errno));
 }
 
 FileWatcher::~FileWatcher()
@@ -88,7 +89,7 @@ void FileWatcher::addWatch(const std::string &folder)
     if (descriptor >= 0)
         folders[descriptor] = folder;
     else
-        sayOnce("cannot watch " + folder + ": " + std::strerror(errno) + limitFor(errno));
+        sayOnce("cannot watch " + folder + ": " + describeErrno() + limitFor(errno));
 }
 
 bool FileWatcher::changed()

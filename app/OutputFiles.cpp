@@ -4,6 +4,7 @@
 #include "core/text/Diagnostics.h"
 #include "core/text/Document.h"
 #include "core/text/Source.h"
+#include "core/text/StartupError.h"
 
 #include <algorithm>
 #include <cerrno>
@@ -138,7 +139,7 @@ bool OutputFile::open(const std::string &named)
     out.open(path, std::ios::binary | std::ios::trunc);
     if (out.is_open())
         return true;
-    std::cerr << "adventure: cannot write the " << what << " " << escapeControl(path) << ": " << std::strerror(errno)
+    std::cerr << "adventure: cannot write the " << what << " " << escapeControl(path) << ": " << describeErrno()
               << std::endl;
     return false;
 }
@@ -153,7 +154,7 @@ bool OutputFile::flush()
     const int error = errno;
     broken = true;
     std::cerr << "adventure: could not write the " << what << " " << escapeControl(path)
-              << (error != 0 ? std::string(": ") + std::strerror(error) : std::string()) << std::endl;
+              << (error != 0 ? std::string(": ") + describeError(error) : std::string()) << std::endl;
     return false;
 }
 

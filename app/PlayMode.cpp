@@ -10,6 +10,7 @@
 #include "app/SavePlaces.h"
 #include "app/Startup.h"
 #include "core/Game.h"
+#include "core/text/StartupError.h"
 #include "elements/Catalogue.h"
 
 #include <SFML/System/Sleep.hpp>
@@ -73,7 +74,7 @@ void playWatching(const Options &options, sf::RenderWindow &window, FrameInput &
             // The folder as it is now, should it have been made again.
             if (chdir(folder.c_str()) != 0)
                 std::cerr << "adventure: cannot enter the game folder " << escapeControl(folder.string()) << ": "
-                          << std::strerror(errno) << std::endl;
+                          << describeErrno() << std::endl;
             game = reload(std::move(game), location, options.scene, window, trace, saves);
             watcher.watch(watchedFiles(folder, location, game.get()));
             pacer = FramePacer(frameRateLimit);

@@ -135,8 +135,7 @@ bool writeWalkthrough(const std::string &path, const std::string &script)
     out << script;
     if (out.flush())
         return true;
-    std::cerr << "adventure: cannot write the walkthrough " << escapeControl(path) << ": " << std::strerror(errno)
-              << '\n';
+    std::cerr << "adventure: cannot write the walkthrough " << escapeControl(path) << ": " << describeErrno() << '\n';
     return false;
 }
 
@@ -160,7 +159,7 @@ int solve(const Options &options)
     }
     if (chdir(location.folder.c_str()) != 0) {
         std::cerr << "adventure: cannot enter the game folder " << escapeControl(location.folder) << ": "
-                  << std::strerror(errno) << '\n';
+                  << describeErrno() << '\n';
         return 2;
     }
     Resources::withoutDevices = true;

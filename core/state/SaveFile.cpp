@@ -1,4 +1,5 @@
 #include "core/state/SaveFile.h"
+#include "core/text/StartupError.h"
 
 #include <nlohmann/json.hpp>
 
@@ -158,7 +159,7 @@ WriteFailure failure(const std::string &path, const char *doing, int error)
         reason = "no-permission";
     else if (error == EISDIR || error == ENOTDIR || error == ELOOP)
         reason = "in-the-way";
-    return {reason, std::string("cannot ") + doing + " " + path + ": " + std::strerror(error)};
+    return {reason, std::string("cannot ") + doing + " " + path + ": " + describeError(error)};
 }
 
 // Writes `bytes` to a new `path` and waits until the disk has them.
@@ -290,7 +291,7 @@ std::variant<SaveData, SaveProblem> readSaveFile(const std::string &path)
 {
     struct stat info {};
     if (stat(path.c_str(), &info) != 0)
-        return corrupt(std::string("cannot read the save: ") + std::strerror(errno));
+        return corrupt(std::string("cannot read the save: ") + describeErrno());
     if (!S_ISREG(info.st_mode))
         return corrupt("cannot read the save: it is not a regular file");
     if (static_cast<std::size_t>(info.st_size) > maxSaveBytes)
@@ -299,7 +300,7 @@ std::variant<SaveData, SaveProblem> readSaveFile(const std::string &path)
     std::ostringstream text;
     text << in.rdbuf();
     if (!in.is_open() || in.bad())
-        return corrupt(std::string("cannot read the save: ") + std::strerror(errno));
+        return corrupt(std::string("cannot read the save: ") + describeErrno());
     return parseSave(text.str());
 }
 

@@ -9,7 +9,12 @@ StartupError::StartupError(const std::string &message, const char *where) : std:
 
 std::string describeErrno()
 {
+    return describeError(errno);
+}
+
+std::string describeError(int error)
+{
     char buffer[256];
     // The GNU strerror_r: the text, in the buffer or a static one.
-    return strerror_r(errno, buffer, sizeof buffer);
+    return strerror_r(error, buffer, sizeof buffer);
 }

@@ -19,3 +19,5 @@ private:
 // The system's words for the last failed call (errno), safe on any thread:
 // the start-up prefetch reads files while the main thread reports.
 std::string describeErrno();
+// The same for a given error number.
+std::string describeError(int error);
