@@ -38,13 +38,89 @@ bool doesSomething(const ESprite *sprite, const ChildRules *rules)
                      !rules->action.effects.giveItems.empty());
 }
 
-// Small numbers appended to a state's key, four bytes each.
-void append(std::string &key, std::uint32_t value)
+// A value's bytes appended to a key: keys compare byte for byte, so two
+// values alike in every byte are the same and no others are.
+template <typename Value>
+void appendBytes(std::string &key, const Value &value)
 {
     char bytes[sizeof value];
     std::memcpy(bytes, &value, sizeof value);
     key.append(bytes, sizeof value);
 }
+
+// Every state's key, one after another in one array, and an open-addressing
+// table of state numbers over them. A state costs its key's words and about
+// a dozen bytes more, where a hash map of strings costs a node and a string
+// allocation for each.
+class StateTable {
+public:
+    static constexpr std::uint32_t none = UINT32_MAX;
+
+    std::uint32_t find(const std::vector<std::uint32_t> &key) const
+    {
+        if (slots.empty())
+            return none;
+        const std::uint32_t slot = slots[slotOf(key, hash(key))];
+        return slot == 0 ? none : slot - 1;
+    }
+    // Adds a key that is not in the table yet; returns its state number.
+    std::uint32_t insert(const std::vector<std::uint32_t> &key)
+    {
+        if ((hashes.size() + 1) * 4 > slots.size() * 3)
+            grow();
+        const std::uint32_t hashed = hash(key);
+        const std::size_t slot = slotOf(key, hashed);
+        const auto state = static_cast<std::uint32_t>(hashes.size());
+        words.insert(words.end(), key.begin(), key.end());
+        starts.push_back(words.size());
+        hashes.push_back(hashed);
+        slots[slot] = state + 1;
+        return state;
+    }
+    std::size_t size() const { return hashes.size(); }
+    const std::uint32_t *key(std::uint32_t state) const { return words.data() + starts[state]; }
+
+private:
+    static std::uint32_t hash(const std::vector<std::uint32_t> &key)
+    {
+        std::uint64_t mixed = 0x9e3779b97f4a7c15u ^ key.size();
+        for (const std::uint32_t word : key) {
+            mixed = (mixed ^ word) * 0xff51afd7ed558ccdu;
+            mixed ^= mixed >> 32;
+        }
+        return static_cast<std::uint32_t>(mixed);
+    }
+    bool equals(std::uint32_t state, const std::vector<std::uint32_t> &key) const
+    {
+        return starts[state + 1] - starts[state] == key.size() &&
+               std::equal(key.begin(), key.end(), words.begin() + static_cast<std::ptrdiff_t>(starts[state]));
+    }
+    // The slot that holds the key, else the empty slot where it belongs.
+    std::size_t slotOf(const std::vector<std::uint32_t> &key, std::uint32_t hashed) const
+    {
+        const std::size_t mask = slots.size() - 1;
+        for (std::size_t slot = hashed & mask;; slot = (slot + 1) & mask)
+            if (slots[slot] == 0 || (hashes[slots[slot] - 1] == hashed && equals(slots[slot] - 1, key)))
+                return slot;
+    }
+    void grow()
+    {
+        slots.assign(std::max<std::size_t>(1024, slots.size() * 2), 0);
+        const std::size_t mask = slots.size() - 1;
+        for (std::uint32_t state = 0; state < hashes.size(); ++state) {
+            std::size_t slot = hashes[state] & mask;
+            while (slots[slot] != 0)
+                slot = (slot + 1) & mask;
+            slots[slot] = state + 1;
+        }
+    }
+
+    std::vector<std::uint32_t> words;
+    std::vector<std::size_t> starts{0};
+    std::vector<std::uint32_t> hashes;
+    // A state's number plus one; zero is an empty slot.
+    std::vector<std::uint32_t> slots;
+};
 
 // Gives each distinct thing a small number, in the order first seen.
 template <typename Thing>
@@ -110,7 +186,10 @@ private:
         bool seenFalse = false;
     };
 
-    std::string key();
+    void key();
+    void decode(std::uint32_t state, GameState &into) const;
+    std::uint32_t context();
+    void walkOut();
     // A sprite of the scene as presses see it.
     struct Target {
         sf::FloatRect bounds;
@@ -138,7 +217,21 @@ private:
     Game &game;
     std::size_t maxStates;
     bool playerShowsText = false;
-    std::unordered_map<std::string, std::uint32_t> known;
+    StateTable known;
+    // The key of the state in play, built again for each.
+    std::vector<std::uint32_t> keyWords;
+    // What a state's first arrival left that its key does not tell (the
+    // scene, the texts shown, the player's walk), each distinct one once;
+    // the states waiting to be explored hold only its number.
+    std::unordered_map<std::string, std::uint32_t> contextNumbers;
+    std::vector<Game::Snapshot> contexts;
+    // The player's motion one frame before the end of each walk seen, by the
+    // motion the walk began with.
+    struct WalkEnd {
+        Game::Motion last;
+        std::uint64_t frames = 0;
+    };
+    std::unordered_map<std::string, WalkEnd> walkEnds;
     std::vector<Arrival> arrivals;
     std::vector<char> won;
     std::vector<std::pair<std::uint32_t, std::uint32_t>> edges;
@@ -162,31 +255,119 @@ SolveReport Solver::run()
     return search->run();
 }
 
-// The state as the bytes that tell it apart from every other: the scene,
+// The state as the words that tell it apart from every other: the scene,
 // whether the goal was reached, the flags, the inventory in order, the
 // selection, the visited scenes, the texts shown and a door still waited for.
-std::string Solver::Search::key()
+void Solver::Search::key()
 {
     const GameState &state = game.state;
-    std::string bytes;
-    bytes.reserve(64);
-    append(bytes, things(game.sceneNode));
-    append(bytes, state.goalReached ? 1 : 0);
-    append(bytes, static_cast<std::uint32_t>(state.flags.size()));
+    keyWords.clear();
+    keyWords.push_back(things(game.sceneNode));
+    keyWords.push_back(state.goalReached ? 1 : 0);
+    keyWords.push_back(static_cast<std::uint32_t>(state.flags.size()));
     for (const std::string &flag : state.flags)
-        append(bytes, flags(flag));
-    append(bytes, static_cast<std::uint32_t>(state.inventory.size()));
+        keyWords.push_back(flags(flag));
+    keyWords.push_back(static_cast<std::uint32_t>(state.inventory.size()));
     for (const std::string &item : state.inventory)
-        append(bytes, items(item));
-    append(bytes, state.selected ? items(*state.selected) + 1 : 0);
-    append(bytes, static_cast<std::uint32_t>(state.visited.size()));
+        keyWords.push_back(items(item));
+    keyWords.push_back(state.selected ? items(*state.selected) + 1 : 0);
+    keyWords.push_back(static_cast<std::uint32_t>(state.visited.size()));
     for (const int scene : state.visited)
-        append(bytes, static_cast<std::uint32_t>(scene));
+        keyWords.push_back(static_cast<std::uint32_t>(scene));
     for (const EText *text : game.scene->texts)
         if (text->visible)
-            append(bytes, things(text));
-    append(bytes, game.pendingExit() ? static_cast<std::uint32_t>(*game.pendingExit()) ^ 0x80000000u : 0);
-    return bytes;
+            keyWords.push_back(things(text));
+    keyWords.push_back(game.pendingExit() ? static_cast<std::uint32_t>(*game.pendingExit()) ^ 0x80000000u : 0);
+}
+
+// The game's state back from a state's key, in the order key() wrote it.
+void Solver::Search::decode(std::uint32_t state, GameState &into) const
+{
+    const std::uint32_t *word = known.key(state) + 1;
+    into.goalReached = *word++ != 0;
+    into.flags.clear();
+    for (std::uint32_t count = *word++; count > 0; --count)
+        into.flags.emplace_hint(into.flags.end(), flags[*word++]);
+    into.inventory.clear();
+    for (std::uint32_t count = *word++; count > 0; --count)
+        into.inventory.push_back(items[*word++]);
+    const std::uint32_t selected = *word++;
+    into.selected = selected == 0 ? std::nullopt : std::optional<std::string>(items[selected - 1]);
+    into.visited.clear();
+    for (std::uint32_t count = *word++; count > 0; --count)
+        into.visited.emplace_hint(into.visited.end(), static_cast<int>(*word++));
+}
+
+namespace {
+
+void appendMotion(std::string &bytes, const Game::Motion &motion)
+{
+    appendBytes(bytes, motion.at);
+    appendBytes(bytes, motion.position);
+    appendBytes(bytes, motion.target);
+    appendBytes(bytes, motion.direction);
+    appendBytes(bytes, motion.speed);
+    appendBytes(bytes, motion.walking);
+    appendBytes(bytes, motion.limits);
+    appendBytes(bytes, motion.area);
+    appendBytes(bytes, motion.facing);
+    appendBytes(bytes, motion.route.finished());
+    appendBytes(bytes, motion.route.position());
+    appendBytes(bytes, motion.route.heading());
+    for (const Point &corner : motion.route.points())
+        appendBytes(bytes, corner);
+}
+
+} // namespace
+
+// The number of the game's moment besides its state.
+std::uint32_t Solver::Search::context()
+{
+    Game::Snapshot moment = game.snapshotBesidesState();
+    std::string bytes;
+    appendBytes(bytes, moment.sceneNode);
+    appendBytes(bytes, moment.sceneId);
+    appendBytes(bytes, moment.waitingExit.has_value());
+    appendBytes(bytes, moment.waitingExit.value_or(0));
+    appendBytes(bytes, moment.committedExit.has_value());
+    appendBytes(bytes, moment.committedExit.value_or(0));
+    appendBytes(bytes, moment.playingMusic);
+    appendMotion(bytes, moment.motion);
+    for (const EText *text : moment.shownTexts)
+        appendBytes(bytes, text);
+    const auto [entry, added] = contextNumbers.emplace(std::move(bytes), static_cast<std::uint32_t>(contexts.size()));
+    if (added)
+        contexts.push_back(std::move(moment));
+    return entry->second;
+}
+
+// What settle() does, with each walk seen before skipped to its last frame:
+// while a walk lasts only the player moves (and the scene's animations go
+// on), and a door waits for its end, so a walk that begins alike ends alike.
+void Solver::Search::walkOut()
+{
+    game.transition();
+    if (!game.player || !game.player->walking)
+        return;
+    std::string began;
+    appendMotion(began, game.motion());
+    const auto seen = walkEnds.find(began);
+    if (seen != walkEnds.end()) {
+        for (std::uint64_t frame = 1; frame < seen->second.frames; ++frame)
+            game.scene->animate();
+        game.setMotion(seen->second.last);
+        game.step();
+        game.transition();
+        return;
+    }
+    WalkEnd end;
+    do {
+        end.last = game.motion();
+        game.step();
+        game.transition();
+        ++end.frames;
+    } while (game.player->walking && end.frames < maxWalkFrames);
+    walkEnds.emplace(std::move(began), std::move(end));
 }
 
 std::optional<sf::FloatRect> Solver::Search::slotRect(std::size_t slot) const
@@ -386,27 +567,30 @@ SolveReport Solver::Search::run()
     const Attribute *goal = hasAttribute(game.root, "goal");
     std::tie(report.goalLine, report.goalColumn) = game.position(goal ? goal->value() : elementPosition(game.root));
 
-    std::deque<std::pair<std::uint32_t, Game::Snapshot>> frontier;
-    auto discover = [&](std::string stateKey, const Arrival &arrival) {
-        const auto [entry, added] = known.emplace(std::move(stateKey), static_cast<std::uint32_t>(arrivals.size()));
-        if (!added)
-            return entry->second;
+    // A state waiting to be explored: its number and its context's.
+    std::deque<std::pair<std::uint32_t, std::uint32_t>> frontier;
+    // The key of the game in play is in keyWords.
+    auto discover = [&](const Arrival &arrival) {
+        const std::uint32_t seen = known.find(keyWords);
+        if (seen != StateTable::none)
+            return seen;
+        const std::uint32_t state = known.insert(keyWords);
         arrivals.push_back(arrival);
         won.push_back(game.state.goalReached ? 1 : 0);
         entered.insert(game.sceneNode);
-        for (const std::string &flag : game.state.flags)
-            flags(flag);
-        for (const std::string &item : game.state.inventory)
-            items(item);
-        frontier.emplace_back(entry->second, game.snapshot());
-        return entry->second;
+        frontier.emplace_back(state, context());
+        return state;
     };
     settle(game);
-    discover(key(), Arrival{});
+    key();
+    discover(Arrival{});
     std::vector<std::uint32_t> reached;
+    Game::Snapshot moment;
     while (!frontier.empty() && !report.limitReached) {
-        const auto [from, moment] = std::move(frontier.front());
+        const auto [from, setting] = frontier.front();
         frontier.pop_front();
+        moment = contexts[setting];
+        decode(from, moment.state);
         game.restore(moment);
         watchConditions();
         reached.clear();
@@ -421,15 +605,15 @@ SolveReport Solver::Search::run()
             // for the walk, or the player's own click text could cover the
             // next press: only then is the walk stepped through.
             if (game.pendingExit() || playerShowsText)
-                settle(game);
+                walkOut();
             else
                 game.transition();
-            std::string stateKey = key();
-            if (arrivals.size() >= maxStates && !known.count(stateKey)) {
+            key();
+            if (arrivals.size() >= maxStates && known.find(keyWords) == StateTable::none) {
                 report.limitReached = true;
                 break;
             }
-            const std::uint32_t to = discover(std::move(stateKey), Arrival{from, label, move.point, where});
+            const std::uint32_t to = discover(Arrival{from, label, move.point, where});
             if (to != from && std::find(reached.begin(), reached.end(), to) == reached.end()) {
                 reached.push_back(to);
                 edges.emplace_back(from, to);
