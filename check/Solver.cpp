@@ -12,6 +12,7 @@
 #include <cstring>
 #include <deque>
 #include <map>
+#include <string_view>
 #include <tuple>
 #include <unordered_map>
 #include <unordered_set>
@@ -141,6 +142,85 @@ private:
     std::vector<Thing> things;
 };
 
+// Names given small numbers in the order first seen, found without
+// allocating: every key reads each flag and item of the state by name.
+class Names {
+public:
+    std::uint32_t operator()(std::string_view name)
+    {
+        if ((names.size() + 1) * 2 > slots.size())
+            grow();
+        const std::size_t slot = slotOf(name);
+        if (slots[slot] == 0) {
+            names.emplace_back(name);
+            slots[slot] = static_cast<std::uint32_t>(names.size());
+        }
+        return slots[slot] - 1;
+    }
+    bool contains(std::string_view name) const { return !slots.empty() && slots[slotOf(name)] != 0; }
+    const std::string &operator[](std::size_t number) const { return names[number]; }
+
+private:
+    static std::size_t hash(std::string_view name)
+    {
+        std::uint64_t hashed = 0xcbf29ce484222325u;
+        for (const char c : name)
+            hashed = (hashed ^ static_cast<unsigned char>(c)) * 0x100000001b3u;
+        return static_cast<std::size_t>(hashed ^ (hashed >> 29));
+    }
+    // The slot that holds the name, else the empty slot where it belongs.
+    std::size_t slotOf(std::string_view name) const
+    {
+        const std::size_t mask = slots.size() - 1;
+        for (std::size_t slot = hash(name) & mask;; slot = (slot + 1) & mask)
+            if (slots[slot] == 0 || names[slots[slot] - 1] == name)
+                return slot;
+    }
+    void grow()
+    {
+        slots.assign(std::max<std::size_t>(16, slots.size() * 2), 0);
+        const std::size_t mask = slots.size() - 1;
+        for (std::size_t number = 0; number < names.size(); ++number) {
+            std::size_t slot = hash(names[number]) & mask;
+            while (slots[slot] != 0)
+                slot = (slot + 1) & mask;
+            slots[slot] = static_cast<std::uint32_t>(number + 1);
+        }
+    }
+
+    std::vector<std::string> names;
+    // A name's number plus one; zero is an empty slot.
+    std::vector<std::uint32_t> slots;
+};
+
+// What a press's words depend on: the scene, the selection, and the sprite
+// pressed (by its place in the scene's list), the item of the slot pressed,
+// or neither for a dismissal.
+struct LabelKey {
+    const Node *scene = nullptr;
+    int sceneId = 0;
+    std::uint32_t selected = 0;
+    std::uint32_t sprite = 0;
+    std::uint32_t slotItem = 0;
+
+    bool operator==(const LabelKey &other) const
+    {
+        return std::tie(scene, sceneId, selected, sprite, slotItem) ==
+               std::tie(other.scene, other.sceneId, other.selected, other.sprite, other.slotItem);
+    }
+};
+
+struct LabelKeyHash {
+    std::size_t operator()(const LabelKey &key) const
+    {
+        std::size_t hashed = std::hash<const Node *>()(key.scene);
+        for (const std::uint32_t part :
+             {static_cast<std::uint32_t>(key.sceneId), key.selected, key.sprite, key.slotItem})
+            hashed = hashed * 1000003u ^ part;
+        return hashed;
+    }
+};
+
 // A press the solver may make from a state: where, and what it is.
 struct Move {
     sf::Vector2f point;
@@ -204,6 +284,7 @@ private:
     sf::Vector2f pressPoint(std::size_t index, bool &covered, std::vector<std::size_t> &others);
     std::optional<sf::FloatRect> slotRect(std::size_t slot) const;
     std::string describe(const Move &move) const;
+    std::uint32_t label(const Move &move);
     const char *located(const Move &move) const;
     void watchConditions();
     void noteCoHit(std::size_t index, const std::vector<std::size_t> &others);
@@ -236,8 +317,11 @@ private:
     std::vector<char> won;
     std::vector<std::pair<std::uint32_t, std::uint32_t>> edges;
     Numbering<std::string> labels;
-    Numbering<std::string> flags;
-    Numbering<std::string> items;
+    Names flags;
+    Names items;
+    std::unordered_map<LabelKey, std::uint32_t, LabelKeyHash> labelNumbers;
+    // Kept between calls so that building a key allocates nothing.
+    std::string bytes;
     Numbering<const void *> things;
     std::unordered_set<const Node *> entered;
     std::unordered_set<const Node *> ran;
@@ -324,7 +408,7 @@ void appendMotion(std::string &bytes, const Game::Motion &motion)
 std::uint32_t Solver::Search::context()
 {
     Game::Snapshot moment = game.snapshotBesidesState();
-    std::string bytes;
+    bytes.clear();
     appendBytes(bytes, moment.sceneNode);
     appendBytes(bytes, moment.sceneId);
     appendBytes(bytes, moment.waitingExit.has_value());
@@ -335,10 +419,12 @@ std::uint32_t Solver::Search::context()
     appendMotion(bytes, moment.motion);
     for (const EText *text : moment.shownTexts)
         appendBytes(bytes, text);
-    const auto [entry, added] = contextNumbers.emplace(std::move(bytes), static_cast<std::uint32_t>(contexts.size()));
-    if (added)
-        contexts.push_back(std::move(moment));
-    return entry->second;
+    const auto seen = contextNumbers.find(bytes);
+    if (seen != contextNumbers.end())
+        return seen->second;
+    contextNumbers.emplace(bytes, static_cast<std::uint32_t>(contexts.size()));
+    contexts.push_back(std::move(moment));
+    return static_cast<std::uint32_t>(contexts.size() - 1);
 }
 
 // What settle() does, with each walk seen before skipped to its last frame:
@@ -349,9 +435,9 @@ void Solver::Search::walkOut()
     game.transition();
     if (!game.player || !game.player->walking)
         return;
-    std::string began;
-    appendMotion(began, game.motion());
-    const auto seen = walkEnds.find(began);
+    bytes.clear();
+    appendMotion(bytes, game.motion());
+    const auto seen = walkEnds.find(bytes);
     if (seen != walkEnds.end()) {
         for (std::uint64_t frame = 1; frame < seen->second.frames; ++frame)
             game.scene->animate();
@@ -367,7 +453,7 @@ void Solver::Search::walkOut()
         game.transition();
         ++end.frames;
     } while (game.player->walking && end.frames < maxWalkFrames);
-    walkEnds.emplace(std::move(began), std::move(end));
+    walkEnds.emplace(bytes, std::move(end));
 }
 
 std::optional<sf::FloatRect> Solver::Search::slotRect(std::size_t slot) const
@@ -526,6 +612,20 @@ std::string Solver::Search::describe(const Move &move) const
     return "press " + target + scene;
 }
 
+// The number of describe(move), worked out once for each thing it depends on.
+std::uint32_t Solver::Search::label(const Move &move)
+{
+    LabelKey key{game.sceneNode, currentSceneId, game.state.selected ? items(*game.state.selected) + 1 : 0, 0, 0};
+    if (move.slot)
+        key.slotItem = items(game.state.inventory[*move.slot]) + 1;
+    else if (move.sprite)
+        key.sprite = static_cast<std::uint32_t>(*move.sprite) + 1;
+    const auto [entry, added] = labelNumbers.try_emplace(key, 0);
+    if (added)
+        entry->second = labels(describe(move));
+    return entry->second;
+}
+
 // After the press: the <use> that ran, else the scene child pressed.
 const char *Solver::Search::located(const Move &move) const
 {
@@ -596,7 +696,7 @@ SolveReport Solver::Search::run()
         reached.clear();
         for (const Move &move : moves()) {
             game.restore(moment);
-            const std::uint32_t label = labels(describe(move));
+            const std::uint32_t label = this->label(move);
             game.press(move.point);
             for (const Node *node : game.lastRan())
                 ran.insert(node);
@@ -735,11 +835,11 @@ void Solver::Search::reportUnreachable(SolveReport &report)
         }
     }
     for (const FlagDeclaration &flag : game.rules.flags)
-        if (!flags.contains(std::string(flag.id)))
+        if (!flags.contains(flag.id))
             warn(report, elementPosition(flag.node), "unreachable",
                  "the flag \"" + std::string(flag.id) + "\" is never set");
     for (const ItemDeclaration &item : game.rules.items)
-        if (!items.contains(std::string(item.id)))
+        if (!items.contains(item.id))
             warn(report, elementPosition(item.node), "unreachable",
                  "the item \"" + std::string(item.id) + "\" is never obtained");
     for (const auto &[scene, list] : watched)
