@@ -61,24 +61,23 @@ public:
     {
         if (slots.empty())
             return none;
-        const std::uint32_t slot = slots[slotOf(key, hash(key))];
-        return slot == 0 ? none : slot - 1;
+        const Slot &slot = slots[slotOf(key, hash(key))];
+        return slot.state == 0 ? none : slot.state - 1;
     }
     // Adds a key that is not in the table yet; returns its state number.
     std::uint32_t insert(const std::vector<std::uint32_t> &key)
     {
-        if ((hashes.size() + 1) * 4 > slots.size() * 3)
+        if ((size() + 1) * 4 > slots.size() * 3)
             grow();
         const std::uint32_t hashed = hash(key);
         const std::size_t slot = slotOf(key, hashed);
-        const auto state = static_cast<std::uint32_t>(hashes.size());
+        const auto state = static_cast<std::uint32_t>(size());
         words.insert(words.end(), key.begin(), key.end());
         starts.push_back(words.size());
-        hashes.push_back(hashed);
-        slots[slot] = state + 1;
+        slots[slot] = {state + 1, hashed};
         return state;
     }
-    std::size_t size() const { return hashes.size(); }
+    std::size_t size() const { return starts.size() - 1; }
     const std::uint32_t *key(std::uint32_t state) const { return words.data() + starts[state]; }
 
 private:
@@ -101,26 +100,33 @@ private:
     {
         const std::size_t mask = slots.size() - 1;
         for (std::size_t slot = hashed & mask;; slot = (slot + 1) & mask)
-            if (slots[slot] == 0 || (hashes[slots[slot] - 1] == hashed && equals(slots[slot] - 1, key)))
+            if (slots[slot].state == 0 || (slots[slot].hash == hashed && equals(slots[slot].state - 1, key)))
                 return slot;
     }
     void grow()
     {
-        slots.assign(std::max<std::size_t>(1024, slots.size() * 2), 0);
+        std::vector<Slot> old(std::max<std::size_t>(1024, slots.size() * 2));
+        old.swap(slots);
         const std::size_t mask = slots.size() - 1;
-        for (std::uint32_t state = 0; state < hashes.size(); ++state) {
-            std::size_t slot = hashes[state] & mask;
-            while (slots[slot] != 0)
+        for (const Slot &taken : old) {
+            if (taken.state == 0)
+                continue;
+            std::size_t slot = taken.hash & mask;
+            while (slots[slot].state != 0)
                 slot = (slot + 1) & mask;
-            slots[slot] = state + 1;
+            slots[slot] = taken;
         }
     }
 
     std::vector<std::uint32_t> words;
     std::vector<std::size_t> starts{0};
-    std::vector<std::uint32_t> hashes;
-    // A state's number plus one; zero is an empty slot.
-    std::vector<std::uint32_t> slots;
+    // A state's number plus one (zero for an empty slot) and its key's hash,
+    // side by side so that a probe reads one place.
+    struct Slot {
+        std::uint32_t state = 0;
+        std::uint32_t hash = 0;
+    };
+    std::vector<Slot> slots;
 };
 
 // Gives each distinct thing a small number, in the order first seen.
@@ -694,8 +700,13 @@ SolveReport Solver::Search::run()
         game.restore(moment);
         watchConditions();
         reached.clear();
+        bool first = true;
         for (const Move &move : moves()) {
-            game.restore(moment);
+            // Working out the moves changes nothing: the first press is made
+            // from the state as restored above.
+            if (!first)
+                game.restore(moment);
+            first = false;
             const std::uint32_t label = this->label(move);
             game.press(move.point);
             for (const Node *node : game.lastRan())
