@@ -283,6 +283,9 @@ private:
         bool pressable = false;
         // Pressable, and a press on it does something.
         bool acts = false;
+        // For one that acts, the other pressable sprites whose bounds overlap
+        // these, in list order: the only ones that can cover a press on it.
+        std::vector<std::uint32_t> overlaps;
     };
 
     std::vector<Move> moves();
@@ -477,15 +480,21 @@ std::optional<sf::FloatRect> Solver::Search::slotRect(std::size_t slot) const
 const std::vector<Solver::Search::Target> &Solver::Search::targets()
 {
     auto [entry, fresh] = targetsByScene.try_emplace(game.sceneNode);
-    if (fresh)
-        for (const ESprite *sprite : game.scene->sprites) {
-            Target &target = entry->second.emplace_back();
-            target.bounds = sprite->drawable->getGlobalBounds();
-            target.pressable =
-                !(game.player && sprite == game.player->sprite) && sprite->sceneChild && isFinite(target.bounds);
-            target.acts = target.pressable && doesSomething(sprite, game.rules.child(sprite->sceneChild));
-        }
-    return entry->second;
+    std::vector<Target> &all = entry->second;
+    if (!fresh)
+        return all;
+    for (const ESprite *sprite : game.scene->sprites) {
+        Target &target = all.emplace_back();
+        target.bounds = sprite->drawable->getGlobalBounds();
+        target.pressable =
+            !(game.player && sprite == game.player->sprite) && sprite->sceneChild && isFinite(target.bounds);
+        target.acts = target.pressable && doesSomething(sprite, game.rules.child(sprite->sceneChild));
+    }
+    for (std::size_t i = 0; i < all.size(); ++i)
+        for (std::size_t j = 0; j < all.size() && all[i].acts; ++j)
+            if (j != i && all[j].pressable && all[j].bounds.intersects(all[i].bounds))
+                all[i].overlaps.push_back(static_cast<std::uint32_t>(j));
+    return all;
 }
 
 // A point of the sprite's bounds that no sprite drawn above it and no
@@ -499,8 +508,8 @@ sf::Vector2f Solver::Search::pressPoint(std::size_t index, bool &covered, std::v
     const sf::FloatRect own = all[index].bounds;
     std::vector<sf::FloatRect> above;
     std::vector<sf::FloatRect> pressedToo;
-    for (std::size_t i = 0; i < all.size(); ++i) {
-        if (i == index || !all[i].pressable || !all[i].bounds.intersects(own) || !game.isActive(i))
+    for (const std::size_t i : all[index].overlaps) {
+        if (!game.isActive(i))
             continue;
         // Later in the list is drawn later, over what comes before.
         if (i > index)
