@@ -12,6 +12,7 @@
 #include <cstring>
 #include <deque>
 #include <map>
+#include <string_view>
 #include <tuple>
 #include <unordered_map>
 #include <unordered_set>
@@ -38,13 +39,95 @@ bool doesSomething(const ESprite *sprite, const ChildRules *rules)
                      !rules->action.effects.giveItems.empty());
 }
 
-// Small numbers appended to a state's key, four bytes each.
-void append(std::string &key, std::uint32_t value)
+// A value's bytes appended to a key: keys compare byte for byte, so two
+// values alike in every byte are the same and no others are.
+template <typename Value>
+void appendBytes(std::string &key, const Value &value)
 {
     char bytes[sizeof value];
     std::memcpy(bytes, &value, sizeof value);
     key.append(bytes, sizeof value);
 }
+
+// Every state's key, one after another in one array, and an open-addressing
+// table of state numbers over them. A state costs its key's words and about
+// a dozen bytes more, where a hash map of strings costs a node and a string
+// allocation for each.
+class StateTable {
+public:
+    static constexpr std::uint32_t none = UINT32_MAX;
+
+    std::uint32_t find(const std::vector<std::uint32_t> &key) const
+    {
+        if (slots.empty())
+            return none;
+        const Slot &slot = slots[slotOf(key, hash(key))];
+        return slot.state == 0 ? none : slot.state - 1;
+    }
+    // Adds a key that is not in the table yet; returns its state number.
+    std::uint32_t insert(const std::vector<std::uint32_t> &key)
+    {
+        if ((size() + 1) * 4 > slots.size() * 3)
+            grow();
+        const std::uint32_t hashed = hash(key);
+        const std::size_t slot = slotOf(key, hashed);
+        const auto state = static_cast<std::uint32_t>(size());
+        words.insert(words.end(), key.begin(), key.end());
+        starts.push_back(words.size());
+        slots[slot] = {state + 1, hashed};
+        return state;
+    }
+    std::size_t size() const { return starts.size() - 1; }
+    const std::uint32_t *key(std::uint32_t state) const { return words.data() + starts[state]; }
+
+private:
+    static std::uint32_t hash(const std::vector<std::uint32_t> &key)
+    {
+        std::uint64_t mixed = 0x9e3779b97f4a7c15u ^ key.size();
+        for (const std::uint32_t word : key) {
+            mixed = (mixed ^ word) * 0xff51afd7ed558ccdu;
+            mixed ^= mixed >> 32;
+        }
+        return static_cast<std::uint32_t>(mixed);
+    }
+    bool equals(std::uint32_t state, const std::vector<std::uint32_t> &key) const
+    {
+        return starts[state + 1] - starts[state] == key.size() &&
+               std::equal(key.begin(), key.end(), words.begin() + static_cast<std::ptrdiff_t>(starts[state]));
+    }
+    // The slot that holds the key, else the empty slot where it belongs.
+    std::size_t slotOf(const std::vector<std::uint32_t> &key, std::uint32_t hashed) const
+    {
+        const std::size_t mask = slots.size() - 1;
+        for (std::size_t slot = hashed & mask;; slot = (slot + 1) & mask)
+            if (slots[slot].state == 0 || (slots[slot].hash == hashed && equals(slots[slot].state - 1, key)))
+                return slot;
+    }
+    void grow()
+    {
+        std::vector<Slot> old(std::max<std::size_t>(1024, slots.size() * 2));
+        old.swap(slots);
+        const std::size_t mask = slots.size() - 1;
+        for (const Slot &taken : old) {
+            if (taken.state == 0)
+                continue;
+            std::size_t slot = taken.hash & mask;
+            while (slots[slot].state != 0)
+                slot = (slot + 1) & mask;
+            slots[slot] = taken;
+        }
+    }
+
+    std::vector<std::uint32_t> words;
+    std::vector<std::size_t> starts{0};
+    // A state's number plus one (zero for an empty slot) and its key's hash,
+    // side by side so that a probe reads one place.
+    struct Slot {
+        std::uint32_t state = 0;
+        std::uint32_t hash = 0;
+    };
+    std::vector<Slot> slots;
+};
 
 // Gives each distinct thing a small number, in the order first seen.
 template <typename Thing>
@@ -63,6 +146,85 @@ public:
 private:
     std::unordered_map<Thing, std::uint32_t> numbers;
     std::vector<Thing> things;
+};
+
+// Names given small numbers in the order first seen, found without
+// allocating: every key reads each flag and item of the state by name.
+class Names {
+public:
+    std::uint32_t operator()(std::string_view name)
+    {
+        if ((names.size() + 1) * 2 > slots.size())
+            grow();
+        const std::size_t slot = slotOf(name);
+        if (slots[slot] == 0) {
+            names.emplace_back(name);
+            slots[slot] = static_cast<std::uint32_t>(names.size());
+        }
+        return slots[slot] - 1;
+    }
+    bool contains(std::string_view name) const { return !slots.empty() && slots[slotOf(name)] != 0; }
+    const std::string &operator[](std::size_t number) const { return names[number]; }
+
+private:
+    static std::size_t hash(std::string_view name)
+    {
+        std::uint64_t hashed = 0xcbf29ce484222325u;
+        for (const char c : name)
+            hashed = (hashed ^ static_cast<unsigned char>(c)) * 0x100000001b3u;
+        return static_cast<std::size_t>(hashed ^ (hashed >> 29));
+    }
+    // The slot that holds the name, else the empty slot where it belongs.
+    std::size_t slotOf(std::string_view name) const
+    {
+        const std::size_t mask = slots.size() - 1;
+        for (std::size_t slot = hash(name) & mask;; slot = (slot + 1) & mask)
+            if (slots[slot] == 0 || names[slots[slot] - 1] == name)
+                return slot;
+    }
+    void grow()
+    {
+        slots.assign(std::max<std::size_t>(16, slots.size() * 2), 0);
+        const std::size_t mask = slots.size() - 1;
+        for (std::size_t number = 0; number < names.size(); ++number) {
+            std::size_t slot = hash(names[number]) & mask;
+            while (slots[slot] != 0)
+                slot = (slot + 1) & mask;
+            slots[slot] = static_cast<std::uint32_t>(number + 1);
+        }
+    }
+
+    std::vector<std::string> names;
+    // A name's number plus one; zero is an empty slot.
+    std::vector<std::uint32_t> slots;
+};
+
+// What a press's words depend on: the scene, the selection, and the sprite
+// pressed (by its place in the scene's list), the item of the slot pressed,
+// or neither for a dismissal.
+struct LabelKey {
+    const Node *scene = nullptr;
+    int sceneId = 0;
+    std::uint32_t selected = 0;
+    std::uint32_t sprite = 0;
+    std::uint32_t slotItem = 0;
+
+    bool operator==(const LabelKey &other) const
+    {
+        return std::tie(scene, sceneId, selected, sprite, slotItem) ==
+               std::tie(other.scene, other.sceneId, other.selected, other.sprite, other.slotItem);
+    }
+};
+
+struct LabelKeyHash {
+    std::size_t operator()(const LabelKey &key) const
+    {
+        std::size_t hashed = std::hash<const Node *>()(key.scene);
+        for (const std::uint32_t part :
+             {static_cast<std::uint32_t>(key.sceneId), key.selected, key.sprite, key.slotItem})
+            hashed = hashed * 1000003u ^ part;
+        return hashed;
+    }
 };
 
 // A press the solver may make from a state: where, and what it is.
@@ -110,7 +272,10 @@ private:
         bool seenFalse = false;
     };
 
-    std::string key();
+    void key();
+    void decode(std::uint32_t state, GameState &into) const;
+    std::uint32_t context();
+    void walkOut();
     // A sprite of the scene as presses see it.
     struct Target {
         sf::FloatRect bounds;
@@ -118,6 +283,9 @@ private:
         bool pressable = false;
         // Pressable, and a press on it does something.
         bool acts = false;
+        // For one that acts, the other pressable sprites whose bounds overlap
+        // these, in list order: the only ones that can cover a press on it.
+        std::vector<std::uint32_t> overlaps;
     };
 
     std::vector<Move> moves();
@@ -125,6 +293,7 @@ private:
     sf::Vector2f pressPoint(std::size_t index, bool &covered, std::vector<std::size_t> &others);
     std::optional<sf::FloatRect> slotRect(std::size_t slot) const;
     std::string describe(const Move &move) const;
+    std::uint32_t label(const Move &move);
     const char *located(const Move &move) const;
     void watchConditions();
     void noteCoHit(std::size_t index, const std::vector<std::size_t> &others);
@@ -138,13 +307,30 @@ private:
     Game &game;
     std::size_t maxStates;
     bool playerShowsText = false;
-    std::unordered_map<std::string, std::uint32_t> known;
+    StateTable known;
+    // The key of the state in play, built again for each.
+    std::vector<std::uint32_t> keyWords;
+    // What a state's first arrival left that its key does not tell (the
+    // scene, the texts shown, the player's walk), each distinct one once;
+    // the states waiting to be explored hold only its number.
+    std::unordered_map<std::string, std::uint32_t> contextNumbers;
+    std::vector<Game::Snapshot> contexts;
+    // The player's motion one frame before the end of each walk seen, by the
+    // motion the walk began with.
+    struct WalkEnd {
+        Game::Motion last;
+        std::uint64_t frames = 0;
+    };
+    std::unordered_map<std::string, WalkEnd> walkEnds;
     std::vector<Arrival> arrivals;
     std::vector<char> won;
     std::vector<std::pair<std::uint32_t, std::uint32_t>> edges;
     Numbering<std::string> labels;
-    Numbering<std::string> flags;
-    Numbering<std::string> items;
+    Names flags;
+    Names items;
+    std::unordered_map<LabelKey, std::uint32_t, LabelKeyHash> labelNumbers;
+    // Kept between calls so that building a key allocates nothing.
+    std::string bytes;
     Numbering<const void *> things;
     std::unordered_set<const Node *> entered;
     std::unordered_set<const Node *> ran;
@@ -162,31 +348,121 @@ SolveReport Solver::run()
     return search->run();
 }
 
-// The state as the bytes that tell it apart from every other: the scene,
+// The state as the words that tell it apart from every other: the scene,
 // whether the goal was reached, the flags, the inventory in order, the
 // selection, the visited scenes, the texts shown and a door still waited for.
-std::string Solver::Search::key()
+void Solver::Search::key()
 {
     const GameState &state = game.state;
-    std::string bytes;
-    bytes.reserve(64);
-    append(bytes, things(game.sceneNode));
-    append(bytes, state.goalReached ? 1 : 0);
-    append(bytes, static_cast<std::uint32_t>(state.flags.size()));
+    keyWords.clear();
+    keyWords.push_back(things(game.sceneNode));
+    keyWords.push_back(state.goalReached ? 1 : 0);
+    keyWords.push_back(static_cast<std::uint32_t>(state.flags.size()));
     for (const std::string &flag : state.flags)
-        append(bytes, flags(flag));
-    append(bytes, static_cast<std::uint32_t>(state.inventory.size()));
+        keyWords.push_back(flags(flag));
+    keyWords.push_back(static_cast<std::uint32_t>(state.inventory.size()));
     for (const std::string &item : state.inventory)
-        append(bytes, items(item));
-    append(bytes, state.selected ? items(*state.selected) + 1 : 0);
-    append(bytes, static_cast<std::uint32_t>(state.visited.size()));
+        keyWords.push_back(items(item));
+    keyWords.push_back(state.selected ? items(*state.selected) + 1 : 0);
+    keyWords.push_back(static_cast<std::uint32_t>(state.visited.size()));
     for (const int scene : state.visited)
-        append(bytes, static_cast<std::uint32_t>(scene));
+        keyWords.push_back(static_cast<std::uint32_t>(scene));
     for (const EText *text : game.scene->texts)
         if (text->visible)
-            append(bytes, things(text));
-    append(bytes, game.pendingExit() ? static_cast<std::uint32_t>(*game.pendingExit()) ^ 0x80000000u : 0);
-    return bytes;
+            keyWords.push_back(things(text));
+    keyWords.push_back(game.pendingExit() ? static_cast<std::uint32_t>(*game.pendingExit()) ^ 0x80000000u : 0);
+}
+
+// The game's state back from a state's key, in the order key() wrote it.
+void Solver::Search::decode(std::uint32_t state, GameState &into) const
+{
+    const std::uint32_t *word = known.key(state) + 1;
+    into.goalReached = *word++ != 0;
+    into.flags.clear();
+    for (std::uint32_t count = *word++; count > 0; --count)
+        into.flags.emplace_hint(into.flags.end(), flags[*word++]);
+    into.inventory.clear();
+    for (std::uint32_t count = *word++; count > 0; --count)
+        into.inventory.push_back(items[*word++]);
+    const std::uint32_t selected = *word++;
+    into.selected = selected == 0 ? std::nullopt : std::optional<std::string>(items[selected - 1]);
+    into.visited.clear();
+    for (std::uint32_t count = *word++; count > 0; --count)
+        into.visited.emplace_hint(into.visited.end(), static_cast<int>(*word++));
+}
+
+namespace {
+
+void appendMotion(std::string &bytes, const Game::Motion &motion)
+{
+    appendBytes(bytes, motion.at);
+    appendBytes(bytes, motion.position);
+    appendBytes(bytes, motion.target);
+    appendBytes(bytes, motion.direction);
+    appendBytes(bytes, motion.speed);
+    appendBytes(bytes, motion.walking);
+    appendBytes(bytes, motion.limits);
+    appendBytes(bytes, motion.area);
+    appendBytes(bytes, motion.facing);
+    appendBytes(bytes, motion.route.finished());
+    appendBytes(bytes, motion.route.position());
+    appendBytes(bytes, motion.route.heading());
+    for (const Point &corner : motion.route.points())
+        appendBytes(bytes, corner);
+}
+
+} // namespace
+
+// The number of the game's moment besides its state.
+std::uint32_t Solver::Search::context()
+{
+    Game::Snapshot moment = game.snapshotBesidesState();
+    bytes.clear();
+    appendBytes(bytes, moment.sceneNode);
+    appendBytes(bytes, moment.sceneId);
+    appendBytes(bytes, moment.waitingExit.has_value());
+    appendBytes(bytes, moment.waitingExit.value_or(0));
+    appendBytes(bytes, moment.committedExit.has_value());
+    appendBytes(bytes, moment.committedExit.value_or(0));
+    appendBytes(bytes, moment.playingMusic);
+    appendMotion(bytes, moment.motion);
+    for (const EText *text : moment.shownTexts)
+        appendBytes(bytes, text);
+    const auto seen = contextNumbers.find(bytes);
+    if (seen != contextNumbers.end())
+        return seen->second;
+    contextNumbers.emplace(bytes, static_cast<std::uint32_t>(contexts.size()));
+    contexts.push_back(std::move(moment));
+    return static_cast<std::uint32_t>(contexts.size() - 1);
+}
+
+// What settle() does, with each walk seen before skipped to its last frame:
+// while a walk lasts only the player moves (and the scene's animations go
+// on), and a door waits for its end, so a walk that begins alike ends alike.
+void Solver::Search::walkOut()
+{
+    game.transition();
+    if (!game.player || !game.player->walking)
+        return;
+    bytes.clear();
+    appendMotion(bytes, game.motion());
+    const auto seen = walkEnds.find(bytes);
+    if (seen != walkEnds.end()) {
+        for (std::uint64_t frame = 1; frame < seen->second.frames; ++frame)
+            game.scene->animate();
+        game.setMotion(seen->second.last);
+        game.step();
+        game.transition();
+        return;
+    }
+    WalkEnd end;
+    do {
+        end.last = game.motion();
+        game.step();
+        game.transition();
+        ++end.frames;
+    } while (game.player->walking && end.frames < maxWalkFrames);
+    walkEnds.emplace(bytes, std::move(end));
 }
 
 std::optional<sf::FloatRect> Solver::Search::slotRect(std::size_t slot) const
@@ -204,15 +480,21 @@ std::optional<sf::FloatRect> Solver::Search::slotRect(std::size_t slot) const
 const std::vector<Solver::Search::Target> &Solver::Search::targets()
 {
     auto [entry, fresh] = targetsByScene.try_emplace(game.sceneNode);
-    if (fresh)
-        for (const ESprite *sprite : game.scene->sprites) {
-            Target &target = entry->second.emplace_back();
-            target.bounds = sprite->drawable->getGlobalBounds();
-            target.pressable =
-                !(game.player && sprite == game.player->sprite) && sprite->sceneChild && isFinite(target.bounds);
-            target.acts = target.pressable && doesSomething(sprite, game.rules.child(sprite->sceneChild));
-        }
-    return entry->second;
+    std::vector<Target> &all = entry->second;
+    if (!fresh)
+        return all;
+    for (const ESprite *sprite : game.scene->sprites) {
+        Target &target = all.emplace_back();
+        target.bounds = sprite->drawable->getGlobalBounds();
+        target.pressable =
+            !(game.player && sprite == game.player->sprite) && sprite->sceneChild && isFinite(target.bounds);
+        target.acts = target.pressable && doesSomething(sprite, game.rules.child(sprite->sceneChild));
+    }
+    for (std::size_t i = 0; i < all.size(); ++i)
+        for (std::size_t j = 0; j < all.size() && all[i].acts; ++j)
+            if (j != i && all[j].pressable && all[j].bounds.intersects(all[i].bounds))
+                all[i].overlaps.push_back(static_cast<std::uint32_t>(j));
+    return all;
 }
 
 // A point of the sprite's bounds that no sprite drawn above it and no
@@ -226,8 +508,8 @@ sf::Vector2f Solver::Search::pressPoint(std::size_t index, bool &covered, std::v
     const sf::FloatRect own = all[index].bounds;
     std::vector<sf::FloatRect> above;
     std::vector<sf::FloatRect> pressedToo;
-    for (std::size_t i = 0; i < all.size(); ++i) {
-        if (i == index || !all[i].pressable || !all[i].bounds.intersects(own) || !game.isActive(i))
+    for (const std::size_t i : all[index].overlaps) {
+        if (!game.isActive(i))
             continue;
         // Later in the list is drawn later, over what comes before.
         if (i > index)
@@ -345,6 +627,20 @@ std::string Solver::Search::describe(const Move &move) const
     return "press " + target + scene;
 }
 
+// The number of describe(move), worked out once for each thing it depends on.
+std::uint32_t Solver::Search::label(const Move &move)
+{
+    LabelKey key{game.sceneNode, currentSceneId, game.state.selected ? items(*game.state.selected) + 1 : 0, 0, 0};
+    if (move.slot)
+        key.slotItem = items(game.state.inventory[*move.slot]) + 1;
+    else if (move.sprite)
+        key.sprite = static_cast<std::uint32_t>(*move.sprite) + 1;
+    const auto [entry, added] = labelNumbers.try_emplace(key, 0);
+    if (added)
+        entry->second = labels(describe(move));
+    return entry->second;
+}
+
 // After the press: the <use> that ran, else the scene child pressed.
 const char *Solver::Search::located(const Move &move) const
 {
@@ -386,33 +682,41 @@ SolveReport Solver::Search::run()
     const Attribute *goal = hasAttribute(game.root, "goal");
     std::tie(report.goalLine, report.goalColumn) = game.position(goal ? goal->value() : elementPosition(game.root));
 
-    std::deque<std::pair<std::uint32_t, Game::Snapshot>> frontier;
-    auto discover = [&](std::string stateKey, const Arrival &arrival) {
-        const auto [entry, added] = known.emplace(std::move(stateKey), static_cast<std::uint32_t>(arrivals.size()));
-        if (!added)
-            return entry->second;
+    // A state waiting to be explored: its number and its context's.
+    std::deque<std::pair<std::uint32_t, std::uint32_t>> frontier;
+    // The key of the game in play is in keyWords.
+    auto discover = [&](const Arrival &arrival) {
+        const std::uint32_t seen = known.find(keyWords);
+        if (seen != StateTable::none)
+            return seen;
+        const std::uint32_t state = known.insert(keyWords);
         arrivals.push_back(arrival);
         won.push_back(game.state.goalReached ? 1 : 0);
         entered.insert(game.sceneNode);
-        for (const std::string &flag : game.state.flags)
-            flags(flag);
-        for (const std::string &item : game.state.inventory)
-            items(item);
-        frontier.emplace_back(entry->second, game.snapshot());
-        return entry->second;
+        frontier.emplace_back(state, context());
+        return state;
     };
     settle(game);
-    discover(key(), Arrival{});
+    key();
+    discover(Arrival{});
     std::vector<std::uint32_t> reached;
+    Game::Snapshot moment;
     while (!frontier.empty() && !report.limitReached) {
-        const auto [from, moment] = std::move(frontier.front());
+        const auto [from, setting] = frontier.front();
         frontier.pop_front();
+        moment = contexts[setting];
+        decode(from, moment.state);
         game.restore(moment);
         watchConditions();
         reached.clear();
+        bool first = true;
         for (const Move &move : moves()) {
-            game.restore(moment);
-            const std::uint32_t label = labels(describe(move));
+            // Working out the moves changes nothing: the first press is made
+            // from the state as restored above.
+            if (!first)
+                game.restore(moment);
+            first = false;
+            const std::uint32_t label = this->label(move);
             game.press(move.point);
             for (const Node *node : game.lastRan())
                 ran.insert(node);
@@ -421,15 +725,15 @@ SolveReport Solver::Search::run()
             // for the walk, or the player's own click text could cover the
             // next press: only then is the walk stepped through.
             if (game.pendingExit() || playerShowsText)
-                settle(game);
+                walkOut();
             else
                 game.transition();
-            std::string stateKey = key();
-            if (arrivals.size() >= maxStates && !known.count(stateKey)) {
+            key();
+            if (arrivals.size() >= maxStates && known.find(keyWords) == StateTable::none) {
                 report.limitReached = true;
                 break;
             }
-            const std::uint32_t to = discover(std::move(stateKey), Arrival{from, label, move.point, where});
+            const std::uint32_t to = discover(Arrival{from, label, move.point, where});
             if (to != from && std::find(reached.begin(), reached.end(), to) == reached.end()) {
                 reached.push_back(to);
                 edges.emplace_back(from, to);
@@ -551,11 +855,11 @@ void Solver::Search::reportUnreachable(SolveReport &report)
         }
     }
     for (const FlagDeclaration &flag : game.rules.flags)
-        if (!flags.contains(std::string(flag.id)))
+        if (!flags.contains(flag.id))
             warn(report, elementPosition(flag.node), "unreachable",
                  "the flag \"" + std::string(flag.id) + "\" is never set");
     for (const ItemDeclaration &item : game.rules.items)
-        if (!items.contains(std::string(item.id)))
+        if (!items.contains(item.id))
             warn(report, elementPosition(item.node), "unreachable",
                  "the item \"" + std::string(item.id) + "\" is never obtained");
     for (const auto &[scene, list] : watched)

@@ -644,10 +644,50 @@ void Game::clickAt(sf::Vector2f point)
     checkGoal();
 }
 
+Game::Motion Game::motion() const
+{
+    Motion now;
+    if (player) {
+        now.at = player->sprite->drawable->getPosition();
+        now.position = player->sprite->position;
+        now.target = player->target;
+        now.direction = player->direction;
+        now.speed = player->speed;
+        now.walking = player->walking;
+        now.limits = player->levelLimits;
+        now.area = player->walkArea;
+        now.route = player->route;
+        now.facing = player->facing;
+    }
+    return now;
+}
+
+void Game::setMotion(const Motion &motion)
+{
+    if (!player)
+        return;
+    player->sprite->setPosition(motion.at.x, motion.at.y);
+    player->sprite->position = motion.position;
+    player->target = motion.target;
+    player->direction = motion.direction;
+    player->speed = motion.speed;
+    player->walking = motion.walking;
+    player->levelLimits = motion.limits;
+    player->walkArea = motion.area;
+    player->route = motion.route;
+    player->facing = motion.facing;
+}
+
 Game::Snapshot Game::snapshot() const
 {
-    Snapshot moment;
+    Snapshot moment = snapshotBesidesState();
     moment.state = state;
+    return moment;
+}
+
+Game::Snapshot Game::snapshotBesidesState() const
+{
+    Snapshot moment;
     moment.sceneNode = sceneNode;
     moment.sceneId = currentSceneId;
     moment.shownTexts.assign(scene->texts.begin() + static_cast<std::ptrdiff_t>(built->textConditions.size()),
@@ -655,18 +695,7 @@ Game::Snapshot Game::snapshot() const
     moment.waitingExit = waitingExit;
     moment.committedExit = committedExit;
     moment.playingMusic = playingMusic;
-    if (player) {
-        moment.playerAt = player->sprite->drawable->getPosition();
-        moment.playerPosition = player->sprite->position;
-        moment.playerTarget = player->target;
-        moment.playerDirection = player->direction;
-        moment.playerSpeed = player->speed;
-        moment.playerWalking = player->walking;
-        moment.playerLimits = player->levelLimits;
-        moment.playerArea = player->walkArea;
-        moment.playerRoute = player->route;
-        moment.playerFacing = player->facing;
-    }
+    moment.motion = motion();
     return moment;
 }
 
@@ -691,18 +720,7 @@ void Game::restore(const Snapshot &moment)
     waitingExit = moment.waitingExit;
     committedExit = moment.committedExit;
     playingMusic = moment.playingMusic;
-    if (player) {
-        player->sprite->setPosition(moment.playerAt.x, moment.playerAt.y);
-        player->sprite->position = moment.playerPosition;
-        player->target = moment.playerTarget;
-        player->direction = moment.playerDirection;
-        player->speed = moment.playerSpeed;
-        player->walking = moment.playerWalking;
-        player->levelLimits = moment.playerLimits;
-        player->walkArea = moment.playerArea;
-        player->route = moment.playerRoute;
-        player->facing = moment.playerFacing;
-    }
+    setMotion(moment.motion);
 }
 
 void Game::applyEffects(const Effects &effects)

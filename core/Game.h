@@ -165,6 +165,25 @@ public:
     // (their effects ran), in list order: what explains a press to tools.
     const std::vector<Node *> &lastRan() const { return ran; }
 
+    // Where the player is and how it walks: the part of a moment that a walk
+    // changes, so that a tool can replay the end of a walk it has seen.
+    struct Motion {
+        // Where the player is drawn, and the whole-number position it walks from.
+        sf::Vector2f at;
+        sf::Vector2f position;
+        sf::Vector2f target;
+        sf::Vector2f direction;
+        int speed = 0;
+        bool walking = false;
+        std::array<int, 4> limits{};
+        const WalkArea *area = nullptr;
+        Route route;
+        Facing facing = Facing::down;
+    };
+    // Without a player, a default motion that setMotion ignores.
+    Motion motion() const;
+    void setMotion(const Motion &motion);
+
     // Everything play changes, so that a tool (the solver) can go back to a
     // moment and try another press from there. It points into the loaded
     // game and holds only while that game is loaded; the scene must have been
@@ -178,19 +197,12 @@ public:
         std::optional<int> waitingExit;
         std::optional<int> committedExit;
         EAudio *playingMusic = nullptr;
-        // Where the player is drawn, and the whole-number position it walks from.
-        sf::Vector2f playerAt;
-        sf::Vector2f playerPosition;
-        sf::Vector2f playerTarget;
-        sf::Vector2f playerDirection;
-        int playerSpeed = 0;
-        bool playerWalking = false;
-        std::array<int, 4> playerLimits{};
-        const WalkArea *playerArea = nullptr;
-        Route playerRoute;
-        Facing playerFacing = Facing::down;
+        Motion motion;
     };
     Snapshot snapshot() const;
+    // A snapshot with a default state: what a tool that keeps the state its
+    // own way takes, without copying the state.
+    Snapshot snapshotBesidesState() const;
     void restore(const Snapshot &moment);
 
     // Stops every sound and music of the scene and the catalogue, so that the

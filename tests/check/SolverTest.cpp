@@ -1,0 +1,130 @@
+#include "check/Solver.h"
+#include "elements/EPlayer.h"
+#include "elements/ESprite.h"
+#include "support/GameFixture.h"
+
+#include <set>
+#include <string>
+
+// The solver keeps each state as a key and rebuilds the game from it, and
+// skips the frames of a walk it has seen: these count what it explores on
+// games small enough to count, where a state lost or told twice shows.
+
+namespace {
+
+// Two rooms; two things each give an item once, and a door each way at the
+// end of a walk round a hole in the floor. Holding the items in either order
+// is a different state, as are the selections and the rooms seen.
+const std::string twoItems = R"(<game entryScene="1" title="T" width="800" height="600" fps="60" goal="v/2, gotA, gotB">
+<assets path="">
+<sprite id="a" src="box.png" position="100, 100" origin="0, 0"/>
+<sprite id="b" src="box.png" position="300, 100" origin="0, 0"/>
+<sprite id="door" src="box.png" position="500, 100" origin="0, 0"/>
+<player src="p.png" speed="7" position="400, 500" origin="10, 40"/>
+</assets>
+<state><flag id="gotA"/><flag id="gotB"/><item id="a"/><item id="b"/></state>
+<inventory position="0, 1000" slotSize="100, 100" columns="2"/>
+<scenes>
+<scene sceneId="1" walkArea="0, 0, 800, 0, 800, 600, 0, 600" walkHoles="420, 250, 460, 250, 460, 450, 420, 450">
+<player/>
+<player fromScene="2" position="700, 500"/>
+<a if="!gotA" setFlag="gotA" giveItem="a"/>
+<b if="!gotB" setFlag="gotB" giveItem="b"/>
+<door onClickScene="2" walkTo="550, 250"/>
+</scene>
+<scene sceneId="2">
+<player position="50, 500"/>
+<door onClickScene="1" walkTo="550, 250"/>
+</scene>
+</scenes>
+</game>
+)";
+
+// `count` things in a row, each setting a flag of its own once.
+std::string independentFlags(int count)
+{
+    std::string assets;
+    std::string children;
+    for (int i = 0; i < count; ++i) {
+        const std::string n = std::to_string(i);
+        assets += "<sprite id=\"s" + n + "\" src=\"box.png\" position=\"" + std::to_string(i % 7 * 110) + ", " +
+                  std::to_string(i / 7 * 110) + "\" origin=\"0, 0\"/>\n";
+        children += "<s" + n + " if=\"!f" + n + "\" setFlag=\"f" + n + "\"/>\n";
+    }
+    return gameXml(assets, children, "", "width=\"800\" height=\"600\" fps=\"60\" goal=\"f0, f1\"");
+}
+
+class SolverTest : public GameFixture {
+protected:
+    void SetUp() override
+    {
+        GameFixture::SetUp();
+        png("box.png", 100, 100);
+        png("p.png", 20, 40);
+    }
+
+    SolveReport solve(const std::string &xml, std::size_t maxStates = 1000)
+    {
+        start(xml);
+        settle(game);
+        return Solver(game, maxStates).run();
+    }
+};
+
+} // namespace
+
+TEST_F(SolverTest, CountsEachSetOfIndependentFlagsOnce)
+{
+    // 2^3 sets of flags; from a set of k flags, 3 - k presses lead on.
+    const SolveReport three = solve(independentFlags(3));
+    EXPECT_EQ(three.states, 8u);
+    EXPECT_EQ(three.moves, 12u);
+    EXPECT_FALSE(three.limitReached);
+    ASSERT_TRUE(three.solution.has_value());
+    ASSERT_EQ(three.solution->size(), 2u);
+    const std::set<std::string> presses{(*three.solution)[0].what, (*three.solution)[1].what};
+    EXPECT_EQ(presses, (std::set<std::string>{"press <s0> in scene 1", "press <s1> in scene 1"}));
+}
+
+TEST_F(SolverTest, StopsAtTheLimitWithTheStatesFoundSoFar)
+{
+    const SolveReport limited = solve(independentFlags(12), 100);
+    EXPECT_TRUE(limited.limitReached);
+    EXPECT_EQ(limited.states, 100u);
+    ASSERT_TRUE(limited.solution.has_value());
+    EXPECT_EQ(limited.solution->size(), 2u);
+}
+
+TEST_F(SolverTest, KeepsTheInventoryOrderSelectionsAndRoomsAcrossWalksToDoors)
+{
+    // The figures a search that kept a whole snapshot of every state gave.
+    const SolveReport report = solve(twoItems);
+    EXPECT_EQ(report.states, 33u);
+    EXPECT_EQ(report.moves, 71u);
+    ASSERT_TRUE(report.solution.has_value());
+    ASSERT_EQ(report.solution->size(), 3u);
+    EXPECT_EQ((*report.solution)[2].what, "press <door> in scene 1");
+    EXPECT_TRUE(report.findings.empty());
+}
+
+TEST_F(SolverTest, ASnapshotTakenMidwayGoesOnWithTheSameWalk)
+{
+    start(twoItems);
+    game.press({700, 100});
+    for (int frame = 0; frame < 5; ++frame)
+        game.step();
+    const Game::Snapshot midway = game.snapshot();
+    for (int frame = 0; frame < 40; ++frame)
+        game.step();
+    const sf::Vector2f reached = game.player->sprite->position;
+    const bool walking = game.player->walking;
+    EXPECT_NE(reached, midway.motion.position);
+
+    game.press({100, 500});
+    game.restore(midway);
+    EXPECT_EQ(game.player->sprite->position, midway.motion.position);
+    for (int frame = 0; frame < 40; ++frame)
+        game.step();
+    EXPECT_EQ(game.player->sprite->position, reached);
+    EXPECT_EQ(game.player->walking, walking);
+}
