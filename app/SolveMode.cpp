@@ -2,6 +2,7 @@
 
 #include "app/CheckMode.h"
 #include "app/CommandLine.h"
+#include "app/OutputFiles.h"
 #include "app/replay/ReplayScript.h"
 #include "check/Solver.h"
 #include "core/Game.h"
@@ -151,12 +152,12 @@ int solve(const Options &options)
     }
     // Named from where the engine was started, before it works from the game's folder.
     std::error_code ignored;
-    const fs::path walkthrough = options.walkthrough.empty() ? fs::path() : fs::absolute(options.walkthrough);
-    if (!walkthrough.empty() && fs::equivalent(walkthrough, document, ignored)) {
-        std::cerr << "adventure: the walkthrough " << escapeControl(options.walkthrough)
-                  << " would overwrite the game document\n";
+    const fs::path walkthrough = options.walkthrough.empty() ? fs::path() : fs::absolute(options.walkthrough, ignored);
+    // Never over the document or a file it names.
+    OutputFiles outputs;
+    outputs.readGame(location);
+    if (!walkthrough.empty() && !outputs.claimOption(walkthrough.string(), "--write-walkthrough", "walkthrough"))
         return 2;
-    }
     if (chdir(location.folder.c_str()) != 0) {
         std::cerr << "adventure: cannot enter the game folder " << escapeControl(location.folder) << ": "
                   << describeErrno() << '\n';

@@ -129,6 +129,9 @@ TEST(SolveMode, WritesAWalkthroughThatReplaysToTheGoal)
     TempDir dir;
     dir.write("game.xml", withoutDoorB(twoDoors));
     writeAssets(dir);
+    const ProcessResult overAnImage = runSolver(dir.path(), {"--write-walkthrough", "box.png"});
+    EXPECT_EQ(overAnImage.status, 2) << "a file the document names is never written over";
+    EXPECT_EQ(readWhole(dir.file("box.png")).substr(1, 3), "PNG");
     const ProcessResult result = runSolver(dir.path(), {"--format", "json", "--write-walkthrough", "walk.replay"});
     EXPECT_EQ(result.status, 0) << result.out << result.err;
     const nlohmann::json report = nlohmann::json::parse(result.out);
