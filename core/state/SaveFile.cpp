@@ -271,6 +271,11 @@ std::variant<SaveData, SaveProblem> parseSave(std::string_view text)
         const std::size_t said = why.find(": ", why.find("parse error"));
         why = said == std::string::npos ? why : why.substr(said + 2);
         return corrupt("the save is not JSON: " + why, line, column);
+    } catch (const Json::exception &error) {
+        // A number past a double's range, and the like: no place is given for these.
+        std::string why = error.what();
+        const std::size_t said = why.find("] ");
+        return corrupt("the save is not JSON: " + (said == std::string::npos ? why : why.substr(said + 2)), 1, 1);
     }
     if (!object.is_object())
         return corrupt("the save is not a JSON object", 1, 1);

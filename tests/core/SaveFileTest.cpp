@@ -91,6 +91,7 @@ TEST(SaveFile, ABadSaveIsRefusedWithItsReasonAndAPlaceWhereThereIsOne)
 
     EXPECT_EQ(problemOf("").reason, LoadRefusal::corrupt);
     EXPECT_EQ(problemOf("[1, 2]").reason, LoadRefusal::corrupt);
+    EXPECT_EQ(problemOf("{\"format\": 1111111111111e11111}").reason, LoadRefusal::corrupt) << "past a double";
     EXPECT_EQ(problemOf("{\"format\": 1, \"saveName\": \"c\", \"scene\": \"2\"}").reason, LoadRefusal::corrupt);
     EXPECT_EQ(problemOf("{\"format\": 1, \"saveName\": \"c\", \"scene\": 2, \"flags\": [3]}").reason,
               LoadRefusal::corrupt);
