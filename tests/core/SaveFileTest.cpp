@@ -18,14 +18,6 @@ namespace fs = std::filesystem;
 
 namespace {
 
-std::string readFile(const std::string &path)
-{
-    std::ifstream in(path, std::ios::binary);
-    std::ostringstream text;
-    text << in.rdbuf();
-    return text.str();
-}
-
 SaveData sample()
 {
     SaveData data;
@@ -109,8 +101,8 @@ TEST(SaveFile, AWriteKeepsThePreviousSaveAsTheBackupAndLeavesNoTemporary)
     const std::string path = dir.file("saves/quick.json");
     ASSERT_FALSE(writeAtomically(path, "first\n"));
     ASSERT_FALSE(writeAtomically(path, "second\n"));
-    EXPECT_EQ(readFile(path), "second\n");
-    EXPECT_EQ(readFile(path + ".bak"), "first\n");
+    EXPECT_EQ(readWholeFile(path), "second\n");
+    EXPECT_EQ(readWholeFile(path + ".bak"), "first\n");
     // A temporary left by a crash is replaced, never piled up.
     std::ofstream(dir.file("saves/.quick.json.tmp")) << "half a sa";
     ASSERT_FALSE(writeAtomically(path, "third\n"));
@@ -132,7 +124,7 @@ TEST(SaveFile, AFailedWriteLeavesThePreviousSaveAndWhatStandsInTheWayUntouched)
     ASSERT_TRUE(failed);
     EXPECT_EQ(failed->reason, "no-space");
     EXPECT_NE(failed->message.find(".quick.json.tmp"), std::string::npos) << failed->message;
-    EXPECT_EQ(readFile(path), "good\n");
+    EXPECT_EQ(readWholeFile(path), "good\n");
     EXPECT_FALSE(fs::exists(path + ".bak"));
     EXPECT_FALSE(fs::exists(dir.file(".quick.json.tmp")));
 
@@ -142,7 +134,7 @@ TEST(SaveFile, AFailedWriteLeavesThePreviousSaveAndWhatStandsInTheWayUntouched)
     const std::optional<WriteFailure> blocked = writeAtomically(folder, "save\n");
     ASSERT_TRUE(blocked);
     EXPECT_EQ(blocked->reason, "in-the-way");
-    EXPECT_EQ(readFile(folder + "/inside"), "mine");
+    EXPECT_EQ(readWholeFile(folder + "/inside"), "mine");
     EXPECT_FALSE(fs::exists(dir.file(".auto.json.tmp")));
 }
 
@@ -189,7 +181,7 @@ TEST(SaveFile, KilledAtRandomMomentsDuringAThousandSavesQuickJsonIsAlwaysTheOldO
         for (ssize_t got; (got = read(pipeEnds[0], done, sizeof done)) > 0;)
             finished += static_cast<int>(got);
         close(pipeEnds[0]);
-        const std::string now = readFile(path);
+        const std::string now = readWholeFile(path);
         const int last = saved + finished;
         ASSERT_TRUE(std::holds_alternative<SaveData>(parseSave(now))) << "after kill " << kills << ":\n" << now;
         if (now == numbered(last + 1)) {

@@ -14,14 +14,6 @@ namespace fs = std::filesystem;
 
 namespace {
 
-std::string readWhole(const fs::path &path)
-{
-    std::ifstream in(path, std::ios::binary);
-    std::ostringstream text;
-    text << in.rdbuf();
-    return text.str();
-}
-
 // Every entry under `root` but folders, relative to it.
 std::set<std::string> filesUnder(const fs::path &root)
 {
@@ -61,10 +53,11 @@ TEST(Bundle, AFolderHoldsTheDocumentTheNamedFilesAndALauncher)
     const fs::path out = dir.file("out");
     EXPECT_EQ(filesUnder(out), (std::set<std::string>{"game.xml", "img/a.png", "img/deep/c.png", "play.sh",
                                                       "the-tower-floor-2.desktop"}));
-    EXPECT_EQ(readWhole(out / "game.xml"), readWhole(dir.file("mygame/level.xml")));
-    EXPECT_EQ(readWhole(out / "img/deep/c.png"), readWhole(dir.file("mygame/img/deep/c.png")));
+    EXPECT_EQ(readWholeFile(out / "game.xml"), readWholeFile(dir.file("mygame/level.xml")));
+    EXPECT_EQ(readWholeFile(out / "img/deep/c.png"), readWholeFile(dir.file("mygame/img/deep/c.png")));
     EXPECT_NE(fs::status(out / "play.sh").permissions() & fs::perms::owner_exec, fs::perms::none);
-    EXPECT_NE(readWhole(out / "the-tower-floor-2.desktop").find("\nName=The Tower: Floor\\\\2\n"), std::string::npos);
+    EXPECT_NE(readWholeFile(out / "the-tower-floor-2.desktop").find("\nName=The Tower: Floor\\\\2\n"),
+              std::string::npos);
     for (const std::string &file : filesUnder(dir.path()))
         EXPECT_NE(file[0], '.') << "the folder the bundle was made in is gone";
 

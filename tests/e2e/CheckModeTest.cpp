@@ -14,14 +14,6 @@
 
 namespace {
 
-std::string readWhole(const std::string &path)
-{
-    std::ifstream in(path, std::ios::binary);
-    std::ostringstream text;
-    text << in.rdbuf();
-    return text.str();
-}
-
 ProcessResult runChecker(const std::string &dir, std::vector<std::string> arguments)
 {
     TempDir io;
@@ -41,8 +33,8 @@ ProcessResult runChecker(const std::string &dir, std::vector<std::string> argume
     }
     int status = 0;
     waitpid(child, &status, 0);
-    return {WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status), readWhole(io.file("out")),
-            readWhole(io.file("err"))};
+    return {WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status), readWholeFile(io.file("out")),
+            readWholeFile(io.file("err"))};
 }
 
 const std::string slips = "<game entryScene='1' width='800' height='600' title='t' fps='60'>\n"

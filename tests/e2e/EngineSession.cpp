@@ -27,14 +27,6 @@ int ignoreXError(Display *, XErrorEvent *)
     return 0;
 }
 
-std::string readWhole(const std::string &path)
-{
-    std::ifstream in(path, std::ios::binary);
-    std::ostringstream text;
-    text << in.rdbuf();
-    return text.str();
-}
-
 // Where a colour component sits in a pixel value, from its mask.
 struct Channel {
     unsigned long mask;
@@ -334,7 +326,7 @@ void EngineSession::click(int x, int y, int button)
         waitpid(tool, &status, 0);
         if (WIFEXITED(status) && WEXITSTATUS(status) == 0)
             return;
-        complaint = readWhole(errPath);
+        complaint = readWholeFile(errPath);
         if (complaint.find("open display") == std::string::npos)
             break;
         std::this_thread::sleep_for(std::chrono::milliseconds(20));
@@ -406,10 +398,10 @@ testing::AssertionResult EngineSession::waitForStderr(const std::string &text, d
 
 std::string EngineSession::out() const
 {
-    return readWhole(io.file("stdout"));
+    return readWholeFile(io.file("stdout"));
 }
 
 std::string EngineSession::err() const
 {
-    return readWhole(io.file("stderr"));
+    return readWholeFile(io.file("stderr"));
 }

@@ -16,14 +16,6 @@
 
 namespace {
 
-std::string readFile(const std::string &path)
-{
-    std::ifstream in(path, std::ios::binary);
-    std::ostringstream text;
-    text << in.rdbuf();
-    return text.str();
-}
-
 // Every file under the folders, by path, with its bytes.
 std::map<std::string, std::string> contents(const std::vector<std::string> &folders)
 {
@@ -31,7 +23,7 @@ std::map<std::string, std::string> contents(const std::vector<std::string> &fold
     for (const std::string &folder : folders)
         for (const auto &entry : std::filesystem::recursive_directory_iterator(folder))
             if (entry.is_regular_file())
-                files[entry.path().string()] = readFile(entry.path().string());
+                files[entry.path().string()] = readWholeFile(entry.path().string());
     return files;
 }
 
@@ -165,7 +157,7 @@ TEST_F(OutputFiles, AFailedWriteIsReportedOnceAndTheRunEndsWithStatusOneAfterPla
     engine.click(200, 200);
     EXPECT_EQ(engine.closeAndExit(), 1);
     EXPECT_EQ(occurrences(engine.err(), "could not write"), 1u) << engine.err();
-    EXPECT_NE(readFile(files.file("trace.jsonl")).find("\"event\": \"text-dismissed\""), std::string::npos)
+    EXPECT_NE(readWholeFile(files.file("trace.jsonl")).find("\"event\": \"text-dismissed\""), std::string::npos)
         << "the rest of the run goes on";
 }
 
@@ -191,12 +183,12 @@ TEST_F(OutputFiles, SigintAndSigtermDuringPlayOrAtThePromptKeepEveryLineWritten)
             // A watched game cannot record (its frames count on across reloads): the
             // recording is kept by a run of its own.
             interrupted({"--trace", trace, "--watch"}, signal, atPrompt);
-            const std::string traced = readFile(trace);
+            const std::string traced = readWholeFile(trace);
             EXPECT_EQ(traced.rfind("{\"frame\": 0, \"event\": \"music\", \"id\": \"eight\"}\n", 0), 0u) << traced;
             EXPECT_NE(traced.find("\"event\": \"text-shown\", \"id\": \"note\"}\n"), std::string::npos) << traced;
             interrupted({"--record", recording}, signal, atPrompt);
-            EXPECT_NE(readFile(recording).find(" click "), std::string::npos);
-            EXPECT_EQ(readFile(recording).find(" close") != std::string::npos, atPrompt);
+            EXPECT_NE(readWholeFile(recording).find(" click "), std::string::npos);
+            EXPECT_EQ(readWholeFile(recording).find(" close") != std::string::npos, atPrompt);
         }
     }
 }
@@ -223,8 +215,8 @@ TEST_F(OutputFiles, SceneReadsItsIdAsTheDocumentReadsASceneId)
         const ProcessResult result =
             run({"--replay", files.file("play.replay"), "--trace", files.file("scene.jsonl"), "--scene", scene});
         ASSERT_EQ(result.status, 0) << result.err;
-        EXPECT_EQ(
-            readFile(files.file("scene.jsonl")).rfind("{\"frame\": 0, \"event\": \"music\", \"id\": \"" + music, 0),
-            0u);
+        EXPECT_EQ(readWholeFile(files.file("scene.jsonl"))
+                      .rfind("{\"frame\": 0, \"event\": \"music\", \"id\": \"" + music, 0),
+                  0u);
     }
 }

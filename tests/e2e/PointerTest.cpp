@@ -12,14 +12,6 @@
 
 namespace {
 
-std::string readFile(const std::string &path)
-{
-    std::ifstream in(path, std::ios::binary);
-    std::ostringstream text;
-    text << in.rdbuf();
-    return text.str();
-}
-
 // The lines of a trace without its hover and focus lines.
 std::string withoutPointerLines(const std::string &trace)
 {
@@ -83,7 +75,7 @@ protected:
         arguments.insert(arguments.end(), more.begin(), more.end());
         const ProcessResult result = runEngine(game.path(), "", 60, arguments);
         EXPECT_EQ(result.status, 0) << result.err;
-        return readFile(files.file("trace.jsonl"));
+        return readWholeFile(files.file("trace.jsonl"));
     }
 
     sf::Image shot(const char *name)
@@ -186,6 +178,6 @@ TEST(PointerCompatibility, ADocumentWithoutPointerNamesTracesNoHoverAndDrawsNoCu
     const ProcessResult result =
         runEngine(plain.path(), "", 60, {"--replay", files.file("play.replay"), "--trace", files.file("t.jsonl")});
     ASSERT_EQ(result.status, 0) << result.err;
-    EXPECT_EQ(readFile(files.file("t.jsonl")), "{\"frame\": 4, \"event\": \"click\", \"x\": 120, \"y\": 120}\n"
-                                               "{\"frame\": 4, \"event\": \"flag-set\", \"id\": \"seen\"}\n");
+    EXPECT_EQ(readWholeFile(files.file("t.jsonl")), "{\"frame\": 4, \"event\": \"click\", \"x\": 120, \"y\": 120}\n"
+                                                    "{\"frame\": 4, \"event\": \"flag-set\", \"id\": \"seen\"}\n");
 }

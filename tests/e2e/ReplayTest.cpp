@@ -14,14 +14,6 @@
 
 namespace {
 
-std::string readFile(const std::string &path)
-{
-    std::ifstream in(path, std::ios::binary);
-    std::ostringstream text;
-    text << in.rdbuf();
-    return text.str();
-}
-
 // A script with each "at FRAME" written "at N", for frames that depend on timing.
 std::string withoutFrames(const std::string &script)
 {
@@ -89,7 +81,7 @@ protected:
     {
         const ProcessResult result = replay(script, files);
         EXPECT_EQ(result.status, 0) << result.err;
-        return readFile(files.file("trace.jsonl"));
+        return readWholeFile(files.file("trace.jsonl"));
     }
 
     GameFolder game;
@@ -140,11 +132,11 @@ TEST_F(Replay, TwoRunsGiveTheSameTraceAndTheSameScreenshotsOfTheFramesAsDrawn)
     const ProcessResult again = replay(script, second);
     ASSERT_EQ(first.status, 0) << first.err;
     ASSERT_EQ(again.status, 0) << again.err;
-    EXPECT_EQ(readFile(files.file("trace.jsonl")), readFile(second.file("trace.jsonl")));
+    EXPECT_EQ(readWholeFile(files.file("trace.jsonl")), readWholeFile(second.file("trace.jsonl")));
     for (const char *shot : {"before.png", "walked.png"}) {
-        const std::string bytes = readFile(files.file(shot));
+        const std::string bytes = readWholeFile(files.file(shot));
         EXPECT_GT(bytes.size(), 100u) << shot;
-        EXPECT_TRUE(bytes == readFile(second.file(shot))) << shot << " differs between two runs";
+        EXPECT_TRUE(bytes == readWholeFile(second.file(shot))) << shot << " differs between two runs";
     }
 
     // Frame 2 is drawn before the player's first step, in frame 3; by frame
@@ -158,7 +150,7 @@ TEST_F(Replay, TwoRunsGiveTheSameTraceAndTheSameScreenshotsOfTheFramesAsDrawn)
     EXPECT_EQ(walked.getPixel(300, 250), sf::Color::Magenta);
     EXPECT_EQ(walked.getPixel(299, 250), sf::Color::Black);
     EXPECT_EQ(walked.getPixel(60, 60), sf::Color::Red);
-    EXPECT_NE(readFile(files.file("trace.jsonl")).find(positionLine("player", 12, 600, 500)), std::string::npos);
+    EXPECT_NE(readWholeFile(files.file("trace.jsonl")).find(positionLine("player", 12, 600, 500)), std::string::npos);
 }
 
 TEST_F(Replay, ExpectPassesOnTheStoredTraceAndOtherwiseNamesTheFirstDifferenceAndFails)
@@ -258,15 +250,15 @@ TEST_F(Replay, ARecordedPlayReplaysToTheSameTrace)
         ASSERT_TRUE(engine.waitForScreen("the note", [](const Screenshot &s) { return s.count(yellow) > 500; }));
         EXPECT_EQ(engine.closeAndExit(), 0);
     }
-    const std::string recorded = readFile(recording);
+    const std::string recorded = readWholeFile(recording);
     EXPECT_EQ(withoutFrames(recorded), "at N click 1080 500\nat N click 150 150 right\nat N close\n") << recorded;
 
     const ProcessResult result =
         runEngine(game.path(), "", 60, {"--replay", recording, "--trace", files.file("again")});
     ASSERT_EQ(result.status, 0) << result.err;
-    const std::string trace = readFile(played);
+    const std::string trace = readWholeFile(played);
     EXPECT_NE(trace.find("\"event\": \"arrived\", \"x\": 900, \"y\": 500}"), std::string::npos) << trace;
-    EXPECT_EQ(readFile(files.file("again")), trace);
+    EXPECT_EQ(readWholeFile(files.file("again")), trace);
 }
 
 TEST_F(Replay, IgnoresTheMouseAndFailsWhenTheWindowIsClosedBeforeTheScriptEnds)
@@ -282,5 +274,5 @@ TEST_F(Replay, IgnoresTheMouseAndFailsWhenTheWindowIsClosedBeforeTheScriptEnds)
     engine.sendCloseRequest();
     EXPECT_EQ(engine.waitForExit(), 1);
     EXPECT_NE(engine.err().find("the window was closed before the end of"), std::string::npos) << engine.err();
-    EXPECT_EQ(readFile(trace), idLine("music", 0, "tune")) << "the clicks went to the window, not to the game";
+    EXPECT_EQ(readWholeFile(trace), idLine("music", 0, "tune")) << "the clicks went to the window, not to the game";
 }

@@ -16,14 +16,6 @@ namespace fs = std::filesystem;
 
 namespace {
 
-std::string readFile(const std::string &path)
-{
-    std::ifstream in(path, std::ios::binary);
-    std::ostringstream text;
-    text << in.rdbuf();
-    return text.str();
-}
-
 bool has(const std::string &text, const std::string &part)
 {
     return text.find(part) != std::string::npos;
@@ -74,7 +66,7 @@ protected:
         }
         arguments.insert(arguments.end(), more.begin(), more.end());
         ProcessResult result = runEngine(game.path(), "", 60, arguments);
-        trace = readFile(files.file("trace.jsonl"));
+        trace = readWholeFile(files.file("trace.jsonl"));
         return result;
     }
 
@@ -104,9 +96,9 @@ TEST_F(Saves, OneReplayRunTwiceGivesTheSameSavesByteForByteInTheStatedShape)
     EXPECT_TRUE(has(trace, "{\"frame\": 20, \"event\": \"save\", \"slot\": \"quick\"}\n")) << trace;
     EXPECT_TRUE(has(trace, "{\"frame\": 22, \"event\": \"save\", \"slot\": \"auto\"}\n")) << trace;
     ASSERT_EQ(replay(takeAndSave, saves.file("two")).status, 0);
-    const std::string quick = readFile(saves.file("one/quick.json"));
-    EXPECT_EQ(quick, readFile(saves.file("two/quick.json")));
-    EXPECT_EQ(readFile(saves.file("one/auto.json")), readFile(saves.file("two/auto.json")));
+    const std::string quick = readWholeFile(saves.file("one/quick.json"));
+    EXPECT_EQ(quick, readWholeFile(saves.file("two/quick.json")));
+    EXPECT_EQ(readWholeFile(saves.file("one/auto.json")), readWholeFile(saves.file("two/auto.json")));
 
     const nlohmann::ordered_json save = nlohmann::ordered_json::parse(quick);
     std::vector<std::string> keys;
@@ -133,10 +125,10 @@ TEST_F(Saves, ASaveOutlivesAnEditOfTheGameByNameAndFormerNames)
     EXPECT_TRUE(has(trace, "{\"frame\": 0, \"event\": \"load\", \"slot\": \"quick\"}\n")) << trace;
     EXPECT_TRUE(has(trace, "\"event\": \"scene-enter\", \"scene\": 1, \"from\": \"load\", \"first\": false}")) << trace;
     EXPECT_TRUE(has(loaded.err, "the item \"coin\" is not in this game")) << loaded.err;
-    const nlohmann::json after = nlohmann::json::parse(readFile(saves.file("after/quick.json")));
+    const nlohmann::json after = nlohmann::json::parse(readWholeFile(saves.file("after/quick.json")));
     EXPECT_EQ(after["flags"], nlohmann::json::array({"fresh", "light"}));
     EXPECT_EQ(after["items"], nlohmann::json::array({"key"}));
-    EXPECT_EQ(after["player"], nlohmann::json::parse(readFile(saves.file("quick.json")))["player"])
+    EXPECT_EQ(after["player"], nlohmann::json::parse(readWholeFile(saves.file("quick.json")))["player"])
         << "the player is placed where the save says, not by the scene";
 }
 
@@ -144,7 +136,7 @@ TEST_F(Saves, ATruncatedQuickSaveLoadsItsBackupAndARemovedSceneIsRefused)
 {
     // Two saves: the first, in scene 1, becomes the backup of the second, in scene 2.
     ASSERT_EQ(replay("at 2 click 150 150\nat 10 key F5\nat 12 click 850 150\nat 14 key F5\n", saves.path()).status, 0);
-    const std::string quick = readFile(saves.file("quick.json"));
+    const std::string quick = readWholeFile(saves.file("quick.json"));
     ASSERT_TRUE(has(quick, "\"scene\": 2")) << quick;
     std::ofstream(saves.file("quick.json"), std::ios::binary) << quick.substr(0, quick.size() / 2);
     ASSERT_EQ(replay("at 3 key F9\n", saves.path()).status, 0);
@@ -163,7 +155,7 @@ TEST_F(Saves, ATruncatedQuickSaveLoadsItsBackupAndARemovedSceneIsRefused)
         << trace;
     EXPECT_FALSE(has(trace, "scene-leave")) << trace;
     EXPECT_TRUE(has(refused.err, "quick.json: error: the save is in scene 2")) << refused.err;
-    EXPECT_EQ(readFile(saves.file("quick.json")), quick);
+    EXPECT_EQ(readWholeFile(saves.file("quick.json")), quick);
 }
 
 TEST_F(Saves, AFolderWhereTheSaveGoesIsLeftAloneAndPlayGoesOn)
@@ -177,7 +169,7 @@ TEST_F(Saves, AFolderWhereTheSaveGoesIsLeftAloneAndPlayGoesOn)
         << trace;
     EXPECT_TRUE(has(trace, "{\"frame\": 5, \"event\": \"save\", \"slot\": \"auto\"}")) << trace;
     EXPECT_TRUE(has(result.err, "quick.json")) << result.err;
-    EXPECT_EQ(readFile(saves.file("quick.json/mine")), "keep me");
+    EXPECT_EQ(readWholeFile(saves.file("quick.json/mine")), "keep me");
     EXPECT_EQ(std::distance(fs::directory_iterator(saves.file("quick.json")), fs::directory_iterator()), 1);
 }
 

@@ -16,14 +16,6 @@
 
 namespace {
 
-std::string readWhole(const std::string &path)
-{
-    std::ifstream in(path, std::ios::binary);
-    std::ostringstream text;
-    text << in.rdbuf();
-    return text.str();
-}
-
 ProcessResult runSolver(const std::string &dir, std::vector<std::string> arguments)
 {
     TempDir io;
@@ -44,8 +36,8 @@ ProcessResult runSolver(const std::string &dir, std::vector<std::string> argumen
     }
     int status = 0;
     waitpid(child, &status, 0);
-    return {WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status), readWhole(io.file("out")),
-            readWhole(io.file("err"))};
+    return {WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status), readWholeFile(io.file("out")),
+            readWholeFile(io.file("err"))};
 }
 
 // One key, two doors that each use it up: only the door to scene 2 leads
@@ -131,7 +123,7 @@ TEST(SolveMode, WritesAWalkthroughThatReplaysToTheGoal)
     writeAssets(dir);
     const ProcessResult overAnImage = runSolver(dir.path(), {"--write-walkthrough", "box.png"});
     EXPECT_EQ(overAnImage.status, 2) << "a file the document names is never written over";
-    EXPECT_EQ(readWhole(dir.file("box.png")).substr(1, 3), "PNG");
+    EXPECT_EQ(readWholeFile(dir.file("box.png")).substr(1, 3), "PNG");
     const ProcessResult result = runSolver(dir.path(), {"--format", "json", "--write-walkthrough", "walk.replay"});
     EXPECT_EQ(result.status, 0) << result.out << result.err;
     const nlohmann::json report = nlohmann::json::parse(result.out);
@@ -144,7 +136,7 @@ TEST(SolveMode, WritesAWalkthroughThatReplaysToTheGoal)
     const ProcessResult played =
         runEngine(dir.path(), "", 60, {".", "--replay", "walk.replay", "--trace", "walk.trace"});
     EXPECT_EQ(played.status, 0) << played.err;
-    const std::string trace = readWhole(dir.file("walk.trace"));
+    const std::string trace = readWholeFile(dir.file("walk.trace"));
     EXPECT_NE(trace.find("\"event\": \"goal\""), std::string::npos) << trace;
     std::ifstream shot(dir.file("walk-goal.png"));
     EXPECT_TRUE(shot.good());

@@ -1,4 +1,5 @@
 #include "support/TestSupport.h"
+#include "core/assets/LoadedLibraries.h"
 #include "core/text/Format.h"
 
 #include <SFML/Graphics/Image.hpp>
@@ -21,15 +22,16 @@ namespace fs = std::filesystem;
 
 namespace {
 
-bool windowCreated = false;
+// Tests open windows and graphics contexts in any order; by the time they
+// have all run, every library they needed is loaded.
+class KeepLibrariesForTheLeakCheck : public testing::Environment {
+public:
+    void TearDown() override { keepLoadedLibrariesMapped(); }
+};
 
-std::string readWhole(const std::string &path)
-{
-    std::ifstream in(path, std::ios::binary);
-    std::ostringstream text;
-    text << in.rdbuf();
-    return text.str();
-}
+const testing::Environment *const keepLibraries = testing::AddGlobalTestEnvironment(new KeepLibrariesForTheLeakCheck);
+
+bool windowCreated = false;
 
 std::uint32_t littleEndian32(const std::string &bytes, std::size_t at)
 {
@@ -43,7 +45,7 @@ std::uint32_t littleEndian32(const std::string &bytes, std::size_t at)
 // data chunk's size is not trusted, since a writer may not have finished it.
 std::vector<float> readWavSamples(const std::string &path)
 {
-    const std::string bytes = readWhole(path);
+    const std::string bytes = readWholeFile(path);
     std::vector<float> samples;
     std::size_t at = 12;
     while (at + 8 <= bytes.size()) {
@@ -63,6 +65,14 @@ std::vector<float> readWavSamples(const std::string &path)
 }
 
 } // namespace
+
+std::string readWholeFile(const std::string &path)
+{
+    std::ifstream in(path, std::ios::binary);
+    std::ostringstream text;
+    text << in.rdbuf();
+    return text.str();
+}
 
 ParsedXml::ParsedXml(const std::string &xml) : text(xml.begin(), xml.end())
 {
@@ -175,8 +185,8 @@ ProcessResult runEngine(const std::string &dir, const std::string &input, int ti
         std::this_thread::sleep_for(std::chrono::milliseconds(20));
     }
     result.status = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
-    result.out = readWhole(outPath);
-    result.err = readWhole(errPath);
+    result.out = readWholeFile(outPath);
+    result.err = readWholeFile(errPath);
     return result;
 }
 

@@ -47,6 +47,9 @@ private:
     std::string previous;
 };
 
+// The bytes of a file; empty when it cannot be read.
+std::string readWholeFile(const std::string &path);
+
 void writePng(const std::string &path, unsigned width, unsigned height, sf::Color color);
 void copyFont(const std::string &path);
 
