@@ -4,6 +4,7 @@
 #include "app/SavePlaces.h"
 #include "core/Game.h"
 #include "core/assets/LibraryErrors.h"
+#include "core/assets/LoadedLibraries.h"
 #include "core/assets/Resources.h"
 #include "core/assets/StartupPrefetch.h"
 #include "core/text/Format.h"
@@ -63,6 +64,7 @@ std::unique_ptr<sf::RenderWindow> openWindow()
     const LibraryErrorCapture capture;
     auto window = std::make_unique<sf::RenderWindow>(sf::VideoMode(worldSize, worldSize, 32), "Loading...",
                                                      sf::Style::Default, sf::ContextSettings());
+    keepLoadedLibrariesMapped();
     std::string said = capture.text();
     const std::string vsync = "Setting vertical sync not supported\n";
     for (std::size_t at = said.find(vsync); at != std::string::npos; at = said.find(vsync))

@@ -9,6 +9,7 @@
 #include "check/Checker.h"
 #include "check/Solver.h"
 #include "core/Game.h"
+#include "core/assets/LoadedLibraries.h"
 #include "core/assets/Resources.h"
 #include "core/text/Format.h"
 #include "core/text/StartupError.h"
@@ -125,6 +126,7 @@ extern "C" int LLVMFuzzerInitialize(int *, char ***)
     }
     makeGameFolder();
     window = new sf::RenderWindow(sf::VideoMode(worldSize, worldSize, 32), "fuzz");
+    keepLoadedLibrariesMapped();
     return 0;
 }
 

@@ -5,8 +5,7 @@
 # scripts and save files for a quarter each. A crash, hang or sanitizer
 # report fails the run and leaves the input in build-fuzz/fuzz-artifacts/.
 # FUZZ_RSS_MB caps its memory (default 6144). Each input's game is released,
-# elements and all; leaks are still not checked here, since the GL driver's
-# own cannot be told apart (scripts/memcheck.sh checks leaks).
+# elements and all, so an input that leaks fails the run too.
 set -euo pipefail
 root="$(cd "$(dirname "$0")/.." && pwd)"
 seconds="${1:-60}"
@@ -26,7 +25,7 @@ cp "$root/examples/study/game.xml" "$corpus/study.xml"
 
 export ALSOFT_CONF="$root/tests/alsoft-null.conf"
 run=("$build/fuzz/fuzz_game" "-max_total_time=$gameSeconds" -timeout=10 "-rss_limit_mb=${FUZZ_RSS_MB:-6144}"
-  -detect_leaks=0 -close_fd_mask=3 -print_final_stats=1 "-dict=$root/fuzz/game.dict"
+  -close_fd_mask=3 -print_final_stats=1 "-dict=$root/fuzz/game.dict"
   "-artifact_prefix=$artifacts/" "$corpus" "$root/fuzz/seeds")
 if [ -n "${DISPLAY:-}" ]; then
   "${run[@]}"

@@ -14,11 +14,7 @@ if [ "${ADVENTURE_SANITIZE:-0}" = 1 ]; then
   build="$root/build-asan"
   # The benchmarks measure nothing under a sanitizer: the Release run keeps them building.
   options=(-DCMAKE_BUILD_TYPE=RelWithDebInfo -DADVENTURE_SANITIZE=ON -DADVENTURE_BENCH=OFF)
-  # Memory errors and undefined behaviour here. Leaks stay off: the software
-  # GL driver leaks 112 bytes in every process from a library it unloads
-  # before exit, which no suppression can name; scripts/memcheck.sh checks
-  # leaks under valgrind, where the driver's can be suppressed.
-  export ASAN_OPTIONS="${ASAN_OPTIONS:-detect_leaks=0}"
+  # Memory errors, leaks and undefined behaviour.
 elif [ "${ADVENTURE_TSAN:-0}" = 1 ]; then
   build="$root/build-tsan"
   options=(-DCMAKE_BUILD_TYPE=RelWithDebInfo -DADVENTURE_TSAN=ON -DADVENTURE_BENCH=OFF)

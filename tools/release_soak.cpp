@@ -4,6 +4,7 @@
 // fraction, 0.5 for 50%), fails when the last is more than that above the
 // tenth: a release that leaves anything behind grows with every load.
 #include "core/Game.h"
+#include "core/assets/LoadedLibraries.h"
 #include "core/text/Format.h"
 #include "core/text/StartupError.h"
 
@@ -39,6 +40,7 @@ int main(int argc, char **argv)
     const int count = argc > 2 ? std::atoi(argv[2]) : 200;
     const double bound = argc > 3 ? std::atof(argv[3]) : -1.0;
     sf::RenderWindow window(sf::VideoMode(worldSize, worldSize, 32), "Loading...");
+    keepLoadedLibrariesMapped();
     Game game;
     game.window = &window;
     game.echo = nullptr;
