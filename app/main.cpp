@@ -5,6 +5,7 @@
 #include "app/SolveMode.h"
 #include "app/replay/ReplayMode.h"
 #include "core/assets/LibraryErrors.h"
+#include "core/text/Diagnostics.h"
 
 #include <iostream>
 #include <new>
@@ -29,7 +30,7 @@ int main(int argc, char **argv)
             return replay(options);
         return play(options);
     } catch (const std::bad_alloc &) {
-        std::cerr << "adventure: out of memory" << std::endl;
+        std::cerr << "adventure: out of memory with " << escapeControl(options.game.shown) << std::endl;
         return 2;
     }
 }

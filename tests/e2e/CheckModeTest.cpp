@@ -6,6 +6,7 @@
 #include <fcntl.h>
 #include <fstream>
 #include <sstream>
+#include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -14,12 +15,17 @@
 
 namespace {
 
-ProcessResult runChecker(const std::string &dir, std::vector<std::string> arguments)
+// `addressSpace` in bytes limits the checker's memory, as `ulimit -v` does.
+ProcessResult runChecker(const std::string &dir, std::vector<std::string> arguments,
+                         rlim_t addressSpace = RLIM_INFINITY)
 {
     TempDir io;
     const pid_t child = fork();
     if (child == 0) {
         unsetenv("DISPLAY");
+        const rlimit limit{addressSpace, addressSpace};
+        if (setrlimit(RLIMIT_AS, &limit) != 0)
+            _exit(125);
         if (chdir(dir.c_str()) != 0)
             _exit(126);
         dup2(open(io.file("out").c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644), 1);
@@ -158,3 +164,20 @@ TEST(CheckMode, EndsWithStatusTwoWhenItCannotRun)
     EXPECT_EQ(runChecker(dir.path(), {"--check", "--format", "xml"}).status, 2);
     EXPECT_EQ(runChecker(dir.path(), {"--strict"}).status, 2) << "--strict means nothing without --check";
 }
+
+// The sanitizers reserve terabytes of address space up front, so a limit on
+// it stops them before the engine starts.
+#if !defined(__SANITIZE_ADDRESS__) && !defined(__SANITIZE_THREAD__)
+TEST(CheckMode, MemoryThatRunsOutEndsTheCheckWithOneLineAndStatusTwo)
+{
+    TempDir dir;
+    std::string document = "<game entryScene='1' width='800' height='600' title='t' fps='60'>\n<assets path=''>\n";
+    for (int i = 0; i < 400000; ++i)
+        document += "<sprite id='s" + std::to_string(i) + "' src='a.png' position='1, 2' origin='0, 0'/>\n";
+    document += "</assets><scenes><scene sceneId='1'/></scenes></game>\n";
+    dir.write("game.xml", document);
+    const ProcessResult result = runChecker(dir.path(), {"--check"}, 160u * 1024u * 1024u);
+    EXPECT_EQ(result.status, 2);
+    EXPECT_EQ(result.err, "adventure: out of memory with game.xml\n");
+}
+#endif

@@ -139,7 +139,8 @@ TEST_F(Saves, ATruncatedQuickSaveLoadsItsBackupAndARemovedSceneIsRefused)
     const std::string quick = readWholeFile(saves.file("quick.json"));
     ASSERT_TRUE(has(quick, "\"scene\": 2")) << quick;
     std::ofstream(saves.file("quick.json"), std::ios::binary) << quick.substr(0, quick.size() / 2);
-    ASSERT_EQ(replay("at 3 key F9\n", saves.path()).status, 0);
+    const ProcessResult fellBack = replay("at 3 key F9\n", saves.path());
+    ASSERT_EQ(fellBack.status, 0) << fellBack.err;
     EXPECT_TRUE(has(trace, "{\"frame\": 3, \"event\": \"load-failed\", \"slot\": \"quick\", \"reason\": \"corrupt\"}\n"
                            "{\"frame\": 3, \"event\": \"load-fallback\", \"slot\": \"quick\"}\n"
                            "{\"frame\": 3, \"event\": \"load\", \"slot\": \"quick\"}\n"))
