@@ -1,7 +1,9 @@
 #include "app/FileWatcher.h"
+#include "app/FrameLoop.h"
 #include "app/FramePacer.h"
 #include "app/JsonTrace.h"
 #include "app/replay/ExpectedTrace.h"
+#include "core/Game.h"
 #include "support/TestSupport.h"
 
 #include <gtest/gtest.h>
@@ -69,6 +71,33 @@ TEST(FramePacer, AFarBehindLoopStartsANewScheduleAndNoLimitNeverWaits)
     FramePacer unlimited(0, free.source());
     unlimited.waitForNextFrame();
     EXPECT_TRUE(free.sleptUntil.empty());
+}
+
+TEST(FramePacer, PlayWaitsForEachFrameAtTheDocumentsFrameRate)
+{
+    // Three frames, then the window closes and the loop ends.
+    struct ThreeFrames : FrameInput {
+        void handleEvents(std::uint64_t, Game &, sf::RenderWindow &) override {}
+        bool draws(std::uint64_t) const override { return true; }
+        void endFrame(std::uint64_t frame, const Game &, sf::RenderWindow &window) override
+        {
+            if (frame == 2)
+                window.close();
+        }
+    };
+    TempDir dir;
+    const WorkingDirectory cwd(dir.path());
+    dir.write("game.xml", "<g entryScene='1' width='80' height='60' title='Paced' fps='30'><assets path=''/>"
+                          "<scenes><s sceneId='1'/></scenes></g>");
+    sf::RenderWindow window(sf::VideoMode(80, 60), "Paced");
+    Game game;
+    game.window = &window;
+    game.start("game.xml");
+    TestTime time;
+    ThreeFrames input;
+    playFrames(game, window, input, time.source());
+    game.release();
+    EXPECT_EQ(time.sleptUntil, (std::vector<Clock::duration>{33333333ns, 66666666ns, 100000000ns}));
 }
 
 TEST(JsonTrace, WritesOneObjectALineWithItsFrameFirst)
