@@ -8,6 +8,7 @@
 #include <sys/inotify.h>
 #include <sys/stat.h>
 #include <unistd.h>
+#include <utility>
 
 namespace fs = std::filesystem;
 
@@ -33,7 +34,8 @@ bool FileWatcher::Stamp::operator==(const Stamp &other) const
     return exists == other.exists && inode == other.inode && size == other.size && modified == other.modified;
 }
 
-FileWatcher::FileWatcher() : inotify(inotify_init1(IN_NONBLOCK | IN_CLOEXEC))
+FileWatcher::FileWatcher(std::function<Clock::time_point()> clock)
+    : inotify(inotify_init1(IN_NONBLOCK | IN_CLOEXEC)), now(std::move(clock))
 {
     if (inotify < 0)
         sayOnce(std::string("no inotify instance: ") + describeErrno() + limitFor(errno));
@@ -95,7 +97,7 @@ void FileWatcher::addWatch(const std::string &folder)
 bool FileWatcher::changed()
 {
     readEvents();
-    if (!lastChange || std::chrono::steady_clock::now() - *lastChange < settle)
+    if (!lastChange || now() - *lastChange < settle)
         return false;
     lastChange.reset();
     return true;
@@ -131,7 +133,7 @@ void FileWatcher::readEvents()
                 continue;
             const std::string path = (fs::path(folder->second) / event->name).string();
             if (files.count(path)) {
-                lastChange = std::chrono::steady_clock::now();
+                lastChange = now();
                 continue;
             }
             // A folder on the way to a watched file came back.
@@ -145,10 +147,10 @@ void FileWatcher::readEvents()
     // Events were lost, or a folder came back with files in it: whatever
     // differs from the last look is a change.
     if (rewatch || recheck) {
-        std::map<std::string, Stamp> now = stamps();
-        if (now != lastSeen)
-            lastChange = std::chrono::steady_clock::now();
-        lastSeen = std::move(now);
+        std::map<std::string, Stamp> current = stamps();
+        if (current != lastSeen)
+            lastChange = now();
+        lastSeen = std::move(current);
     }
 }
 

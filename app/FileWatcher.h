@@ -1,6 +1,7 @@
 #pragma once
 
 #include <chrono>
+#include <functional>
 #include <map>
 #include <optional>
 #include <set>
@@ -19,10 +20,14 @@
 // have been quiet a moment.
 class FileWatcher {
 public:
+    using Clock = std::chrono::steady_clock;
+
     // How long a burst of changes must have been quiet before it counts.
     static constexpr std::chrono::milliseconds settle{100};
 
-    FileWatcher();
+    // Quiet is measured on `now`: the steady clock, unless a test keeps the
+    // time itself.
+    explicit FileWatcher(std::function<Clock::time_point()> now = Clock::now);
     ~FileWatcher();
     FileWatcher(const FileWatcher &) = delete;
     FileWatcher &operator=(const FileWatcher &) = delete;
@@ -55,6 +60,7 @@ private:
     // The files as given and, for symbolic links, their targets.
     std::set<std::string> files;
     std::map<std::string, Stamp> lastSeen;
-    std::optional<std::chrono::steady_clock::time_point> lastChange;
+    std::function<Clock::time_point()> now;
+    std::optional<Clock::time_point> lastChange;
     bool said = false;
 };

@@ -5,12 +5,14 @@
 #include "app/OutputFiles.h"
 #include "app/replay/ReplayScript.h"
 #include "core/Game.h"
+#include "elements/Catalogue.h"
 
 #include <SFML/Window/Event.hpp>
 #include <SFML/Window/Mouse.hpp>
 
 #include <optional>
 #include <ostream>
+#include <utility>
 
 namespace {
 
@@ -128,4 +130,10 @@ void runFrameLoop(Game &game, sf::RenderWindow &window, FrameInput &input, Frame
         runFrame(game, window, input, frame);
         pacer.waitForNextFrame();
     }
+}
+
+void playFrames(Game &game, sf::RenderWindow &window, FrameInput &input, FramePacer::Time time)
+{
+    FramePacer pacer(frameRateLimit, std::move(time));
+    runFrameLoop(game, window, input, pacer);
 }

@@ -53,3 +53,7 @@ void runFrame(Game &game, sf::RenderWindow &window);
 void runPacedFrame(Game &game, sf::RenderWindow &window, FramePacer &pacer);
 // Runs frames, counted from 0 and each paced by `pacer`, until the window is closed.
 void runFrameLoop(Game &game, sf::RenderWindow &window, FrameInput &input, FramePacer &pacer);
+// Runs frames as play does, each paced to the game's frame-rate limit by
+// `time`, until the window is closed.
+void playFrames(Game &game, sf::RenderWindow &window, FrameInput &input,
+                FramePacer::Time time = FramePacer::steadyTime());

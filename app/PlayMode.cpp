@@ -131,8 +131,7 @@ int play(const Options &options)
                                  options, traced,
                                  [&](Game &game, sf::RenderWindow &window) {
                                      MouseInput mouse = input(window);
-                                     FramePacer pacer(frameRateLimit);
-                                     runFrameLoop(game, window, mouse, pacer);
+                                     playFrames(game, window, mouse);
                                      waitForEnter();
                                      return 0;
                                  },

@@ -116,17 +116,20 @@ void ESprite::setRotation(float degrees)
     drawable->setRotation(degrees);
 }
 
-void ESprite::moveSteps(sf::Vector2f step, int count)
+int ESprite::moveSteps(sf::Vector2f step, int count)
 {
     // A step that leaves the position as it was (too small for the float's
     // resolution there, or the position is infinite or NaN) leaves it so
     // every time after, so the rest of a huge count would only burn the frame.
-    for (; count > 0; --count) {
+    int taken = 0;
+    while (taken < count) {
         const sf::Vector2f before = drawable->getPosition();
         drawable->move(step);
+        ++taken;
         if (sameBits(drawable->getPosition(), before))
             break;
     }
+    return taken;
 }
 
 void ESprite::applySceneNode(Node *child)

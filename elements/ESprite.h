@@ -48,7 +48,9 @@ public:
     void setOrigin(float x, float y);
     void setRotation(float degrees);
     // Moves the drawable only; the player writes the position back itself.
-    void moveSteps(sf::Vector2f step, int count);
+    // Returns the steps taken: `count`, or fewer when one left the position
+    // as it was (that one included).
+    int moveSteps(sf::Vector2f step, int count);
     void applySceneNode(Node *child);
     // Position, scale, rotation and origin from a scene child, hooks untouched.
     void applyTransform(Node *child);

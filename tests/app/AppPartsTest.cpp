@@ -1,13 +1,14 @@
 #include "app/FileWatcher.h"
+#include "app/FrameLoop.h"
 #include "app/FramePacer.h"
 #include "app/JsonTrace.h"
 #include "app/replay/ExpectedTrace.h"
+#include "core/Game.h"
 #include "support/TestSupport.h"
 
 #include <gtest/gtest.h>
 
 #include <cstdio>
-#include <thread>
 
 namespace {
 
@@ -69,6 +70,33 @@ TEST(FramePacer, AFarBehindLoopStartsANewScheduleAndNoLimitNeverWaits)
     FramePacer unlimited(0, free.source());
     unlimited.waitForNextFrame();
     EXPECT_TRUE(free.sleptUntil.empty());
+}
+
+TEST(FramePacer, PlayWaitsForEachFrameAtTheDocumentsFrameRate)
+{
+    // Three frames, then the window closes and the loop ends.
+    struct ThreeFrames : FrameInput {
+        void handleEvents(std::uint64_t, Game &, sf::RenderWindow &) override {}
+        bool draws(std::uint64_t) const override { return true; }
+        void endFrame(std::uint64_t frame, const Game &, sf::RenderWindow &window) override
+        {
+            if (frame == 2)
+                window.close();
+        }
+    };
+    TempDir dir;
+    const WorkingDirectory cwd(dir.path());
+    dir.write("game.xml", "<g entryScene='1' width='80' height='60' title='Paced' fps='30'><assets path=''/>"
+                          "<scenes><s sceneId='1'/></scenes></g>");
+    sf::RenderWindow window(sf::VideoMode(80, 60), "Paced");
+    Game game;
+    game.window = &window;
+    game.start("game.xml");
+    TestTime time;
+    ThreeFrames input;
+    playFrames(game, window, input, time.source());
+    game.release();
+    EXPECT_EQ(time.sleptUntil, (std::vector<Clock::duration>{33333333ns, 66666666ns, 100000000ns}));
 }
 
 TEST(JsonTrace, WritesOneObjectALineWithItsFrameFirst)
@@ -136,27 +164,29 @@ TEST(FileWatcher, ReportsASettledSaveOfAWatchedFileOnce)
     const WorkingDirectory cwd(dir.path());
     dir.write("game.xml", "<g/>");
     dir.write("other.txt", "x");
-    FileWatcher watcher;
+    // The kernel queues a file's events as it is written, so the watcher
+    // finds them on its next look; only the quiet after them takes time.
+    Clock::time_point now{};
+    FileWatcher watcher([&] { return now; });
     watcher.watch({dir.file("game.xml")});
-    // The watcher never waits; a change counts once it has settled.
-    const auto changedWithin = [&](std::chrono::milliseconds limit) {
-        const auto deadline = std::chrono::steady_clock::now() + limit;
-        while (std::chrono::steady_clock::now() < deadline) {
-            if (watcher.changed())
-                return true;
-            std::this_thread::sleep_for(10ms);
-        }
-        return false;
-    };
     dir.write("other.txt", "y");
-    EXPECT_FALSE(changedWithin(FileWatcher::settle * 3)) << "a file that is not watched";
+    EXPECT_FALSE(watcher.changed());
+    now += FileWatcher::settle;
+    EXPECT_FALSE(watcher.changed()) << "a file that is not watched";
 
     // Saved as editors save: a new file renamed over the old one.
     dir.write("game.xml.tmp", "<g a='1'/>");
     ASSERT_EQ(std::rename(dir.file("game.xml.tmp").c_str(), dir.file("game.xml").c_str()), 0);
-    EXPECT_TRUE(changedWithin(5s));
-    EXPECT_FALSE(changedWithin(FileWatcher::settle * 3)) << "one report for one save";
+    EXPECT_FALSE(watcher.changed());
+    now += FileWatcher::settle - 1ns;
+    EXPECT_FALSE(watcher.changed()) << "not yet quiet for long enough";
+    now += 1ns;
+    EXPECT_TRUE(watcher.changed());
+    now += FileWatcher::settle * 3;
+    EXPECT_FALSE(watcher.changed()) << "one report for one save";
 
     dir.write("game.xml", "<g a='2'/>");
-    EXPECT_TRUE(changedWithin(5s)) << "written in place";
+    EXPECT_FALSE(watcher.changed());
+    now += FileWatcher::settle;
+    EXPECT_TRUE(watcher.changed()) << "written in place";
 }

@@ -90,18 +90,6 @@ protected:
 
 } // namespace
 
-TEST_F(Replay, ThePlayerStartsInTheFrameAfterTheClickAndReachesTheClampedTargetInSpeedFrames)
-{
-    // x 1000 is clamped to 900: forty ten-unit steps from 500, in frames 6 to
-    // 45; frame 46's arrival test ends the walk without a step.
-    std::string expected =
-        idLine("music", 0, "tune") + positionLine("click", 5, 1000, 500) + positionLine("walk", 5, 900, 500);
-    for (int frame = 6; frame <= 45; ++frame)
-        expected += positionLine("player", frame, 500 + 10 * (frame - 5), 500);
-    expected += positionLine("arrived", 46, 900, 500);
-    EXPECT_EQ(replayedTrace("at 5 click 1000 500\nat 60 close\n"), expected);
-}
-
 TEST_F(Replay, AClickShowsTheNoteAndTheNextDismissesItWithTheSoundPlayingInBothFrames)
 {
     // The square is at 100..200, left of and above the player's limits; each
