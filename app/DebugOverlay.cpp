@@ -9,17 +9,13 @@
 
 #include <SFML/Graphics/RectangleShape.hpp>
 #include <SFML/Graphics/Text.hpp>
-#include <SFML/Graphics/VertexArray.hpp>
 #include <SFML/Window/Mouse.hpp>
 
-#include <algorithm>
 #include <array>
 #include <cmath>
 
 namespace {
 
-const sf::Color boundsColour(0, 255, 255);
-const sf::Color inactiveColour(0, 255, 255, 90);
 const sf::Color limitsColour(255, 200, 0);
 const sf::Color targetColour(255, 60, 60);
 const sf::Color pointerColour(255, 255, 255);
@@ -49,40 +45,6 @@ sf::RectangleShape outline(sf::FloatRect area, sf::Color colour)
 
 constexpr unsigned labelSize = 18;
 constexpr float labelOutline = 1.f;
-// Outlines run inside the bounds, as a click hits only inside them.
-constexpr float outlineWidth = 2.f;
-
-void appendRectangle(sf::VertexArray &quads, sf::FloatRect area, sf::Color colour)
-{
-    quads.append(sf::Vertex({area.left, area.top}, colour));
-    quads.append(sf::Vertex({area.left + area.width, area.top}, colour));
-    quads.append(sf::Vertex({area.left + area.width, area.top + area.height}, colour));
-    quads.append(sf::Vertex({area.left, area.top + area.height}, colour));
-}
-
-// A thin outline, four lines: for a crowd of sprites, where the thick one
-// costs a software renderer more than the game's own frame.
-void appendThinOutline(sf::VertexArray &lines, sf::FloatRect area, sf::Color colour)
-{
-    const sf::Vector2f corners[] = {{area.left, area.top},
-                                    {area.left + area.width, area.top},
-                                    {area.left + area.width, area.top + area.height},
-                                    {area.left, area.top + area.height}};
-    for (std::size_t i = 0; i < 4; ++i) {
-        lines.append(sf::Vertex(corners[i], colour));
-        lines.append(sf::Vertex(corners[(i + 1) % 4], colour));
-    }
-}
-
-void appendOutline(sf::VertexArray &quads, sf::FloatRect area, sf::Color colour)
-{
-    const float inner = std::max(0.f, area.height - 2 * outlineWidth);
-    appendRectangle(quads, {area.left, area.top, area.width, outlineWidth}, colour);
-    appendRectangle(quads, {area.left, area.top + area.height - outlineWidth, area.width, outlineWidth}, colour);
-    appendRectangle(quads, {area.left, area.top + outlineWidth, outlineWidth, inner}, colour);
-    appendRectangle(quads, {area.left + area.width - outlineWidth, area.top + outlineWidth, outlineWidth, inner},
-                    colour);
-}
 
 // One glyph's quad as sf::Text lays it out, a pixel of padding around it.
 void appendGlyph(std::vector<sf::Vertex> &quads, const sf::Glyph &glyph, sf::Vector2f pen, float outline)
@@ -164,37 +126,31 @@ void DebugOverlay::draw(const Game &game)
 
 void DebugOverlay::drawSprites(const Game &game)
 {
-    outlines.clear();
+    outlines.draw(game, window);
+    if (!hasFont)
+        return;
     labels.clear();
     const std::size_t count = game.scene->sprites.size();
     const bool crowded = count > maxLabelledSprites;
-    outlines.setPrimitiveType(crowded ? sf::Lines : sf::Quads);
     labelTexts.resize(count);
     labelQuads.resize(count);
     for (std::size_t i = 0; i < count; ++i) {
         const ESprite *sprite = game.scene->sprites[i];
-        // An inactive sprite is neither drawn nor hit: outlined dimmed, where it would be.
-        const sf::Color colour = game.isActive(i) ? boundsColour : inactiveColour;
-        const sf::FloatRect bounds = sprite->drawable->getGlobalBounds();
-        if (crowded)
-            appendThinOutline(outlines, bounds, colour);
-        else
-            appendOutline(outlines, bounds, colour);
+        const sf::FloatRect &bounds = outlines.bounds(i);
         // In a crowd of sprites the labels would cover one another and the
         // game: only the sprites under the pointer are named then.
-        if (!sprite->id || !hasFont || (crowded && !bounds.contains(pointer)))
+        if (!sprite->id || (crowded && !bounds.contains(pointer)))
             continue;
         const std::vector<sf::Vertex> &quads =
             spriteLabel(i, sprite->id + (sprite->loop ? " #" + std::to_string(sprite->cell()) : std::string()));
         const sf::Vector2f at(bounds.left + 4.f, bounds.top + 2.f);
+        const sf::Color colour = outlines.colour(i);
         const std::size_t outlineEnd = quads.size() / 2;
         for (std::size_t v = 0; v < quads.size(); ++v)
             labels.append(
                 sf::Vertex(quads[v].position + at, v < outlineEnd ? sf::Color::Black : colour, quads[v].texCoords));
     }
-    window.draw(outlines);
-    if (hasFont)
-        window.draw(labels, &font.getTexture(labelSize));
+    window.draw(labels, &font.getTexture(labelSize));
 }
 
 const std::vector<sf::Vertex> &DebugOverlay::spriteLabel(std::size_t index, const std::string &text)

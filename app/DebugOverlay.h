@@ -1,5 +1,7 @@
 #pragma once
 
+#include "app/SpriteOutlines.h"
+
 #include <SFML/Graphics/Font.hpp>
 #include <SFML/Graphics/RenderWindow.hpp>
 #include <SFML/Graphics/VertexArray.hpp>
@@ -21,14 +23,19 @@ public:
     // the pointer.
     static const char *const fontPaths[];
     // Past this many sprites in a scene, only those under the pointer are labelled.
-    static constexpr std::size_t maxLabelledSprites = 500;
+    static constexpr std::size_t maxLabelledSprites = SpriteOutlines::crowd;
 
     explicit DebugOverlay(sf::RenderWindow &window);
 
     void handle(const sf::Event &event);
     void draw(const Game &game);
-    // The game set its own title again (a reload): show the pointer in it anew.
-    void titleReset() { titleShown.clear(); }
+    // The game was loaded again, or a reload refused: the title the game set
+    // anew shows the pointer again, and the outlines are laid out afresh.
+    void gameReloaded()
+    {
+        titleShown.clear();
+        outlines.forget();
+    }
 
 private:
     void drawSprites(const Game &game);
@@ -42,11 +49,11 @@ private:
     const std::vector<sf::Vertex> &spriteLabel(std::size_t index, const std::string &text);
 
     sf::RenderWindow &window;
-    // Thousands of sprites are outlined and labelled in one draw each, not
-    // one per sprite: the labels' quads are kept, outline first, at (0, 0).
+    SpriteOutlines outlines;
+    // Thousands of sprites are labelled in one draw, not one per sprite: the
+    // labels' quads are kept, outline first, at (0, 0).
     std::vector<std::string> labelTexts;
     std::vector<std::vector<sf::Vertex>> labelQuads;
-    sf::VertexArray outlines{sf::Quads};
     sf::VertexArray labels{sf::Quads};
     sf::Font font;
     bool hasFont = false;

@@ -79,7 +79,7 @@ void playWatching(const Options &options, sf::RenderWindow &window, FrameInput &
             watcher.watch(watchedFiles(folder, location, game.get()));
             pacer = FramePacer(frameRateLimit);
             if (overlay)
-                overlay->titleReset();
+                overlay->gameReloaded();
         }
         if (game) {
             runFrame(*game, window, input, frame);

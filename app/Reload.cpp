@@ -2,6 +2,7 @@
 
 #include "check/Checker.h"
 #include "core/Game.h"
+#include "core/assets/Resources.h"
 #include "core/text/StartupError.h"
 #include "elements/Catalogue.h"
 
@@ -18,12 +19,15 @@ bool samePlace(const Diagnostic &a, const Diagnostic &b)
 // The checker's warnings for the document just loaded (or refused), so a
 // slip shows as soon as it is saved, and then what the engine itself found
 // while loading that the checker does not know about (the texture budget,
-// say). The checker runs beside whatever game is loaded, in globals of its own.
+// say). The checker runs beside whatever game is loaded, in globals of its own,
+// and does not decode again what loading decoded: with a thousand images
+// that is most of its time.
 void printWarnings(const GameLocation &location, const Game &loaded)
 {
+    const LoadedFiles decoded = gameResources().loaded();
     CatalogueState aside;
     swapCatalogue(aside);
-    const std::vector<Diagnostic> found = checkGame(".", location.file, location.shown);
+    const std::vector<Diagnostic> found = checkGame(".", location.file, location.shown, 1.f, &decoded);
     swapCatalogue(aside);
     for (const Diagnostic &finding : found)
         if (finding.severity == Severity::warning)

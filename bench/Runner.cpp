@@ -1,6 +1,6 @@
 // Runs every benchmark case, engine against bare, alternating the two, and
 // prints one table of medians and ratios.
-// Usage: bench_runner [--quick] [--data DIR] [--only load,shared,frame,click,startup,pacing]
+// Usage: bench_runner [--quick] [--data DIR] [--only load,shared,frame,click,startup,pacing,reload]
 // Needs an X display (DISPLAY set). Programs and the example game are found
 // where the build put them.
 
@@ -206,6 +206,7 @@ public:
     void clickCases();
     void startupCase();
     void pacingCases();
+    void reloadCase();
     void printTable() const;
 
 private:
@@ -526,6 +527,38 @@ void Benchmarks::pacingCases()
                     deadlineRates + ".");
 }
 
+// A save under --watch loads the game again beside the running one, then
+// prints the checker's warnings. Against the same game's first load, in a
+// fresh process, as the load case measures it.
+void Benchmarks::reloadCase()
+{
+    const int n = options.quick ? 100 : 10000;
+    const std::string dir = caseDir("reload-" + std::to_string(n));
+    workload::writeDocument(dir, {n, poolSize(), 0, true});
+    const int processes = options.quick ? 1 : 5;
+    const std::string reloads = options.quick ? "1" : "4";
+    // A first pair that only fills the page cache with the images.
+    const int warmups = options.quick ? 0 : 1;
+    std::vector<double> load, watchLoad, reload;
+    for (int i = 0; i < warmups + processes; ++i) {
+        const double first = results(runChild({BENCH_ENGINE, "load", dir})).front().at("ms");
+        const auto watched = results(runChild({BENCH_ENGINE, "reload", dir, reloads}));
+        if (i < warmups)
+            continue;
+        load.push_back(first);
+        watchLoad.push_back(watched.front().at("first_ms"));
+        for (std::size_t r = 1; r < watched.size(); ++r)
+            reload.push_back(watched[r].at("reload_ms"));
+        note("reload N=" + std::to_string(n) + ": first load " + format("%.1f", first) + " ms, under --watch " +
+             format("%.1f", watchLoad.back()) + " ms, a reload " + format("%.1f", reload.back()) + " ms");
+    }
+    const double reloadMs = median(reload);
+    rows.push_back({"reload N=" + std::to_string(n), format("%.3f ms", reloadMs), format("load: %.3f ms", median(load)),
+                    format("%.3f", reloadMs / median(load)), "<= 500 ms", reloadMs <= 500.0 ? "yes" : "NO"});
+    notes.push_back("reload: the first load under --watch (with the checker's warnings) takes " +
+                    format("%.1f", median(watchLoad)) + " ms.");
+}
+
 void Benchmarks::printTable() const
 {
     std::printf("\n%-28s %-20s %-20s %-7s %-15s %s\n", "case", "engine", "bare", "ratio", "target", "met");
@@ -555,7 +588,7 @@ Options parse(int argc, char **argv)
                 options.only.insert(name);
         } else {
             throw std::runtime_error("usage: bench_runner [--quick] [--data DIR] "
-                                     "[--only load,shared,frame,click,startup,pacing]");
+                                     "[--only load,shared,frame,click,startup,pacing,reload]");
         }
     }
     return options;
@@ -577,6 +610,7 @@ int main(int argc, char **argv)
             {"load", [&] { benchmarks.loadCases(); }},      {"shared", [&] { benchmarks.sharedCases(); }},
             {"frame", [&] { benchmarks.frameCases(); }},    {"click", [&] { benchmarks.clickCases(); }},
             {"startup", [&] { benchmarks.startupCase(); }}, {"pacing", [&] { benchmarks.pacingCases(); }},
+            {"reload", [&] { benchmarks.reloadCase(); }},
         };
         for (const auto &[name, run] : cases)
             if (options.wants(name))

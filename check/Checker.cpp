@@ -6,6 +6,7 @@
 #include "core/Game.h"
 #include "core/assets/ImageHeader.h"
 #include "core/assets/LibraryErrors.h"
+#include "core/assets/Resources.h"
 #include "core/text/Document.h"
 #include "core/text/FileKind.h"
 #include "core/text/Format.h"
@@ -164,8 +165,8 @@ struct IdIndex {
 
 class Checker {
 public:
-    Checker(const Game &loaded, std::string gameFolder, FindingOrder &into)
-        : game(loaded), folder(std::move(gameFolder)), findings(into)
+    Checker(const Game &checked, std::string gameFolder, FindingOrder &into, const LoadedFiles *decoded)
+        : game(checked), folder(std::move(gameFolder)), findings(into), loaded(decoded)
     {
     }
 
@@ -200,6 +201,7 @@ private:
 
     void checkFile(Node *asset, FileUse use);
     const FileVerdict &verdict(const std::string &path, FileUse use);
+    bool loadedAs(const std::string &path, FileUse use) const;
 
     std::size_t lineOf(const Node *node) const { return game.position(elementPosition(node)).first; }
     // Nothing before `node` is still to be reported.
@@ -209,6 +211,8 @@ private:
     const Game &game;
     std::string folder;
     FindingOrder &findings;
+    // What the engine decoded as it loaded the document just now, or null.
+    const LoadedFiles *loaded;
     // Unset while the document gives no asset path: files cannot be found then.
     bool assetPathKnown = false;
     std::string assetPath;
@@ -693,9 +697,24 @@ const FileVerdict &Checker::verdict(const std::string &path, FileUse use)
     const FileKind kind = fileKind(resolved);
     verdict.exists = kind != FileKind::none;
     verdict.regular = kind == FileKind::regular;
-    if (verdict.regular)
+    if (verdict.regular && !loadedAs(path, use))
         verdict.failure = namedAsTheEngineNamesIt(decodeFailure(resolved, use), resolved, path);
     return verdicts.emplace(key, std::move(verdict)).first->second;
+}
+
+bool Checker::loadedAs(const std::string &path, FileUse use) const
+{
+    if (!loaded)
+        return false;
+    switch (use) {
+    case FileUse::image:
+        return loaded->images.count(path) != 0;
+    case FileUse::font:
+        return loaded->fonts.count(path) != 0;
+    case FileUse::sound:
+        return loaded->sounds.count(path) != 0;
+    }
+    return false;
 }
 
 void Checker::report(const char *where, const char *code, std::string message)
@@ -707,7 +726,7 @@ void Checker::report(const char *where, const char *code, std::string message)
 } // namespace
 
 std::size_t checkGame(const std::string &folder, const std::string &file, const std::string &shownAs, float textScale,
-                      const FindingSink &sink)
+                      const FindingSink &sink, const LoadedFiles *loaded)
 {
     Game game;
     game.echo = nullptr;
@@ -728,17 +747,18 @@ std::size_t checkGame(const std::string &folder, const std::string &file, const 
         order.add(std::move(finding));
     for (const Diagnostic &finding : game.warnings())
         order.add(finding);
-    Checker checker(game, folder, order);
+    Checker checker(game, folder, order, loaded);
     checker.walk();
     order.finish();
     return checker.unsuggested();
 }
 
 std::vector<Diagnostic> checkGame(const std::string &folder, const std::string &file, const std::string &shownAs,
-                                  float textScale)
+                                  float textScale, const LoadedFiles *loaded)
 {
     std::vector<Diagnostic> findings;
-    checkGame(folder, file, shownAs, textScale, [&](const Diagnostic &finding) { findings.push_back(finding); });
+    checkGame(
+        folder, file, shownAs, textScale, [&](const Diagnostic &finding) { findings.push_back(finding); }, loaded);
     return findings;
 }
 

@@ -7,6 +7,8 @@
 #include <string>
 #include <vector>
 
+struct LoadedFiles;
+
 // Checks a game document without a window or a sound device. Errors are the
 // start-up faults the engine would stop at, found by the engine's own
 // checks, so they carry its message and place; there is at most one, as the
@@ -23,13 +25,14 @@
 // It loads the document through a Game of its own, so it uses the catalogue
 // globals as loading does: run it while no other game is loaded.
 // With a `textScale` other than 1, texts that would leave the window at that
-// scale are reported too.
+// scale are reported too. The files in `loaded`, which the engine has just
+// decoded from `folder` for this same document, are not decoded again.
 std::size_t checkGame(const std::string &folder, const std::string &file, const std::string &shownAs, float textScale,
-                      const FindingSink &sink);
+                      const FindingSink &sink, const LoadedFiles *loaded = nullptr);
 
 // The findings gathered, for callers that need them all at once.
 std::vector<Diagnostic> checkGame(const std::string &folder, const std::string &file, const std::string &shownAs,
-                                  float textScale = 1.f);
+                                  float textScale = 1.f, const LoadedFiles *loaded = nullptr);
 
 // Checks the save file `save` against the game as loading it would: why it
 // is refused as an error (located in the save where there is a place), and

@@ -126,6 +126,20 @@ const sf::SoundBuffer *Resources::soundBuffer(const std::string &path, const cha
     return entry.loaded ? &entry.resource : nullptr;
 }
 
+LoadedFiles Resources::loaded() const
+{
+    LoadedFiles files;
+    auto gather = [](const auto &entries, std::unordered_set<std::string> &into) {
+        for (const auto &[path, entry] : entries)
+            if (entry.loaded)
+                into.insert(path);
+    };
+    gather(textures, files.images);
+    gather(fonts, files.fonts);
+    gather(sounds, files.sounds);
+    return files;
+}
+
 void Resources::adopt(Prefetched prefetched)
 {
     decodedImages.merge(prefetched.images);

@@ -9,6 +9,7 @@
 #include <memory>
 #include <string>
 #include <unordered_map>
+#include <unordered_set>
 
 class Diagnostics;
 
@@ -20,6 +21,14 @@ struct Prefetched {
     // open while it lives; null when the document has no sounds or the
     // machine no device.
     std::unique_ptr<sf::SoundBuffer> audioDevice;
+};
+
+// The files a game has loaded, by what each was loaded as, keyed as the
+// elements name them: each decoded as that when it was loaded.
+struct LoadedFiles {
+    std::unordered_set<std::string> images;
+    std::unordered_set<std::string> fonts;
+    std::unordered_set<std::string> sounds;
 };
 
 // The image, font and sound files of the loaded game, each read once and
@@ -77,6 +86,9 @@ public:
     // Gives back every texture, font and buffer, the audio device and the
     // texture budget.
     void release();
+
+    // Every file loaded so far, for the checker not to decode it again.
+    LoadedFiles loaded() const;
 
     // isRegularOrMissing(path), saying why not at `where`.
     bool mayOpen(const std::string &path, const char *where) const;
