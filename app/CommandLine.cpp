@@ -67,17 +67,17 @@ std::optional<int> parseCommandLine(int argc, char **argv, Options &options)
         app.add_flag("--continue", options.continueAuto, "start from the save made when the window was last closed")
             ->excludes(scene)
             ->excludes(load);
+    // The modes that report instead of playing take none of play's options.
+    const auto excludePlay = [&](CLI::Option *mode) {
+        for (CLI::Option *playOption : {scene, watch, debug, replay, record, trace})
+            mode->excludes(playOption);
+    };
     CLI::Option *check =
         app.add_flag("--check", options.check, "check the game document and report every finding instead of playing")
-            ->excludes(scene)
-            ->excludes(watch)
-            ->excludes(debug)
-            ->excludes(replay)
-            ->excludes(record)
-            ->excludes(trace)
             ->excludes(saveDir)
             ->excludes(load)
             ->excludes(continueAuto);
+    excludePlay(check);
     app.add_option("--save", options.checkSave, "with --check: check this save file against the game as well")
         ->type_name("FILE")
         ->needs(check);
@@ -85,13 +85,8 @@ std::optional<int> parseCommandLine(int argc, char **argv, Options &options)
         app.add_flag("--solve", options.solve,
                      "explore every state the game can reach: is the goal reachable, which presses lead to dead ends, "
                      "what never happens")
-            ->excludes(check)
-            ->excludes(scene)
-            ->excludes(watch)
-            ->excludes(debug)
-            ->excludes(replay)
-            ->excludes(record)
-            ->excludes(trace);
+            ->excludes(check);
+    excludePlay(solve);
     app.add_option("--max-states", options.maxStates, "with --solve: the most states to explore (default 1000000)")
         ->type_name("N")
         ->check(CLI::PositiveNumber)
@@ -114,19 +109,17 @@ std::optional<int> parseCommandLine(int argc, char **argv, Options &options)
         if (format->count() > 0 && !options.check && !options.solve)
             throw CLI::RequiresError("--format", "--check or --solve");
     });
-    app.add_option("--bundle", options.bundle,
-                   "check the game, then write it with play.sh and a .desktop file to OUT, a new folder or a .tar.gz "
-                   "archive, to share it")
-        ->type_name("OUT")
-        ->check([](const std::string &out) { return out.empty() ? "OUT is empty: name a new folder or archive" : ""; })
-        ->excludes(check)
-        ->excludes(solve)
-        ->excludes(scene)
-        ->excludes(watch)
-        ->excludes(debug)
-        ->excludes(replay)
-        ->excludes(record)
-        ->excludes(trace);
+    CLI::Option *bundle =
+        app.add_option(
+               "--bundle", options.bundle,
+               "check the game, then write it with play.sh and a .desktop file to OUT, a new folder or a .tar.gz "
+               "archive, to share it")
+            ->type_name("OUT")
+            ->check(
+                [](const std::string &out) { return out.empty() ? "OUT is empty: name a new folder or archive" : ""; })
+            ->excludes(check)
+            ->excludes(solve);
+    excludePlay(bundle);
     try {
         app.parse(argc, argv);
     } catch (const CLI::CallForHelp &) {

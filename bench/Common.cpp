@@ -1,7 +1,10 @@
 #include "Common.h"
 #include "core/text/Format.h"
 
+#include <SFML/Graphics/Image.hpp>
+
 #include <cstdio>
+#include <fstream>
 #include <sys/resource.h>
 
 namespace bench {
@@ -17,6 +20,25 @@ sf::RenderWindow openLoadingWindow()
 {
     return sf::RenderWindow(sf::VideoMode(worldSize, worldSize, 32), "Loading...", sf::Style::Default,
                             sf::ContextSettings());
+}
+
+void writeGridGame(const std::string &title, sf::Vector2u square, int xStep, const std::string &assets,
+                   const std::string &childAttributes)
+{
+    sf::Image image;
+    image.create(square.x, square.y, sf::Color::Red);
+    image.saveToFile("square.png");
+    std::ofstream document("game.xml");
+    document << "<game entryScene=\"1\" width=\"1100\" height=\"1100\" title=\"" << title << "\" fps=\"0\">\n"
+             << "<assets path=\".\">\n"
+             << assets;
+    for (int i = 0; i < gridSprites; ++i)
+        document << "<sprite id=\"s" << i << "\" src=\"square.png\" origin=\"0, 0\" position=\"" << (i % 100) * xStep
+                 << ", " << (i / 100) * 11 << "\"/>\n";
+    document << "</assets>\n<scenes><scene sceneId=\"1\">\n";
+    for (int i = 0; i < gridSprites; ++i)
+        document << "<s" << i << childAttributes << "/>\n";
+    document << "</scene></scenes>\n</game>\n";
 }
 
 void printFrameTimes(const std::string &label, const std::vector<double> &milliseconds)

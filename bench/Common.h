@@ -30,6 +30,14 @@ long peakResidentKb();
 // the document's size, title and frame-rate limit are applied to it later.
 sf::RenderWindow openLoadingWindow();
 
+// Writes game.xml and square.png in the working directory: 10,000 red
+// squares of `square` units on a 100 by 100 grid, `xStep` units apart across
+// and 11 down, all placed in scene 1. `assets` is written before the squares,
+// and each child in the scene carries `childAttributes`.
+constexpr int gridSprites = 10000;
+void writeGridGame(const std::string &title, sf::Vector2u square, int xStep, const std::string &assets = "",
+                   const std::string &childAttributes = "");
+
 // Per-frame durations in milliseconds, on one line the runner reads:
 // "FRAMES <label> t1 t2 ...".
 void printFrameTimes(const std::string &label, const std::vector<double> &milliseconds);

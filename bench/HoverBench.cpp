@@ -9,41 +9,12 @@
 
 #include "core/Game.h"
 
-#include <SFML/Graphics/Image.hpp>
-
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
-#include <fstream>
 #include <string>
 #include <unistd.h>
 #include <vector>
-
-namespace {
-
-constexpr int spriteCount = 10000;
-
-// 10,000 ten-unit squares on a 100 by 100 grid over the left half of the
-// world, each with a label and a click text.
-void writeGame()
-{
-    sf::Image square;
-    square.create(10, 10, sf::Color::Red);
-    square.saveToFile("square.png");
-    std::ofstream document("game.xml");
-    document << "<game entryScene=\"1\" width=\"1100\" height=\"1100\" title=\"Hover\" fps=\"0\">\n"
-                "<assets path=\".\">\n<text id=\"label\" src=\"/usr/share/fonts/truetype/dejavu/DejaVuSans.ttf\">"
-                "A square</text>\n";
-    for (int i = 0; i < spriteCount; ++i)
-        document << "<sprite id=\"s" << i << "\" src=\"square.png\" origin=\"0, 0\" position=\"" << (i % 100) * 5
-                 << ", " << (i / 100) * 11 << "\"/>\n";
-    document << "</assets>\n<scenes><scene sceneId=\"1\">\n";
-    for (int i = 0; i < spriteCount; ++i)
-        document << "<s" << i << " hoverText=\"label\" onClickText=\"label\"/>\n";
-    document << "</scene></scenes>\n</game>\n";
-}
-
-} // namespace
 
 int main(int argc, char **argv)
 {
@@ -52,7 +23,10 @@ int main(int argc, char **argv)
         return 2;
     }
     const std::size_t frames = argc > 2 ? static_cast<std::size_t>(std::atol(argv[2])) : 5000;
-    writeGame();
+    // Ten-unit squares over the left half of the world, each with a label and a click text.
+    bench::writeGridGame("Hover", {10, 10}, 5,
+                         "<text id=\"label\" src=\"/usr/share/fonts/truetype/dejavu/DejaVuSans.ttf\">A square</text>\n",
+                         " hoverText=\"label\" onClickText=\"label\"");
     sf::RenderWindow window = bench::openLoadingWindow();
     Game game;
     game.window = &window;
@@ -70,7 +44,7 @@ int main(int argc, char **argv)
     }
     std::sort(times.begin(), times.end());
     char line[160];
-    std::snprintf(line, sizeof line, "sprites=%d median_ms=%.4f p99_ms=%.4f max_ms=%.4f", spriteCount,
+    std::snprintf(line, sizeof line, "sprites=%d median_ms=%.4f p99_ms=%.4f max_ms=%.4f", bench::gridSprites,
                   times[times.size() / 2], times[times.size() * 99 / 100], times.back());
     bench::printResult(line);
     game.release();

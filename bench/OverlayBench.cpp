@@ -11,36 +11,13 @@
 #include "app/FrameLoop.h"
 #include "core/Game.h"
 
-#include <SFML/Graphics/Image.hpp>
-
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
-#include <fstream>
 #include <unistd.h>
 #include <vector>
 
 namespace {
-
-constexpr int spriteCount = 10000;
-
-// 10,000 small boxes on a 100 by 100 grid, each outlined and labelled.
-void writeGame()
-{
-    sf::Image square;
-    square.create(20, 10, sf::Color::Red);
-    square.saveToFile("square.png");
-    std::ofstream document("game.xml");
-    document << "<game entryScene=\"1\" width=\"1100\" height=\"1100\" title=\"Overlay\" fps=\"0\">\n"
-                "<assets path=\".\">\n";
-    for (int i = 0; i < spriteCount; ++i)
-        document << "<sprite id=\"s" << i << "\" src=\"square.png\" origin=\"0, 0\" position=\"" << (i % 100) * 11
-                 << ", " << (i / 100) * 11 << "\"/>\n";
-    document << "</assets>\n<scenes><scene sceneId=\"1\">\n";
-    for (int i = 0; i < spriteCount; ++i)
-        document << "<s" << i << "/>\n";
-    document << "</scene></scenes>\n</game>\n";
-}
 
 double median(std::vector<double> times)
 {
@@ -57,7 +34,8 @@ int main(int argc, char **argv)
         return 2;
     }
     const std::size_t frames = argc > 2 ? static_cast<std::size_t>(std::atol(argv[2])) : 300;
-    writeGame();
+    // 10,000 small boxes, each outlined and labelled.
+    bench::writeGridGame("Overlay", {20, 10}, 11);
     sf::RenderWindow window = bench::openLoadingWindow();
     Game game;
     game.window = &window;
@@ -78,7 +56,7 @@ int main(int argc, char **argv)
     }
     const double shownMs = median(shown);
     const double hiddenMs = median(hidden);
-    std::printf("RESULT sprites=%d hidden_ms=%.2f shown_ms=%.2f ratio=%.2f\n", spriteCount, hiddenMs, shownMs,
+    std::printf("RESULT sprites=%d hidden_ms=%.2f shown_ms=%.2f ratio=%.2f\n", bench::gridSprites, hiddenMs, shownMs,
                 shownMs / hiddenMs);
     return EXIT_SUCCESS;
 }

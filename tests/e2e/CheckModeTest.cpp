@@ -3,45 +3,10 @@
 #include <gtest/gtest.h>
 #include <nlohmann/json.hpp>
 
-#include <fcntl.h>
-#include <fstream>
-#include <sstream>
-#include <sys/resource.h>
-#include <sys/wait.h>
-#include <unistd.h>
-
 // `adventure --check` as a game's CI runs it: no display, no sound device,
 // the report on standard output and the verdict in the exit status.
 
 namespace {
-
-// `addressSpace` in bytes limits the checker's memory, as `ulimit -v` does.
-ProcessResult runChecker(const std::string &dir, std::vector<std::string> arguments,
-                         rlim_t addressSpace = RLIM_INFINITY)
-{
-    TempDir io;
-    const pid_t child = fork();
-    if (child == 0) {
-        unsetenv("DISPLAY");
-        const rlimit limit{addressSpace, addressSpace};
-        if (setrlimit(RLIMIT_AS, &limit) != 0)
-            _exit(125);
-        if (chdir(dir.c_str()) != 0)
-            _exit(126);
-        dup2(open(io.file("out").c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644), 1);
-        dup2(open(io.file("err").c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644), 2);
-        std::vector<char *> argv{const_cast<char *>(ADVENTURE_BINARY)};
-        for (std::string &argument : arguments)
-            argv.push_back(argument.data());
-        argv.push_back(nullptr);
-        execv(ADVENTURE_BINARY, argv.data());
-        _exit(127);
-    }
-    int status = 0;
-    waitpid(child, &status, 0);
-    return {WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status), readWholeFile(io.file("out")),
-            readWholeFile(io.file("err"))};
-}
 
 const std::string slips = "<game entryScene='1' width='800' height='600' title='t' fps='60'>\n"
                           "<assets path=''>\n"
@@ -57,7 +22,7 @@ TEST(CheckMode, PrintsOneLinePerFindingAndASummaryWithoutADisplay)
     TempDir dir;
     dir.write("sub/game.xml", slips);
     writePng(dir.file("sub/door.png"), 4, 4, sf::Color::Red);
-    const ProcessResult result = runChecker(dir.path(), {"--check", "sub"});
+    const ProcessResult result = runHeadless(dir.path(), {"--check", "sub"});
     EXPECT_EQ(result.status, 0) << result.err;
     EXPECT_EQ(result.out, "sub/game.xml:3:44: warning: \"position\" is not written \"x, y\": \"100,200\" reads as "
                           "(100, 0); write \"100, 200\" [pair-syntax]\n"
@@ -65,7 +30,7 @@ TEST(CheckMode, PrintsOneLinePerFindingAndASummaryWithoutADisplay)
                           "nothing; did you mean <door>? [unknown-reference]\n"
                           "0 errors, 2 warnings\n");
     EXPECT_EQ(result.err, "");
-    EXPECT_EQ(runChecker(dir.path(), {"--check", "--strict", "sub/game.xml"}).status, 1);
+    EXPECT_EQ(runHeadless(dir.path(), {"--check", "--strict", "sub/game.xml"}).status, 1);
 }
 
 TEST(CheckMode, FailsOnTheErrorThatStopsTheEngine)
@@ -73,7 +38,7 @@ TEST(CheckMode, FailsOnTheErrorThatStopsTheEngine)
     TempDir dir;
     dir.write("game.xml", "<game entryScene='2' width='800' height='600' title='t' fps='60'>\n"
                           "<assets path=''/>\n<scenes><scene sceneId='1'/></scenes></game>\n");
-    const ProcessResult result = runChecker(dir.path(), {"--check"});
+    const ProcessResult result = runHeadless(dir.path(), {"--check"});
     EXPECT_EQ(result.status, 1);
     EXPECT_EQ(result.out, "game.xml:3:1: error: no scene has sceneId 2 [startup]\n1 error, 0 warnings\n");
 }
@@ -83,7 +48,7 @@ TEST(CheckMode, WritesJsonForTools)
     TempDir dir;
     dir.write("game.xml", slips);
     writePng(dir.file("door.png"), 4, 4, sf::Color::Red);
-    const ProcessResult result = runChecker(dir.path(), {"--check", "--format", "json"});
+    const ProcessResult result = runHeadless(dir.path(), {"--check", "--format", "json"});
     EXPECT_EQ(result.status, 0);
     const nlohmann::json report = nlohmann::json::parse(result.out);
     ASSERT_EQ(report.size(), 2u);
@@ -100,7 +65,7 @@ TEST(CheckMode, WritesJsonForTools)
 
     dir.write("game.xml", "<game entryScene='1' width='800' height='600' title='t' fps='60'>"
                           "<assets path=''/><scenes><scene sceneId='1'/></scenes></game>");
-    EXPECT_EQ(runChecker(dir.path(), {"--check", "--format", "json"}).out, "[]\n");
+    EXPECT_EQ(runHeadless(dir.path(), {"--check", "--format", "json"}).out, "[]\n");
 }
 
 // Thousands of misspelt names among thousands of ids spend the budget for
@@ -118,7 +83,7 @@ TEST(CheckMode, SaysHowManyFindingsGotNoSuggestion)
     TempDir dir;
     dir.write("game.xml", xml);
     writePng(dir.file("door.png"), 4, 4, sf::Color::Red);
-    const ProcessResult result = runChecker(dir.path(), {"--check"});
+    const ProcessResult result = runHeadless(dir.path(), {"--check"});
     std::size_t suggested = 0;
     for (std::size_t at = result.out.find("did you mean <sprite"); at != std::string::npos;
          at = result.out.find("did you mean <sprite", at + 1))
@@ -141,7 +106,7 @@ TEST(CheckMode, ShowsC1ControlsEscapedInTextAndJson)
                           "0;t'/></scenes></game>\n");
     for (const char *format : {"text", "json"}) {
         SCOPED_TRACE(format);
-        const ProcessResult result = runChecker(dir.path(), {"--check", "--format", format});
+        const ProcessResult result = runHeadless(dir.path(), {"--check", "--format", format});
         EXPECT_EQ(result.status, 0) << result.err;
         // JSON writes the backslash of each escape as two.
         const std::string slash = std::string(format) == "json" ? "\\\\" : "\\";
@@ -155,14 +120,14 @@ TEST(CheckMode, ShowsC1ControlsEscapedInTextAndJson)
 TEST(CheckMode, EndsWithStatusTwoWhenItCannotRun)
 {
     TempDir dir;
-    ProcessResult result = runChecker(dir.path(), {"--check"});
+    ProcessResult result = runHeadless(dir.path(), {"--check"});
     EXPECT_EQ(result.status, 2);
     EXPECT_EQ(result.out, "");
     EXPECT_EQ(result.err, "adventure: cannot check game.xml: No such file or directory\n");
 
-    EXPECT_EQ(runChecker(dir.path(), {"--check", "."}).status, 2) << "a folder without game.xml";
-    EXPECT_EQ(runChecker(dir.path(), {"--check", "--format", "xml"}).status, 2);
-    EXPECT_EQ(runChecker(dir.path(), {"--strict"}).status, 2) << "--strict means nothing without --check";
+    EXPECT_EQ(runHeadless(dir.path(), {"--check", "."}).status, 2) << "a folder without game.xml";
+    EXPECT_EQ(runHeadless(dir.path(), {"--check", "--format", "xml"}).status, 2);
+    EXPECT_EQ(runHeadless(dir.path(), {"--strict"}).status, 2) << "--strict means nothing without --check";
 }
 
 // The sanitizers reserve terabytes of address space up front, so a limit on
@@ -176,7 +141,7 @@ TEST(CheckMode, MemoryThatRunsOutEndsTheCheckWithOneLineAndStatusTwo)
         document += "<sprite id='s" + std::to_string(i) + "' src='a.png' position='1, 2' origin='0, 0'/>\n";
     document += "</assets><scenes><scene sceneId='1'/></scenes></game>\n";
     dir.write("game.xml", document);
-    const ProcessResult result = runChecker(dir.path(), {"--check"}, 160u * 1024u * 1024u);
+    const ProcessResult result = runHeadless(dir.path(), {"--check"}, 160u * 1024u * 1024u);
     EXPECT_EQ(result.status, 2);
     EXPECT_EQ(result.err, "adventure: out of memory with game.xml\n");
 }

@@ -3,12 +3,8 @@
 #include <gtest/gtest.h>
 #include <nlohmann/json.hpp>
 
-#include <fcntl.h>
 #include <fstream>
 #include <set>
-#include <sstream>
-#include <sys/wait.h>
-#include <unistd.h>
 
 // `adventure --solve` as a game's CI runs it: no display, no sound device,
 // the report on standard output and the verdict in the exit status; and
@@ -18,26 +14,8 @@ namespace {
 
 ProcessResult runSolver(const std::string &dir, std::vector<std::string> arguments)
 {
-    TempDir io;
-    const pid_t child = fork();
-    if (child == 0) {
-        unsetenv("DISPLAY");
-        setenv("ALSOFT_DRIVERS", "none", 1);
-        if (chdir(dir.c_str()) != 0)
-            _exit(126);
-        dup2(open(io.file("out").c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644), 1);
-        dup2(open(io.file("err").c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644), 2);
-        std::vector<char *> argv{const_cast<char *>(ADVENTURE_BINARY), const_cast<char *>("--solve")};
-        for (std::string &argument : arguments)
-            argv.push_back(argument.data());
-        argv.push_back(nullptr);
-        execv(ADVENTURE_BINARY, argv.data());
-        _exit(127);
-    }
-    int status = 0;
-    waitpid(child, &status, 0);
-    return {WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status), readWholeFile(io.file("out")),
-            readWholeFile(io.file("err"))};
+    arguments.insert(arguments.begin(), "--solve");
+    return runHeadless(dir, arguments);
 }
 
 // One key, two doors that each use it up: only the door to scene 2 leads

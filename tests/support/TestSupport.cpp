@@ -190,6 +190,32 @@ ProcessResult runEngine(const std::string &dir, const std::string &input, int ti
     return result;
 }
 
+ProcessResult runHeadless(const std::string &dir, const std::vector<std::string> &arguments, rlim_t addressSpace)
+{
+    TempDir io;
+    std::vector<char *> argv{const_cast<char *>(ADVENTURE_BINARY)};
+    for (const std::string &argument : arguments)
+        argv.push_back(const_cast<char *>(argument.c_str()));
+    argv.push_back(nullptr);
+    const pid_t child = fork();
+    if (child == 0) {
+        unsetenv("DISPLAY");
+        setenv("ALSOFT_DRIVERS", "none", 1);
+        const rlimit limit{addressSpace, addressSpace};
+        if (setrlimit(RLIMIT_AS, &limit) != 0 || chdir(dir.c_str()) != 0)
+            _exit(126);
+        dup2(open("/dev/null", O_RDONLY), 0);
+        dup2(open(io.file("out").c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644), 1);
+        dup2(open(io.file("err").c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644), 2);
+        execv(ADVENTURE_BINARY, argv.data());
+        _exit(127);
+    }
+    int status = 0;
+    waitpid(child, &status, 0);
+    return {WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status), readWholeFile(io.file("out")),
+            readWholeFile(io.file("err"))};
+}
+
 std::vector<float> captureAudio(const std::function<void()> &body)
 {
     // A child that inherited this process's display connection would share it.

@@ -9,6 +9,7 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <sys/resource.h>
 #include <vector>
 
 // A parsed document for tests that read nodes directly.
@@ -66,6 +67,12 @@ struct ProcessResult {
 // `arguments` on its command line.
 ProcessResult runEngine(const std::string &dir, const std::string &input, int timeoutSeconds = 30,
                         const std::vector<std::string> &arguments = {});
+
+// Runs the engine binary in `dir` as a game's CI runs it: no display, no
+// sound device, standard input empty. `addressSpace` in bytes limits its
+// memory, as `ulimit -v` does.
+ProcessResult runHeadless(const std::string &dir, const std::vector<std::string> &arguments,
+                          rlim_t addressSpace = RLIM_INFINITY);
 
 // Runs `body` in a child process whose audio goes to a WAV file instead of a
 // sound card, and returns the samples it played (stereo interleaved, as
