@@ -8,6 +8,7 @@
 #include <cstdlib>
 #include <fstream>
 #include <sstream>
+#include <vector>
 
 // The engine replaying scripts under Xvfb, judged by the trace it writes:
 // which frame each thing happened in, exactly.
@@ -23,6 +24,26 @@ std::string withoutFrames(const std::string &script)
         const std::size_t digits = line.find_first_not_of("0123456789", 3);
         const bool numbered = line.rfind("at ", 0) == 0 && digits > 3 && digits != std::string::npos;
         result += (numbered ? "at N" + line.substr(digits) : line) + "\n";
+    }
+    return result;
+}
+
+// A script without the moves that only bring the pointer to the next click:
+// the test's clicks move the pointer first, and under load the move lands a
+// frame before the press, where the recording rightly keeps it.
+std::string withoutMovesOntoClicks(const std::string &script)
+{
+    std::istringstream in(script);
+    std::vector<std::string> lines;
+    for (std::string line; std::getline(in, line);)
+        lines.push_back(line);
+    std::string result;
+    for (std::size_t i = 0; i < lines.size(); ++i) {
+        const std::size_t move = lines[i].find(" move ");
+        const bool ontoClick = move != std::string::npos && i + 1 < lines.size() &&
+                               lines[i + 1].find(" click " + lines[i].substr(move + 6)) != std::string::npos;
+        if (!ontoClick)
+            result += lines[i] + "\n";
     }
     return result;
 }
@@ -239,7 +260,9 @@ TEST_F(Replay, ARecordedPlayReplaysToTheSameTrace)
         EXPECT_EQ(engine.closeAndExit(), 0);
     }
     const std::string recorded = readWholeFile(recording);
-    EXPECT_EQ(withoutFrames(recorded), "at N click 1080 500\nat N click 150 150 right\nat N close\n") << recorded;
+    EXPECT_EQ(withoutFrames(withoutMovesOntoClicks(recorded)),
+              "at N click 1080 500\nat N click 150 150 right\nat N close\n")
+        << recorded;
 
     const ProcessResult result =
         runEngine(game.path(), "", 60, {"--replay", recording, "--trace", files.file("again")});
