@@ -17,8 +17,10 @@
 #include <SFML/Graphics/Image.hpp>
 
 #include <algorithm>
+#include <cstdint>
 #include <filesystem>
 #include <map>
+#include <numeric>
 #include <sstream>
 #include <string_view>
 #include <unordered_map>
@@ -154,13 +156,58 @@ std::string rangeProblem(const AttributeFormat &format, double value)
     return std::string("\"") + format.name + "\" is " + range;
 }
 
-// The ids of one asset kind: the first asset with each, and all of them in
-// document order for suggestions.
-struct IdIndex {
-    std::unordered_map<std::string_view, const Node *> first;
-    std::vector<std::string_view> order;
+// The ids of one asset kind: each once, in document order for suggestions,
+// with the first asset that has it. A huge document holds hundreds of
+// thousands, so they are kept in plain arrays and looked up by bisection of
+// an order sorted once, instead of in a hash table.
+class IdIndex {
+public:
+    void add(std::string_view id, const Node *asset)
+    {
+        order.push_back(id);
+        assets.push_back(asset);
+    }
 
-    bool contains(std::string_view id) const { return first.count(id) != 0; }
+    // Once every asset is added: later assets with an id already seen are dropped.
+    void seal()
+    {
+        byId.resize(order.size());
+        std::iota(byId.begin(), byId.end(), 0u);
+        std::stable_sort(byId.begin(), byId.end(),
+                         [&](std::uint32_t a, std::uint32_t b) { return order[a] < order[b]; });
+        std::vector<bool> repeated(order.size(), false);
+        for (std::size_t i = 1; i < byId.size(); ++i)
+            repeated[byId[i]] = order[byId[i]] == order[byId[i - 1]];
+        std::size_t kept = 0;
+        for (std::size_t i = 0; i < order.size(); ++i)
+            if (!repeated[i]) {
+                order[kept] = order[i];
+                assets[kept++] = assets[i];
+            }
+        order.resize(kept);
+        assets.resize(kept);
+        byId.resize(kept);
+        std::iota(byId.begin(), byId.end(), 0u);
+        std::sort(byId.begin(), byId.end(), [&](std::uint32_t a, std::uint32_t b) { return order[a] < order[b]; });
+    }
+
+    bool contains(std::string_view id) const { return first(id) != nullptr; }
+
+    // The first asset with `id`, or null.
+    const Node *first(std::string_view id) const
+    {
+        const auto at =
+            std::lower_bound(byId.begin(), byId.end(), id,
+                             [&](std::uint32_t entry, std::string_view wanted) { return order[entry] < wanted; });
+        return at != byId.end() && order[*at] == id ? assets[*at] : nullptr;
+    }
+
+    const std::vector<std::string_view> &ids() const { return order; }
+
+private:
+    std::vector<std::string_view> order;
+    std::vector<const Node *> assets;
+    std::vector<std::uint32_t> byId;
 };
 
 class Checker {
@@ -224,7 +271,10 @@ private:
     // The last <player> of the assets, and the one before the asset being checked.
     const Node *lastPlayer = nullptr;
     const Node *earlierPlayer = nullptr;
-    // What a scene child may be named after, gathered once the assets are read.
+    // What a scene child may be named after, gathered when first needed: a
+    // copy of every sprite and text id, which a document without a slip in a
+    // scene child never needs.
+    const std::vector<std::string_view> &placeableNames();
     std::vector<std::string_view> placeable;
     Suggestions suggestions;
     std::map<std::pair<FileUse, std::string>, FileVerdict> verdicts;
@@ -379,12 +429,13 @@ void Checker::indexAssets(Node *assets)
         const std::string_view name = nameOf(child);
         IdIndex *ids = name == "sprite" ? &sprites : name == "audio" ? &audios : name == "text" ? &texts : nullptr;
         if (const Attribute *id = ids ? hasAttribute(child, "id") : nullptr) {
-            if (ids->first.emplace(valueOf(id), child).second)
-                ids->order.push_back(valueOf(id));
+            ids->add(valueOf(id), child);
         } else if (name == "player") {
             lastPlayer = child;
         }
     }
+    for (IdIndex *ids : {&sprites, &audios, &texts})
+        ids->seal();
 }
 
 bool Checker::registerId(Node *asset, IdIndex &ids)
@@ -395,7 +446,7 @@ bool Checker::registerId(Node *asset, IdIndex &ids)
                tag(nameOf(asset)) + " has no \"id\" attribute; it is skipped, since nothing could refer to it");
         return false;
     }
-    const Node *first = ids.first.at(valueOf(id));
+    const Node *first = ids.first(valueOf(id));
     if (first == asset)
         return true;
     const std::string what = nameOf(asset) == "audio" ? "music naming it plays both, a click the later one"
@@ -422,10 +473,6 @@ void Checker::checkScenes(Node *scenes)
     // one without a sceneId before that is a start-up error, not a warning.
     bool entryPlays = false;
     std::unordered_map<int, const Node *> firstWithId;
-    placeable = sprites.order;
-    placeable.insert(placeable.end(), texts.order.begin(), texts.order.end());
-    if (lastPlayer)
-        placeable.emplace_back("player");
     for (Node *scene = scenes->first_node(); scene; scene = scene->next_sibling()) {
         if (!isElement(scene))
             continue;
@@ -505,7 +552,18 @@ void Checker::checkSceneChild(Node *child)
         return;
     report(elementPosition(child), "unknown-reference",
            tag(name) + " matches no sprite, text or the player, so it places nothing" +
-               suggestions.didYouMean(name, placeable, tag));
+               suggestions.didYouMean(name, placeableNames(), tag));
+}
+
+const std::vector<std::string_view> &Checker::placeableNames()
+{
+    if (placeable.empty()) {
+        placeable = sprites.ids();
+        placeable.insert(placeable.end(), texts.ids().begin(), texts.ids().end());
+        if (lastPlayer)
+            placeable.emplace_back("player");
+    }
+    return placeable;
 }
 
 void Checker::checkAttributes(Node *node, const ElementFormat &format)
@@ -662,7 +720,7 @@ void Checker::checkReference(const Attribute *attribute, const IdIndex &ids, con
         return;
     report(attribute->value(), "unknown-reference",
            quote(nameOf(attribute)) + " names " + quote(id) + ", but no <" + kind + "> has that id" +
-               suggestions.didYouMean(id, ids.order, quote));
+               suggestions.didYouMean(id, ids.ids(), quote));
 }
 
 void Checker::checkFile(Node *asset, FileUse use)

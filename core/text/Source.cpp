@@ -112,10 +112,13 @@ void Source::readFile()
 
 void Source::indexLines()
 {
+    static_assert(maxBytes <= UINT32_MAX, "line starts are held in 32 bits");
+    const auto text = buffer.begin();
+    const auto end = buffer.end() - 1;
+    lineStarts.reserve(static_cast<std::size_t>(std::count(text, end, '\n')) + 1);
     lineStarts.push_back(0);
-    for (std::size_t i = 0; i + 1 < buffer.size(); ++i)
-        if (buffer[i] == '\n')
-            lineStarts.push_back(i + 1);
+    for (auto at = std::find(text, end, '\n'); at != end; at = std::find(at + 1, end, '\n'))
+        lineStarts.push_back(static_cast<std::uint32_t>(at - text + 1));
 }
 
 void Source::checkShape() const
@@ -156,7 +159,8 @@ std::pair<std::size_t, std::size_t> Source::position(const char *where) const
     if (!where || where < begin || where >= begin + buffer.size())
         return {1, 1};
     const auto offset = static_cast<std::size_t>(where - begin);
-    const auto next = std::upper_bound(lineStarts.begin(), lineStarts.end(), offset);
+    const auto next = std::upper_bound(lineStarts.begin(), lineStarts.end(), offset,
+                                       [](std::size_t at, std::uint32_t start) { return at < start; });
     const auto line = static_cast<std::size_t>(next - lineStarts.begin());
     return {line, offset - lineStarts[line - 1] + 1};
 }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 #include <string>
 #include <utility>
 #include <vector>
@@ -40,5 +41,6 @@ private:
     std::string path;
     std::string name;
     std::vector<char> buffer;
-    std::vector<std::size_t> lineStarts;
+    // 32 bits hold any offset below maxBytes, and halve the index of a huge document.
+    std::vector<std::uint32_t> lineStarts;
 };

@@ -232,6 +232,24 @@ TEST(Checker, FindsTheSixSlipsOfANewAuthorInOneRun)
     EXPECT_EQ(findings[5].column, 7u) << "an element-level finding points at the '<'";
 }
 
+TEST(Checker, ARepeatedIdNamesTheFirstAssetThatHasItAmongMany)
+{
+    const CheckedFolder folder;
+    std::string assets;
+    for (const char *id : {"m", "b", "zz", "b", "a", "b", "zz"})
+        assets += "<sprite id='" + std::string(id) + "' src='a.png'/>\n";
+    const std::vector<Diagnostic> findings = folder.check(document(assets, "<a/><b/><m/><zz/><zy/>"));
+    std::vector<std::string> messages;
+    for (const Diagnostic &finding : findings)
+        messages.push_back(std::to_string(finding.line) + " " + finding.message);
+    EXPECT_EQ(messages,
+              (std::vector<std::string>{
+                  "6 the <sprite> at line 4 has the id \"b\" too; a scene child <b> places both",
+                  "8 the <sprite> at line 4 has the id \"b\" too; a scene child <b> places both",
+                  "9 the <sprite> at line 5 has the id \"zz\" too; a scene child <zz> places both",
+                  "13 <zy> matches no sprite, text or the player, so it places nothing; did you mean <zz>?"}));
+}
+
 TEST(Checker, ReportsTheEngineStartupErrorWithItsMessageAndPlace)
 {
     const std::string root = "<g entryScene='1' width='10' height='10' title='t' fps='1'>";
