@@ -2,7 +2,7 @@
 # Peak memory of `adventure --check` on a generated 50 MB document of many
 # assets, each with slips the check reports (a pair without its blank, a
 # misspelt attribute, a missing file), in text and in JSON. Prints the
-# maximum resident set of each run; the target is under 300 MB.
+# maximum resident set of each run, in MiB; the target is under 300.
 # Usage: bench/check-memory.sh [ADVENTURE_BINARY]
 set -euo pipefail
 root="$(cd "$(dirname "$0")/.." && pwd)"
@@ -22,10 +22,10 @@ awk 'BEGIN {
   print "</scene></scenes>"
   print "</game>"
 }' > "$work/game.xml"
-echo "document: $(($(stat -c %s "$work/game.xml") / 1024 / 1024)) MB"
+echo "document: $(($(stat -c %s "$work/game.xml") / 1024 / 1024)) MiB"
 
 for format in text json; do
   /usr/bin/time -v "$engine" --check --format "$format" "$work/game.xml" > "$work/out" 2> "$work/time" || true
   peak=$(awk '/Maximum resident set size/ { print $NF }' "$work/time")
-  echo "$format: peak $((peak / 1024)) MB, $(wc -l < "$work/out") lines of output"
+  echo "$format: peak $((peak / 1024)) MiB, $(wc -l < "$work/out") lines of output"
 done

@@ -162,6 +162,13 @@ std::string rangeProblem(const AttributeFormat &format, double value)
 // an order sorted once, instead of in a hash table.
 class IdIndex {
 public:
+    // Sized once: grown by doubling, the arrays of a huge document would peak at twice their size.
+    void reserve(std::size_t count)
+    {
+        order.reserve(count);
+        assets.reserve(count);
+    }
+
     void add(std::string_view id, const Node *asset)
     {
         order.push_back(id);
@@ -423,14 +430,22 @@ void Checker::checkAsset(Node *asset, std::string_view kind)
 // after them: the first asset with each id, and the last player.
 void Checker::indexAssets(Node *assets)
 {
+    const auto indexOf = [this](std::string_view kind) -> IdIndex * {
+        return kind == "sprite" ? &sprites : kind == "audio" ? &audios : kind == "text" ? &texts : nullptr;
+    };
+    std::map<IdIndex *, std::size_t> counts;
+    for (const Node *child = assets->first_node(); child; child = child->next_sibling())
+        ++counts[isElement(child) ? indexOf(nameOf(child)) : nullptr];
+    for (const auto &[ids, count] : counts)
+        if (ids)
+            ids->reserve(count);
     for (Node *child = assets->first_node(); child; child = child->next_sibling()) {
         if (!isElement(child))
             continue;
-        const std::string_view name = nameOf(child);
-        IdIndex *ids = name == "sprite" ? &sprites : name == "audio" ? &audios : name == "text" ? &texts : nullptr;
+        IdIndex *ids = indexOf(nameOf(child));
         if (const Attribute *id = ids ? hasAttribute(child, "id") : nullptr) {
             ids->add(valueOf(id), child);
-        } else if (name == "player") {
+        } else if (nameOf(child) == "player") {
             lastPlayer = child;
         }
     }
