@@ -178,10 +178,7 @@ public:
     // Once every asset is added: later assets with an id already seen are dropped.
     void seal()
     {
-        byId.resize(order.size());
-        std::iota(byId.begin(), byId.end(), 0u);
-        std::stable_sort(byId.begin(), byId.end(),
-                         [&](std::uint32_t a, std::uint32_t b) { return order[a] < order[b]; });
+        byId = sortedById();
         std::vector<bool> repeated(order.size(), false);
         for (std::size_t i = 1; i < byId.size(); ++i)
             repeated[byId[i]] = order[byId[i]] == order[byId[i - 1]];
@@ -193,9 +190,9 @@ public:
             }
         order.resize(kept);
         assets.resize(kept);
-        byId.resize(kept);
-        std::iota(byId.begin(), byId.end(), 0u);
-        std::sort(byId.begin(), byId.end(), [&](std::uint32_t a, std::uint32_t b) { return order[a] < order[b]; });
+        // Released first, so that two orders of a huge document are never held at once.
+        byId = {};
+        byId = sortedById();
     }
 
     bool contains(std::string_view id) const { return first(id) != nullptr; }
@@ -212,6 +209,18 @@ public:
     const std::vector<std::string_view> &ids() const { return order; }
 
 private:
+    // Positions in `order` by id; equal ids in document order.
+    std::vector<std::uint32_t> sortedById() const
+    {
+        std::vector<std::uint32_t> positions(order.size());
+        std::iota(positions.begin(), positions.end(), 0u);
+        // Ties broken by position instead of a stable sort, which would take a buffer as large again.
+        std::sort(positions.begin(), positions.end(), [&](std::uint32_t a, std::uint32_t b) {
+            return order[a] < order[b] || (order[a] == order[b] && a < b);
+        });
+        return positions;
+    }
+
     std::vector<std::string_view> order;
     std::vector<const Node *> assets;
     std::vector<std::uint32_t> byId;
