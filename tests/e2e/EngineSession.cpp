@@ -116,10 +116,7 @@ void EngineSession::start(const std::string &gameDir, std::vector<std::string> a
     for (std::string &entry : environment)
         envp.push_back(entry.data());
     envp.push_back(nullptr);
-    std::vector<char *> argv{const_cast<char *>(ADVENTURE_BINARY)};
-    for (std::string &argument : arguments)
-        argv.push_back(argument.data());
-    argv.push_back(nullptr);
+    std::vector<char *> argv = engineArgv(arguments);
 
     child = fork();
     if (child < 0)
@@ -145,7 +142,7 @@ void EngineSession::reap()
         return;
     int status = 0;
     if (waitpid(child, &status, WNOHANG) == child)
-        exitStatus = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
+        exitStatus = shellStatus(status);
 }
 
 bool EngineSession::running()

@@ -149,16 +149,27 @@ sf::RenderWindow &testWindow()
     return window;
 }
 
+std::vector<char *> engineArgv(const std::vector<std::string> &arguments)
+{
+    std::vector<char *> argv{const_cast<char *>(ADVENTURE_BINARY)};
+    for (const std::string &argument : arguments)
+        argv.push_back(const_cast<char *>(argument.c_str()));
+    argv.push_back(nullptr);
+    return argv;
+}
+
+int shellStatus(int waitStatus)
+{
+    return WIFEXITED(waitStatus) ? WEXITSTATUS(waitStatus) : 128 + WTERMSIG(waitStatus);
+}
+
 ProcessResult runEngine(const std::string &dir, const std::string &input, int timeoutSeconds,
                         const std::vector<std::string> &arguments)
 {
     TempDir io;
     const std::string inPath = io.file("in"), outPath = io.file("out"), errPath = io.file("err");
     io.write("in", input);
-    std::vector<char *> argv{const_cast<char *>(ADVENTURE_BINARY)};
-    for (const std::string &argument : arguments)
-        argv.push_back(const_cast<char *>(argument.c_str()));
-    argv.push_back(nullptr);
+    std::vector<char *> argv = engineArgv(arguments);
     const pid_t child = fork();
     if (child == 0) {
         if (chdir(dir.c_str()) != 0)
@@ -184,7 +195,7 @@ ProcessResult runEngine(const std::string &dir, const std::string &input, int ti
         }
         std::this_thread::sleep_for(std::chrono::milliseconds(20));
     }
-    result.status = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
+    result.status = shellStatus(status);
     result.out = readWholeFile(outPath);
     result.err = readWholeFile(errPath);
     return result;
@@ -193,10 +204,7 @@ ProcessResult runEngine(const std::string &dir, const std::string &input, int ti
 ProcessResult runHeadless(const std::string &dir, const std::vector<std::string> &arguments, rlim_t addressSpace)
 {
     TempDir io;
-    std::vector<char *> argv{const_cast<char *>(ADVENTURE_BINARY)};
-    for (const std::string &argument : arguments)
-        argv.push_back(const_cast<char *>(argument.c_str()));
-    argv.push_back(nullptr);
+    std::vector<char *> argv = engineArgv(arguments);
     const pid_t child = fork();
     if (child == 0) {
         unsetenv("DISPLAY");
@@ -212,8 +220,7 @@ ProcessResult runHeadless(const std::string &dir, const std::vector<std::string>
     }
     int status = 0;
     waitpid(child, &status, 0);
-    return {WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status), readWholeFile(io.file("out")),
-            readWholeFile(io.file("err"))};
+    return {shellStatus(status), readWholeFile(io.file("out")), readWholeFile(io.file("err"))};
 }
 
 std::vector<float> captureAudio(const std::function<void()> &body)

@@ -58,6 +58,13 @@ void copyFont(const std::string &path);
 // graphics context, and the loader resizes and retitles it.
 sf::RenderWindow &testWindow();
 
+// The engine's argument vector for execv: the binary, then `arguments`,
+// which must outlive it.
+std::vector<char *> engineArgv(const std::vector<std::string> &arguments);
+// A wait status as a shell reports it: the exit status, or 128 plus the
+// signal that ended the process.
+int shellStatus(int waitStatus);
+
 struct ProcessResult {
     int status = -1;
     std::string out;
