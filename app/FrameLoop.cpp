@@ -4,6 +4,7 @@
 #include "app/DebugOverlay.h"
 #include "app/OutputFiles.h"
 #include "app/replay/ReplayScript.h"
+#include "core/Frame.h"
 #include "core/Game.h"
 #include "elements/Catalogue.h"
 
@@ -103,9 +104,7 @@ void runFrame(Game &game, sf::RenderWindow &window, FrameInput &input, std::uint
     stopIfSignalled();
     if (game.trace)
         game.trace->startFrame(frame);
-    game.step();
-    input.handleEvents(frame, game, window);
-    game.transition();
+    playFrame(game, [&](Game &played) { input.handleEvents(frame, played, window); });
     render(game, window, input, frame);
     // What the frame wrote is on disk before the next one starts, and a
     // write that failed is reported now, not when the run ends.

@@ -44,8 +44,8 @@ private:
     DebugOverlay *overlay;
 };
 
-// One pass of the loop: player step, events, clear, draw, display (the last
-// three when the input draws the frame).
+// One pass of the loop: the frame played with the window's events as its
+// input, then clear, draw, display (when the input draws the frame).
 void runFrame(Game &game, sf::RenderWindow &window, FrameInput &input, std::uint64_t frame);
 // A frame with the mouse as input, for callers that do not count frames.
 void runFrame(Game &game, sf::RenderWindow &window);

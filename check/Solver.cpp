@@ -1,5 +1,8 @@
 #include "check/Solver.h"
 
+#include "core/Frame.h"
+#include "core/text/Format.h"
+
 #include "elements/Catalogue.h"
 #include "elements/EPlayer.h"
 #include "elements/EScene.h"
@@ -35,9 +38,7 @@ bool doesSomething(const ESprite *sprite, const ChildRules *rules)
 {
     if (sprite->hasClickAudio || sprite->hasClickText)
         return true;
-    return rules && (!rules->uses.empty() || rules->action.exitScene || !rules->action.effects.clearFlags.empty() ||
-                     !rules->action.effects.setFlags.empty() || !rules->action.effects.takeItems.empty() ||
-                     !rules->action.effects.giveItems.empty());
+    return rules && rules->acts();
 }
 
 // A value's bytes appended to a key: keys compare byte for byte, so two
@@ -238,16 +239,20 @@ struct Move {
 
 } // namespace
 
-std::uint64_t settle(Game &game)
+std::uint64_t walkToEnd(Game &game)
 {
-    game.transition();
     std::uint64_t frames = 0;
     while (game.player && game.player->walking && frames < maxWalkFrames) {
-        game.step();
-        game.transition();
+        playFrame(game);
         ++frames;
     }
     return frames;
+}
+
+std::uint64_t settle(Game &game)
+{
+    game.transition();
+    return walkToEnd(game);
 }
 
 class Solver::Search {
@@ -437,12 +442,12 @@ std::uint32_t Solver::Search::context()
     return static_cast<std::uint32_t>(contexts.size() - 1);
 }
 
-// What settle() does, with each walk seen before skipped to its last frame:
-// while a walk lasts only the player moves (and the scene's animations go
-// on), and a door waits for its end, so a walk that begins alike ends alike.
+// What walkToEnd() does, with each walk seen before skipped to its last
+// frame: while a walk lasts only the player moves (and the scene's
+// animations go on), and a door waits for its end, so a walk that begins
+// alike ends alike.
 void Solver::Search::walkOut()
 {
-    game.transition();
     if (!game.player || !game.player->walking)
         return;
     bytes.clear();
@@ -452,15 +457,13 @@ void Solver::Search::walkOut()
         for (std::uint64_t frame = 1; frame < seen->second.frames; ++frame)
             game.scene->animate();
         game.setMotion(seen->second.last);
-        game.step();
-        game.transition();
+        playFrame(game);
         return;
     }
     WalkEnd end;
     do {
         end.last = game.motion();
-        game.step();
-        game.transition();
+        playFrame(game);
         ++end.frames;
     } while (game.player->walking && end.frames < maxWalkFrames);
     walkEnds.emplace(bytes, std::move(end));
@@ -583,7 +586,8 @@ std::vector<Move> Solver::Search::moves()
     if (!texts.empty() && texts.back()->visible) {
         // Any press on the scene only puts the text away: one that lands on
         // no slot is enough.
-        sf::Vector2f point(550, 550);
+        const float middle = static_cast<float>(worldSize) / 2;
+        sf::Vector2f point(middle, middle);
         for (std::size_t slot = 0; slot < game.state.inventory.size(); ++slot)
             if (const std::optional<sf::FloatRect> rect = slotRect(slot); rect && rect->contains(point))
                 point = {rect->left - 1, rect->top - 1};
@@ -718,7 +722,7 @@ SolveReport Solver::Search::run()
                 game.restore(moment);
             first = false;
             const std::uint32_t label = this->label(move);
-            game.press(move.point);
+            playFrame(game, [&](Game &played) { played.press(move.point); });
             for (const Node *node : game.lastRan())
                 ran.insert(node);
             const char *where = located(move);
@@ -727,8 +731,6 @@ SolveReport Solver::Search::run()
             // next press: only then is the walk stepped through.
             if (game.pendingExit() || playerShowsText)
                 walkOut();
-            else
-                game.transition();
             key();
             if (arrivals.size() >= maxStates && known.find(keyWords) == StateTable::none) {
                 report.limitReached = true;

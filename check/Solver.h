@@ -67,6 +67,10 @@ private:
 // that cannot be reached): the press is taken as it stands then.
 constexpr std::uint64_t maxWalkFrames = 10000;
 
+// Plays frames with no input while the player walks, at most
+// maxWalkFrames of them; returns how many.
+std::uint64_t walkToEnd(Game &game);
+
 // What the frames after a press do, called after the press: the door it
 // committed is gone through, then the game is stepped, frame by frame, until
 // the walk has ended and a door at its end has been gone through. Returns

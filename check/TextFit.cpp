@@ -2,6 +2,7 @@
 
 #include "core/Game.h"
 #include "core/text/Document.h"
+#include "core/text/Format.h"
 
 #include <algorithm>
 #include <cstring>
@@ -13,7 +14,7 @@
 namespace {
 
 // The world the window shows, whatever the window's size.
-constexpr float worldSize = 1100.f;
+constexpr auto world = static_cast<float>(worldSize);
 constexpr int defaultSize = 15;
 
 bool isElement(const Node *node)
@@ -102,14 +103,14 @@ private:
         const float em = static_cast<float>(size) * scale;
         const float right = position.x + 0.6f * em * static_cast<float>(columns) * factors.x;
         const float bottom = position.y + 1.2f * em * static_cast<float>(lines) * factors.y;
-        if (right <= worldSize && bottom <= worldSize)
+        if (right <= world && bottom <= world)
             return;
         const auto [line, column] = game.position(elementPosition(where));
         findings.push_back({Severity::warning, line, column, "text-leaves-window",
                             "at --text-scale " + shown(scale) + " the text \"" + getAttribute(text, "id") +
                                 "\" reaches to about (" + std::to_string(static_cast<int>(right)) + ", " +
                                 std::to_string(static_cast<int>(bottom)) + "), past the window's " +
-                                std::to_string(static_cast<int>(worldSize)) + " units"});
+                                std::to_string(worldSize) + " units"});
     }
 
     static std::string shown(float value)

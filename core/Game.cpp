@@ -11,9 +11,6 @@
 #include "elements/ESprite.h"
 #include "elements/EText.h"
 
-#include <SFML/Graphics/RectangleShape.hpp>
-#include <SFML/Graphics/Sprite.hpp>
-
 #include <cstring>
 
 namespace {
@@ -66,37 +63,10 @@ void Game::release()
     if (!document && !source)
         return;
     stopAudio();
-    sprites.clear();
-    spritesById.clear();
-    builtScenes.clear();
-    built = nullptr;
-    freeTexts.clear();
-    icons.clear();
-    playingMusic = nullptr;
-    waitingExit.reset();
-    committedExit.reset();
-    pointerAt.reset();
-    hoveredSprite.reset();
-    hoveredItem.reset();
-    hoveredScene = nullptr;
-    focused.reset();
-    revealed = false;
-    pointerRules = PointerRules();
-    quickLoadAsked = quickSaveAsked = autoSaveAsked = false;
-    activity.clear();
-    activityScene = nullptr;
-    state = GameState();
-    rules = GameRules();
-    scene = nullptr;
-    player = nullptr;
-    sceneNode = nullptr;
-    assetsNode = nullptr;
-    root = nullptr;
+    // The elements point into the document and into each other: they go
+    // first, then the record, which destroys the tree before its text.
     resetCatalogue();
-    delete document;
-    document = nullptr;
-    found.reset();
-    source.reset();
+    static_cast<LoadedGame &>(*this) = LoadedGame();
 }
 
 void Game::load(const char *name, const std::string &shownAs)
@@ -110,7 +80,7 @@ void Game::load(const char *name, const std::string &shownAs)
     diagnostics = found.get();
     gameResources().findings = diagnostics;
     source->checkShape();
-    document = new rapidxml::xml_document<char>();
+    document = std::make_unique<rapidxml::xml_document<char>>();
     try {
         document->parse<rapidxml::parse_default>(source->text());
     } catch (const rapidxml::parse_error &error) {
@@ -255,395 +225,6 @@ Node *Game::requireScene(int sceneId)
     return match;
 }
 
-void Game::activateScene(int sceneId)
-{
-    Node *node = requireScene(sceneId);
-    currentSceneId = sceneId;
-    state.visited.insert(sceneId);
-    state.touch();
-    enter(node, std::nullopt);
-}
-
-// Builds the scene the first time, places the player again every other
-// time, starts its music unless it plays on, and shows its entry text.
-void Game::enter(Node *sceneElement, std::optional<int> from)
-{
-    const auto existing = builtScenes.find(sceneElement);
-    const bool fresh = existing == builtScenes.end();
-    EScene *next = fresh ? newElement<EScene>(sceneElement) : existing->second.scene;
-    const bool loop = rules.scene(sceneElement).musicLoop;
-    if (!(next->music && next->music == playingMusic && next->musicPlaying())) {
-        if (playingMusic && scene)
-            scene->stopMusic();
-        next->startMusic(loop);
-        if (next->music)
-            tell(TraceEvent::music, next->music->id);
-    }
-    playingMusic = next->music;
-    sceneNode = sceneElement;
-    scene = next;
-    if (fresh) {
-        built = &builtScenes[sceneElement];
-        built->scene = next;
-        build(sceneElement, from);
-    } else {
-        built = &existing->second;
-        scene->frame = 0;
-        replacePlayer(sceneElement, from);
-    }
-}
-
-Game::BuiltScene &Game::build(Node *sceneElement, std::optional<int> from)
-{
-    if (spritesById.empty())
-        for (ESprite *sprite : sprites)
-            if (sprite->id)
-                spritesById[sprite->id].push_back(sprite);
-    Node *chosen = entrance(sceneElement, from);
-    // The last child is placed first, so the first child ends up drawn on top.
-    if (sceneElement->first_node()) {
-        for (Node *child = sceneElement->last_node(); child; child = child->previous_sibling()) {
-            if (!isElement(child))
-                continue;
-            if (named(child, "player")) {
-                const bool applies = chosen ? child == chosen : !hasAttribute(child, "fromScene");
-                placePlayer(child, *built, applies);
-            } else {
-                placeSprite(child, *built);
-            }
-        }
-    }
-    placeTexts(sceneElement, *built);
-    const SceneRules &sceneRules = rules.scene(sceneElement);
-    built->enterText = freeText(sceneRules.onEnterText);
-    built->firstEnterText = freeText(sceneRules.onFirstEnterText);
-    return *built;
-}
-
-Node *Game::entrance(Node *sceneElement, std::optional<int> from) const
-{
-    if (!from)
-        return nullptr;
-    for (Node *child = sceneElement->first_node(); child; child = child->next_sibling())
-        if (isElement(child) && named(child, "player"))
-            if (const ChildRules *childRules = rules.child(child); childRules && childRules->fromScene == from)
-                return child;
-    return nullptr;
-}
-
-void Game::replacePlayer(Node *sceneElement, std::optional<int> from)
-{
-    if (!player || !built->placesPlayer)
-        return;
-    player->levelLimits = scene->levelLimits;
-    player->walkArea = scene->walkArea ? &*scene->walkArea : nullptr;
-    if (Node *chosen = entrance(sceneElement, from)) {
-        player->applyPlacement(chosen);
-        return;
-    }
-    for (Node *child = sceneElement->last_node(); child; child = child->previous_sibling())
-        if (isElement(child) && named(child, "player") && !hasAttribute(child, "fromScene"))
-            player->applyPlacement(child);
-}
-
-void Game::placePlayer(Node *child, BuiltScene &scenePlaced, bool applied)
-{
-    if (!player) {
-        warn(elementPosition(child), "player", "the scene places <player>, but the assets declare no player");
-        return;
-    }
-    scenePlaced.placesPlayer = true;
-    player->levelLimits = scene->levelLimits;
-    player->walkArea = scene->walkArea ? &*scene->walkArea : nullptr;
-    scene->sprites.push_back(player->sprite);
-    scenePlaced.sprites.emplace_back();
-    if (applied)
-        player->applySceneNode(child);
-}
-
-void Game::placeSprite(Node *child, BuiltScene &scenePlaced)
-{
-    const auto named = spritesById.find(child->name());
-    if (named == spritesById.end())
-        return;
-    for (ESprite *sprite : named->second) {
-        ESprite *taken = claim(sprite);
-        taken->applySceneNode(child);
-        scene->sprites.push_back(taken);
-        PlacedSprite &placed = scenePlaced.sprites.emplace_back();
-        placed.rules = rules.child(child);
-        placeUses(taken, placed);
-        if (taken->loop)
-            scene->animated.push_back(taken);
-    }
-}
-
-void Game::placeUses(ESprite *sprite, PlacedSprite &placed)
-{
-    if (!placed.rules)
-        return;
-    for (const UseRules &use : placed.rules->uses) {
-        PlacedUse &hooks = placed.uses.emplace_back();
-        hooks.rules = &use;
-        if (const Attribute *audioId = hasAttribute(use.node, "onClickAudio"))
-            for (EAudio *audio : audioCatalogue)
-                if (idEquals(audio->id, audioId->value())) {
-                    hooks.audio = claim(audio);
-                    hooks.audio->applyVolumeAndPitch(use.node);
-                    hooks.audio->loadSound();
-                }
-        // A use's text appears where the sprite's own click text would.
-        if (const Attribute *textId = hasAttribute(use.node, "onClickText"))
-            for (EText *text : textCatalogue)
-                if (idEquals(text->id, textId->value())) {
-                    hooks.text = claim(text);
-                    hooks.text->applySceneNode(sprite->sceneChild);
-                }
-    }
-}
-
-void Game::placeTexts(Node *sceneElement, BuiltScene &scenePlaced)
-{
-    // The scene's children by name, in document order: a text takes every
-    // child of its id, and texts take theirs in catalogue order.
-    std::unordered_map<std::string_view, std::vector<Node *>> childrenByName;
-    for (Node *child = sceneElement->first_node(); child; child = child->next_sibling())
-        if (isElement(child))
-            childrenByName[child->name()].push_back(child);
-    for (EText *text : textCatalogue) {
-        const auto named = text->id ? childrenByName.find(text->id) : childrenByName.end();
-        if (named == childrenByName.end())
-            continue;
-        for (Node *child : named->second) {
-            EText *taken = claim(text);
-            taken->applySceneNode(child);
-            scene->texts.push_back(taken);
-            const ChildRules *childRules = rules.child(child);
-            scenePlaced.textConditions.push_back(childRules ? &childRules->active : nullptr);
-        }
-    }
-}
-
-EText *Game::freeText(const char *textId)
-{
-    if (!textId)
-        return nullptr;
-    const auto known = freeTexts.find(textId);
-    if (known != freeTexts.end())
-        return known->second;
-    EText *claimed = nullptr;
-    for (EText *text : textCatalogue)
-        if (idEquals(text->id, textId))
-            claimed = claim(text);
-    freeTexts.emplace(textId, claimed);
-    return claimed;
-}
-
-void Game::show(EText *text)
-{
-    if (!text || text->visible)
-        return;
-    scene->texts.push_back(text);
-    text->visible = true;
-    tell(TraceEvent::textShown, text->id);
-}
-
-bool Game::isActive(std::size_t index) const
-{
-    if (activityScene != built || activityVersion != state.version() || activity.size() != built->sprites.size()) {
-        activity.resize(built->sprites.size());
-        for (std::size_t i = 0; i < activity.size(); ++i) {
-            const ChildRules *childRules = built->sprites[i].rules;
-            activity[i] = !childRules || state.holds(childRules->active);
-        }
-        activityScene = built;
-        activityVersion = state.version();
-    }
-    return activity[index] != 0;
-}
-
-// Comes before the events, so a target set in one frame is first walked
-// towards in the next.
-void Game::step()
-{
-    scene->animate();
-    if (!player || !player->walking)
-        return;
-    const sf::Vector2f before = player->sprite->position;
-    player->update();
-    tellTurns();
-    if (!player->walking) {
-        tell(TraceEvent::arrived, player->sprite->position);
-        if (waitingExit) {
-            committedExit = waitingExit;
-            waitingExit.reset();
-        }
-    } else if (player->sprite->position != before) {
-        tell(TraceEvent::player, player->sprite->position);
-    }
-}
-
-void Game::press(sf::Vector2f point)
-{
-    pointerAt = point;
-    pressAt(point);
-}
-
-void Game::pressAt(sf::Vector2f point)
-{
-    ran.clear();
-    if (pressInventory(point))
-        return;
-    tell(TraceEvent::click, point);
-    if (waitingExit) {
-        tell(TraceEvent::exitCancelled, {{"scene", std::int64_t{*waitingExit}}});
-        waitingExit.reset();
-    }
-    if (player)
-        sendPlayer(point);
-    clickAt(point);
-}
-
-void Game::sendPlayer(sf::Vector2f point)
-{
-    player->setTarget(point.x, point.y);
-    tell(TraceEvent::walk, player->target);
-    if (trace && player->walkArea)
-        trace->recordPath(player->route.points());
-    tellTurns();
-}
-
-void Game::key(std::string_view name)
-{
-    if (pointerRules.keyboardPlay)
-        playKey(name);
-    // A game without a saveName has no use for these keys.
-    if (!rules.saveName)
-        return;
-    if (name == "F5")
-        quickSaveAsked = true;
-    else if (name == "F9")
-        quickLoadAsked = true;
-}
-
-void Game::close()
-{
-    autoSaveAsked = rules.saveName.has_value();
-}
-
-bool Game::pressInventory(sf::Vector2f point)
-{
-    if (!rules.inventory)
-        return false;
-    const std::optional<std::size_t> slot = rules.inventory->slotAt(point, state.inventory.size());
-    if (!slot)
-        return false;
-    tell(TraceEvent::click, point);
-    const std::string &item = state.inventory[*slot];
-    if (state.selected == item) {
-        endSelection();
-    } else {
-        state.selected = item;
-        tell(TraceEvent::itemSelected, item.c_str());
-    }
-    return true;
-}
-
-void Game::endSelection()
-{
-    if (!state.selected)
-        return;
-    const std::string item = *state.selected;
-    state.selected.reset();
-    tell(TraceEvent::itemDeselected, item.c_str());
-}
-
-void Game::clickAt(sf::Vector2f point)
-{
-    const std::optional<std::string> item = state.selected;
-    bool dismissed = false;
-    if (!scene->texts.empty() && scene->texts.back()->visible) {
-        scene->texts.back()->visible = false;
-        tell(TraceEvent::textDismissed, scene->texts.back()->id);
-        scene->texts.pop_back();
-        dismissed = true;
-    }
-    // Every condition of the click reads the state as the click began: the
-    // effects wait until every sprite under the point has had its turn.
-    std::vector<const ActionRules *> counted;
-    ran.clear();
-    bool used = false;
-    for (std::size_t i = 0; i < scene->sprites.size(); ++i) {
-        ESprite *sprite = scene->sprites[i];
-        if (!sprite->contains(point))
-            continue;
-        // Only the sprites under the point are asked, not the whole scene.
-        const PlacedSprite &placed = built->sprites[i];
-        if (placed.rules && !state.holds(placed.rules->active))
-            continue;
-        if (!item) {
-            if (sprite->hasClickAudio && sprite->clickAudio) {
-                sprite->clickAudio->playSound();
-                tell(TraceEvent::sound, sprite->clickAudio->id);
-            }
-            EText *text = sprite->clickText;
-            if (sprite->hasClickText && text && !text->visible && !dismissed) {
-                scene->texts.push_back(text);
-                text->visible = true;
-                tell(TraceEvent::textShown, text->id);
-            }
-            if (!dismissed && placed.rules) {
-                counted.push_back(&placed.rules->action);
-                ran.push_back(sprite->sceneChild);
-            }
-            continue;
-        }
-        if (dismissed)
-            continue;
-        for (const PlacedUse &use : placed.uses) {
-            if ((use.rules->item != *item && use.rules->item != "*") || !state.holds(use.rules->condition))
-                continue;
-            used = true;
-            tell(TraceEvent::use, {{"item", *item}, {"target", std::string(sprite->id ? sprite->id : "")}});
-            if (use.audio) {
-                use.audio->playSound();
-                tell(TraceEvent::sound, use.audio->id);
-            }
-            show(use.text);
-            counted.push_back(&use.rules->action);
-            ran.push_back(use.rules->node);
-            break;
-        }
-    }
-    if (item && !dismissed && !used) {
-        tell(TraceEvent::unhandledUse, {{"item", *item}});
-        show(freeText(rules.unhandledUseText));
-    }
-    for (const ActionRules *action : counted)
-        applyEffects(action->effects);
-    const ActionRules *door = nullptr;
-    for (const ActionRules *action : counted)
-        if (action->exitScene)
-            door = action;
-    const bool doorFound = door && findScene(*door->exitScene);
-    const bool waits = doorFound && door->walkTo && player && built->placesPlayer;
-    if (waits)
-        sendPlayer(*door->walkTo);
-    if (item && !dismissed) {
-        state.selected.reset();
-        tell(TraceEvent::itemDeselected, item->c_str());
-    }
-    if (waits) {
-        waitingExit = door->exitScene;
-        tell(TraceEvent::exitPending, {{"scene", std::int64_t{*door->exitScene}}});
-    } else if (doorFound) {
-        committedExit = door->exitScene;
-    } else if (door) {
-        tell(TraceEvent::sceneMissing, {{"scene", std::int64_t{*door->exitScene}}});
-    }
-    checkGoal();
-}
-
 Game::Motion Game::motion() const
 {
     Motion now;
@@ -688,28 +269,22 @@ Game::Snapshot Game::snapshot() const
 Game::Snapshot Game::snapshotBesidesState() const
 {
     Snapshot moment;
-    moment.sceneNode = sceneNode;
+    static_cast<PlayMoment &>(moment) = *this;
     moment.sceneId = currentSceneId;
     moment.shownTexts.assign(scene->texts.begin() + static_cast<std::ptrdiff_t>(built->textConditions.size()),
                              scene->texts.end());
-    moment.waitingExit = waitingExit;
-    moment.committedExit = committedExit;
-    moment.playingMusic = playingMusic;
     moment.motion = motion();
     return moment;
 }
 
 void Game::restore(const Snapshot &moment)
 {
-    while (scene->texts.size() > built->textConditions.size()) {
-        scene->texts.back()->visible = false;
-        scene->texts.pop_back();
-    }
+    leaveScene();
+    static_cast<PlayMoment &>(*this) = moment;
     state = moment.state;
     // The state's change count goes back too: what was worked out from a
     // later state under the same count must be worked out again.
     activityScene = nullptr;
-    sceneNode = moment.sceneNode;
     currentSceneId = moment.sceneId;
     built = &builtScenes.at(sceneNode);
     scene = built->scene;
@@ -717,125 +292,7 @@ void Game::restore(const Snapshot &moment)
         scene->texts.push_back(text);
         text->visible = true;
     }
-    waitingExit = moment.waitingExit;
-    committedExit = moment.committedExit;
-    playingMusic = moment.playingMusic;
     setMotion(moment.motion);
-}
-
-void Game::applyEffects(const Effects &effects)
-{
-    for (const std::string_view flag : effects.clearFlags)
-        if (state.clearFlag(flag))
-            tell(TraceEvent::flagCleared, std::string(flag).c_str());
-    for (const std::string_view flag : effects.setFlags)
-        if (state.setFlag(flag))
-            tell(TraceEvent::flagSet, std::string(flag).c_str());
-    for (const std::string_view item : effects.takeItems) {
-        if (!state.takeItem(item))
-            continue;
-        tell(TraceEvent::itemRemoved, std::string(item).c_str());
-        // The selection ends with the item; its line comes at the press's end.
-        if (state.selected == item)
-            state.selected.reset();
-    }
-    for (const std::string_view item : effects.giveItems)
-        if (state.giveItem(item))
-            tell(TraceEvent::itemAdded, std::string(item).c_str());
-}
-
-void Game::checkGoal()
-{
-    if (!rules.hasGoal || state.goalReached || !state.holds(rules.goal))
-        return;
-    state.goalReached = true;
-    tell(TraceEvent::goal, std::vector<TraceField>{});
-}
-
-void Game::transition()
-{
-    // A load that is performed wins over the frame's scene change.
-    if (quickLoadAsked) {
-        quickLoadAsked = false;
-        if (loadSave(saveFolder() + "/quick.json", "quick"))
-            committedExit.reset();
-    }
-    if (committedExit) {
-        const int next = *committedExit;
-        committedExit.reset();
-        changeScene(next);
-    }
-    updateHover();
-    if (quickSaveAsked)
-        writeSave("quick");
-    if (autoSaveAsked)
-        writeSave("auto");
-    quickSaveAsked = autoSaveAsked = false;
-}
-
-void Game::changeScene(int sceneId)
-{
-    Node *next = findScene(sceneId);
-    if (!next)
-        return;
-    const int from = currentSceneId;
-    tell(TraceEvent::sceneLeave, {{"scene", std::int64_t{from}}});
-    // What was shown over the scene left goes with it; its own texts stay for the next visit.
-    while (scene->texts.size() > built->textConditions.size()) {
-        scene->texts.back()->visible = false;
-        scene->texts.pop_back();
-    }
-    waitingExit.reset();
-    setFocus(std::nullopt);
-    if (player)
-        player->walking = false;
-    const bool first = state.visited.count(sceneId) == 0;
-    enter(next, from);
-    currentSceneId = sceneId;
-    state.visited.insert(sceneId);
-    state.touch();
-    tell(TraceEvent::sceneEnter, {{"scene", std::int64_t{sceneId}}, {"from", std::int64_t{from}}, {"first", first}});
-    show(first && built->firstEnterText ? built->firstEnterText : built->enterText);
-    checkGoal();
-}
-
-void Game::draw()
-{
-    for (std::size_t i = 0; i < scene->sprites.size(); ++i)
-        if (isActive(i))
-            window->draw(*scene->sprites[i]->drawable, sf::RenderStates::Default);
-    for (std::size_t i = 0; i < scene->texts.size(); ++i) {
-        const Condition *condition = i < built->textConditions.size() ? built->textConditions[i] : nullptr;
-        if (!condition || state.holds(*condition))
-            window->draw(scene->texts[i]->drawable, sf::RenderStates::Default);
-    }
-    drawInventory();
-    drawPointerShows();
-}
-
-void Game::drawInventory()
-{
-    if (!rules.inventory)
-        return;
-    const InventoryBar &bar = *rules.inventory;
-    for (std::size_t slot = 0; slot < state.inventory.size(); ++slot) {
-        const sf::Vector2f corner = bar.slotCorner(slot);
-        const auto icon = icons.find(state.inventory[slot]);
-        if (icon != icons.end() && icon->second) {
-            sf::Sprite picture(*icon->second);
-            picture.setPosition(corner);
-            window->draw(picture);
-        }
-        if (state.selected == state.inventory[slot]) {
-            constexpr float width = 2.f;
-            sf::RectangleShape outline(bar.slotSize - sf::Vector2f(2 * width, 2 * width));
-            outline.setPosition(corner + sf::Vector2f(width, width));
-            outline.setFillColor(sf::Color::Transparent);
-            outline.setOutlineColor(sf::Color(255, 255, 0));
-            outline.setOutlineThickness(width);
-            window->draw(outline);
-        }
-    }
 }
 
 void Game::stopAudio()

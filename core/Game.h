@@ -1,38 +1,24 @@
 #pragma once
 
+#include "core/LoadedGame.h"
 #include "core/Trace.h"
-#include "core/rooms/GameRules.h"
-#include "core/state/GameState.h"
 #include "core/state/SaveFile.h"
 #include "core/state/SaveSettings.h"
-#include "core/text/Diagnostics.h"
-#include "core/text/Document.h"
-#include "core/text/Source.h"
-#include "core/ui/PointerRules.h"
-#include "elements/EPlayer.h"
 
 #include <SFML/Graphics/Rect.hpp>
 #include <SFML/Graphics/RenderWindow.hpp>
 #include <SFML/Graphics/Texture.hpp>
 #include <SFML/System/Vector2.hpp>
 
-#include <array>
 #include <cstddef>
 #include <iostream>
-#include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
-#include <unordered_map>
 #include <utility>
 #include <variant>
 #include <vector>
 
-class EAudio;
-class EPlayer;
-class EScene;
-class ESprite;
-class EText;
 class StartupError;
 
 // The engine: reads the game document, builds the asset catalogue, activates
@@ -40,29 +26,30 @@ class StartupError;
 // document, the text it was parsed from, every element and everything the
 // elements hold belong to the loaded game and go together when it is
 // released, since elements keep pointers into the document and into each
-// other. The window belongs to the entry point.
-class Game {
+// other: they are one record, LoadedGame. The window belongs to the entry
+// point. The rules are kept by family beside this file: building and
+// entering scenes, presses and their effects, scene changes (core/rooms),
+// saves (core/state), pointer, keys and drawing (core/ui).
+class Game : private LoadedGame {
 public:
     // The window system refuses a title property of more than some megabytes
     // with an error that ends the process; no title bar shows this much.
     static constexpr std::size_t maxTitleCharacters = 4096;
 
-    rapidxml::xml_document<char> *document = nullptr;
-    Node *root = nullptr;
-    Node *sceneNode = nullptr;
-    Node *assetsNode = nullptr;
+    // What tools read of the loaded game (see LoadedGame).
+    using LoadedGame::assetsNode;
+    using LoadedGame::document;
+    using LoadedGame::player;
+    using LoadedGame::pointerRules;
+    using LoadedGame::root;
+    using LoadedGame::rules;
+    using LoadedGame::scene;
+    using LoadedGame::sprites;
+    using LoadedGame::state;
+    using PlayMoment::sceneNode;
+
     // Null loads the document without applying its window settings.
     sf::RenderWindow *window = nullptr;
-    std::vector<ESprite *> sprites;
-    // The scene in play; each scene is built the first time it is entered
-    // and kept for the next time.
-    EScene *scene = nullptr;
-    EPlayer *player = nullptr;
-    // What the game remembers, and what the document says changes it.
-    GameState state;
-    GameRules rules;
-    // What the pointer and the keyboard show and do.
-    PointerRules pointerRules;
 
     // Where warnings are echoed as they are found; null keeps them in
     // `diagnostics()` only. Set before loading.
@@ -115,10 +102,9 @@ public:
     // game's folder; known once the document is loaded.
     std::vector<std::string> namedFiles() const;
 
-    // The rules of one frame, in the order the frame loop calls them: step()
-    // first (the player walks on), then press() for each press of the frame,
-    // in the order they came. These and the loading above are the only
-    // places that tell the trace what happened.
+    // The parts of one frame, which playFrame (core/Frame.h) calls in their
+    // order: step(), the frame's input, transition(). These and the loading
+    // above are the only places that tell the trace what happened.
     void step();
     // A press of a mouse button at a world point: the player is sent there,
     // then the point is clicked.
@@ -165,38 +151,21 @@ public:
     // (their effects ran), in list order: what explains a press to tools.
     const std::vector<Node *> &lastRan() const { return ran; }
 
-    // Where the player is and how it walks: the part of a moment that a walk
-    // changes, so that a tool can replay the end of a walk it has seen.
-    struct Motion {
-        // Where the player is drawn, and the whole-number position it walks from.
-        sf::Vector2f at;
-        sf::Vector2f position;
-        sf::Vector2f target;
-        sf::Vector2f direction;
-        int speed = 0;
-        bool walking = false;
-        std::array<int, 4> limits{};
-        const WalkArea *area = nullptr;
-        Route route;
-        Facing facing = Facing::down;
-    };
+    using Motion = PlayerMotion;
     // Without a player, a default motion that setMotion ignores.
     Motion motion() const;
     void setMotion(const Motion &motion);
 
     // Everything play changes, so that a tool (the solver) can go back to a
-    // moment and try another press from there. It points into the loaded
-    // game and holds only while that game is loaded; the scene must have been
+    // moment and try another press from there: the record's moment, and
+    // what of it lives in the elements. It points into the loaded game and
+    // holds only while that game is loaded; the scene must have been
     // entered already, as it was when the snapshot was taken.
-    struct Snapshot {
+    struct Snapshot : PlayMoment {
         GameState state;
-        Node *sceneNode = nullptr;
         int sceneId = 0;
         // The texts shown over the scene's own, oldest first.
         std::vector<EText *> shownTexts;
-        std::optional<int> waitingExit;
-        std::optional<int> committedExit;
-        EAudio *playingMusic = nullptr;
         Motion motion;
     };
     Snapshot snapshot() const;
@@ -222,32 +191,13 @@ public:
     const std::string &documentName() const { return fileName; }
 
 private:
-    // The click hooks of a <use>, claimed when its scene is built.
-    struct PlacedUse {
-        const UseRules *rules = nullptr;
-        EAudio *audio = nullptr;
-        EText *text = nullptr;
-    };
-    // A scene's sprite list with the rules of the child that placed each.
-    struct PlacedSprite {
-        const ChildRules *rules = nullptr;
-        std::vector<PlacedUse> uses;
-    };
-    struct BuiltScene {
-        EScene *scene = nullptr;
-        std::vector<PlacedSprite> sprites;
-        // The scene's own texts come first in its text list; each may have a condition.
-        std::vector<const Condition *> textConditions;
-        bool placesPlayer = false;
-        EText *enterText = nullptr;
-        EText *firstEnterText = nullptr;
-        // Whether each sprite has a hook, and its bounds, worked out when
-        // first asked: only the player moves once a scene is built.
-        std::vector<char> hooked;
-        std::vector<sf::FloatRect> bounds;
-    };
-
+    // Loading (Game.cpp).
     void applyWindowSettings();
+    bool hasId(Node *assetNode) const;
+    void warnOfMissingScenes();
+
+    // Building and entering scenes (rooms/SceneBuilding.cpp).
+    void enter(Node *sceneElement, std::optional<int> from);
     BuiltScene &build(Node *sceneElement, std::optional<int> from);
     void placePlayer(Node *child, BuiltScene &built, bool applied);
     void placeSprite(Node *child, BuiltScene &built);
@@ -257,17 +207,43 @@ private:
     // the first naming it, else null for the children without "fromScene".
     Node *entrance(Node *sceneElement, std::optional<int> from) const;
     void replacePlayer(Node *sceneElement, std::optional<int> from);
-    void enter(Node *sceneElement, std::optional<int> from);
-    void changeScene(int sceneId);
+    void show(EText *text);
+    EText *freeText(const char *textId);
+
+    // A press in its parts (rooms/Press.cpp).
     void pressAt(sf::Vector2f point);
-    // Saves and loads, in GameSaves.cpp.
+    bool pressInventory(sf::Vector2f point);
+    // Puts away the text shown last, if any: such a press does nothing else.
+    bool dismissText();
+    // A press with no item held on the sprite at `index`: its sound, its text
+    // and, unless the press only put a text away, its action.
+    void plainPress(std::size_t index, bool dismissed, std::vector<const ActionRules *> &counted);
+    // The first <use> of `item` on the sprite at `index` whose condition
+    // holds; false when none does.
+    bool useItem(std::size_t index, const std::string &item, std::vector<const ActionRules *> &counted);
+    // The door of the press's actions, if any: taken now, or once the walk to it ends.
+    void takeDoor(const std::vector<const ActionRules *> &counted, const std::optional<std::string> &item,
+                  bool dismissed);
+    void applyEffects(const Effects &effects);
+    void endSelection();
+    void checkGoal();
+    // Sends the player walking to `point`, as a press or a door's walkTo does.
+    void sendPlayer(sf::Vector2f point);
+
+    // Scene changes (rooms/SceneChange.cpp).
+    void changeScene(int sceneId);
+    // What goes when the player leaves the scene in play, whether by a door,
+    // a load or a tool going back to another moment.
+    void leaveScene();
+
+    // Saves and loads (state/Saves.cpp).
     bool startFromSave();
     bool loadSave(const std::string &path, const std::string &slot);
     void applySave(const SaveData &data, const std::string &slot);
     void writeSave(const std::string &slot);
     void sayAboutSave(const std::string &path, const SaveProblem &problem) const;
-    bool pressInventory(sf::Vector2f point);
-    // Keyboard play and what the pointer shows (GamePointer.cpp).
+
+    // Keyboard play, what the pointer shows and drawing (ui/).
     bool interactive(std::size_t index);
     void learnHooks();
     sf::FloatRect boundsOf(std::size_t index) const;
@@ -279,56 +255,16 @@ private:
     void outline(const sf::FloatRect &bounds);
     void drawLabel(const char *textId);
     CursorImage spriteImage(const char *spriteId) const;
-    void show(EText *text);
-    EText *freeText(const char *textId);
-    void applyEffects(const Effects &effects);
-    void endSelection();
-    void checkGoal();
-    void warnOfMissingScenes();
     void drawInventory();
-    bool hasId(Node *assetNode) const;
+
+    // What loading and play report (Game.cpp).
     void warn(const char *where, const char *code, const std::string &message) const;
     void tell(TraceEvent event, const char *id) const;
     void tell(TraceEvent event, sf::Vector2f point) const;
     void tell(TraceEvent event, const std::vector<TraceField> &fields) const;
     // The player's turns since the last call, each as a facing event.
     void tellTurns() const;
-    // Sends the player walking to `point`, as a press or a door's walkTo does.
-    void sendPlayer(sf::Vector2f point);
 
-    // The catalogue's sprites by id, in catalogue order, rebuilt by each
-    // activation: looking every scene child up here keeps placement linear in
-    // the scene's size, where a search of the catalogue per child is quadratic.
-    std::unordered_map<std::string_view, std::vector<ESprite *>> spritesById;
-    std::unordered_map<const Node *, BuiltScene> builtScenes;
-    BuiltScene *built = nullptr;
-    // Texts shown on their own (entry texts, the unhandled-use text), one copy each.
-    std::unordered_map<std::string_view, EText *> freeTexts;
-    // Item pictures by item id, from the sprites their icons name.
-    std::unordered_map<std::string_view, const sf::Texture *> icons;
-    EAudio *playingMusic = nullptr;
-    std::optional<int> waitingExit;
-    std::optional<int> committedExit;
-    std::vector<Node *> ran;
-    std::optional<sf::Vector2f> pointerAt;
-    // What is under the pointer: a sprite of the scene in play or an item on the bar.
-    std::optional<std::size_t> hoveredSprite;
-    std::optional<std::string> hoveredItem;
-    const BuiltScene *hoveredScene = nullptr;
-    std::optional<std::size_t> focused;
-    // Every interactive sprite outlined, toggled by Space.
-    bool revealed = false;
-    // Asked for by keys and the close in this frame, done in its transition.
-    bool quickLoadAsked = false;
-    bool quickSaveAsked = false;
-    bool autoSaveAsked = false;
-    // Which sprites of the scene are active, worked out again when the state changes.
-    mutable std::vector<char> activity;
-    mutable unsigned long activityVersion = 0;
-    mutable const BuiltScene *activityScene = nullptr;
     // Messages name the document even when it could not be opened.
     std::string fileName = "game.xml";
-    std::unique_ptr<Source> source;
-    std::unique_ptr<Diagnostics> found;
-    sf::String windowTitle;
 };

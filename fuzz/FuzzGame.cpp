@@ -8,6 +8,7 @@
 
 #include "check/Checker.h"
 #include "check/Solver.h"
+#include "core/Frame.h"
 #include "core/Game.h"
 #include "core/assets/LoadedLibraries.h"
 #include "core/assets/Resources.h"
@@ -27,7 +28,9 @@
 #include <fcntl.h>
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <string>
+#include <string_view>
 #include <system_error>
 #include <unistd.h>
 #include <vector>
@@ -89,30 +92,36 @@ void makeGameFolder()
     startDirectory = open(".", O_RDONLY | O_DIRECTORY | O_CLOEXEC);
 }
 
-void frame(Game &game)
+void frame(Game &game, const std::function<void(Game &)> &input = {})
 {
-    game.step();
+    playFrame(game, input);
     window->clear();
     game.draw();
 }
 
 // Presses where the player might walk and on the first few scene sprites,
-// with frames in between.
+// pointer moves over them, and every key the game knows (saving and loading
+// in the game folder), with frames in between: the doors, the loads, the
+// hover and the focus of a document are reached as play reaches them.
 void play(Game &game)
 {
     // The document's rate would make display() sleep.
     window->setFramerateLimit(0);
-    std::vector<sf::Vector2f> points{{1.f, 1.f}, {550.f, 550.f}};
+    const float middle = static_cast<float>(worldSize) / 2;
+    std::vector<sf::Vector2f> points{{1.f, 1.f}, {middle, middle}};
     for (std::size_t i = 0; i < game.scene->sprites.size() && i < 4; ++i) {
         const sf::FloatRect bounds = game.scene->sprites[i]->drawable->getGlobalBounds();
         points.push_back({bounds.left + bounds.width / 2, bounds.top + bounds.height / 2});
     }
     points.push_back({1.f, 1.f});
     for (const sf::Vector2f point : points) {
-        game.press(point);
-        frame(game);
+        frame(game, [point](Game &played) { played.movePointer(point); });
+        frame(game, [point](Game &played) { played.press(point); });
         frame(game);
     }
+    for (const char *key : {"Tab", "Enter", "Space", "F5", "Shift+Tab", "Escape", "F9", "Tab", "Enter"})
+        frame(game, [key](Game &played) { played.key(key); });
+    frame(game, [](Game &played) { played.close(); });
     window->display();
 }
 
@@ -135,12 +144,17 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
     if (fchdir(gameDirectory) != 0)
         std::abort();
     writeFile("game.xml", std::string(reinterpret_cast<const char *>(data), size));
+    // Each input plays from no saves, so a run does not depend on the inputs before it.
+    std::error_code ignored;
+    std::filesystem::remove_all("saves", ignored);
     // What the engine prints when it refuses the document; empty when it plays.
     std::string refusal;
     {
         Game game;
         game.window = window;
         game.echo = nullptr;
+        game.saves.folderFor = [](std::string_view) { return gameFolder + "/saves"; };
+        game.saves.messages = nullptr;
         try {
             game.start("game.xml");
             play(game);

@@ -289,10 +289,8 @@ std::optional<std::string_view> GameRules::currentItem(std::string_view saved) c
 
 bool ChildRules::isPlain() const
 {
-    const Effects &effects = action.effects;
-    return active.terms.empty() && effects.clearFlags.empty() && effects.setFlags.empty() &&
-           effects.takeItems.empty() && effects.giveItems.empty() && !action.exitScene && !action.walkTo &&
-           uses.empty() && !fromScene;
+    return active.terms.empty() && action.effects.empty() && !action.exitScene && !action.walkTo && uses.empty() &&
+           !fromScene;
 }
 
 const ChildRules *GameRules::child(const Node *sceneChild) const

@@ -22,6 +22,10 @@ struct Effects {
     std::vector<std::string_view> setFlags;
     std::vector<std::string_view> takeItems;
     std::vector<std::string_view> giveItems;
+
+    // Changes nothing: a new kind of effect is counted here once, and every
+    // rule that asks whether a press does something follows.
+    bool empty() const { return clearFlags.empty() && setFlags.empty() && takeItems.empty() && giveItems.empty(); }
 };
 
 // What a click on a sprite, or a use of an item on it, does besides its
@@ -51,6 +55,9 @@ struct ChildRules {
 
     // Uses none of the names of state and rooms: plays as a plain child.
     bool isPlain() const;
+    // A press on the child does something besides its sound and its text:
+    // a use, a door or an effect.
+    bool acts() const { return !uses.empty() || action.exitScene || !action.effects.empty(); }
 };
 
 struct SceneRules {

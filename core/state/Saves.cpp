@@ -135,20 +135,15 @@ void Game::applySave(const SaveData &data, const std::string &slot)
     state.visited = std::move(loaded.visited);
     state.selected.reset();
     state.touch();
-    waitingExit.reset();
     committedExit.reset();
     tell(TraceEvent::load, {{"slot", slot}});
 
-    if (scene) {
+    if (scene)
         tell(TraceEvent::sceneLeave, {{"scene", std::int64_t{currentSceneId}}});
-        // What was shown over the scene goes, as on a scene change.
-        while (scene->texts.size() > built->textConditions.size()) {
-            scene->texts.back()->visible = false;
-            scene->texts.pop_back();
-        }
-    }
-    if (player)
-        player->walking = false;
+    leaveScene();
+    // The focus is a place in the scene's sprite list: it means nothing in another scene's.
+    if (findScene(data.scene) != sceneNode)
+        setFocus(std::nullopt);
     enter(findScene(data.scene), std::nullopt);
     currentSceneId = data.scene;
     if (player && built->placesPlayer && data.player) {

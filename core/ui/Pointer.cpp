@@ -42,10 +42,7 @@ void Game::learnHooks()
         const ESprite *sprite = scene->sprites[i];
         const ChildRules *childRules = built->sprites[i].rules;
         const PointerRules::ChildLabels *labels = pointerRules.child(sprite->sceneChild);
-        const Effects *effects = childRules ? &childRules->action.effects : nullptr;
-        const bool acts =
-            childRules && (!childRules->uses.empty() || childRules->action.exitScene || !effects->setFlags.empty() ||
-                           !effects->clearFlags.empty() || !effects->giveItems.empty() || !effects->takeItems.empty());
+        const bool acts = childRules && childRules->acts();
         built->hooked[i] = sprite->hasClickAudio || sprite->hasClickText || acts || (labels && labels->hoverText);
         built->bounds[i] = sprite->drawable->getGlobalBounds();
     }

@@ -1,0 +1,143 @@
+#pragma once
+
+#include "core/rooms/GameRules.h"
+#include "core/state/GameState.h"
+#include "core/text/Diagnostics.h"
+#include "core/text/Document.h"
+#include "core/text/Source.h"
+#include "core/ui/PointerRules.h"
+#include "elements/EPlayer.h"
+
+#include <SFML/Graphics/Rect.hpp>
+#include <SFML/Graphics/Texture.hpp>
+#include <SFML/System/String.hpp>
+#include <SFML/System/Vector2.hpp>
+
+#include <array>
+#include <cstddef>
+#include <memory>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <unordered_map>
+#include <vector>
+
+class EAudio;
+class EScene;
+class ESprite;
+class EText;
+struct BuiltScene;
+
+// Where the player is and how it walks: the part of a moment that a walk
+// changes, kept in the player element, so that a tool can replay the end of
+// a walk it has seen.
+struct PlayerMotion {
+    // Where the player is drawn, and the whole-number position it walks from.
+    sf::Vector2f at;
+    sf::Vector2f position;
+    sf::Vector2f target;
+    sf::Vector2f direction;
+    int speed = 0;
+    bool walking = false;
+    std::array<int, 4> limits{};
+    const WalkArea *area = nullptr;
+    Route route;
+    Facing facing = Facing::down;
+};
+
+// What play changes in the model's own fields, besides the state (which the
+// solver keeps its own way). A snapshot copies it whole and a restore puts it
+// back whole, so a field added here is taken back by the solver without
+// another list to keep up.
+struct PlayMoment {
+    // The scene in play.
+    Node *sceneNode = nullptr;
+    EAudio *playingMusic = nullptr;
+    // A door that waits for the walk to it to end, and one committed in this
+    // frame that the transition takes.
+    std::optional<int> waitingExit;
+    std::optional<int> committedExit;
+    // The scene children and <use>s whose click counted in the last press.
+    std::vector<Node *> ran;
+    // The last world point of a move or a press.
+    std::optional<sf::Vector2f> pointerAt;
+    // What is under the pointer: a sprite of the scene in play or an item on the bar.
+    std::optional<std::size_t> hoveredSprite;
+    std::optional<std::string> hoveredItem;
+    const BuiltScene *hoveredScene = nullptr;
+    std::optional<std::size_t> focused;
+    // Every interactive sprite outlined, toggled by Space.
+    bool revealed = false;
+    // Asked for by keys and the close in this frame, done in its transition.
+    bool quickLoadAsked = false;
+    bool quickSaveAsked = false;
+    bool autoSaveAsked = false;
+};
+
+// The click hooks of a <use>, claimed when its scene is built.
+struct PlacedUse {
+    const UseRules *rules = nullptr;
+    EAudio *audio = nullptr;
+    EText *text = nullptr;
+};
+
+// A scene's sprite list with the rules of the child that placed each.
+struct PlacedSprite {
+    const ChildRules *rules = nullptr;
+    std::vector<PlacedUse> uses;
+};
+
+// A scene as it was built the first time it was entered, kept for the next time.
+struct BuiltScene {
+    EScene *scene = nullptr;
+    std::vector<PlacedSprite> sprites;
+    // The scene's own texts come first in its text list; each may have a condition.
+    std::vector<const Condition *> textConditions;
+    bool placesPlayer = false;
+    EText *enterText = nullptr;
+    EText *firstEnterText = nullptr;
+    // Whether each sprite has a hook, and its bounds, worked out when
+    // first asked: only the player moves once a scene is built.
+    std::vector<char> hooked;
+    std::vector<sf::FloatRect> bounds;
+};
+
+// Everything one loaded game holds: the document and its text, what loading
+// read from it, the elements built from it, what play changes, and what is
+// worked out from those and kept. Releasing a game is assigning a fresh
+// record, so a field added here is reset without another list to keep up.
+// Members are destroyed in reverse order: the tree before the text it points into.
+struct LoadedGame : PlayMoment {
+    // What the game remembers.
+    GameState state;
+
+    std::unique_ptr<Source> source;
+    std::unique_ptr<Diagnostics> found;
+    std::unique_ptr<rapidxml::xml_document<char>> document;
+    Node *root = nullptr;
+    Node *assetsNode = nullptr;
+    sf::String windowTitle;
+
+    std::vector<ESprite *> sprites;
+    EPlayer *player = nullptr;
+    // What the document says changes the state, and what the pointer and the keyboard show and do.
+    GameRules rules;
+    PointerRules pointerRules;
+
+    // The scene in play as built, found from sceneNode.
+    EScene *scene = nullptr;
+    BuiltScene *built = nullptr;
+    std::unordered_map<const Node *, BuiltScene> builtScenes;
+    // The catalogue's sprites by id, in catalogue order: looking every scene
+    // child up here keeps placement linear in the scene's size, where a
+    // search of the catalogue per child is quadratic.
+    std::unordered_map<std::string_view, std::vector<ESprite *>> spritesById;
+    // Texts shown on their own (entry texts, the unhandled-use text, labels), one copy each.
+    std::unordered_map<std::string_view, EText *> freeTexts;
+    // Item pictures by item id, from the sprites their icons name.
+    std::unordered_map<std::string_view, const sf::Texture *> icons;
+    // Which sprites of the scene are active, worked out again when the state changes.
+    mutable std::vector<char> activity;
+    mutable unsigned long activityVersion = 0;
+    mutable const BuiltScene *activityScene = nullptr;
+};

@@ -1,0 +1,65 @@
+// The end of a frame: a load or a scene change, what is hovered, the saves asked for.
+#include "core/Game.h"
+
+#include "core/text/Lists.h"
+#include "elements/Catalogue.h"
+#include "elements/EAudio.h"
+#include "elements/EPlayer.h"
+#include "elements/EScene.h"
+#include "elements/ESprite.h"
+#include "elements/EText.h"
+
+#include <cstring>
+
+void Game::transition()
+{
+    // A load that is performed wins over the frame's scene change.
+    if (quickLoadAsked) {
+        quickLoadAsked = false;
+        if (loadSave(saveFolder() + "/quick.json", "quick"))
+            committedExit.reset();
+    }
+    if (committedExit) {
+        const int next = *committedExit;
+        committedExit.reset();
+        changeScene(next);
+    }
+    updateHover();
+    if (quickSaveAsked)
+        writeSave("quick");
+    if (autoSaveAsked)
+        writeSave("auto");
+    quickSaveAsked = autoSaveAsked = false;
+}
+
+void Game::changeScene(int sceneId)
+{
+    Node *next = findScene(sceneId);
+    if (!next)
+        return;
+    const int from = currentSceneId;
+    tell(TraceEvent::sceneLeave, {{"scene", std::int64_t{from}}});
+    leaveScene();
+    setFocus(std::nullopt);
+    const bool first = state.visited.count(sceneId) == 0;
+    enter(next, from);
+    currentSceneId = sceneId;
+    state.visited.insert(sceneId);
+    state.touch();
+    tell(TraceEvent::sceneEnter, {{"scene", std::int64_t{sceneId}}, {"from", std::int64_t{from}}, {"first", first}});
+    show(first && built->firstEnterText ? built->firstEnterText : built->enterText);
+    checkGoal();
+}
+
+void Game::leaveScene()
+{
+    // What was shown over the scene goes with it; its own texts stay for the next visit.
+    if (scene)
+        while (scene->texts.size() > built->textConditions.size()) {
+            scene->texts.back()->visible = false;
+            scene->texts.pop_back();
+        }
+    waitingExit.reset();
+    if (player)
+        player->walking = false;
+}

@@ -1,0 +1,68 @@
+// Keys, and what is drawn each frame: the scene, its texts, the bar, and
+// what the pointer shows.
+#include "core/Game.h"
+
+#include "elements/EPlayer.h"
+#include "elements/EScene.h"
+#include "elements/ESprite.h"
+#include "elements/EText.h"
+
+#include <SFML/Graphics/RectangleShape.hpp>
+#include <SFML/Graphics/Sprite.hpp>
+
+void Game::key(std::string_view name)
+{
+    if (pointerRules.keyboardPlay)
+        playKey(name);
+    // A game without a saveName has no use for these keys.
+    if (!rules.saveName)
+        return;
+    if (name == "F5")
+        quickSaveAsked = true;
+    else if (name == "F9")
+        quickLoadAsked = true;
+}
+
+void Game::close()
+{
+    autoSaveAsked = rules.saveName.has_value();
+}
+
+void Game::draw()
+{
+    for (std::size_t i = 0; i < scene->sprites.size(); ++i)
+        if (isActive(i))
+            window->draw(*scene->sprites[i]->drawable, sf::RenderStates::Default);
+    for (std::size_t i = 0; i < scene->texts.size(); ++i) {
+        const Condition *condition = i < built->textConditions.size() ? built->textConditions[i] : nullptr;
+        if (!condition || state.holds(*condition))
+            window->draw(scene->texts[i]->drawable, sf::RenderStates::Default);
+    }
+    drawInventory();
+    drawPointerShows();
+}
+
+void Game::drawInventory()
+{
+    if (!rules.inventory)
+        return;
+    const InventoryBar &bar = *rules.inventory;
+    for (std::size_t slot = 0; slot < state.inventory.size(); ++slot) {
+        const sf::Vector2f corner = bar.slotCorner(slot);
+        const auto icon = icons.find(state.inventory[slot]);
+        if (icon != icons.end() && icon->second) {
+            sf::Sprite picture(*icon->second);
+            picture.setPosition(corner);
+            window->draw(picture);
+        }
+        if (state.selected == state.inventory[slot]) {
+            constexpr float width = 2.f;
+            sf::RectangleShape outline(bar.slotSize - sf::Vector2f(2 * width, 2 * width));
+            outline.setPosition(corner + sf::Vector2f(width, width));
+            outline.setFillColor(sf::Color::Transparent);
+            outline.setOutlineColor(sf::Color(255, 255, 0));
+            outline.setOutlineThickness(width);
+            window->draw(outline);
+        }
+    }
+}
