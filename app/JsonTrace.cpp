@@ -1,28 +1,14 @@
 #include "app/JsonTrace.h"
 
-#include "app/replay/ReplayScript.h"
+#include "core/state/JsonNumber.h"
 
 #include <nlohmann/json.hpp>
 
-#include <charconv>
 #include <cmath>
 
 namespace {
 
 using Json = nlohmann::ordered_json;
-
-// Whole numbers as integers, the rest as the shortest decimal that reads
-// back as the same float, not as the float widened to a double.
-Json coordinate(float value)
-{
-    constexpr float wholeNumbersExact = 16777216.f;
-    if (std::trunc(value) == value && std::abs(value) <= wholeNumbersExact)
-        return static_cast<std::int64_t>(value);
-    const std::string digits = formatCoordinate(value);
-    double widened = 0;
-    std::from_chars(digits.data(), digits.data() + digits.size(), widened);
-    return widened;
-}
 
 // One line, with a blank after each colon and comma for people to read.
 // Ids come from the document and need not be UTF-8; bad bytes are replaced.
@@ -52,8 +38,8 @@ void JsonTrace::record(TraceEvent event, sf::Vector2f point)
     Json object;
     object["frame"] = frame;
     object["event"] = traceName(event);
-    object["x"] = coordinate(point.x);
-    object["y"] = coordinate(point.y);
+    object["x"] = jsonNumber(point.x);
+    object["y"] = jsonNumber(point.y);
     write(line(object));
 }
 

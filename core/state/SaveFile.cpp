@@ -1,10 +1,10 @@
 #include "core/state/SaveFile.h"
+#include "core/state/JsonNumber.h"
 #include "core/text/StartupError.h"
 
 #include <nlohmann/json.hpp>
 
 #include <cerrno>
-#include <charconv>
 #include <cmath>
 #include <cstring>
 #include <fcntl.h>
@@ -18,20 +18,6 @@ namespace fs = std::filesystem;
 using Json = nlohmann::ordered_json;
 
 namespace {
-
-// A whole-number coordinate is written as an integer, as the player's
-// stored position mostly is; any other as the shortest decimal that reads back.
-Json coordinate(float value)
-{
-    if (std::trunc(value) == value && std::fabs(value) < 1e9f)
-        return static_cast<std::int64_t>(value);
-    // The float's own shortest digits, not those of the float widened to a double.
-    char digits[32];
-    const auto written = std::to_chars(digits, digits + sizeof digits, value);
-    double shortest = 0;
-    std::from_chars(digits, written.ptr, shortest);
-    return shortest;
-}
 
 // One line, with a blank after each colon and comma as the trace writes
 // its lines, so that a save reads as easily as a trace does.
@@ -231,7 +217,7 @@ std::string saveText(const SaveData &data)
     save["gameVersion"] = data.gameVersion;
     save["scene"] = data.scene;
     if (data.player)
-        save["player"] = Json{{"x", coordinate(data.player->x)}, {"y", coordinate(data.player->y)}};
+        save["player"] = Json{{"x", jsonNumber(data.player->x)}, {"y", jsonNumber(data.player->y)}};
     else
         save["player"] = nullptr;
     save["flags"] = data.flags;
