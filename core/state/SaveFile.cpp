@@ -13,6 +13,8 @@
 #include <sstream>
 #include <sys/stat.h>
 #include <unistd.h>
+#include <utility>
+#include <variant>
 
 namespace fs = std::filesystem;
 using Json = nlohmann::ordered_json;
@@ -73,15 +75,17 @@ bool isInteger(const Json &value)
            value.get<std::int64_t>() <= INT32_MAX;
 }
 
-// The strings of the array `key`; false when it is there but not an array of strings.
-bool readNames(const Json &object, const char *key, std::vector<std::string> &names)
+std::string wrongKind(const char *key, const char *kind)
 {
-    const auto found = object.find(key);
-    if (found == object.end())
-        return true;
-    if (!found->is_array())
+    return std::string("\"") + key + "\" is not " + kind;
+}
+
+// The strings of `value`; false when it is not an array of strings.
+bool readNames(const Json &value, std::vector<std::string> &names)
+{
+    if (!value.is_array())
         return false;
-    for (const Json &name : *found) {
+    for (const Json &name : value) {
         if (!name.is_string())
             return false;
         names.push_back(name.get<std::string>());
@@ -89,49 +93,103 @@ bool readNames(const Json &object, const char *key, std::vector<std::string> &na
     return true;
 }
 
-std::string wrongKind(const char *key, const char *kind)
-{
-    return std::string("\"") + key + "\" is not " + kind;
-}
+// One key of a save: how it is written from the data and read back into it,
+// side by side, so that what is written and what is read cannot drift apart.
+struct SaveField {
+    const char *key;
+    // What the value must be, for the message that refuses it.
+    const char *kind;
+    // A save without the key is refused.
+    bool required;
+    // The value, or none to leave the key out.
+    std::optional<Json> (*write)(const SaveData &data);
+    // False for a value that is not of the kind; a sentence of its own for
+    // a value of the kind that still cannot be taken.
+    std::variant<bool, std::string> (*read)(const Json &value, SaveData &data);
+};
+
+// In the order a save writes them, and the order a load checks them.
+const SaveField saveFields[] = {
+    {"saveName", "a string", true, [](const SaveData &data) -> std::optional<Json> { return data.saveName; },
+     [](const Json &value, SaveData &data) -> std::variant<bool, std::string> {
+         if (!value.is_string())
+             return false;
+         data.saveName = value.get<std::string>();
+         return true;
+     }},
+    {"gameVersion", "a string", false, [](const SaveData &data) -> std::optional<Json> { return data.gameVersion; },
+     [](const Json &value, SaveData &data) -> std::variant<bool, std::string> {
+         if (!value.is_string())
+             return false;
+         data.gameVersion = value.get<std::string>();
+         return true;
+     }},
+    {"scene", "a whole number", true, [](const SaveData &data) -> std::optional<Json> { return data.scene; },
+     [](const Json &value, SaveData &data) -> std::variant<bool, std::string> {
+         if (!isInteger(value))
+             return false;
+         data.scene = value.get<int>();
+         return true;
+     }},
+    {"player", "an object with the numbers \"x\" and \"y\"", false,
+     [](const SaveData &data) -> std::optional<Json> {
+         if (!data.player)
+             return Json(nullptr);
+         return Json{{"x", jsonNumber(data.player->x)}, {"y", jsonNumber(data.player->y)}};
+     },
+     [](const Json &value, SaveData &data) -> std::variant<bool, std::string> {
+         if (value.is_null())
+             return true;
+         const auto x = value.is_object() ? value.find("x") : value.end();
+         const auto y = value.is_object() ? value.find("y") : value.end();
+         if (x == value.end() || y == value.end() || !x->is_number() || !y->is_number())
+             return false;
+         data.player = sf::Vector2f(x->get<float>(), y->get<float>());
+         if (!std::isfinite(data.player->x) || !std::isfinite(data.player->y))
+             return std::string("\"player\" is too far away");
+         return true;
+     }},
+    {"flags", "a list of names", false, [](const SaveData &data) -> std::optional<Json> { return data.flags; },
+     [](const Json &value, SaveData &data) -> std::variant<bool, std::string> { return readNames(value, data.flags); }},
+    {"items", "a list of names", false, [](const SaveData &data) -> std::optional<Json> { return data.items; },
+     [](const Json &value, SaveData &data) -> std::variant<bool, std::string> { return readNames(value, data.items); }},
+    {"visited", "a list of scene ids", false, [](const SaveData &data) -> std::optional<Json> { return data.visited; },
+     [](const Json &value, SaveData &data) -> std::variant<bool, std::string> {
+         if (!value.is_array())
+             return false;
+         for (const Json &sceneId : value) {
+             if (!isInteger(sceneId))
+                 return false;
+             data.visited.push_back(sceneId.get<int>());
+         }
+         return true;
+     }},
+    // Only a game whose declared flags were cleared writes it.
+    {"clearedFlags", "a list of names", false,
+     [](const SaveData &data) -> std::optional<Json> {
+         if (data.clearedFlags.empty())
+             return std::nullopt;
+         return data.clearedFlags;
+     },
+     [](const Json &value, SaveData &data) -> std::variant<bool, std::string> {
+         return readNames(value, data.clearedFlags);
+     }},
+};
 
 std::optional<SaveProblem> readFields(const Json &object, SaveData &data)
 {
-    const auto saveName = object.find("saveName");
-    if (saveName == object.end() || !saveName->is_string())
-        return corrupt(wrongKind("saveName", "a string"));
-    data.saveName = saveName->get<std::string>();
-    if (const auto version = object.find("gameVersion"); version != object.end()) {
-        if (!version->is_string())
-            return corrupt(wrongKind("gameVersion", "a string"));
-        data.gameVersion = version->get<std::string>();
-    }
-    const auto scene = object.find("scene");
-    if (scene == object.end() || !isInteger(*scene))
-        return corrupt(wrongKind("scene", "a whole number"));
-    data.scene = scene->get<int>();
-    if (const auto player = object.find("player"); player != object.end() && !player->is_null()) {
-        const auto x = player->is_object() ? player->find("x") : player->end();
-        const auto y = player->is_object() ? player->find("y") : player->end();
-        if (x == player->end() || y == player->end() || !x->is_number() || !y->is_number())
-            return corrupt(wrongKind("player", "an object with the numbers \"x\" and \"y\""));
-        data.player = sf::Vector2f(x->get<float>(), y->get<float>());
-        if (!std::isfinite(data.player->x) || !std::isfinite(data.player->y))
-            return corrupt("\"player\" is too far away");
-    }
-    if (!readNames(object, "flags", data.flags))
-        return corrupt(wrongKind("flags", "a list of names"));
-    if (!readNames(object, "items", data.items))
-        return corrupt(wrongKind("items", "a list of names"));
-    if (!readNames(object, "clearedFlags", data.clearedFlags))
-        return corrupt(wrongKind("clearedFlags", "a list of names"));
-    if (const auto visited = object.find("visited"); visited != object.end()) {
-        if (!visited->is_array())
-            return corrupt(wrongKind("visited", "a list of scene ids"));
-        for (const Json &sceneId : *visited) {
-            if (!isInteger(sceneId))
-                return corrupt(wrongKind("visited", "a list of scene ids"));
-            data.visited.push_back(sceneId.get<int>());
+    for (const SaveField &field : saveFields) {
+        const auto found = object.find(field.key);
+        if (found == object.end()) {
+            if (field.required)
+                return corrupt(wrongKind(field.key, field.kind));
+            continue;
         }
+        const std::variant<bool, std::string> read = field.read(*found, data);
+        if (const std::string *sentence = std::get_if<std::string>(&read))
+            return corrupt(*sentence);
+        if (!std::get<bool>(read))
+            return corrupt(wrongKind(field.key, field.kind));
     }
     return std::nullopt;
 }
@@ -213,18 +271,9 @@ std::string saveText(const SaveData &data)
 {
     Json save;
     save["format"] = SaveData::currentFormat;
-    save["saveName"] = data.saveName;
-    save["gameVersion"] = data.gameVersion;
-    save["scene"] = data.scene;
-    if (data.player)
-        save["player"] = Json{{"x", jsonNumber(data.player->x)}, {"y", jsonNumber(data.player->y)}};
-    else
-        save["player"] = nullptr;
-    save["flags"] = data.flags;
-    save["items"] = data.items;
-    save["visited"] = data.visited;
-    if (!data.clearedFlags.empty())
-        save["clearedFlags"] = data.clearedFlags;
+    for (const SaveField &field : saveFields)
+        if (std::optional<Json> value = field.write(data))
+            save[field.key] = std::move(*value);
     std::string text;
     writeLine(save, text);
     return text + "\n";
