@@ -2,18 +2,14 @@
 // a plain press, the use of an item, the effects, a door and the goal.
 #include "core/Game.h"
 
-#include "core/text/Lists.h"
-#include "elements/Catalogue.h"
 #include "elements/EAudio.h"
 #include "elements/EPlayer.h"
 #include "elements/EScene.h"
 #include "elements/ESprite.h"
 #include "elements/EText.h"
 
-#include <cstring>
-
-// Comes before the events, so a target set in one frame is first walked
-// towards in the next.
+// Comes before the frame's input (see playFrame), so a target set in one
+// frame is first walked towards in the next.
 void Game::step()
 {
     scene->animate();

@@ -1,15 +1,10 @@
 // The end of a frame: a load or a scene change, what is hovered, the saves asked for.
 #include "core/Game.h"
 
-#include "core/text/Lists.h"
 #include "elements/Catalogue.h"
-#include "elements/EAudio.h"
 #include "elements/EPlayer.h"
 #include "elements/EScene.h"
-#include "elements/ESprite.h"
 #include "elements/EText.h"
-
-#include <cstring>
 
 void Game::transition()
 {
