@@ -69,6 +69,35 @@ std::pair<std::size_t, std::size_t> lineAndColumn(std::string_view text, std::si
     return {line, offset - lineStart + 1};
 }
 
+// The deepest a save nests: its object and the lists and the point in it,
+// with room for what a later format may add. The library copies a parsed
+// value recursively, so a deeper save is refused before it is parsed.
+constexpr std::size_t maxSaveDepth = 16;
+
+// The offset of the bracket that opens one level past maxSaveDepth, if any.
+std::optional<std::size_t> tooDeep(std::string_view text)
+{
+    std::size_t depth = 0;
+    bool inString = false;
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        const char c = text[i];
+        if (inString) {
+            if (c == '\\')
+                ++i;
+            else if (c == '"')
+                inString = false;
+        } else if (c == '"') {
+            inString = true;
+        } else if (c == '[' || c == '{') {
+            if (++depth > maxSaveDepth)
+                return i;
+        } else if ((c == ']' || c == '}') && depth > 0) {
+            --depth;
+        }
+    }
+    return std::nullopt;
+}
+
 bool isInteger(const Json &value)
 {
     return value.is_number_integer() && value.get<std::int64_t>() >= INT32_MIN &&
@@ -296,6 +325,10 @@ const char *refusalName(LoadRefusal reason)
 
 std::variant<SaveData, SaveProblem> parseSave(std::string_view text)
 {
+    if (const std::optional<std::size_t> deep = tooDeep(text)) {
+        const auto [line, column] = lineAndColumn(text, *deep);
+        return corrupt("the save nests deeper than " + std::to_string(maxSaveDepth) + " levels", line, column);
+    }
     Json object;
     try {
         object = Json::parse(text.begin(), text.end());

@@ -89,6 +89,16 @@ TEST(SaveFile, ABadSaveIsRefusedWithItsReasonAndAPlaceWhereThereIsOne)
               LoadRefusal::corrupt);
     EXPECT_EQ(problemOf("{\"format\": 1, \"saveName\": \"c\", \"scene\": 2, \"player\": {\"x\": 1}}").reason,
               LoadRefusal::corrupt);
+    // Nested past any use, refused where it goes too deep, before the library copies it level by level.
+    const SaveProblem deep =
+        problemOf("{\"format\": 1, \"saveName\": \"c\", \"scene\": 2,\n \"extra\": " + std::string(75000, '[') +
+                  std::string(75000, ']') + "}");
+    EXPECT_EQ(deep.reason, LoadRefusal::corrupt);
+    EXPECT_EQ(deep.line, 2u);
+    EXPECT_EQ(deep.column, 26u) << "the first bracket past the sixteenth level";
+    EXPECT_TRUE(std::holds_alternative<SaveData>(
+        parseSave("{\"format\": 1, \"saveName\": \"[[[[[[[[[[[[[[[[[[\\\"\", \"scene\": 2}")))
+        << "brackets in a string do not nest";
     // A newer format is told apart from a corrupt save, even when the rest would not read.
     const SaveProblem newer = problemOf("{\"format\": 2, \"scene\": \"elsewhere\"}");
     EXPECT_EQ(newer.reason, LoadRefusal::newerFormat);
