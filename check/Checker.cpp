@@ -248,6 +248,9 @@ private:
     void checkChildLogic(Node *scene, Node *child);
     void checkAction(Node *scene, Node *node, const ActionRules &action);
     void checkCondition(const Condition &condition);
+    // A goal reached before any press: most likely a flag declared set that
+    // was meant to start clear.
+    void checkGoalAtStart(Node *root);
     void checkName(std::string_view name, const std::vector<std::string_view> &declared, const char *kind);
     void checkSceneId(Node *scene, bool entryPlays);
     void checkLevelOrder(Node *scene, const char *lowName, const char *highName, const char *highDefault);
@@ -311,8 +314,10 @@ void Checker::walk()
     if (Node *assets = getChild(root, "assets"))
         indexAssets(assets);
     checkAttributes(root, formatOf("root"));
-    if (game.rules.hasGoal)
+    if (game.rules.hasGoal) {
         checkCondition(game.rules.goal);
+        checkGoalAtStart(root);
+    }
     // Only the first of each section counts, as the engine reads it.
     for (Node *section = root->first_node(); section; section = section->next_sibling()) {
         if (!isElement(section))
@@ -797,6 +802,21 @@ bool Checker::loadedAs(const std::string &path, FileUse use) const
         return loaded->sounds.count(path) != 0;
     }
     return false;
+}
+
+void Checker::checkGoalAtStart(Node *root)
+{
+    GameState start;
+    for (const FlagDeclaration &flag : game.rules.flags)
+        if (flag.set)
+            start.flags.emplace(flag.id);
+    for (const ItemDeclaration &item : game.rules.items)
+        if (item.held)
+            start.giveItem(item.id);
+    start.visited.insert(readInteger(root, "entryScene", 0));
+    if (start.holds(game.rules.goal))
+        report(hasAttribute(root, "goal")->value(), "goal-at-start",
+               "the goal holds as the game starts: it is reached in frame 0, before any press");
 }
 
 void Checker::report(const char *where, const char *code, std::string message)

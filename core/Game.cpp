@@ -54,8 +54,13 @@ void Game::start(const char *name, std::optional<int> sceneId, const std::string
     if (sceneId && !findScene(*sceneId))
         throw StartupError("no scene has sceneId " + std::to_string(*sceneId) + " (asked for by --scene)",
                            elementPosition(getChild(root, "scenes")));
-    if (!startFromSave())
-        activateScene(sceneId.value_or(currentSceneId));
+    if (startFromSave())
+        return;
+    activateScene(sceneId.value_or(currentSceneId));
+    // The scene played first counts as entered, for the first time: its
+    // text shows in frame 0, and a goal that already holds is reached there.
+    show(built->firstEnterText ? built->firstEnterText : built->enterText);
+    checkGoal();
 }
 
 void Game::release()

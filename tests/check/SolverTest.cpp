@@ -128,3 +128,11 @@ TEST_F(SolverTest, ASnapshotTakenMidwayGoesOnWithTheSameWalk)
     EXPECT_EQ(game.player->sprite->position, reached);
     EXPECT_EQ(game.player->walking, walking);
 }
+
+TEST_F(SolverTest, AGoalThatHoldsFromTheStartIsReachedInNoPresses)
+{
+    const SolveReport report =
+        solve(gameXml("<sprite id='a' src='box.png'/>", "<a/>", "", "width='800' height='600' fps='60' goal='v/1'"));
+    ASSERT_TRUE(report.solution.has_value());
+    EXPECT_TRUE(report.solution->empty());
+}

@@ -268,3 +268,18 @@ TEST_F(GameLogic, MalformedValuesRefuseToStartAtTheirPlace)
         }
     }
 }
+
+TEST_F(GameLogic, TheSceneAGameStartsInCountsAsEnteredForTheFirstTime)
+{
+    write(twoRooms);
+    game.start("game.xml", 2);
+    EXPECT_EQ(said(), (std::vector<std::string>{line(R"("event": "text-shown", "id": "hello")")}))
+        << "the first-visit text of the scene played first, as --scene plays it";
+
+    std::string wonAlready = twoRooms;
+    wonAlready.replace(wonAlready.find("v/2, open"), 9, "lit");
+    game.release();
+    write(wonAlready);
+    game.start("game.xml");
+    EXPECT_EQ(said(), (std::vector<std::string>{line(R"("event": "goal")")})) << "a goal that holds from the start";
+}
