@@ -1,7 +1,7 @@
 #pragma once
 
 #include "core/text/Document.h"
-#include "support/WavFile.h"
+#include "testkit/WavFile.h"
 
 #include <SFML/Graphics/Color.hpp>
 #include <SFML/Graphics/RenderWindow.hpp>
