@@ -1,5 +1,5 @@
-#include "elements/EScene.h"
 #include "elements/EAudio.h"
+#include "elements/EScene.h"
 #include "support/GameFixture.h"
 
 namespace {

@@ -1,6 +1,6 @@
-#include "elements/ESprite.h"
 #include "elements/EAudio.h"
 #include "elements/EScene.h"
+#include "elements/ESprite.h"
 #include "elements/EText.h"
 #include "support/GameFixture.h"
 
