@@ -8,8 +8,8 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
-// The engine's sound as a player hears it, written by the audio library
-// into a file.
+// What a loaded game plays, and says about its sound, each in a child
+// process whose audio library starts afresh.
 
 namespace {
 
