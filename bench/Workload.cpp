@@ -1,6 +1,6 @@
 #include "Workload.h"
 
-#include "support/WavFile.h"
+#include "testkit/WavFile.h"
 
 #include <SFML/Graphics/Image.hpp>
 

@@ -20,7 +20,7 @@ done > "$work/long.replay"
 echo "at $((frames - 1)) close" >> "$work/long.replay"
 
 run=("$build/adventure" "$build/examples/study" --replay "$work/long.replay" --trace "$work/long.trace")
-export ALSOFT_CONF="$root/tests/alsoft-null.conf"
+export ALSOFT_CONF="$root/testkit/alsoft-null.conf"
 start=$(date +%s%N)
 if [ -n "${DISPLAY:-}" ]; then
   "${run[@]}" > /dev/null

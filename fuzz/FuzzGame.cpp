@@ -17,7 +17,7 @@
 #include "elements/EPlayer.h"
 #include "elements/EScene.h"
 #include "elements/ESprite.h"
-#include "support/WavFile.h"
+#include "testkit/WavFile.h"
 
 #include <SFML/Graphics/Image.hpp>
 #include <SFML/Graphics/RenderWindow.hpp>

@@ -23,7 +23,7 @@ artifacts="$build/fuzz-artifacts"
 mkdir -p "$corpus" "$artifacts"
 cp "$root/examples/study/game.xml" "$corpus/study.xml"
 
-export ALSOFT_CONF="$root/tests/alsoft-null.conf"
+export ALSOFT_CONF="$root/testkit/alsoft-null.conf"
 # As in the sanitizer suite: the leak check can fault on llvmpipe's dynamic TLS.
 export GALLIUM_DRIVER="${GALLIUM_DRIVER:-softpipe}"
 run=("$build/fuzz/fuzz_game" "-max_total_time=$gameSeconds" -timeout=10 "-rss_limit_mb=${FUZZ_RSS_MB:-6144}"

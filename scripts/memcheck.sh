@@ -28,7 +28,7 @@ rm -rf "$game"
 cp -r "$build/examples/study" "$game"
 printf '\n' > "$build/enter"
 # softpipe: llvmpipe's compiled shaders are far slower under valgrind.
-(cd "$game" && exec env ALSOFT_CONF="$ROOT/tests/alsoft-null.conf" LIBGL_ALWAYS_SOFTWARE=1 GALLIUM_DRIVER=softpipe \
+(cd "$game" && exec env ALSOFT_CONF="$ROOT/testkit/alsoft-null.conf" LIBGL_ALWAYS_SOFTWARE=1 GALLIUM_DRIVER=softpipe \
   valgrind --tool=memcheck --leak-check=full --error-exitcode=99 --num-callers=40 \
   --suppressions="$ROOT/tools/valgrind.supp" --log-file="$log" ${MEMCHECK_OPTIONS:-} \
   "$ROOT/build-memcheck/adventure" --watch < "$build/enter" > "$build/memcheck.out" 2> "$build/memcheck.err") &
@@ -75,7 +75,7 @@ if [ "$status" != 0 ]; then
 fi
 
 release_log="$build/release.log"
-if ! (cd "$game" && env ALSOFT_CONF="$ROOT/tests/alsoft-null.conf" LIBGL_ALWAYS_SOFTWARE=1 GALLIUM_DRIVER=softpipe \
+if ! (cd "$game" && env ALSOFT_CONF="$ROOT/testkit/alsoft-null.conf" LIBGL_ALWAYS_SOFTWARE=1 GALLIUM_DRIVER=softpipe \
   valgrind --tool=memcheck --leak-check=full --error-exitcode=99 --num-callers=40 \
   --suppressions="$ROOT/tools/valgrind.supp" --log-file="$release_log" ${MEMCHECK_OPTIONS:-} \
   "$build/release_soak" . 3 > /dev/null 2> "$build/release.err"); then

@@ -37,7 +37,7 @@ before="$(snapshot)"
 
 # From /, with every path absolute: nothing may depend on where it is started.
 replay() {
-  (cd / && ALSOFT_CONF="$root/tests/alsoft-null.conf" xvfb-run -a -s "-screen 0 1920x1200x24" "$@" \
+  (cd / && ALSOFT_CONF="$root/testkit/alsoft-null.conf" xvfb-run -a -s "-screen 0 1920x1200x24" "$@" \
     --replay "$root/examples/study/walkthrough.replay" --expect "$root/examples/study/walkthrough.trace" \
     --save-dir "$scratch/saves" \
     < /dev/null > /dev/null)

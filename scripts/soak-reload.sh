@@ -22,7 +22,7 @@ work="$(mktemp -d /tmp/adventure-reload-XXXXXX)"
 trap 'rm -rf "$work"' EXIT
 cp -r "$ROOT/build/examples/study" "$work/game"
 printf '\n' > "$work/enter"
-(exec env ALSOFT_CONF="$ROOT/tests/alsoft-null.conf" "$ROOT/build/adventure" --watch "$work/game" \
+(exec env ALSOFT_CONF="$ROOT/testkit/alsoft-null.conf" "$ROOT/build/adventure" --watch "$work/game" \
   < "$work/enter" > "$work/out" 2> "$work/err") &
 pid=$!
 wait_for_window "$pid" 30 "The Study" > /dev/null

@@ -21,7 +21,7 @@ CLOSE="$(close_window_tool)"
 work="$(mktemp -d /tmp/adventure-soak-XXXXXX)"
 trap 'rm -rf "$work"' EXIT
 printf '\n' > "$work/enter"
-(cd "$ROOT/build/examples/study" && exec env ALSOFT_CONF="$ROOT/tests/alsoft-null.conf" \
+(cd "$ROOT/build/examples/study" && exec env ALSOFT_CONF="$ROOT/testkit/alsoft-null.conf" \
   "$ROOT/build/adventure" < "$work/enter" > "$work/out" 2> "$work/err") &
 pid=$!
 window=$(wait_for_window "$pid" 30 "The Study")

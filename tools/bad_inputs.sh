@@ -15,7 +15,7 @@ ASSETS="$ROOT/build/examples/study/assets"
 FONT=/usr/share/fonts/truetype/dejavu/DejaVuSans.ttf
 source "$ROOT/tools/drive.sh"
 CLOSE="$(close_window_tool)"
-export ALSOFT_CONF="${ALSOFT_CONF:-$ROOT/tests/alsoft-null.conf}"
+export ALSOFT_CONF="${ALSOFT_CONF:-$ROOT/testkit/alsoft-null.conf}"
 WORK="$(mktemp -d /tmp/adventure-bad-XXXXXX)"
 trap 'rm -rf "$WORK"' EXIT
 

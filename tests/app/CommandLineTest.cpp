@@ -2,6 +2,7 @@
 #include "app/Startup.h"
 #include "core/Game.h"
 #include "elements/ESprite.h"
+#include "support/EngineRun.h"
 #include "support/TestSupport.h"
 
 #include <gtest/gtest.h>

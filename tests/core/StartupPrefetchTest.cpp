@@ -1,17 +1,9 @@
 #include "core/assets/StartupPrefetch.h"
-#include "core/assets/LibraryErrors.h"
 #include "core/assets/Resources.h"
-#include "elements/EAudio.h"
 #include "elements/EPlayer.h"
 #include "elements/ESprite.h"
 #include "support/GameFixture.h"
-
-#include <SFML/System/Err.hpp>
-
-#include <algorithm>
-
-#include <sstream>
-#include <sys/stat.h>
+#include "support/PrefetchFolder.h"
 
 namespace {
 
@@ -20,56 +12,15 @@ protected:
     void SetUp() override
     {
         GameFixture::SetUp();
-        png("img/a.png", 30, 20, sf::Color::Red);
-        png("img/walker.png", 8, 16, sf::Color::Blue);
-        png("img/unnamed.png", 5, 5);
-        dir.write("img/broken.png", "not an image");
-        ASSERT_EQ(mkfifo(dir.file("img/pipe.png").c_str(), 0644), 0);
-    }
-
-    const std::string assets = "<sprite id='a' src='a.png'/><sprite id='again' src='a.png'/>"
-                               "<sprite src='unnamed.png'/><sprite id='broken' src='broken.png'/>"
-                               "<sprite id='pipe' src='pipe.png'/><sprite id='gone' src='gone.png'/>"
-                               "<text id='t' src='a.png'/><player src='walker.png'/>";
-
-    std::string document(const std::string &more = "") const
-    {
-        return "<game entryScene='1' width='80' height='60' title='t' fps='60'><assets path='/img'>" + assets + more +
-               "</assets><scenes><scene sceneId='1'><a/></scene></scenes></game>";
+        writePrefetchFolder(dir);
     }
 };
 
-std::vector<std::string> keys(const std::unordered_map<std::string, sf::Image> &images)
-{
-    std::vector<std::string> names;
-    for (const auto &entry : images)
-        names.push_back(entry.first);
-    std::sort(names.begin(), names.end());
-    return names;
-}
-
 } // namespace
-
-// Only what the loader would load, under the paths the elements give it, and
-// nothing a failing file says on the decoding thread reaches the error stream.
-TEST_F(Prefetch, DecodesTheImagesOfSpritesAndPlayerOnceEach)
-{
-    write(document());
-    const LibraryErrorCapture heard;
-    std::unordered_map<std::string, sf::Image> images;
-    {
-        StartupPrefetch prefetch(dir.path(), "game.xml");
-        sf::err() << "from the main thread" << std::endl;
-        images = prefetch.take().images;
-    }
-    EXPECT_EQ(keys(images), (std::vector<std::string>{"img/a.png", "img/walker.png"}));
-    EXPECT_EQ(images["img/walker.png"].getSize(), sf::Vector2u(8, 16));
-    EXPECT_EQ(heard.text(), "from the main thread\n");
-}
 
 TEST_F(Prefetch, TheGameUploadsThePrefetchedImagesAndReportsFailuresAsBefore)
 {
-    write(document());
+    write(prefetchDocument());
     StartupPrefetch prefetch(dir.path(), "game.xml");
     gameResources().adopt(prefetch.take());
     png("img/a.png", 1, 1);
@@ -82,27 +33,4 @@ TEST_F(Prefetch, TheGameUploadsThePrefetchedImagesAndReportsFailuresAsBefore)
     EXPECT_NE(err.find("game.xml:1:232: warning: Failed to load \"img/pipe.png\" (not a regular file)"),
               std::string::npos)
         << err;
-}
-
-TEST_F(Prefetch, ADocumentItCannotReadYieldsNothing)
-{
-    for (const std::string &text : {std::string("<game><assets path='img'><sprite id='a' src='a.png'>"),
-                                    std::string("<game/>"), std::string("")}) {
-        write(text);
-        EXPECT_TRUE(StartupPrefetch(dir.path(), "game.xml").take().images.empty()) << text;
-    }
-    EXPECT_TRUE(StartupPrefetch(dir.path(), "missing.xml").take().images.empty());
-}
-
-TEST_F(Prefetch, OpensTheSoundDeviceOnlyForADocumentWithSounds)
-{
-    write(document());
-    EXPECT_EQ(StartupPrefetch(dir.path(), "game.xml").take().audioDevice, nullptr);
-
-    writeTone(dir.file("img/tone.wav"), 0.1f, 440, 0.5f);
-    write(document("<audio id='beep' src='tone.wav'/>"));
-    Prefetched prepared = StartupPrefetch(dir.path(), "game.xml").take();
-    ASSERT_NE(prepared.audioDevice, nullptr) << "the tests' sound device is OpenAL's null one";
-    gameResources().adopt(std::move(prepared));
-    EXPECT_TRUE(soundDeviceAvailable());
 }

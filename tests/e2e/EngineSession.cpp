@@ -1,4 +1,5 @@
 #include "e2e/EngineSession.h"
+#include "support/EngineRun.h"
 
 #include <X11/Xatom.h>
 #include <X11/Xlib.h>

@@ -1,6 +1,6 @@
 #include "e2e/GameFolder.h"
 
-#include "support/WavFile.h"
+#include "testkit/WavFile.h"
 
 #include "e2e/CapturedAudio.h"
 

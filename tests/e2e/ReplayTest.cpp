@@ -1,5 +1,6 @@
 #include "e2e/EngineSession.h"
 #include "e2e/GameFolder.h"
+#include "support/EngineRun.h"
 
 #include <SFML/Graphics/Image.hpp>
 

@@ -1,4 +1,5 @@
 #include "e2e/GameFolder.h"
+#include "support/EngineRun.h"
 
 #include <nlohmann/json.hpp>
 

@@ -1,7 +1,7 @@
 #pragma once
 
 #include "core/text/Document.h"
-#include "support/WavFile.h"
+#include "testkit/WavFile.h"
 
 #include <SFML/Graphics/Color.hpp>
 #include <SFML/Graphics/RenderWindow.hpp>
@@ -9,7 +9,6 @@
 #include <functional>
 #include <memory>
 #include <string>
-#include <sys/resource.h>
 #include <vector>
 
 // A parsed document for tests that read nodes directly.
@@ -57,29 +56,6 @@ void copyFont(const std::string &path);
 // One window shared by the tests of a process: textures and fonts need a
 // graphics context, and the loader resizes and retitles it.
 sf::RenderWindow &testWindow();
-
-// The engine's argument vector for execv: the binary, then `arguments`,
-// which must outlive it.
-std::vector<char *> engineArgv(const std::vector<std::string> &arguments);
-// A wait status as a shell reports it: the exit status, or 128 plus the
-// signal that ended the process.
-int shellStatus(int waitStatus);
-
-struct ProcessResult {
-    int status = -1;
-    std::string out;
-    std::string err;
-};
-// Runs the engine binary in `dir` with `input` on its standard input and
-// `arguments` on its command line.
-ProcessResult runEngine(const std::string &dir, const std::string &input, int timeoutSeconds = 30,
-                        const std::vector<std::string> &arguments = {});
-
-// Runs the engine binary in `dir` as a game's CI runs it: no display, no
-// sound device, standard input empty. `addressSpace` in bytes limits its
-// memory, as `ulimit -v` does.
-ProcessResult runHeadless(const std::string &dir, const std::vector<std::string> &arguments,
-                          rlim_t addressSpace = RLIM_INFINITY);
 
 // Runs `body` in a child process whose audio goes to a WAV file instead of a
 // sound card, and returns the samples it played (stereo interleaved, as

@@ -1,3 +1,4 @@
+#include "support/EngineRun.h"
 #include "support/TestSupport.h"
 
 #include <gtest/gtest.h>

@@ -1,5 +1,4 @@
 #include "app/JsonTrace.h"
-#include "core/text/StartupError.h"
 #include "elements/EPlayer.h"
 #include "elements/EScene.h"
 #include "elements/ESprite.h"
@@ -66,23 +65,6 @@ TEST_F(Motion, ADocumentWithoutTheNewNamesTracesNoPathOrFacing)
     }
 }
 
-TEST_F(Motion, ALoopRepeatsEveryCountTimesDelayFrames)
-{
-    start(gameXml(R"(<sprite id="flame" src="sheet.png" frameSize="10, 10" frames="0, 1, 2, 3" delay="3"/>)",
-                  "<flame/>"));
-    ESprite *flame = game.scene->sprites.at(0);
-    std::vector<sf::IntRect> shown;
-    for (int i = 0; i < 24; ++i) {
-        run(1);
-        shown.push_back(flame->drawable->getTextureRect());
-    }
-    for (int i = 0; i < 12; ++i)
-        EXPECT_EQ(shown[static_cast<std::size_t>(i)], shown[static_cast<std::size_t>(i + 12)]);
-    EXPECT_EQ(shown[0], sf::IntRect(0, 0, 10, 10));
-    EXPECT_EQ(shown[3], sf::IntRect(10, 0, 10, 10));
-    EXPECT_EQ(shown[11], sf::IntRect(30, 0, 10, 10));
-}
-
 TEST_F(Motion, WalkingLeftWithOnlyARightCycleMirrorsTheCellInTheSameBounds)
 {
     start(gameXml(R"(<player src="sheet.png" speed="5" position="100, 50" origin="5, 10" frameSize="10, 10"
@@ -98,29 +80,4 @@ TEST_F(Motion, WalkingLeftWithOnlyARightCycleMirrorsTheCellInTheSameBounds)
     EXPECT_EQ(game.player->sprite->drawable->getTextureRect(), sf::IntRect(10, 10, -10, 10));
     run(1);
     EXPECT_EQ(game.player->sprite->drawable->getTextureRect(), sf::IntRect(20, 10, -10, 10));
-}
-
-TEST_F(Motion, MalformedMotionAttributesStopStartUpWhereTheyAre)
-{
-    const std::vector<std::pair<std::string, std::string>> slips{
-        {R"(walkArea="0, 0, 10")", "\"walkArea\" expects pairs"},
-        {R"(walkArea="0, 0, 10, x, 5, 5")", "\"x\" is not one"},
-        {R"(walkArea="0, 0, 10, 0, 5, 5" walkHoles="1, 1, 2; 3")", "\"walkHoles\" expects pairs"},
-    };
-    for (const auto &[attributes, message] : slips) {
-        resetCatalogue();
-        try {
-            start(gameXml(player, "<player/>", attributes));
-            ADD_FAILURE() << attributes;
-        } catch (const StartupError &error) {
-            EXPECT_NE(std::string(error.what()).find(message), std::string::npos) << error.what();
-            EXPECT_NE(error.where(), nullptr);
-        }
-        game.release();
-    }
-    resetCatalogue();
-    EXPECT_THROW(start(gameXml(R"(<player src="sheet.png" delay="0"/>)", "<player/>")), StartupError);
-    game.release();
-    resetCatalogue();
-    EXPECT_THROW(start(gameXml(R"(<player src="sheet.png" facing="north"/>)", "<player/>")), StartupError);
 }
