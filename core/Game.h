@@ -113,7 +113,11 @@ public:
     // scripts ("F5", "Tab", ...); keys the game has no use for do nothing.
     void key(std::string_view name);
     // A mouse move to a world point; what it hovers is worked out after the transition.
-    void movePointer(sf::Vector2f point) { pointerAt = point; }
+    void movePointer(sf::Vector2f point)
+    {
+        pointerAt = point;
+        keyboardLast = false;
+    }
     // The last world point of a move or a press; none before the first.
     std::optional<sf::Vector2f> pointer() const { return pointerAt; }
     // The picture drawn centred on the pointer in place of the system

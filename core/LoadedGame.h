@@ -68,6 +68,9 @@ struct PlayMoment {
     std::optional<std::size_t> focused;
     // Every interactive sprite outlined, toggled by Space.
     bool revealed = false;
+    // The last input was a key of keyboard play, not the pointer: the focus's
+    // label is drawn, not the pointer's.
+    bool keyboardLast = false;
     // Asked for by keys and the close in this frame, done in its transition.
     bool quickLoadAsked = false;
     bool quickSaveAsked = false;

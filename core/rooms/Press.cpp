@@ -32,6 +32,7 @@ void Game::step()
 void Game::press(sf::Vector2f point)
 {
     pointerAt = point;
+    keyboardLast = false;
     pressAt(point);
 }
 

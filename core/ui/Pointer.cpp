@@ -62,6 +62,7 @@ bool Game::interactive(std::size_t index)
 
 void Game::playKey(std::string_view name)
 {
+    keyboardLast = true;
     if (name == "Tab" || name == "Shift+Tab") {
         moveFocus(name == "Tab");
     } else if (name == "Enter") {
@@ -153,17 +154,21 @@ void Game::drawPointerShows()
         for (std::size_t i = 0; i < scene->sprites.size(); ++i)
             if (interactive(i))
                 outline(scene->sprites[i]->drawable->getGlobalBounds());
-    if (focused) {
+    if (focused)
         outline(scene->sprites[*focused]->drawable->getGlobalBounds());
-        if (const PointerRules::ChildLabels *labels = pointerRules.child(scene->sprites[*focused]->sceneChild))
-            drawLabel(labels->hoverText);
-    }
-    if (hoveredSprite && hoveredSprite != focused)
+    // Labels share a place on the screen: one is drawn, that of the focus
+    // after a key, else the pointer's, else the focus's.
+    const PointerRules::ChildLabels *focusLabels =
+        focused ? pointerRules.child(scene->sprites[*focused]->sceneChild) : nullptr;
+    if (focusLabels && (keyboardLast || (!hoveredSprite && !hoveredItem))) {
+        drawLabel(focusLabels->hoverText);
+    } else if (hoveredSprite) {
         if (const PointerRules::ChildLabels *labels = pointerRules.child(scene->sprites[*hoveredSprite]->sceneChild))
             drawLabel(labels->hoverText);
-    if (hoveredItem)
+    } else if (hoveredItem) {
         if (const ItemDeclaration *declared = rules.item(*hoveredItem))
             drawLabel(declared->name);
+    }
 }
 
 void Game::outline(const sf::FloatRect &bounds)

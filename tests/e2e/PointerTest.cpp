@@ -166,6 +166,18 @@ TEST_F(Pointer, SpaceTogglesOutlinesRoundEveryInteractiveSpriteAndFocusOutlinesO
     EXPECT_EQ(focused.getPixel(225, 380), sf::Color::Blue) << "the focused sprite's label";
 }
 
+TEST_F(Pointer, OneLabelIsDrawnThatOfTheLastInput)
+{
+    replayedTrace("at 1 move 120 120\nat 2 key Tab\nat 2 shot key.png\nat 3 move 110 110\nat 3 shot moved.png\n"
+                  "at 4 move 600 650\nat 4 shot nothing.png\nat 5 close\n");
+    const sf::Image key = shot("key.png"), moved = shot("moved.png"), nothing = shot("nothing.png");
+    EXPECT_EQ(key.getPixel(225, 380), sf::Color::Blue) << "the focus's label after a key";
+    EXPECT_NE(key.getPixel(75, 380), sf::Color::Red) << "not the label under the pointer";
+    EXPECT_EQ(moved.getPixel(75, 380), sf::Color::Red) << "the pointer's label after a move";
+    EXPECT_NE(moved.getPixel(225, 380), sf::Color::Blue) << "not the focus's";
+    EXPECT_EQ(nothing.getPixel(225, 380), sf::Color::Blue) << "the focus's while the pointer labels nothing";
+}
+
 TEST(PointerCompatibility, ADocumentWithoutPointerNamesTracesNoHoverAndDrawsNoCursor)
 {
     GameFolder plain(R"(<game entryScene="1" width="550" height="550" title="Plain" fps="30">
