@@ -29,6 +29,17 @@ bool isFinite(const sf::FloatRect &rect)
            std::isfinite(rect.height) && rect.width > 0 && rect.height > 0;
 }
 
+// What of `rect` lies in the world the window shows: a press outside it is
+// one no player can make.
+std::optional<sf::FloatRect> inWorld(const sf::FloatRect &rect)
+{
+    const auto side = static_cast<float>(worldSize);
+    sf::FloatRect kept;
+    if (!isFinite(rect) || !rect.intersects(sf::FloatRect(0, 0, side, side), kept))
+        return std::nullopt;
+    return kept;
+}
+
 std::string elementName(const Node *node)
 {
     return "<" + std::string(node->name(), node->name_size()) + ">";
@@ -474,8 +485,7 @@ std::optional<sf::FloatRect> Solver::Search::slotRect(std::size_t slot) const
     if (!game.rules.inventory)
         return std::nullopt;
     const InventoryBar &bar = *game.rules.inventory;
-    const sf::FloatRect rect(bar.slotCorner(slot), bar.slotSize);
-    return isFinite(rect) ? std::optional<sf::FloatRect>(rect) : std::nullopt;
+    return inWorld(sf::FloatRect(bar.slotCorner(slot), bar.slotSize));
 }
 
 // What the presses on a scene's sprites are worked out from, once for each
@@ -489,9 +499,9 @@ const std::vector<Solver::Search::Target> &Solver::Search::targets()
         return all;
     for (const ESprite *sprite : game.scene->sprites) {
         Target &target = all.emplace_back();
-        target.bounds = sprite->drawable->getGlobalBounds();
-        target.pressable =
-            !(game.player && sprite == game.player->sprite) && sprite->sceneChild && isFinite(target.bounds);
+        const std::optional<sf::FloatRect> shown = inWorld(sprite->drawable->getGlobalBounds());
+        target.bounds = shown.value_or(sf::FloatRect());
+        target.pressable = !(game.player && sprite == game.player->sprite) && sprite->sceneChild && shown;
         target.acts = target.pressable && doesSomething(sprite, game.rules.child(sprite->sceneChild));
     }
     for (std::size_t i = 0; i < all.size(); ++i)

@@ -2,6 +2,7 @@
 // reveal and cursors. Nothing here runs for a document that names none of
 // the pointer rules, so its trace and its pixels stay as they were.
 #include "core/Game.h"
+#include "core/text/Format.h"
 
 #include "elements/EPlayer.h"
 #include "elements/EScene.h"
@@ -15,6 +16,7 @@ namespace {
 // Focus and reveal outlines: opaque yellow, two units wide, round the bounds.
 constexpr float outlineWidth = 2.f;
 const sf::Color outlineColour(255, 255, 0);
+const sf::FloatRect world(0, 0, static_cast<float>(worldSize), static_cast<float>(worldSize));
 
 // The player's sprite may have no id.
 std::string idOf(const ESprite *sprite)
@@ -78,6 +80,7 @@ void Game::playKey(std::string_view name)
 
 // Focus goes through the sprites in the order their children are written:
 // the list holds the last child first, and a child's own sprites in order.
+// A sprite wholly outside the world is never shown, so never focused.
 void Game::moveFocus(bool forwards)
 {
     std::vector<std::size_t> order;
@@ -86,7 +89,7 @@ void Game::moveFocus(bool forwards)
         while (begin > 0 && scene->sprites[begin - 1]->sceneChild == scene->sprites[end - 1]->sceneChild)
             --begin;
         for (std::size_t i = begin; i < end; ++i)
-            if (interactive(i))
+            if (interactive(i) && boundsOf(i).intersects(world))
                 order.push_back(i);
         end = begin;
     }

@@ -283,3 +283,20 @@ TEST_F(GameLogic, TheSceneAGameStartsInCountsAsEnteredForTheFirstTime)
     game.start("game.xml");
     EXPECT_EQ(said(), (std::vector<std::string>{line(R"("event": "goal")")})) << "a goal that holds from the start";
 }
+
+TEST_F(GameLogic, KeyboardPlayNeverFocusesASpriteOutsideTheWorld)
+{
+    write(R"(<game entryScene="1" width="800" height="600" title="T" fps="60" keyboardPlay="true">
+<assets path="">
+  <sprite id="gone" src="box.png" position="1120, 100" origin="0, 0"/>
+  <sprite id="here" src="box.png" position="100, 100" origin="0, 0"/>
+</assets>
+<scenes><scene sceneId="1"><gone setFlag="a"/><here setFlag="b"/></scene></scenes>
+</game>
+)");
+    game.start("game.xml");
+    game.key("Tab");
+    game.key("Tab");
+    game.key("Shift+Tab");
+    EXPECT_EQ(said(), (std::vector<std::string>{line(R"("event": "focus", "id": "here")")}));
+}

@@ -136,3 +136,21 @@ TEST_F(SolverTest, AGoalThatHoldsFromTheStartIsReachedInNoPresses)
     ASSERT_TRUE(report.solution.has_value());
     EXPECT_TRUE(report.solution->empty());
 }
+
+TEST_F(SolverTest, PressesOnlyWhereAPlayerCanInsideTheWorld)
+{
+    // The flag's sprite lies wholly right of the world; the item's slot below it.
+    const std::string outside = R"(<game entryScene="1" title="T" width="800" height="600" fps="60" goal="f">
+<assets path="">
+<sprite id="a" src="box.png" position="1150, 100" origin="0, 0"/>
+<sprite id="b" src="box.png" position="100, 100" origin="0, 0"/>
+</assets>
+<state><flag id="f"/><item id="k" held="true"/></state>
+<inventory position="0, 1120" slotSize="100, 100"/>
+<scenes><scene sceneId="1"><a setFlag="f"/><b/></scene></scenes>
+</game>
+)";
+    const SolveReport report = solve(outside);
+    EXPECT_FALSE(report.solution.has_value()) << "a sprite outside the world is never pressed";
+    EXPECT_EQ(report.states, 1u) << "nor is a slot outside it";
+}
