@@ -245,7 +245,12 @@ private:
     bool loadSave(const std::string &path, const std::string &slot);
     void applySave(const SaveData &data, const std::string &slot);
     void writeSave(const std::string &slot);
-    void sayAboutSave(const std::string &path, const SaveProblem &problem) const;
+    // The refusal of the save at `path`; `keptAs` names where the next save moves it.
+    void sayAboutSave(const std::string &path, const SaveProblem &problem, const std::string &keptAs) const;
+    // Whether saving writes over `path`: a slot of this game's save folder or its backup.
+    bool writtenBySaving(const std::string &path) const;
+    // Moves the refused saves that writing `path` would replace out of its way.
+    std::optional<WriteFailure> keepRefusedSaves(const std::string &path);
 
     // Keyboard play, what the pointer shows and drawing (ui/).
     bool interactive(std::size_t index);

@@ -17,6 +17,7 @@
 #include <cstddef>
 #include <memory>
 #include <optional>
+#include <set>
 #include <string>
 #include <string_view>
 #include <unordered_map>
@@ -139,6 +140,9 @@ struct LoadedGame : PlayMoment {
     std::unordered_map<std::string_view, EText *> freeTexts;
     // Item pictures by item id, from the sprites their icons name.
     std::unordered_map<std::string_view, const sf::Texture *> icons;
+    // Saves in the save folder that this game refused, by absolute path:
+    // the next save into their place moves them aside first.
+    std::set<std::string> refusedSaves;
     // Which sprites of the scene are active, worked out again when the state changes.
     mutable std::vector<char> activity;
     mutable unsigned long activityVersion = 0;

@@ -420,3 +420,39 @@ std::optional<WriteFailure> writeAtomically(const std::string &path, std::string
         return failure(folder.string(), "sync the folder", error);
     return std::nullopt;
 }
+
+namespace {
+
+std::string asideCandidate(const std::string &path, int number)
+{
+    const std::size_t kind = path.rfind(".json");
+    const std::string stem = kind == std::string::npos ? path : path.substr(0, kind);
+    const std::string ending = kind == std::string::npos ? std::string(".json") : path.substr(kind);
+    return stem + ".refused" + (number == 1 ? "" : "-" + std::to_string(number)) + ending;
+}
+
+} // namespace
+
+std::string asideName(const std::string &path)
+{
+    for (int number = 1;; ++number) {
+        const std::string aside = asideCandidate(path, number);
+        struct stat info {};
+        if (lstat(aside.c_str(), &info) != 0)
+            return aside;
+    }
+}
+
+std::variant<std::string, WriteFailure> moveAside(const std::string &path)
+{
+    for (int number = 1;; ++number) {
+        const std::string aside = asideCandidate(path, number);
+        // Linked, not renamed: a link never replaces what has the name already.
+        if (link(path.c_str(), aside.c_str()) == 0) {
+            unlink(path.c_str());
+            return aside;
+        }
+        if (errno != EEXIST)
+            return failure(path, "move aside", errno);
+    }
+}

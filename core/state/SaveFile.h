@@ -87,3 +87,11 @@ struct WriteFailure {
 // replaced by the next save.
 std::optional<WriteFailure> writeAtomically(const std::string &path, std::string_view bytes,
                                             const FileCalls &calls = FileCalls::system());
+
+// The first free name of the kind of `path` beside it, for keeping a save
+// aside: "auto.json" gives "auto.refused.json", then "auto.refused-2.json"
+// and on ("auto.json.bak" gives "auto.refused.json.bak").
+std::string asideName(const std::string &path);
+// Moves the save at `path` to asideName(path), never over another file. The
+// new path, or why it could not be moved.
+std::variant<std::string, WriteFailure> moveAside(const std::string &path);

@@ -52,7 +52,7 @@ std::variant<SaveData, SaveProblem> Game::checkSave(const std::string &path, std
     return read;
 }
 
-void Game::sayAboutSave(const std::string &path, const SaveProblem &problem) const
+void Game::sayAboutSave(const std::string &path, const SaveProblem &problem, const std::string &keptAs) const
 {
     if (!saves.messages)
         return;
@@ -61,7 +61,22 @@ void Game::sayAboutSave(const std::string &path, const SaveProblem &problem) con
     // Without a place in the file, the line names the file alone.
     if (problem.line == 0)
         line = escapeControl(path) + ": error: " + escapeControl(problem.message);
-    *saves.messages << line << " (" << refusalName(problem.reason) << "; nothing was loaded)" << std::endl;
+    *saves.messages << line << " (" << refusalName(problem.reason) << "; nothing was loaded"
+                    << (keptAs.empty() ? std::string() : "; the next save keeps it as " + escapeControl(keptAs)) << ")"
+                    << std::endl;
+}
+
+bool Game::writtenBySaving(const std::string &path) const
+{
+    const std::string folder = saveFolder();
+    if (folder.empty())
+        return false;
+    for (const char *name : {"auto.json", "quick.json", "auto.json.bak", "quick.json.bak"}) {
+        std::error_code ignored;
+        if (fs::equivalent(path, folder + "/" + name, ignored))
+            return true;
+    }
+    return false;
 }
 
 bool Game::startFromSave()
@@ -98,7 +113,14 @@ bool Game::loadSave(const std::string &path, const std::string &slot)
             return true;
         }
         const SaveProblem &problem = std::get<SaveProblem>(read);
-        sayAboutSave(file, problem);
+        // A save this engine cannot take may be one a newer engine or another
+        // game can: it stays, and the next save moves it out of its way.
+        std::string keptAs;
+        if (problem.reason != LoadRefusal::corrupt && writtenBySaving(file)) {
+            refusedSaves.insert(fs::absolute(file).lexically_normal().string());
+            keptAs = asideName(file);
+        }
+        sayAboutSave(file, problem, keptAs);
         tell(TraceEvent::loadFailed, {{"slot", slot}, {"reason", std::string(refusalName(problem.reason))}});
         // Only a save that cannot be read at all falls back to the one before it.
         if (backup || problem.reason != LoadRefusal::corrupt)
@@ -185,6 +207,8 @@ void Game::writeSave(const std::string &slot)
                 failed = WriteFailure{"refused", "will not save to " + written + ": it is " + *role};
     }
     if (!failed)
+        failed = keepRefusedSaves(path);
+    if (!failed)
         failed = writeAtomically(path, saveText(data));
     if (!failed) {
         tell(TraceEvent::save, {{"slot", slot}});
@@ -194,4 +218,18 @@ void Game::writeSave(const std::string &slot)
         *saves.messages << "adventure: the " << slot << " save failed: " << escapeControl(failed->message)
                         << "; the last good save is kept" << std::endl;
     tell(TraceEvent::saveFailed, {{"slot", slot}, {"reason", failed->reason}});
+}
+
+std::optional<WriteFailure> Game::keepRefusedSaves(const std::string &path)
+{
+    for (const std::string &written : {path, path + ".bak"}) {
+        const auto refused = refusedSaves.find(fs::absolute(written).lexically_normal().string());
+        if (refused == refusedSaves.end())
+            continue;
+        std::variant<std::string, WriteFailure> moved = moveAside(written);
+        if (const WriteFailure *failed = std::get_if<WriteFailure>(&moved))
+            return WriteFailure{failed->reason, failed->message + "; a save this engine refused is there"};
+        refusedSaves.erase(refused);
+    }
+    return std::nullopt;
 }

@@ -1,3 +1,4 @@
+#include "core/assets/LoadedLibraries.h"
 #include "support/GameFixture.h"
 
 #include <SFML/System/Sleep.hpp>
@@ -20,6 +21,9 @@ std::vector<float> playGame(const std::string &dir, const sf::Vector2f *click, i
     return captureAudio([&] {
         WorkingDirectory cwd(dir);
         sf::RenderWindow window(sf::VideoMode(200, 200), "audio");
+        // The window, the child's only graphics context, closes before the
+        // child exits, and the GL driver is unloaded with it.
+        keepLoadedLibrariesMapped();
         Game game;
         game.window = &window;
         game.start("game.xml");
@@ -80,6 +84,7 @@ TEST(AudioWithoutDevice, OneLineSaysSoAndNoSoundComplains)
         dup2(open(errPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644), 2);
         WorkingDirectory cwd(dir.path());
         sf::RenderWindow window(sf::VideoMode(200, 200), "no sound");
+        keepLoadedLibrariesMapped();
         Game game;
         game.window = &window;
         game.start("game.xml");

@@ -227,3 +227,17 @@ TEST_F(Saves, TheCheckerJudgesSaveNamesFormerNamesAndSaveFiles)
     checked = runEngine(game.path(), "", 30, {"--check"});
     EXPECT_TRUE(has(checked.out, "error: \"formerly\" names \"lamp\", which is the id of a flag")) << checked.out;
 }
+
+TEST_F(Saves, ARefusedSaveIsKeptAsideBeforeAnythingIsWrittenInItsPlace)
+{
+    const std::string newer = "{\"format\": 9, \"saveName\": \"cellar\", \"scene\": 1}\n";
+    for (const char *kept : {"auto.refused.json", "auto.refused-2.json"}) {
+        std::ofstream(saves.file("auto.json"), std::ios::binary) << newer;
+        const ProcessResult result = replay("at 2 close\n", saves.path(), {"--continue"});
+        ASSERT_EQ(result.status, 0) << result.err;
+        EXPECT_TRUE(has(result.err, std::string("the next save keeps it as ") + saves.file(kept))) << result.err;
+        EXPECT_EQ(readWholeFile(saves.file(kept)), newer) << kept;
+        EXPECT_TRUE(has(readWholeFile(saves.file("auto.json")), "\"format\": 1")) << "the close saved";
+    }
+    EXPECT_EQ(readWholeFile(saves.file("auto.refused.json")), newer) << "never overwritten";
+}
