@@ -215,6 +215,12 @@ void GameRules::readSaveName(Node *root)
         throw StartupError("\"saveName\" is \"" + std::string(value) +
                                "\", which is not a save name (one or more letters, digits, \"-\" and \"_\")",
                            given->value());
+    // A folder name, with room to spare on every file system.
+    constexpr std::size_t longest = 64;
+    if (value.size() > longest)
+        throw StartupError("\"saveName\" is " + std::to_string(value.size()) +
+                               " characters long; a save name has at most " + std::to_string(longest),
+                           given->value());
     saveName = value;
 }
 

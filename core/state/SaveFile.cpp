@@ -1,5 +1,6 @@
 #include "core/state/SaveFile.h"
 #include "core/state/JsonNumber.h"
+#include "core/text/Format.h"
 #include "core/text/StartupError.h"
 
 #include <nlohmann/json.hpp>
@@ -174,8 +175,12 @@ const SaveField saveFields[] = {
          if (x == value.end() || y == value.end() || !x->is_number() || !y->is_number())
              return false;
          data.player = sf::Vector2f(x->get<float>(), y->get<float>());
-         if (!std::isfinite(data.player->x) || !std::isfinite(data.player->y))
-             return std::string("\"player\" is too far away");
+         // Further out than the world is wide, the player could never walk back.
+         const auto reach = static_cast<float>(worldSize);
+         const auto inReach = [reach](float at) { return std::isfinite(at) && at >= -reach && at <= 2 * reach; };
+         if (!inReach(data.player->x) || !inReach(data.player->y))
+             return std::string("\"player\" is too far away: more than ") + std::to_string(worldSize) +
+                    " units outside the world";
          return true;
      }},
     {"flags", "a list of names", false, [](const SaveData &data) -> std::optional<Json> { return data.flags; },
@@ -311,6 +316,8 @@ std::string saveText(const SaveData &data)
 const char *refusalName(LoadRefusal reason)
 {
     switch (reason) {
+    case LoadRefusal::missing:
+        return "missing";
     case LoadRefusal::corrupt:
         return "corrupt";
     case LoadRefusal::newerFormat:
@@ -363,8 +370,11 @@ std::variant<SaveData, SaveProblem> parseSave(std::string_view text)
 std::variant<SaveData, SaveProblem> readSaveFile(const std::string &path)
 {
     struct stat info {};
-    if (stat(path.c_str(), &info) != 0)
+    if (stat(path.c_str(), &info) != 0) {
+        if (errno == ENOENT)
+            return SaveProblem{LoadRefusal::missing, 0, 0, "there is no save here"};
         return corrupt(std::string("cannot read the save: ") + describeErrno());
+    }
     if (!S_ISREG(info.st_mode))
         return corrupt("cannot read the save: it is not a regular file");
     if (static_cast<std::size_t>(info.st_size) > maxSaveBytes)

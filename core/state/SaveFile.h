@@ -39,8 +39,8 @@ struct SaveData {
 std::string saveText(const SaveData &data);
 
 // Why a save is refused, in the order a load checks.
-enum class LoadRefusal { corrupt, newerFormat, otherGame, missingScene };
-// "corrupt", "newer-format", "other-game", "missing-scene".
+enum class LoadRefusal { missing, corrupt, newerFormat, otherGame, missingScene };
+// "missing", "corrupt", "newer-format", "other-game", "missing-scene".
 const char *refusalName(LoadRefusal reason);
 
 // A refused save: why, and where in the file when there is a place (line 0
@@ -59,7 +59,8 @@ constexpr std::size_t maxSaveBytes = 16 * 1024 * 1024;
 // of the wrong kind) or one of a newer format is refused. Keys it does not
 // know are ignored.
 std::variant<SaveData, SaveProblem> parseSave(std::string_view text);
-// Reads the save at `path`; a file that cannot be read is corrupt.
+// Reads the save at `path`; no file there is missing, a file that cannot be
+// read is corrupt.
 std::variant<SaveData, SaveProblem> readSaveFile(const std::string &path);
 
 // The system calls a save goes through, replaceable so that a test can make

@@ -46,9 +46,15 @@ std::variant<SaveData, SaveProblem> Game::checkSave(const std::string &path, std
     for (const std::string &flag : data.flags)
         if (!rules.currentFlag(flag))
             dropped.push_back("the flag \"" + flag + "\" is not in this game; it is dropped");
+    std::set<std::string_view> held;
     for (const std::string &item : data.items)
         if (!rules.currentItem(item))
             dropped.push_back("the item \"" + item + "\" is not in this game; it is dropped");
+        else if (!held.insert(item).second)
+            dropped.push_back("the item \"" + item + "\" is listed again; it is held once");
+    for (const int sceneId : data.visited)
+        if (!findScene(sceneId))
+            dropped.push_back("the visited scene " + std::to_string(sceneId) + " is not in this game; it is dropped");
     return read;
 }
 
@@ -116,14 +122,17 @@ bool Game::loadSave(const std::string &path, const std::string &slot)
         // A save this engine cannot take may be one a newer engine or another
         // game can: it stays, and the next save moves it out of its way.
         std::string keptAs;
-        if (problem.reason != LoadRefusal::corrupt && writtenBySaving(file)) {
+        const bool unreadable = problem.reason == LoadRefusal::corrupt || problem.reason == LoadRefusal::missing;
+        if (!unreadable && writtenBySaving(file)) {
             refusedSaves.insert(fs::absolute(file).lexically_normal().string());
             keptAs = asideName(file);
         }
         sayAboutSave(file, problem, keptAs);
         tell(TraceEvent::loadFailed, {{"slot", slot}, {"reason", std::string(refusalName(problem.reason))}});
-        // Only a save that cannot be read at all falls back to the one before it.
-        if (backup || problem.reason != LoadRefusal::corrupt)
+        // Only a save that cannot be read at all falls back to the one
+        // before it, and only when there is one.
+        std::error_code ignored;
+        if (backup || !unreadable || !fs::exists(path + ".bak", ignored))
             return false;
         tell(TraceEvent::loadFallback, {{"slot", slot}});
     }
@@ -149,7 +158,9 @@ void Game::applySave(const SaveData &data, const std::string &slot)
     for (const std::string &item : data.items)
         if (const std::optional<std::string_view> current = rules.currentItem(item))
             loaded.giveItem(*current);
-    loaded.visited.insert(data.visited.begin(), data.visited.end());
+    for (const int sceneId : data.visited)
+        if (findScene(sceneId))
+            loaded.visited.insert(sceneId);
     loaded.visited.insert(data.scene);
     loaded.goalReached = state.goalReached;
     state.flags = std::move(loaded.flags);

@@ -46,7 +46,7 @@ std::vector<ElementFormat> buildFormat()
            "true: Tab, Shift+Tab, Enter, Escape and Space play the game"},
 
           {"saveName", Syntax::text, false, "none: the game does not save",
-           "turns saving on; names the save folder (letters, digits, - and _)"},
+           "turns saving on; names the save folder (letters, digits, - and _; at most 64)"},
           {"gameVersion", Syntax::text, false, "empty", "written into every save, for the player and the author"}}},
         {"assets", {{"path", Syntax::text, true, "", "folder that every src is read from"}}},
         {"sprite",

@@ -270,6 +270,9 @@ TEST(Checker, ReportsTheEngineStartupErrorWithItsMessageAndPlace)
         {"keyboard play not a boolean",
          "<g entryScene='1' width='10' height='10' title='t' fps='1' keyboardPlay='yes'><assets path=''/><scenes>"
          "<s sceneId='1'/></scenes></g>"},
+        {"save name past 64 characters", "<g entryScene='1' width='10' height='10' title='t' fps='1' saveName='" +
+                                             std::string(65, 's') +
+                                             "'><assets path=''/><scenes><s sceneId='1'/></scenes></g>"},
         {"negative fps", "<g entryScene='1' width='10' height='10' title='t' fps='-5'><assets path=''/><scenes/></g>"},
         {"no such scene", root + "<assets path=''/>\n<scenes><s sceneId='2'/></scenes></g>"},
         {"scene without id before the entry", root + "<assets path=''/><scenes>\n<s/><s sceneId='1'/></scenes></g>"},

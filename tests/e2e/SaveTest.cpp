@@ -241,3 +241,26 @@ TEST_F(Saves, ARefusedSaveIsKeptAsideBeforeAnythingIsWrittenInItsPlace)
     }
     EXPECT_EQ(readWholeFile(saves.file("auto.refused.json")), newer) << "never overwritten";
 }
+
+TEST_F(Saves, AMissingSaveIsMissingAndABackupIsNamedOnlyWhereThereIsOne)
+{
+    const ProcessResult missing = replay("at 2 close\n", saves.path(), {"--load", saves.file("gone.json")});
+    EXPECT_EQ(missing.status, 0) << "the game plays from its start";
+    EXPECT_TRUE(has(missing.err, "gone.json: error: there is no save here (missing; nothing was loaded)"))
+        << missing.err;
+    EXPECT_FALSE(has(missing.err, ".bak")) << missing.err;
+    EXPECT_TRUE(has(trace, "\"event\": \"load-failed\", \"slot\": \"gone\", \"reason\": \"missing\"}")) << trace;
+    EXPECT_FALSE(has(trace, "load-fallback")) << trace;
+}
+
+TEST_F(Saves, AnItemListedTwiceOrAVisitedSceneTheGameLacksIsWarnedOf)
+{
+    const std::string save = "{\"format\": 1, \"saveName\": \"cellar\", \"scene\": 1, \"items\": [\"key\", \"key\"], "
+                             "\"visited\": [1, 7]}\n";
+    std::ofstream(saves.file("odd.json"), std::ios::binary) << save;
+    const ProcessResult loaded = replay("at 2 close\n", saves.path(), {"--load", saves.file("odd.json")});
+    EXPECT_EQ(loaded.status, 0) << loaded.err;
+    EXPECT_TRUE(has(loaded.err, "warning: the item \"key\" is listed again; it is held once")) << loaded.err;
+    EXPECT_TRUE(has(loaded.err, "warning: the visited scene 7 is not in this game; it is dropped")) << loaded.err;
+    EXPECT_TRUE(has(trace, "\"event\": \"load\"")) << trace;
+}

@@ -99,6 +99,20 @@ TEST(SaveFile, ABadSaveIsRefusedWithItsReasonAndAPlaceWhereThereIsOne)
     EXPECT_TRUE(std::holds_alternative<SaveData>(
         parseSave("{\"format\": 1, \"saveName\": \"[[[[[[[[[[[[[[[[[[\\\"\", \"scene\": 2}")))
         << "brackets in a string do not nest";
+    // A player further out than the world is wide could never walk back.
+    EXPECT_EQ(
+        problemOf("{\"format\": 1, \"saveName\": \"c\", \"scene\": 2, \"player\": {\"x\": 2201, \"y\": 0}}").reason,
+        LoadRefusal::corrupt);
+    EXPECT_EQ(
+        problemOf("{\"format\": 1, \"saveName\": \"c\", \"scene\": 2, \"player\": {\"x\": 0, \"y\": -3e38}}").reason,
+        LoadRefusal::corrupt);
+    EXPECT_TRUE(std::holds_alternative<SaveData>(
+        parseSave("{\"format\": 1, \"saveName\": \"c\", \"scene\": 2, \"player\": {\"x\": -1100, \"y\": 2200}}")));
+    TempDir dir;
+    const std::variant<SaveData, SaveProblem> none = readSaveFile(dir.file("auto.json"));
+    ASSERT_TRUE(std::holds_alternative<SaveProblem>(none));
+    EXPECT_STREQ(refusalName(std::get<SaveProblem>(none).reason), "missing") << "no file is not a corrupt file";
+
     // A newer format is told apart from a corrupt save, even when the rest would not read.
     const SaveProblem newer = problemOf("{\"format\": 2, \"scene\": \"elsewhere\"}");
     EXPECT_EQ(newer.reason, LoadRefusal::newerFormat);
