@@ -11,7 +11,9 @@
 #include <fcntl.h>
 #include <filesystem>
 #include <fstream>
+#include <memory>
 #include <sstream>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 #include <utility>
@@ -240,47 +242,95 @@ WriteFailure failure(const std::string &path, const char *doing, int error)
     return {reason, std::string("cannot ") + doing + " " + path + ": " + describeError(error)};
 }
 
-// Writes `bytes` to a new `path` and waits until the disk has them.
-std::optional<WriteFailure> writeSynced(const std::string &path, std::string_view bytes, const FileCalls &calls)
+// Writes `bytes` to the open `file`, named `path`, and waits until the disk
+// has them. On a failure the file is closed and removed.
+std::optional<WriteFailure> writeAndSync(int file, const std::string &path, std::string_view bytes,
+                                         const FileCalls &calls)
 {
-    // A temporary left by a crash is replaced; one that is not a file is in the way.
-    if (unlink(path.c_str()) != 0 && errno != ENOENT)
-        return failure(path, "replace the temporary file", errno);
-    const int file = open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC | O_NOFOLLOW, 0644);
-    if (file < 0)
-        return failure(path, "create", errno);
     std::size_t written = 0;
-    while (written < bytes.size()) {
+    int error = 0;
+    while (written < bytes.size() && error == 0) {
         const ssize_t wrote = calls.write(file, bytes.data() + written, bytes.size() - written);
         if (wrote < 0 && errno == EINTR)
             continue;
-        if (wrote <= 0) {
-            const int error = wrote < 0 ? errno : ENOSPC;
-            close(file);
-            unlink(path.c_str());
-            return failure(path, "write", error);
-        }
-        written += static_cast<std::size_t>(wrote);
+        if (wrote <= 0)
+            error = wrote < 0 ? errno : ENOSPC;
+        else
+            written += static_cast<std::size_t>(wrote);
     }
-    if (calls.fsync(file) != 0) {
-        const int error = errno;
-        close(file);
-        unlink(path.c_str());
-        return failure(path, "write", error);
-    }
-    if (close(file) != 0) {
-        const int error = errno;
-        unlink(path.c_str());
-        return failure(path, "write", error);
-    }
-    return std::nullopt;
+    if (error == 0 && calls.fsync(file) != 0)
+        error = errno;
+    if (error == 0)
+        return std::nullopt;
+    close(file);
+    unlink(path.c_str());
+    return failure(path, "write", error);
 }
 
-// Keeps `path` as `backup`, replacing the backup in one step. A hard link
-// costs no copy; where the file system has none, the bytes are copied.
-std::optional<WriteFailure> keepBackup(const std::string &path, const std::string &backup, const FileCalls &calls)
+// A lock on the save folder itself (no file of its own to leave there),
+// held shared by every engine while it writes a save into it, and taken
+// whole by a save only to clear away the temporaries of engines that were
+// killed: what is there while no engine writes is left over. After any
+// number of kills, at most one temporary is left, by the last.
+class SaveLock {
+public:
+    SaveLock(const SaveLock &) = delete;
+    SaveLock &operator=(const SaveLock &) = delete;
+    ~SaveLock() { close(file); }
+
+    static std::variant<std::unique_ptr<SaveLock>, WriteFailure> take(const fs::path &folder, const std::string &name)
+    {
+        const std::string path = folder.string();
+        const int opened = open(path.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+        if (opened < 0)
+            return failure(path, "open the folder", errno);
+        std::unique_ptr<SaveLock> lock(new SaveLock(opened));
+        if (flock(opened, LOCK_EX | LOCK_NB) == 0)
+            removeTemporaries(folder, name);
+        while (flock(opened, LOCK_SH) != 0)
+            if (errno != EINTR)
+                return failure(path, "lock the folder", errno);
+        return lock;
+    }
+
+private:
+    explicit SaveLock(int opened) : file(opened) {}
+
+    static void removeTemporaries(const fs::path &folder, const std::string &name)
+    {
+        const std::string prefix = "." + name + ".tmp";
+        std::error_code error;
+        for (const fs::directory_entry &entry : fs::directory_iterator(folder, error))
+            if (entry.path().filename().string().compare(0, prefix.size(), prefix) == 0)
+                unlink(entry.path().c_str());
+    }
+
+    int file;
+};
+
+// A temporary file of this save's own beside it, ".NAME.tmp-XXXXXX".
+std::variant<std::string, WriteFailure> makeTemporary(const fs::path &folder, const std::string &name, int &file)
 {
-    const std::string partial = backup + ".tmp";
+    std::string pattern = (folder / ("." + name + ".tmp-XXXXXX")).string();
+    file = mkostemp(pattern.data(), O_CLOEXEC);
+    if (file < 0)
+        return failure((folder / name).string(), "create a temporary file for", errno);
+    // mkstemp makes it for its owner alone; a save is read like any file.
+    if (fchmod(file, 0644) != 0) {
+        const int error = errno;
+        close(file);
+        unlink(pattern.c_str());
+        return failure(pattern, "prepare", error);
+    }
+    return pattern;
+}
+
+// Keeps `path` as `backup`, replacing the backup in one step, by way of
+// `partial`, a name of this save's own. A hard link costs no copy; where the
+// file system has none, the bytes are copied.
+std::optional<WriteFailure> keepBackup(const std::string &path, const std::string &backup, const std::string &partial,
+                                       const FileCalls &calls)
+{
     unlink(partial.c_str());
     if (link(path.c_str(), partial.c_str()) != 0) {
         std::ifstream in(path, std::ios::binary);
@@ -288,14 +338,20 @@ std::optional<WriteFailure> keepBackup(const std::string &path, const std::strin
         previous << in.rdbuf();
         if (!in)
             return failure(path, "read", errno);
-        if (std::optional<WriteFailure> failed = writeSynced(partial, previous.str(), calls))
+        const int copy = open(partial.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC | O_NOFOLLOW, 0644);
+        if (copy < 0)
+            return failure(partial, "create", errno);
+        if (std::optional<WriteFailure> failed = writeAndSync(copy, partial, previous.str(), calls))
             return failed;
+        close(copy);
     }
-    if (rename(partial.c_str(), backup.c_str()) != 0) {
-        const int error = errno;
-        unlink(partial.c_str());
+    const bool replaced = rename(partial.c_str(), backup.c_str()) == 0;
+    const int error = errno;
+    // A rename between two links to one file leaves both: another engine may
+    // have made the same save the backup a moment before.
+    unlink(partial.c_str());
+    if (!replaced)
         return failure(backup, "replace", error);
-    }
     return std::nullopt;
 }
 
@@ -406,11 +462,20 @@ std::optional<WriteFailure> writeAtomically(const std::string &path, std::string
         return WriteFailure{"in-the-way", "cannot save to " + path + ": something that is not a save (" +
                                               (S_ISDIR(info.st_mode) ? "a folder" : "not a regular file") +
                                               ") stands there; it is left as it is"};
-    const std::string temporary = (folder / ("." + target.filename().string() + ".tmp")).string();
-    if (std::optional<WriteFailure> failed = writeSynced(temporary, bytes, calls))
+    const std::string name = target.filename().string();
+    std::variant<std::unique_ptr<SaveLock>, WriteFailure> lock = SaveLock::take(folder, name);
+    if (WriteFailure *failed = std::get_if<WriteFailure>(&lock))
+        return *failed;
+    int file = -1;
+    const std::variant<std::string, WriteFailure> made = makeTemporary(folder, name, file);
+    if (const WriteFailure *failed = std::get_if<WriteFailure>(&made))
+        return *failed;
+    const std::string &temporary = std::get<std::string>(made);
+    if (std::optional<WriteFailure> failed = writeAndSync(file, temporary, bytes, calls))
         return failed;
+    close(file);
     if (previous)
-        if (std::optional<WriteFailure> failed = keepBackup(path, path + ".bak", calls)) {
+        if (std::optional<WriteFailure> failed = keepBackup(path, path + ".bak", temporary + ".bak", calls)) {
             unlink(temporary.c_str());
             return failed;
         }
