@@ -219,7 +219,8 @@ TEST(SaveFile, KilledAtRandomMomentsDuringAThousandSavesQuickJsonIsAlwaysTheOldO
     std::size_t temporaries = 0;
     for (const fs::directory_entry &entry : fs::directory_iterator(dir.path())) {
         const std::string name = entry.path().filename().string();
-        temporaries += name.rfind(".quick.json.tmp", 0) == 0 && name.find(".bak") == std::string::npos ? 1 : 0;
+        if (name.rfind(".quick.json.tmp", 0) == 0 && name.find(".bak") == std::string::npos)
+            ++temporaries;
     }
     EXPECT_LE(temporaries, 1u) << "temporaries piled up";
     RecordProperty("kills", kills);
