@@ -7,7 +7,7 @@
 #include "core/state/SaveSettings.h"
 #include "core/text/Diagnostics.h"
 #include "core/text/Document.h"
-#include "core/text/Source.h"
+#include "core/text/GameDocument.h"
 #include "core/ui/PointerRules.h"
 #include "elements/EPlayer.h"
 
@@ -36,18 +36,18 @@ class EText;
 class StartupError;
 
 // The engine: reads the game document, builds the asset catalogue, activates
-// the entry scene, and then dispatches clicks and draws every frame. The
-// document, the text it was parsed from, every element and everything the
-// elements hold belong to the loaded game and go together when it is
-// released, since elements keep pointers into the document and into each
-// other. The window belongs to the entry point.
+// the entry scene, and then dispatches clicks and draws every frame. Every
+// element and everything the elements hold belong to the loaded game and go
+// together when it is released, since elements keep pointers into the
+// document and into each other; the game holds its share of the document
+// until then. The window belongs to the entry point.
 class Game {
 public:
     // The window system refuses a title property of more than some megabytes
     // with an error that ends the process; no title bar shows this much.
     static constexpr std::size_t maxTitleCharacters = 4096;
 
-    rapidxml::xml_document<char> *document = nullptr;
+    const rapidxml::xml_document<char> *document = nullptr;
     Node *root = nullptr;
     Node *sceneNode = nullptr;
     Node *assetsNode = nullptr;
@@ -82,10 +82,13 @@ public:
     // activate the entry scene, or `sceneId` when one is given. Throws
     // StartupError for a document it cannot play.
     void start(const char *fileName, std::optional<int> sceneId = std::nullopt, const std::string &shownAs = "");
+    // The same on a document read already (see GameDocument).
+    void start(std::shared_ptr<const GameDocument> document, std::optional<int> sceneId = std::nullopt);
 
     // Start-up, in this order. Each throws StartupError for a document it
     // cannot play. Messages name the document `shownAs`, or `fileName`.
     void load(const char *fileName, const std::string &shownAs = "");
+    void load(std::shared_ptr<const GameDocument> document);
     void loadAssets();
     // Reads the document's state, inventory, conditions, effects and doors,
     // and sets the state as the game starts.
@@ -328,7 +331,7 @@ private:
     mutable const BuiltScene *activityScene = nullptr;
     // Messages name the document even when it could not be opened.
     std::string fileName = "game.xml";
-    std::unique_ptr<Source> source;
+    std::shared_ptr<const GameDocument> source;
     std::unique_ptr<Diagnostics> found;
     sf::String windowTitle;
 };

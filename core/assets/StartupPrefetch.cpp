@@ -5,7 +5,6 @@
 #include "core/assets/Resources.h"
 #include "core/text/Document.h"
 #include "core/text/FileKind.h"
-#include "core/text/Source.h"
 
 #include <AL/alc.h>
 
@@ -20,8 +19,8 @@ bool isElementNamed(const Node *node, const char *name)
 
 } // namespace
 
-StartupPrefetch::StartupPrefetch(std::string gameFolder, std::string gameFile)
-    : folder(std::move(gameFolder)), file(std::move(gameFile)), worker([this] { prepare(); })
+StartupPrefetch::StartupPrefetch(std::string gameFolder, std::shared_ptr<const GameDocument> read)
+    : folder(std::move(gameFolder)), document(std::move(read)), worker([this] { prepare(); })
 {
 }
 
@@ -34,6 +33,9 @@ Prefetched StartupPrefetch::take()
 {
     if (worker.joinable())
         worker.join();
+    // The game holds the document from here on: when it is replaced, by a
+    // reload, say, this share must not keep it in memory.
+    document.reset();
     return std::move(prepared);
 }
 
@@ -44,12 +46,7 @@ void StartupPrefetch::prepare()
     // sound device is reported once when the game asks for it.
     const LibraryErrorCapture unheard;
     try {
-        Source source(folder + "/" + file);
-        source.checkShape();
-        rapidxml::xml_document<char> document;
-        document.parse<rapidxml::parse_default>(source.text());
-        Node *root = document.first_node();
-        Node *assets = root ? getChild(root, "assets") : nullptr;
+        Node *assets = document->assets();
         if (!assets)
             return;
         const std::string prefix = assetPathOf(assets);
@@ -64,7 +61,8 @@ void StartupPrefetch::prepare()
         if (sounds)
             openAudioDevice();
     } catch (...) {
-        // The loader meets the same fault and reports it where it belongs.
+        // Running out of memory here leaves the files to the loader, which
+        // reports what it meets.
     }
 }
 

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "core/assets/Resources.h"
+#include "core/text/GameDocument.h"
 
 #include <memory>
 #include <string>
@@ -11,13 +12,14 @@
 // names and, when it names sounds, opens the sound device. The upload stays
 // on the thread that owns the graphics context, and a file that fails is left
 // for the loader, which reads it again and reports it at its "src". Nothing
-// here can stop a game from starting: a document it cannot read yields
-// nothing.
+// here can stop a game from starting: a document that was refused yields
+// nothing. It reads the document's tree, which the main thread only reads
+// too, and lets go of it when taken.
 class StartupPrefetch {
 public:
-    // Starts on `file` in `folder`; the images are keyed by the path the
-    // elements give them, relative to `folder`.
-    StartupPrefetch(std::string folder, std::string file);
+    // Starts on `document`, read from `folder`; the images are keyed by the
+    // path the elements give them, relative to `folder`.
+    StartupPrefetch(std::string folder, std::shared_ptr<const GameDocument> document);
     ~StartupPrefetch();
     StartupPrefetch(const StartupPrefetch &) = delete;
     StartupPrefetch &operator=(const StartupPrefetch &) = delete;
@@ -31,7 +33,7 @@ private:
     void openAudioDevice();
 
     std::string folder;
-    std::string file;
+    std::shared_ptr<const GameDocument> document;
     std::size_t decodedBytes = 0;
     Prefetched prepared;
     std::thread worker;
