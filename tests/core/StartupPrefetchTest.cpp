@@ -107,3 +107,14 @@ TEST_F(Prefetch, OpensTheSoundDeviceOnlyForADocumentWithSounds)
     gameResources().adopt(std::move(prepared));
     EXPECT_TRUE(soundDeviceAvailable());
 }
+
+// Watching, the document the game started from is replaced by each save: the
+// prefetch, done with it at start, must not keep it in memory.
+TEST_F(Prefetch, LetsGoOfTheDocumentWhenTaken)
+{
+    write(document());
+    const std::shared_ptr<const GameDocument> read = GameDocument::read(dir.file("game.xml"));
+    StartupPrefetch prefetch(dir.path(), read);
+    EXPECT_FALSE(prefetch.take().images.empty());
+    EXPECT_EQ(read.use_count(), 1);
+}
