@@ -88,8 +88,9 @@ int runInWindow(const Options &options, std::shared_ptr<const GameDocument> docu
     try {
         display = std::make_unique<DisplayCheck>();
         // Decoding the images and opening the sound device take about as
-        // long as opening the window: the second core does them meanwhile.
-        StartupPrefetch prefetch(location.folder, document);
+        // long as opening the window: the second core does them meanwhile,
+        // and this one decodes what is left once the window is open.
+        StartupPrefetch prefetch(location.folder, *document);
         window = openWindow();
         enterFolder(location);
         gameResources().adopt(prefetch.take());

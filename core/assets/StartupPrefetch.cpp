@@ -9,6 +9,7 @@
 #include <AL/alc.h>
 
 #include <cstring>
+#include <new>
 
 namespace {
 
@@ -19,9 +20,29 @@ bool isElementNamed(const Node *node, const char *name)
 
 } // namespace
 
-StartupPrefetch::StartupPrefetch(std::string gameFolder, std::shared_ptr<const GameDocument> read)
-    : folder(std::move(gameFolder)), document(std::move(read)), worker([this] { prepare(); })
+StartupPrefetch::StartupPrefetch(std::string gameFolder, const GameDocument &document) : folder(std::move(gameFolder))
 {
+    // What the loader will load, listed before the thread starts: both
+    // threads then take from one list that no one changes.
+    try {
+        if (Node *assets = document.assets()) {
+            const std::string prefix = assetPathOf(assets);
+            for (Node *child = assets->first_node(); child; child = child->next_sibling()) {
+                const bool image =
+                    (isElementNamed(child, "sprite") && hasAttribute(child, "id")) || isElementNamed(child, "player");
+                if (const Attribute *src = image ? hasAttribute(child, "src") : nullptr)
+                    if (const auto [entry, isNew] = images.try_emplace(prefix + src->value()); isNew)
+                        slots.push_back(&*entry);
+                sounds = sounds || (isElementNamed(child, "audio") && hasAttribute(child, "src"));
+            }
+        }
+        decoded.resize(slots.size());
+    } catch (const std::bad_alloc &) {
+        // Without memory for the list, nothing is prefetched.
+        slots.clear();
+        images.clear();
+    }
+    worker = std::thread([this] { prepare(); });
 }
 
 StartupPrefetch::~StartupPrefetch()
@@ -31,65 +52,69 @@ StartupPrefetch::~StartupPrefetch()
 
 Prefetched StartupPrefetch::take()
 {
-    if (worker.joinable())
+    if (worker.joinable()) {
+        decodeUnclaimed();
         worker.join();
-    // The game holds the document from here on: when it is replaced, by a
-    // reload, say, this share must not keep it in memory.
-    document.reset();
-    return std::move(prepared);
+    }
+    for (std::size_t i = 0; i < slots.size(); ++i)
+        if (!decoded[i])
+            images.erase(slots[i]->first);
+    slots.clear();
+    Prefetched prepared;
+    prepared.images = std::move(images);
+    prepared.audioDevice = std::move(audioDevice);
+    return prepared;
 }
 
 void StartupPrefetch::prepare()
 {
-    // What the library says on this thread is dropped: a file that fails here
-    // is read again by the loader and reported at its "src", and a missing
-    // sound device is reported once when the game asks for it.
-    const LibraryErrorCapture unheard;
+    // The device first: it is one task, which the main thread cannot share.
     try {
-        Node *assets = document->assets();
-        if (!assets)
-            return;
-        const std::string prefix = assetPathOf(assets);
-        bool sounds = false;
-        for (Node *child = assets->first_node(); child; child = child->next_sibling()) {
-            const bool image =
-                (isElementNamed(child, "sprite") && hasAttribute(child, "id")) || isElementNamed(child, "player");
-            if (const Attribute *src = image ? hasAttribute(child, "src") : nullptr)
-                decode(prefix + src->value());
-            sounds = sounds || (isElementNamed(child, "audio") && hasAttribute(child, "src"));
-        }
         if (sounds)
             openAudioDevice();
-    } catch (...) {
-        // Running out of memory here leaves the files to the loader, which
-        // reports what it meets.
+    } catch (const std::bad_alloc &) {
+        // The game asks for the device again, and meets the shortage itself.
+    }
+    decodeUnclaimed();
+}
+
+void StartupPrefetch::decodeUnclaimed()
+{
+    // What the library says here is dropped: a file that fails is read again
+    // by the loader and reported at its "src".
+    const LibraryErrorCapture unheard;
+    for (std::size_t i = nextUnclaimed++; i < slots.size(); i = nextUnclaimed++) {
+        try {
+            decoded[i] = decode(slots[i]->first, slots[i]->second);
+        } catch (const std::bad_alloc &) {
+            // The loader meets the same shortage, and reports it.
+        }
     }
 }
 
-void StartupPrefetch::decode(const std::string &path)
+bool StartupPrefetch::decode(const std::string &path, sf::Image &image)
 {
-    std::unordered_map<std::string, sf::Image> &images = prepared.images;
-    if (images.count(path) || decodedBytes >= Resources::maxTextureBytes)
-        return;
+    if (decodedBytes >= Resources::maxTextureBytes)
+        return false;
     const std::string inFolder = folder + "/" + path;
     // Regular files only: a pipe would keep this thread waiting for ever.
     if (!isRegularFile(inFolder))
-        return;
+        return false;
     // Too large to show is refused by the loader from the header alone.
     if (const std::optional<sf::Vector2u> size = declaredImageSize(inFolder); size && !oversizedImage(*size).empty())
-        return;
-    sf::Image &image = images[path];
-    if (!image.loadFromFile(inFolder)) {
-        images.erase(path);
-        return;
-    }
+        return false;
+    if (!image.loadFromFile(inFolder))
+        return false;
     decodedBytes += std::size_t(image.getSize().x) * image.getSize().y * 4;
+    return true;
 }
 
 void StartupPrefetch::openAudioDevice()
 {
+    // A missing sound device is reported once, when the game asks for it.
+    const LibraryErrorCapture unheard;
     // Any audio object opens the device; it stays open while one lives.
     auto device = std::make_unique<sf::SoundBuffer>();
     if (alcGetCurrentContext())
-        prepared.audioDevice = std::move(device);
+        audioDevice = std::move(device);
 }
