@@ -10,6 +10,7 @@
 
 #include <cstring>
 #include <new>
+#include <system_error>
 
 namespace {
 
@@ -22,8 +23,9 @@ bool isElementNamed(const Node *node, const char *name)
 
 StartupPrefetch::StartupPrefetch(std::string gameFolder, const GameDocument &document) : folder(std::move(gameFolder))
 {
-    // What the loader will load, listed before the thread starts: both
-    // threads then take from one list that no one changes.
+    // What the loader will load, listed before the threads start: both
+    // decoding threads then take from one list that no one changes.
+    bool sounds = false;
     try {
         if (Node *assets = document.assets()) {
             const std::string prefix = assetPathOf(assets);
@@ -42,7 +44,13 @@ StartupPrefetch::StartupPrefetch(std::string gameFolder, const GameDocument &doc
         slots.clear();
         images.clear();
     }
-    worker = std::thread([this] { prepare(); });
+    decoder = std::thread([this] { decodeUnclaimed(); });
+    try {
+        if (sounds)
+            deviceOpener = std::thread([this] { openAudioDevice(); });
+    } catch (const std::system_error &) {
+        // The game opens the device itself when it needs it.
+    }
 }
 
 StartupPrefetch::~StartupPrefetch()
@@ -52,10 +60,12 @@ StartupPrefetch::~StartupPrefetch()
 
 Prefetched StartupPrefetch::take()
 {
-    if (worker.joinable()) {
+    if (decoder.joinable()) {
         decodeUnclaimed();
-        worker.join();
+        decoder.join();
     }
+    if (deviceOpener.joinable())
+        deviceOpener.join();
     for (std::size_t i = 0; i < slots.size(); ++i)
         if (!decoded[i])
             images.erase(slots[i]->first);
@@ -64,18 +74,6 @@ Prefetched StartupPrefetch::take()
     prepared.images = std::move(images);
     prepared.audioDevice = std::move(audioDevice);
     return prepared;
-}
-
-void StartupPrefetch::prepare()
-{
-    // The device first: it is one task, which the main thread cannot share.
-    try {
-        if (sounds)
-            openAudioDevice();
-    } catch (const std::bad_alloc &) {
-        // The game asks for the device again, and meets the shortage itself.
-    }
-    decodeUnclaimed();
 }
 
 void StartupPrefetch::decodeUnclaimed()
@@ -113,8 +111,12 @@ void StartupPrefetch::openAudioDevice()
 {
     // A missing sound device is reported once, when the game asks for it.
     const LibraryErrorCapture unheard;
-    // Any audio object opens the device; it stays open while one lives.
-    auto device = std::make_unique<sf::SoundBuffer>();
-    if (alcGetCurrentContext())
-        audioDevice = std::move(device);
+    try {
+        // Any audio object opens the device; it stays open while one lives.
+        auto device = std::make_unique<sf::SoundBuffer>();
+        if (alcGetCurrentContext())
+            audioDevice = std::move(device);
+    } catch (const std::bad_alloc &) {
+        // The game asks for the device again, and meets the shortage itself.
+    }
 }

@@ -12,10 +12,11 @@
 #include <utility>
 #include <vector>
 
-// Does the slow parts of start-up that need no window on a second thread,
-// while the main thread opens the window: opens the sound device when the
-// document names sounds, and decodes the images it names. The main thread,
-// once its window is open, decodes what is left beside it. The upload stays
+// Does the slow parts of start-up that need no window while the main thread
+// opens the window: a second thread decodes the images the document names,
+// and, when it names sounds, a third opens the sound device, which is mostly
+// waiting. The main thread, once its window is open, decodes what is left
+// beside the second. The upload stays
 // on the thread that owns the graphics context, and a file that fails is left
 // for the loader, which reads it again and reports it at its "src". Nothing
 // here can stop a game from starting: a document that was refused yields
@@ -31,11 +32,10 @@ public:
     StartupPrefetch &operator=(const StartupPrefetch &) = delete;
 
     // Decodes on this thread too what the second one has not begun, waits
-    // for it, and hands over what they prepared.
+    // for the others, and hands over what they prepared.
     Prefetched take();
 
 private:
-    void prepare();
     // Decodes the images no thread has claimed yet, one at a time.
     void decodeUnclaimed();
     bool decode(const std::string &path, sf::Image &image);
@@ -51,7 +51,7 @@ private:
     std::vector<char> decoded;
     std::atomic<std::size_t> nextUnclaimed{0};
     std::atomic<std::size_t> decodedBytes{0};
-    bool sounds = false;
     std::unique_ptr<sf::SoundBuffer> audioDevice;
-    std::thread worker;
+    std::thread decoder;
+    std::thread deviceOpener;
 };
