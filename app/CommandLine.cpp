@@ -1,6 +1,7 @@
 #include "app/CommandLine.h"
 
 #include "core/text/Document.h"
+#include "core/text/GameDocument.h"
 
 #include <CLI/CLI.hpp>
 
@@ -26,6 +27,11 @@ GameLocation locateGame(const std::string &path)
 }
 
 } // namespace
+
+std::shared_ptr<const GameDocument> readGameDocument(const GameLocation &location)
+{
+    return GameDocument::read((fs::path(location.folder) / location.file).string(), location.shown);
+}
 
 std::optional<int> parseCommandLine(int argc, char **argv, Options &options)
 {

@@ -1,8 +1,11 @@
 #pragma once
 
 #include <cstddef>
+#include <memory>
 #include <optional>
 #include <string>
+
+class GameDocument;
 
 // Where a game lives: the folder the engine works from (absolute, so that
 // what starts before the engine enters it, like the start-up prefetch,
@@ -13,6 +16,11 @@ struct GameLocation {
     std::string file;
     std::string shown;
 };
+
+// The game document at `location`, read and parsed once for the whole
+// start-up: the guard of the output files, the prefetch and the loader all
+// work from it. Never throws; a refused document is reported by the loader.
+std::shared_ptr<const GameDocument> readGameDocument(const GameLocation &location);
 
 // What the command line asks for. With no arguments the engine plays
 // game.xml in the working directory, as it always has.

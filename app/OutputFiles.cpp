@@ -3,7 +3,7 @@
 #include "app/CommandLine.h"
 #include "core/text/Diagnostics.h"
 #include "core/text/Document.h"
-#include "core/text/Source.h"
+#include "core/text/GameDocument.h"
 #include "core/text/StartupError.h"
 
 #include <algorithm>
@@ -46,23 +46,13 @@ void OutputFiles::read(const std::string &path, std::string role)
         known.push_back({identify(path), std::move(role)});
 }
 
-void OutputFiles::readGame(const GameLocation &location)
+void OutputFiles::readGame(const GameLocation &location, const GameDocument &document)
 {
     const fs::path folder(location.folder);
     read((folder / location.file).string(), "the game document");
-    try {
-        Source source((folder / location.file).string());
-        source.checkShape();
-        rapidxml::xml_document<char> document;
-        document.parse<rapidxml::parse_default>(source.text());
-        Node *root = document.first_node();
-        Node *assets = root ? getChild(root, "assets") : nullptr;
-        if (assets)
-            for (const std::string &file : assetFiles(assets))
-                read((folder / file).string(), "a file the game document names (" + file + ")");
-    } catch (...) {
-        // The game meets the same fault when it starts, and reports it there.
-    }
+    if (Node *assets = document.assets())
+        for (const std::string &file : assetFiles(assets))
+            read((folder / file).string(), "a file the game document names (" + file + ")");
 }
 
 std::optional<std::string> OutputFiles::claim(const std::string &path, std::string role)

@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+class GameDocument;
 struct GameLocation;
 
 // Every file a run writes is claimed here before it is opened, and refused
@@ -19,9 +20,10 @@ class OutputFiles {
 public:
     // A file the run reads, called `role` in messages ("the replay script").
     void read(const std::string &path, std::string role);
-    // The game document at `location` and every file it names; a document
-    // that cannot be read names nothing, and the game refuses it later.
-    void readGame(const GameLocation &location);
+    // The game document at `location` and every file it names, as
+    // `document`, read from there, names them; a refused document names
+    // nothing, and the game reports it later.
+    void readGame(const GameLocation &location, const GameDocument &document);
     // Claims `path` for writing as `role`. When it is one of the files above
     // or one claimed before, returns that file's role and claims nothing.
     std::optional<std::string> claim(const std::string &path, std::string role);

@@ -10,6 +10,7 @@
 #include "app/SavePlaces.h"
 #include "app/Startup.h"
 #include "core/Game.h"
+#include "core/text/GameDocument.h"
 #include "core/text/StartupError.h"
 #include "elements/Catalogue.h"
 
@@ -54,10 +55,10 @@ void idleFrame(sf::RenderWindow &window)
     sf::sleep(sf::milliseconds(20));
 }
 
-// Plays, reloading the game whenever its files change; a refused document
-// never ends the program. Frames count on across reloads.
-void playWatching(const Options &options, sf::RenderWindow &window, FrameInput &input, TraceSink *trace,
-                  DebugOverlay *overlay, const SaveSettings &saves)
+// Plays `first`, then reloads the game whenever its files change; a refused
+// document never ends the program. Frames count on across reloads.
+void playWatching(const Options &options, std::shared_ptr<const GameDocument> first, sf::RenderWindow &window,
+                  FrameInput &input, TraceSink *trace, DebugOverlay *overlay, const SaveSettings &saves)
 {
     const GameLocation &location = options.game;
     // Taken once, while the folder surely exists: it may be deleted and made
@@ -65,7 +66,7 @@ void playWatching(const Options &options, sf::RenderWindow &window, FrameInput &
     // folder that is gone.
     std::error_code error;
     const fs::path folder = fs::current_path(error);
-    std::unique_ptr<Game> game = reload(nullptr, location, options.scene, window, trace, saves);
+    std::unique_ptr<Game> game = reload(nullptr, std::move(first), location, options.scene, window, trace, saves);
     FileWatcher watcher;
     watcher.watch(watchedFiles(folder, location, game.get()));
     FramePacer pacer(frameRateLimit);
@@ -75,7 +76,8 @@ void playWatching(const Options &options, sf::RenderWindow &window, FrameInput &
             if (chdir(folder.c_str()) != 0)
                 std::cerr << "adventure: cannot enter the game folder " << escapeControl(folder.string()) << ": "
                           << describeErrno() << std::endl;
-            game = reload(std::move(game), location, options.scene, window, trace, saves);
+            game = reload(std::move(game), GameDocument::read(location.file, location.shown), location, options.scene,
+                          window, trace, saves);
             watcher.watch(watchedFiles(folder, location, game.get()));
             pacer = FramePacer(frameRateLimit);
             if (overlay)
@@ -98,8 +100,9 @@ void playWatching(const Options &options, sf::RenderWindow &window, FrameInput &
 
 int play(const Options &options)
 {
+    std::shared_ptr<const GameDocument> document = readGameDocument(options.game);
     OutputFiles outputs;
-    outputs.readGame(options.game);
+    outputs.readGame(options.game, *document);
     if (!outputs.claimOption(options.record, "--record", "recording") ||
         !outputs.claimOption(options.trace, "--trace", "trace"))
         return 2;
@@ -117,24 +120,27 @@ int play(const Options &options)
             overlay.emplace(window);
         return MouseInput(recording.isOpen() ? &recording.stream() : nullptr, overlay ? &*overlay : nullptr);
     };
-    const SaveSettings saves = saveSettings(options);
-    const int status = options.watch
-                           ? runInWindow(
-                                 options,
-                                 [&](sf::RenderWindow &window) {
-                                     MouseInput mouse = input(window);
-                                     playWatching(options, window, mouse, traced, overlay ? &*overlay : nullptr, saves);
-                                     return 0;
-                                 },
-                                 waitForEnter)
-                           : runGame(
-                                 options, traced,
-                                 [&](Game &game, sf::RenderWindow &window) {
-                                     MouseInput mouse = input(window);
-                                     playFrames(game, window, mouse);
-                                     waitForEnter();
-                                     return 0;
-                                 },
-                                 waitForEnter);
+    int status = 0;
+    if (options.watch) {
+        const SaveSettings saves = saveSettings(options, *document);
+        status = runInWindow(
+            options, std::move(document),
+            [&](sf::RenderWindow &window, std::shared_ptr<const GameDocument> first) {
+                MouseInput mouse = input(window);
+                playWatching(options, std::move(first), window, mouse, traced, overlay ? &*overlay : nullptr, saves);
+                return 0;
+            },
+            waitForEnter);
+    } else {
+        status = runGame(
+            options, std::move(document), traced,
+            [&](Game &game, sf::RenderWindow &window) {
+                MouseInput mouse = input(window);
+                playFrames(game, window, mouse);
+                waitForEnter();
+                return 0;
+            },
+            waitForEnter);
+    }
     return status == 0 && !OutputFile::flushAll() ? 1 : status;
 }

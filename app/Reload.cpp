@@ -3,11 +3,13 @@
 #include "check/Checker.h"
 #include "core/Game.h"
 #include "core/assets/Resources.h"
+#include "core/text/GameDocument.h"
 #include "core/text/StartupError.h"
 #include "elements/Catalogue.h"
 
 #include <algorithm>
 #include <iostream>
+#include <memory>
 
 namespace {
 
@@ -20,14 +22,14 @@ bool samePlace(const Diagnostic &a, const Diagnostic &b)
 // slip shows as soon as it is saved, and then what the engine itself found
 // while loading that the checker does not know about (the texture budget,
 // say). The checker runs beside whatever game is loaded, in globals of its own,
-// and does not decode again what loading decoded: with a thousand images
-// that is most of its time.
-void printWarnings(const GameLocation &location, const Game &loaded)
+// on the document the game was loaded from, and does not decode again what
+// loading decoded: with a thousand images that is most of its time.
+void printWarnings(std::shared_ptr<const GameDocument> document, const GameLocation &location, const Game &loaded)
 {
     const LoadedFiles decoded = gameResources().loaded();
     CatalogueState aside;
     swapCatalogue(aside);
-    const std::vector<Diagnostic> found = checkGame(".", location.file, location.shown, 1.f, &decoded);
+    const std::vector<Diagnostic> found = checkGame(std::move(document), ".", 1.f, &decoded);
     swapCatalogue(aside);
     for (const Diagnostic &finding : found)
         if (finding.severity == Severity::warning)
@@ -40,8 +42,9 @@ void printWarnings(const GameLocation &location, const Game &loaded)
 
 } // namespace
 
-std::unique_ptr<Game> reload(std::unique_ptr<Game> running, const GameLocation &location, std::optional<int> sceneId,
-                             sf::RenderWindow &window, TraceSink *trace, const SaveSettings &saves)
+std::unique_ptr<Game> reload(std::unique_ptr<Game> running, std::shared_ptr<const GameDocument> document,
+                             const GameLocation &location, std::optional<int> sceneId, sf::RenderWindow &window,
+                             TraceSink *trace, const SaveSettings &saves)
 {
     CatalogueState runningState;
     swapCatalogue(runningState);
@@ -51,10 +54,10 @@ std::unique_ptr<Game> reload(std::unique_ptr<Game> running, const GameLocation &
     next->trace = trace;
     next->saves = saves;
     try {
-        next->start(location.file.c_str(), sceneId, location.shown);
+        next->start(document, sceneId);
     } catch (const StartupError &error) {
         std::cerr << next->describe(error) << std::endl;
-        printWarnings(location, *next);
+        printWarnings(std::move(document), location, *next);
         next->release();
         swapCatalogue(runningState);
         if (running)
@@ -65,6 +68,6 @@ std::unique_ptr<Game> reload(std::unique_ptr<Game> running, const GameLocation &
     if (running)
         running->release();
     swapCatalogue(runningState);
-    printWarnings(location, *next);
+    printWarnings(std::move(document), location, *next);
     return next;
 }

@@ -39,7 +39,7 @@ fs::path resolved(const fs::path &path)
 
 } // namespace
 
-SaveSettings saveSettings(const Options &options)
+SaveSettings saveSettings(const Options &options, const GameDocument &document)
 {
     SaveSettings settings;
     const fs::path chosen = options.saveDir.empty() ? fs::path() : absolute(options.saveDir);
@@ -51,7 +51,7 @@ SaveSettings saveSettings(const Options &options)
     };
     const GameLocation &location = options.game;
     auto inputs = std::make_shared<OutputFiles>();
-    inputs->readGame(location);
+    inputs->readGame(location, document);
     inputs->read(options.replay, "the replay script");
     inputs->read(options.expect, "the expected trace");
     inputs->read(options.trace, "the trace file (--trace)");

@@ -7,6 +7,7 @@
 #include "check/Solver.h"
 #include "core/Game.h"
 #include "core/assets/Resources.h"
+#include "core/text/GameDocument.h"
 #include "core/text/StartupError.h"
 
 #include <nlohmann/json.hpp>
@@ -19,6 +20,7 @@
 #include <filesystem>
 #include <fstream>
 #include <iostream>
+#include <memory>
 #include <sstream>
 #include <unistd.h>
 
@@ -153,9 +155,10 @@ int solve(const Options &options)
     // Named from where the engine was started, before it works from the game's folder.
     std::error_code ignored;
     const fs::path walkthrough = options.walkthrough.empty() ? fs::path() : fs::absolute(options.walkthrough, ignored);
+    std::shared_ptr<const GameDocument> gameDocument = readGameDocument(location);
     // Never over the document or a file it names.
     OutputFiles outputs;
-    outputs.readGame(location);
+    outputs.readGame(location, *gameDocument);
     if (!walkthrough.empty() && !outputs.claimOption(walkthrough.string(), "--write-walkthrough", "walkthrough"))
         return 2;
     if (chdir(location.folder.c_str()) != 0) {
@@ -172,7 +175,7 @@ int solve(const Options &options)
     {
         const QuietOutput quiet;
         try {
-            game.start(location.file.c_str(), std::nullopt, location.shown);
+            game.start(std::move(gameDocument));
         } catch (const StartupError &error) {
             std::cerr << game.describe(error) << '\n';
             return 2;

@@ -8,6 +8,7 @@
 #include "core/assets/Resources.h"
 #include "core/assets/StartupPrefetch.h"
 #include "core/text/Format.h"
+#include "core/text/GameDocument.h"
 #include "core/text/StartupError.h"
 #include "elements/Catalogue.h"
 #include "elements/EText.h"
@@ -75,7 +76,8 @@ std::unique_ptr<sf::RenderWindow> openWindow()
 
 } // namespace
 
-int runInWindow(const Options &options, const std::function<int(sf::RenderWindow &)> &body,
+int runInWindow(const Options &options, std::shared_ptr<const GameDocument> document,
+                const std::function<int(sf::RenderWindow &, std::shared_ptr<const GameDocument>)> &body,
                 const std::function<void()> &afterStartupError)
 {
     const GameLocation &location = options.game;
@@ -86,12 +88,13 @@ int runInWindow(const Options &options, const std::function<int(sf::RenderWindow
     try {
         display = std::make_unique<DisplayCheck>();
         // Decoding the images and opening the sound device take about as
-        // long as opening the window: the second core does them meanwhile.
-        StartupPrefetch prefetch(location.folder, location.file);
+        // long as opening the window: the second core does them meanwhile,
+        // and this one decodes what is left once the window is open.
+        StartupPrefetch prefetch(location.folder, *document);
         window = openWindow();
         enterFolder(location);
         gameResources().adopt(prefetch.take());
-        return body(*window);
+        return body(*window, std::move(document));
     } catch (const StartupError &error) {
         std::cerr << renderDiagnostic(location.shown, game.diagnose(error)) << std::endl;
         game.release();
@@ -100,19 +103,18 @@ int runInWindow(const Options &options, const std::function<int(sf::RenderWindow
     }
 }
 
-int runGame(const Options &options, TraceSink *trace, const std::function<int(Game &, sf::RenderWindow &)> &body,
-            const std::function<void()> &afterStartupError)
+int runGame(const Options &options, std::shared_ptr<const GameDocument> document, TraceSink *trace,
+            const std::function<int(Game &, sf::RenderWindow &)> &body, const std::function<void()> &afterStartupError)
 {
-    const GameLocation &location = options.game;
     // Before the engine enters the game's folder, which relative paths would then miss.
-    const SaveSettings saves = saveSettings(options);
+    const SaveSettings saves = saveSettings(options, *document);
     const int status = runInWindow(
-        options,
-        [&](sf::RenderWindow &window) {
+        options, std::move(document),
+        [&](sf::RenderWindow &window, std::shared_ptr<const GameDocument> read) {
             game.window = &window;
             game.trace = trace;
             game.saves = saves;
-            game.start(location.file.c_str(), options.scene, location.shown);
+            game.start(std::move(read), options.scene);
             const int played = body(game, window);
             game.release();
             return played;

@@ -10,6 +10,7 @@
 #include "core/text/Document.h"
 #include "core/text/FileKind.h"
 #include "core/text/Format.h"
+#include "core/text/GameDocument.h"
 #include "core/text/StartupError.h"
 
 #include <SFML/Audio/InputSoundFile.hpp>
@@ -830,12 +831,26 @@ void Checker::report(const char *where, const char *code, std::string message)
 std::size_t checkGame(const std::string &folder, const std::string &file, const std::string &shownAs, float textScale,
                       const FindingSink &sink, const LoadedFiles *loaded)
 {
+    return checkGame(GameDocument::read((std::filesystem::path(folder) / file).string(), shownAs), folder, textScale,
+                     sink, loaded);
+}
+
+std::vector<Diagnostic> checkGame(const std::string &folder, const std::string &file, const std::string &shownAs,
+                                  float textScale, const LoadedFiles *loaded)
+{
+    return checkGame(GameDocument::read((std::filesystem::path(folder) / file).string(), shownAs), folder, textScale,
+                     loaded);
+}
+
+std::size_t checkGame(std::shared_ptr<const GameDocument> document, const std::string &folder, float textScale,
+                      const FindingSink &sink, const LoadedFiles *loaded)
+{
     Game game;
     game.echo = nullptr;
     FindingOrder order(sink);
     std::vector<Diagnostic> found;
     try {
-        game.load((std::filesystem::path(folder) / file).c_str(), shownAs);
+        game.load(std::move(document));
         game.checkStartup();
     } catch (const StartupError &error) {
         found.push_back(game.diagnose(error));
@@ -855,12 +870,13 @@ std::size_t checkGame(const std::string &folder, const std::string &file, const 
     return checker.unsuggested();
 }
 
-std::vector<Diagnostic> checkGame(const std::string &folder, const std::string &file, const std::string &shownAs,
+std::vector<Diagnostic> checkGame(std::shared_ptr<const GameDocument> document, const std::string &folder,
                                   float textScale, const LoadedFiles *loaded)
 {
     std::vector<Diagnostic> findings;
     checkGame(
-        folder, file, shownAs, textScale, [&](const Diagnostic &finding) { findings.push_back(finding); }, loaded);
+        std::move(document), folder, textScale, [&](const Diagnostic &finding) { findings.push_back(finding); },
+        loaded);
     return findings;
 }
 

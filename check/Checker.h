@@ -4,9 +4,11 @@
 #include "core/text/Diagnostics.h"
 
 #include <cstddef>
+#include <memory>
 #include <string>
 #include <vector>
 
+class GameDocument;
 struct LoadedFiles;
 
 // Checks a game document without a window or a sound device. Errors are the
@@ -32,6 +34,13 @@ std::size_t checkGame(const std::string &folder, const std::string &file, const 
 
 // The findings gathered, for callers that need them all at once.
 std::vector<Diagnostic> checkGame(const std::string &folder, const std::string &file, const std::string &shownAs,
+                                  float textScale = 1.f, const LoadedFiles *loaded = nullptr);
+
+// The same on a document read already, from `folder`; the engine's reload
+// checks the document it has just loaded without reading it again.
+std::size_t checkGame(std::shared_ptr<const GameDocument> document, const std::string &folder, float textScale,
+                      const FindingSink &sink, const LoadedFiles *loaded = nullptr);
+std::vector<Diagnostic> checkGame(std::shared_ptr<const GameDocument> document, const std::string &folder,
                                   float textScale = 1.f, const LoadedFiles *loaded = nullptr);
 
 // Checks the save file `save` against the game as loading it would: why it

@@ -48,7 +48,12 @@ Game::~Game()
 
 void Game::start(const char *name, std::optional<int> sceneId, const std::string &shownAs)
 {
-    load(name, shownAs);
+    start(GameDocument::read(name, shownAs), sceneId);
+}
+
+void Game::start(std::shared_ptr<const GameDocument> shared, std::optional<int> sceneId)
+{
+    load(std::move(shared));
     loadAssets();
     loadRules();
     if (sceneId && !findScene(*sceneId))
@@ -76,21 +81,23 @@ void Game::release()
 
 void Game::load(const char *name, const std::string &shownAs)
 {
+    load(GameDocument::read(name, shownAs));
+}
+
+void Game::load(std::shared_ptr<const GameDocument> shared)
+{
     // A loaded game's elements point into its document: both go before the
     // next document replaces it.
     release();
-    fileName = shownAs.empty() ? name : shownAs;
-    source = std::make_unique<Source>(name, fileName);
-    found = std::make_unique<Diagnostics>(*source, echo);
-    diagnostics = found.get();
-    gameResources().findings = diagnostics;
-    source->checkShape();
-    document = std::make_unique<rapidxml::xml_document<char>>();
-    try {
-        document->parse<rapidxml::parse_default>(source->text());
-    } catch (const rapidxml::parse_error &error) {
-        throw StartupError(std::string("malformed XML: ") + error.what(), error.where<char>());
+    fileName = shared->name();
+    source = std::move(shared);
+    if (source->source()) {
+        found = std::make_unique<Diagnostics>(*source->source(), echo);
+        diagnostics = found.get();
+        gameResources().findings = diagnostics;
     }
+    // Throws what reading or parsing the document met, as met here.
+    document = &source->parsed();
     root = document->first_node();
     if (!root)
         throw StartupError("the document has no root element", nullptr);

@@ -12,6 +12,7 @@
 
 #include <cstddef>
 #include <iostream>
+#include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -69,10 +70,13 @@ public:
     // activate the entry scene, or `sceneId` when one is given. Throws
     // StartupError for a document it cannot play.
     void start(const char *fileName, std::optional<int> sceneId = std::nullopt, const std::string &shownAs = "");
+    // The same on a document read already (see GameDocument).
+    void start(std::shared_ptr<const GameDocument> document, std::optional<int> sceneId = std::nullopt);
 
     // Start-up, in this order. Each throws StartupError for a document it
     // cannot play. Messages name the document `shownAs`, or `fileName`.
     void load(const char *fileName, const std::string &shownAs = "");
+    void load(std::shared_ptr<const GameDocument> document);
     void loadAssets();
     // Reads the document's state, inventory, conditions, effects and doors,
     // and sets the state as the game starts.

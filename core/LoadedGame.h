@@ -4,7 +4,7 @@
 #include "core/state/GameState.h"
 #include "core/text/Diagnostics.h"
 #include "core/text/Document.h"
-#include "core/text/Source.h"
+#include "core/text/GameDocument.h"
 #include "core/ui/PointerRules.h"
 #include "elements/EPlayer.h"
 
@@ -106,18 +106,21 @@ struct BuiltScene {
     std::vector<sf::FloatRect> bounds;
 };
 
-// Everything one loaded game holds: the document and its text, what loading
+// Everything one loaded game holds: its share of the document, what loading
 // read from it, the elements built from it, what play changes, and what is
 // worked out from those and kept. Releasing a game is assigning a fresh
 // record, so a field added here is reset without another list to keep up.
-// Members are destroyed in reverse order: the tree before the text it points into.
+// Members are destroyed in reverse order: the findings before the text they
+// locate by.
 struct LoadedGame : PlayMoment {
     // What the game remembers.
     GameState state;
 
-    std::unique_ptr<Source> source;
+    // The document as read and parsed once, shared with whatever else of the
+    // run reads it; the tree below points into it.
+    std::shared_ptr<const GameDocument> source;
     std::unique_ptr<Diagnostics> found;
-    std::unique_ptr<rapidxml::xml_document<char>> document;
+    const rapidxml::xml_document<char> *document = nullptr;
     Node *root = nullptr;
     Node *assetsNode = nullptr;
     sf::String windowTitle;

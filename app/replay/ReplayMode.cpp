@@ -9,6 +9,7 @@
 #include "app/replay/ReplayScript.h"
 #include "core/Game.h"
 #include "core/text/FileKind.h"
+#include "core/text/GameDocument.h"
 #include "core/text/StartupError.h"
 
 #include <SFML/Graphics/Image.hpp>
@@ -21,6 +22,7 @@
 #include <filesystem>
 #include <fstream>
 #include <iostream>
+#include <memory>
 #include <sstream>
 
 namespace fs = std::filesystem;
@@ -111,11 +113,13 @@ std::vector<fs::path> shotPaths(const ReplayScript &script, const std::string &s
 }
 
 // Each file the replay writes, claimed before anything plays: none may be a
-// file it reads or another of its outputs.
-void claimOutputs(const Options &options, const ReplayScript &script, const std::vector<fs::path> &shots)
+// file it reads (`document` and what it names among them) or another of its
+// outputs.
+void claimOutputs(const Options &options, const GameDocument &document, const ReplayScript &script,
+                  const std::vector<fs::path> &shots)
 {
     OutputFiles outputs;
-    outputs.readGame(options.game);
+    outputs.readGame(options.game, document);
     outputs.read(options.replay, "the replay script");
     outputs.read(options.expect, "the expected trace");
     if (!outputs.claimOption(options.trace, "--trace", "trace"))
@@ -229,12 +233,12 @@ struct ReplayFiles {
     ExpectedTrace expected;
 };
 
-ReplayFiles readFiles(const Options &options)
+ReplayFiles readFiles(const Options &options, const GameDocument &document)
 {
     ReplayFiles files;
     files.script = readScript(options.replay);
     files.shots = shotPaths(files.script, options.replay);
-    claimOutputs(options, files.script, files.shots);
+    claimOutputs(options, document, files.script, files.shots);
     if (!options.expect.empty())
         if (const std::optional<Diagnostic> error = files.expected.load(options.expect))
             throw UnusableFile{renderDiagnostic(options.expect, *error)};
@@ -265,9 +269,10 @@ int outcome(const Options &options, const ScriptInput &input, const ExpectedTrac
 
 int replay(const Options &options)
 {
+    std::shared_ptr<const GameDocument> document = readGameDocument(options.game);
     ReplayFiles files;
     try {
-        files = readFiles(options);
+        files = readFiles(options, *document);
     } catch (const UnusableFile &error) {
         if (!error.message.empty())
             std::cerr << error.message << std::endl;
@@ -288,7 +293,7 @@ int replay(const Options &options)
     ScriptInput input(files.script, std::move(files.shots), options.replay);
     const bool traced = traceFile.isOpen() || !options.expect.empty();
     const int status = runGame(
-        options, traced ? &trace : nullptr,
+        options, std::move(document), traced ? &trace : nullptr,
         [&](Game &game, sf::RenderWindow &window) {
             // Frame by frame, not by the clock: as fast as frames can be drawn.
             FramePacer unpaced(0);

@@ -5,11 +5,12 @@
 #include "core/assets/Resources.h"
 #include "core/text/Document.h"
 #include "core/text/FileKind.h"
-#include "core/text/Source.h"
 
 #include <AL/alc.h>
 
 #include <cstring>
+#include <new>
+#include <system_error>
 
 namespace {
 
@@ -20,9 +21,36 @@ bool isElementNamed(const Node *node, const char *name)
 
 } // namespace
 
-StartupPrefetch::StartupPrefetch(std::string gameFolder, std::string gameFile)
-    : folder(std::move(gameFolder)), file(std::move(gameFile)), worker([this] { prepare(); })
+StartupPrefetch::StartupPrefetch(std::string gameFolder, const GameDocument &document) : folder(std::move(gameFolder))
 {
+    // What the loader will load, listed before the threads start: both
+    // decoding threads then take from one list that no one changes.
+    bool sounds = false;
+    try {
+        if (Node *assets = document.assets()) {
+            const std::string prefix = assetPathOf(assets);
+            for (Node *child = assets->first_node(); child; child = child->next_sibling()) {
+                const bool image =
+                    (isElementNamed(child, "sprite") && hasAttribute(child, "id")) || isElementNamed(child, "player");
+                if (const Attribute *src = image ? hasAttribute(child, "src") : nullptr)
+                    if (const auto [entry, isNew] = images.try_emplace(prefix + src->value()); isNew)
+                        slots.push_back(&*entry);
+                sounds = sounds || (isElementNamed(child, "audio") && hasAttribute(child, "src"));
+            }
+        }
+        decoded.resize(slots.size());
+    } catch (const std::bad_alloc &) {
+        // Without memory for the list, nothing is prefetched.
+        slots.clear();
+        images.clear();
+    }
+    decoder = std::thread([this] { decodeUnclaimed(); });
+    try {
+        if (sounds)
+            deviceOpener = std::thread([this] { openAudioDevice(); });
+    } catch (const std::system_error &) {
+        // The game opens the device itself when it needs it.
+    }
 }
 
 StartupPrefetch::~StartupPrefetch()
@@ -32,66 +60,63 @@ StartupPrefetch::~StartupPrefetch()
 
 Prefetched StartupPrefetch::take()
 {
-    if (worker.joinable())
-        worker.join();
-    return std::move(prepared);
+    if (decoder.joinable()) {
+        decodeUnclaimed();
+        decoder.join();
+    }
+    if (deviceOpener.joinable())
+        deviceOpener.join();
+    for (std::size_t i = 0; i < slots.size(); ++i)
+        if (!decoded[i])
+            images.erase(slots[i]->first);
+    slots.clear();
+    Prefetched prepared;
+    prepared.images = std::move(images);
+    prepared.audioDevice = std::move(audioDevice);
+    return prepared;
 }
 
-void StartupPrefetch::prepare()
+void StartupPrefetch::decodeUnclaimed()
 {
-    // What the library says on this thread is dropped: a file that fails here
-    // is read again by the loader and reported at its "src", and a missing
-    // sound device is reported once when the game asks for it.
+    // What the library says here is dropped: a file that fails is read again
+    // by the loader and reported at its "src".
     const LibraryErrorCapture unheard;
-    try {
-        Source source(folder + "/" + file);
-        source.checkShape();
-        rapidxml::xml_document<char> document;
-        document.parse<rapidxml::parse_default>(source.text());
-        Node *root = document.first_node();
-        Node *assets = root ? getChild(root, "assets") : nullptr;
-        if (!assets)
-            return;
-        const std::string prefix = assetPathOf(assets);
-        bool sounds = false;
-        for (Node *child = assets->first_node(); child; child = child->next_sibling()) {
-            const bool image =
-                (isElementNamed(child, "sprite") && hasAttribute(child, "id")) || isElementNamed(child, "player");
-            if (const Attribute *src = image ? hasAttribute(child, "src") : nullptr)
-                decode(prefix + src->value());
-            sounds = sounds || (isElementNamed(child, "audio") && hasAttribute(child, "src"));
+    for (std::size_t i = nextUnclaimed++; i < slots.size(); i = nextUnclaimed++) {
+        try {
+            decoded[i] = decode(slots[i]->first, slots[i]->second);
+        } catch (const std::bad_alloc &) {
+            // The loader meets the same shortage, and reports it.
         }
-        if (sounds)
-            openAudioDevice();
-    } catch (...) {
-        // The loader meets the same fault and reports it where it belongs.
     }
 }
 
-void StartupPrefetch::decode(const std::string &path)
+bool StartupPrefetch::decode(const std::string &path, sf::Image &image)
 {
-    std::unordered_map<std::string, sf::Image> &images = prepared.images;
-    if (images.count(path) || decodedBytes >= Resources::maxTextureBytes)
-        return;
+    if (decodedBytes >= Resources::maxTextureBytes)
+        return false;
     const std::string inFolder = folder + "/" + path;
     // Regular files only: a pipe would keep this thread waiting for ever.
     if (!isRegularFile(inFolder))
-        return;
+        return false;
     // Too large to show is refused by the loader from the header alone.
     if (const std::optional<sf::Vector2u> size = declaredImageSize(inFolder); size && !oversizedImage(*size).empty())
-        return;
-    sf::Image &image = images[path];
-    if (!image.loadFromFile(inFolder)) {
-        images.erase(path);
-        return;
-    }
+        return false;
+    if (!image.loadFromFile(inFolder))
+        return false;
     decodedBytes += std::size_t(image.getSize().x) * image.getSize().y * 4;
+    return true;
 }
 
 void StartupPrefetch::openAudioDevice()
 {
-    // Any audio object opens the device; it stays open while one lives.
-    auto device = std::make_unique<sf::SoundBuffer>();
-    if (alcGetCurrentContext())
-        prepared.audioDevice = std::move(device);
+    // A missing sound device is reported once, when the game asks for it.
+    const LibraryErrorCapture unheard;
+    try {
+        // Any audio object opens the device; it stays open while one lives.
+        auto device = std::make_unique<sf::SoundBuffer>();
+        if (alcGetCurrentContext())
+            audioDevice = std::move(device);
+    } catch (const std::bad_alloc &) {
+        // The game asks for the device again, and meets the shortage itself.
+    }
 }

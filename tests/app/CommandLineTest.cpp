@@ -108,12 +108,12 @@ TEST(CommandLine, ARelativePathHasEveryImageDecodedAheadOfTheWindow)
 
     Game game;
     const int status = runInWindow(
-        options,
-        [&](sf::RenderWindow &window) {
+        options, readGameDocument(options.game),
+        [&](sf::RenderWindow &window, std::shared_ptr<const GameDocument> document) {
             // What was not decoded ahead cannot be read now.
             std::filesystem::remove_all(dir.file("games/study/img"));
             game.window = &window;
-            game.start(options.game.file.c_str(), std::nullopt, options.game.shown);
+            game.start(std::move(document));
             EXPECT_EQ(game.sprites.size(), 40u);
             for (const ESprite *sprite : game.sprites)
                 EXPECT_EQ(sprite->texture->getSize(), sf::Vector2u(512, 512)) << sprite->id;

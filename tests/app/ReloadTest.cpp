@@ -41,9 +41,11 @@ TEST(Reload, AFileLoadedAsAnImageIsStillCheckedAsAFont)
     const WorkingDirectory cwd(dir.path());
     const GameLocation location{dir.path(), "game.xml", "game.xml"};
     CapturedErrors errors;
-    std::unique_ptr<Game> game = reload(nullptr, location, std::nullopt, testWindow(), nullptr, SaveSettings());
+    std::unique_ptr<Game> game =
+        reload(nullptr, readGameDocument(location), location, std::nullopt, testWindow(), nullptr, SaveSettings());
     ASSERT_TRUE(game);
-    game = reload(std::move(game), location, std::nullopt, testWindow(), nullptr, SaveSettings());
+    game = reload(std::move(game), readGameDocument(location), location, std::nullopt, testWindow(), nullptr,
+                  SaveSettings());
     ASSERT_TRUE(game);
     game->release();
     const std::string expected = "game.xml:3:47: warning: \"a.png\" does not decode as a font: Failed to load font "

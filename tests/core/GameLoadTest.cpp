@@ -1,3 +1,4 @@
+#include "core/text/StartupError.h"
 #include "elements/EAudio.h"
 #include "elements/EPlayer.h"
 #include "elements/EScene.h"
@@ -136,4 +137,38 @@ TEST_F(GameLoad, LoadingAgainReleasesTheLoadedGameFirst)
     game.loadAssets();
     ASSERT_EQ(textCatalogue.size(), 1u);
     EXPECT_STREQ(textCatalogue[0]->id, "second");
+}
+
+// A start or a reload reads the document once, and the loader and the
+// checker both load what was read: a refused document is refused alike by
+// each, at the same place.
+TEST_F(GameLoad, ADocumentReadOnceIsRefusedAlikeByEveryGameLoadingIt)
+{
+    const std::string root = "<game entryScene='1' width='400' height='300' title='t' fps='30'>";
+    const std::pair<std::string, std::string> cases[] = {
+        {root + "\n<assets path=''>\n</game>", "game.xml:3:8: error: malformed XML: unexpected end of data"},
+        {root + std::string("\n  \0", 4) + "<assets path=''/><scenes/></game>",
+         "game.xml:2:3: error: the document contains a NUL byte"},
+        {"", "game.xml:1:1: error: the document has no root element"},
+    };
+    for (const auto &[text, expected] : cases) {
+        write(text);
+        const std::shared_ptr<const GameDocument> document = GameDocument::read("game.xml");
+        for (int load = 0; load < 2; ++load) {
+            Game loader;
+            loader.echo = nullptr;
+            try {
+                loader.load(document);
+                ADD_FAILURE() << "loaded " << expected;
+            } catch (const StartupError &error) {
+                EXPECT_EQ(loader.describe(error), expected);
+            }
+        }
+    }
+    const std::shared_ptr<const GameDocument> missing = GameDocument::read("missing.xml", "shown.xml");
+    for (int load = 0; load < 2; ++load) {
+        Game loader;
+        EXPECT_THROW(loader.load(missing), StartupError);
+        EXPECT_EQ(loader.warnings().size(), 0u);
+    }
 }

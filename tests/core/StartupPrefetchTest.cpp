@@ -1,5 +1,6 @@
 #include "core/assets/StartupPrefetch.h"
 #include "core/assets/Resources.h"
+#include "core/text/GameDocument.h"
 #include "elements/EPlayer.h"
 #include "elements/ESprite.h"
 #include "support/GameFixture.h"
@@ -21,7 +22,7 @@ protected:
 TEST_F(Prefetch, TheGameUploadsThePrefetchedImagesAndReportsFailuresAsBefore)
 {
     write(prefetchDocument());
-    StartupPrefetch prefetch(dir.path(), "game.xml");
+    StartupPrefetch prefetch(dir.path(), *GameDocument::read(dir.file("game.xml")));
     gameResources().adopt(prefetch.take());
     png("img/a.png", 1, 1);
     testing::internal::CaptureStderr();

@@ -6,6 +6,8 @@
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
+#include <sys/inotify.h>
+#include <unistd.h>
 
 namespace {
 
@@ -38,6 +40,40 @@ std::function<bool(const Screenshot &)> boxAt(Rgb colour, int left, int top)
         return bounds && *bounds == PixelRect{left, top, left + 50, top + 50};
     };
 }
+
+// Counts how often the file `name` in `folder` is opened, as the kernel
+// reports it. Closes are watched too: the kernel merges an event into the
+// one before when they are the same, and an open is always closed between.
+class OpenCount {
+public:
+    OpenCount(const std::string &folder, std::string name)
+        : events(inotify_init1(IN_NONBLOCK | IN_CLOEXEC)), file(std::move(name))
+    {
+        inotify_add_watch(events, folder.c_str(), IN_OPEN | IN_CLOSE_NOWRITE | IN_CLOSE_WRITE);
+    }
+    ~OpenCount() { close(events); }
+    OpenCount(const OpenCount &) = delete;
+    OpenCount &operator=(const OpenCount &) = delete;
+
+    // The opens since the last call.
+    int opens()
+    {
+        alignas(inotify_event) char buffer[4096];
+        int count = 0;
+        for (ssize_t got = 0; (got = read(events, buffer, sizeof buffer)) > 0;)
+            for (const char *at = buffer; at < buffer + got;) {
+                const auto *event = reinterpret_cast<const inotify_event *>(at);
+                if ((event->mask & IN_OPEN) != 0 && event->len > 0 && file == event->name)
+                    ++count;
+                at += sizeof(inotify_event) + event->len;
+            }
+        return count;
+    }
+
+private:
+    int events;
+    std::string file;
+};
 
 } // namespace
 
@@ -146,4 +182,39 @@ TEST(Authoring, WatchFollowsAFolderDeletedAndMadeAgainAndADocumentThatIsALink)
     save(root.file("real/game.xml"), oneSprite("500, 100", "path=\"../A\""));
     EXPECT_TRUE(engine.waitForScreen("the save in the link's folder", boxAt(green, 250, 50)));
     EXPECT_EQ(engine.closeAndExit(), 0);
+}
+
+// A document of 50 MB takes a while to read and parse: each start and each
+// reload does it once, however many parts of the engine need the document
+// (the output guard, the save places, the prefetch, the loader, the checker).
+TEST(Authoring, TheDocumentIsReadOnceForAStartAndOnceForEachReload)
+{
+    GameFolder game(oneSprite("100, 100"));
+    game.image("box.png", 100, 100, red);
+    const std::string document = game.path() + "/game.xml";
+    TempDir outputs;
+    OpenCount reads(game.path(), "game.xml");
+    {
+        EngineSession engine(game.path(), {"--trace", outputs.file("trace.jsonl")});
+        ASSERT_TRUE(engine.waitForWindow("E2E", 550, 550));
+        ASSERT_TRUE(engine.waitForScreen("the box", boxAt(red, 50, 50)));
+        EXPECT_EQ(reads.opens(), 1) << "playing";
+        EXPECT_EQ(engine.closeAndExit(), 0);
+    }
+
+    EngineSession engine(game.path(), {"--watch"});
+    ASSERT_TRUE(engine.waitForWindow("E2E", 550, 550));
+    ASSERT_TRUE(engine.waitForScreen("the box", boxAt(red, 50, 50)));
+    EXPECT_EQ(reads.opens(), 1) << "starting to watch";
+    save(document, oneSprite("500, 500", "path=\"assets\" Path=\"x\""));
+    ASSERT_TRUE(engine.waitForStderr("game.xml:2:31: warning: <assets> does not read \"Path\""));
+    EXPECT_EQ(reads.opens(), 1) << "a reload, with the checker's warnings";
+    save(document, oneSprite("100, 100", "paht=\"assets\""));
+    ASSERT_TRUE(engine.waitForStderr("game.xml:2:17: warning: <assets> does not read \"paht\""));
+    EXPECT_EQ(reads.opens(), 1) << "a refused reload, with the checker's warnings";
+    EXPECT_EQ(engine.closeAndExit(), 0);
+
+    EngineSession solving(game.path(), {"--solve"});
+    solving.waitForExit();
+    EXPECT_EQ(reads.opens(), 1) << "solving";
 }

@@ -1,6 +1,7 @@
 #include "core/assets/StartupPrefetch.h"
 #include "core/assets/LibraryErrors.h"
 #include "core/assets/Resources.h"
+#include "core/text/GameDocument.h"
 #include "support/PrefetchFolder.h"
 
 #include <SFML/System/Err.hpp>
@@ -47,7 +48,7 @@ TEST_F(Prefetch, DecodesTheImagesOfSpritesAndPlayerOnceEach)
     const LibraryErrorCapture heard;
     std::unordered_map<std::string, sf::Image> images;
     {
-        StartupPrefetch prefetch(dir.path(), "game.xml");
+        StartupPrefetch prefetch(dir.path(), *GameDocument::read(dir.file("game.xml")));
         sf::err() << "from the main thread" << std::endl;
         images = prefetch.take().images;
     }
@@ -61,19 +62,20 @@ TEST_F(Prefetch, ADocumentItCannotReadYieldsNothing)
     for (const std::string &text : {std::string("<game><assets path='img'><sprite id='a' src='a.png'>"),
                                     std::string("<game/>"), std::string("")}) {
         write(text);
-        EXPECT_TRUE(StartupPrefetch(dir.path(), "game.xml").take().images.empty()) << text;
+        EXPECT_TRUE(StartupPrefetch(dir.path(), *GameDocument::read(dir.file("game.xml"))).take().images.empty())
+            << text;
     }
-    EXPECT_TRUE(StartupPrefetch(dir.path(), "missing.xml").take().images.empty());
+    EXPECT_TRUE(StartupPrefetch(dir.path(), *GameDocument::read(dir.file("missing.xml"))).take().images.empty());
 }
 
 TEST_F(Prefetch, OpensTheSoundDeviceOnlyForADocumentWithSounds)
 {
     write(prefetchDocument());
-    EXPECT_EQ(StartupPrefetch(dir.path(), "game.xml").take().audioDevice, nullptr);
+    EXPECT_EQ(StartupPrefetch(dir.path(), *GameDocument::read(dir.file("game.xml"))).take().audioDevice, nullptr);
 
     writeTone(dir.file("img/tone.wav"), 0.1f, 440, 0.5f);
     write(prefetchDocument("<audio id='beep' src='tone.wav'/>"));
-    Prefetched prepared = StartupPrefetch(dir.path(), "game.xml").take();
+    Prefetched prepared = StartupPrefetch(dir.path(), *GameDocument::read(dir.file("game.xml"))).take();
     ASSERT_NE(prepared.audioDevice, nullptr) << "the tests' sound device is OpenAL's null one";
     gameResources().adopt(std::move(prepared));
     EXPECT_TRUE(soundDeviceAvailable());
