@@ -101,14 +101,20 @@ void MouseInput::endFrame(std::uint64_t, const Game &game, sf::RenderWindow &)
 
 void runFrame(Game &game, sf::RenderWindow &window, FrameInput &input, std::uint64_t frame)
 {
-    stopIfSignalled();
     if (game.trace)
         game.trace->startFrame(frame);
-    playFrame(game, [&](Game &played) { input.handleEvents(frame, played, window); });
+    playFrame(game, [&](Game &played) {
+        input.handleEvents(frame, played, window);
+        // A stop signal ends play as the close button does: this frame's
+        // transition makes the auto save.
+        if (stopSignalled())
+            played.close();
+    });
     render(game, window, input, frame);
     // What the frame wrote is on disk before the next one starts, and a
     // write that failed is reported now, not when the run ends.
     OutputFile::flushAll();
+    stopIfSignalled();
 }
 
 void runFrame(Game &game, sf::RenderWindow &window)

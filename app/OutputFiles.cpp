@@ -164,6 +164,12 @@ void catchStopSignals()
     sigemptyset(&action.sa_mask);
     sigaction(SIGINT, &action, nullptr);
     sigaction(SIGTERM, &action, nullptr);
+    sigaction(SIGHUP, &action, nullptr);
+}
+
+bool stopSignalled()
+{
+    return stopSignal != 0;
 }
 
 void stopIfSignalled()

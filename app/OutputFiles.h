@@ -85,10 +85,13 @@ private:
     bool broken = false;
 };
 
-// SIGINT and SIGTERM set a flag instead of ending the process at once, so
-// that the main loop can flush the output files first. A second signal ends
-// the process at once, for a run that is stuck before its loop.
+// SIGINT, SIGTERM and SIGHUP set a flag instead of ending the process at
+// once, so that the main loop can end play as the close button does (with
+// the auto save) and flush the output files first. A second signal ends the
+// process at once, for a run that is stuck before its loop.
 void catchStopSignals();
+// Whether a stop signal has come.
+bool stopSignalled();
 // When a stop signal came: flushes every output file and ends the process
 // as that signal ends it. Called by the frame loop and while waiting.
 void stopIfSignalled();

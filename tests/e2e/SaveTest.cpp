@@ -1,3 +1,4 @@
+#include "e2e/EngineSession.h"
 #include "e2e/GameFolder.h"
 #include "support/EngineRun.h"
 
@@ -5,10 +6,12 @@
 
 #include <gtest/gtest.h>
 
+#include <csignal>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
+#include <thread>
 
 // Saves played through replays: F5, F9, the close, --load and --continue,
 // judged by the trace and by the files written.
@@ -263,4 +266,20 @@ TEST_F(Saves, AnItemListedTwiceOrAVisitedSceneTheGameLacksIsWarnedOf)
     EXPECT_TRUE(has(loaded.err, "warning: the item \"key\" is listed again; it is held once")) << loaded.err;
     EXPECT_TRUE(has(loaded.err, "warning: the visited scene 7 is not in this game; it is dropped")) << loaded.err;
     EXPECT_TRUE(has(trace, "\"event\": \"load\"")) << trace;
+}
+
+TEST_F(Saves, AStopSignalDuringPlayEndsItAsClosingTheWindowDoesWithTheAutoSave)
+{
+    for (const int signal : {SIGTERM, SIGINT, SIGHUP}) {
+        SCOPED_TRACE(signal);
+        fs::remove(saves.file("auto.json"));
+        EngineSession engine(game.path(), {"--save-dir", saves.path()});
+        ASSERT_TRUE(engine.waitForWindow("Saves", 550, 550));
+        engine.click(75, 75);
+        std::this_thread::sleep_for(std::chrono::milliseconds(500));
+        engine.sendSignal(signal);
+        EXPECT_EQ(engine.waitForExit(), 128 + signal) << "it ends as the signal ends it";
+        EXPECT_TRUE(has(readWholeFile(saves.file("auto.json")), "\"items\": [\"key\", \"coin\"]"))
+            << "the state reached is saved";
+    }
 }
