@@ -213,7 +213,7 @@ std::string asideCandidate(const std::string &path, int number)
 std::string asideName(const std::string &path)
 {
     for (int number = 1;; ++number) {
-        const std::string aside = asideCandidate(path, number);
+        std::string aside = asideCandidate(path, number);
         struct stat info {};
         if (lstat(aside.c_str(), &info) != 0)
             return aside;
