@@ -192,6 +192,47 @@ TEST(Checker, EachSlipGivesItsOneWarningAtItsLine)
          "<assets path=''/><state>\n<item id='k' icon='nope'/></state>\n"
          "<scenes><scene sceneId='1'/></scenes></game>",
          {"3 warning unknown-reference"}},
+        {"click sound on a text",
+         document("<text id='t' src='f.ttf'/><audio id='s' src='s.wav'/>", "<t onClickAudio='s'/>"),
+         {"6 warning never-pressed"}},
+        {"door and label on a text",
+         document("<text id='t' src='f.ttf'/>", "<t onClickScene='1' hoverText='t'/>"),
+         {"6 warning never-pressed", "6 warning never-pressed"}},
+        {"quiet: a text placed and shown by a condition",
+         document("<text id='t' src='f.ttf'/>", "<t if='v/1' position='1, 2' size='20'/>"),
+         {}},
+        {"quiet: a sprite and a text of one name, pressed as the sprite",
+         document(sprite + "<text id='a' src='f.ttf'/>", "<a onClickText='a'/>"),
+         {}},
+        {"condition on a scene that does not exist",
+         document(sprite, "<a if='v/1, !v/9'/>"),
+         {"6 warning unknown-reference"}},
+        {"goal on a scene that does not exist",
+         document(sprite, "<a/>", "", "width='800' height='600' fps='60' goal='v/7'"),
+         {"1 warning unknown-reference"}},
+        {"quiet: a use's condition on a later scene",
+         document(sprite, "<a><use item='*' if='v/2'/></a></scene>\n<scene sceneId='2'>"),
+         {}},
+        {"flag declared twice",
+         "<game entryScene='1' title='t' width='800' height='600' fps='60'>\n"
+         "<assets path=''/><state>\n<flag id='f'/>\n<flag id='f' set='true'/></state>\n"
+         "<scenes><scene sceneId='1'/></scenes></game>",
+         {"4 warning duplicate-id"}},
+        {"item declared twice, in a second state",
+         "<game entryScene='1' title='t' width='800' height='600' fps='60'>\n"
+         "<assets path=''/><state>\n<item id='k'/></state>\n<state><item id='k'/></state>\n"
+         "<scenes><scene sceneId='1'/></scenes></game>",
+         {"4 warning duplicate-section", "4 warning duplicate-id"}},
+        {"quiet: a flag and an item of one name",
+         "<game entryScene='1' title='t' width='800' height='600' fps='60'>\n"
+         "<assets path=''/><state>\n<flag id='k'/><item id='k'/></state>\n"
+         "<scenes><scene sceneId='1'/></scenes></game>",
+         {}},
+        {"invalid saveName before the state",
+         "<game entryScene='1' title='t' width='800' height='600' fps='60' saveName='my game' goal='lamp'>\n"
+         "<assets path=''/><state>\n<flag id='lamp'/></state>\n"
+         "<scenes><scene sceneId='1'/></scenes></game>",
+         {"1 error startup"}},
     };
     const CheckedFolder folder;
     for (const Case &slip : corpus) {
