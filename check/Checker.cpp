@@ -928,7 +928,7 @@ std::size_t checkGame(const std::string &folder, const std::string &file, const 
         found.push_back(game.diagnose(error));
     }
     if (found.empty()) {
-        checkMotion(game, found);
+        checkMotion(game, folder, found);
         checkTextFit(game, textScale, found);
     }
     // These come whole from the engine; each place is kept until the walk is past it.

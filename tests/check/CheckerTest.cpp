@@ -233,6 +233,56 @@ TEST(Checker, EachSlipGivesItsOneWarningAtItsLine)
          "<assets path=''/><state>\n<flag id='lamp'/></state>\n"
          "<scenes><scene sceneId='1'/></scenes></game>",
          {"1 error startup"}},
+        {"cell larger than the image",
+         document("<sprite id='a' src='a.png' frameSize='16, 4'/>", "<a/>"),
+         {"3 warning animation"}},
+        {"cell past the image",
+         document("<sprite id='a' src='a.png' frameSize='4, 4' frames='0, 3, 4'/>", "<a/>"),
+         {"3 warning animation"}},
+        {"scene child's cell past the image",
+         document("<sprite id='a' src='a.png' frameSize='4, 4'/>", "<a frames='1, 5'/>"),
+         {"6 warning animation"}},
+        {"walk cell past the image",
+         document("<player src='a.png' frameSize='4, 8' walkDown='0, 1, 2'/>", "<player/>"),
+         {"3 warning animation"}},
+        {"quiet: cells that fit, whole and cut short",
+         document("<sprite id='a' src='a.png' frameSize='3, 3' frames='0, 3'/><sprite id='b' src='a.png' "
+                  "frameSize='8, 8' frames='0'/>",
+                  "<a frames='2'/><b/>"),
+         {}},
+        {"door right of the world",
+         document(sprite, "<a position='1105, 10' onClickScene='1'/>"),
+         {"6 warning outside-world"}},
+        {"door above the world, a cell high",
+         document("<sprite id='a' src='a.png' frameSize='4, 4'/>", "<a position='10, -5' onClickScene='1'/>"),
+         {"6 warning outside-world"}},
+        {"quiet: turned back into the world",
+         document(sprite, "<a position='1105, 10' rotation='180' onClickScene='1'/>"),
+         {}},
+        {"quiet: flipped back into the world",
+         document(sprite, "<a position='1150, 10' scale='-10, 1' onClickScene='1'/>"),
+         {}},
+        {"quiet: the whole image reaches into the world",
+         document(sprite, "<a position='10, -5' onClickScene='1'/>"),
+         {}},
+        {"quiet: outside, but nothing to press", document(sprite, "<a position='1200, 10'/>"), {}},
+        {"inventory slot right of the world",
+         "<game entryScene='1' title='t' width='800' height='600' fps='60'>\n<assets path=''>" + sprite +
+             "</assets><state><item id='x' held='true'/><item id='y' held='true'/><item id='z'/></state>\n"
+             "<inventory position='1000, 0' slotSize='50, 50' columns='3'/>\n"
+             "<scenes><scene sceneId='1'><a giveItem='z'/></scene></scenes></game>",
+         {"3 warning outside-world"}},
+        {"quiet: inventory slots wrapping in time, the last bar counting",
+         "<game entryScene='1' title='t' width='800' height='600' fps='60'>\n"
+         "<assets path=''/><state><item id='x' held='true'/><item id='y' held='true'/><item id='z' held='true'/>"
+         "</state>\n<inventory position='2000, 0' slotSize='50, 50'/>\n"
+         "<inventory position='1000, 0' slotSize='50, 50' columns='2'/><scenes><scene sceneId='1'/></scenes></game>",
+         {}},
+        {"quiet: a bar outside, but nothing to hold",
+         "<game entryScene='1' title='t' width='800' height='600' fps='60'>\n"
+         "<assets path=''/><inventory position='2000, 0' slotSize='50, 50'/>\n"
+         "<scenes><scene sceneId='1'/></scenes></game>",
+         {}},
     };
     const CheckedFolder folder;
     for (const Case &slip : corpus) {
