@@ -245,10 +245,14 @@ private:
     bool registerId(Node *asset, IdIndex &ids);
     void checkPlayer(Node *asset);
     void checkScenes(Node *scenes);
+    // What every <state> declares, read before the walk.
+    void declare(Node *state);
     void checkState(Node *state);
+    void checkDeclaration(Node *declaration, const std::unordered_map<std::string_view, const Node *> &first);
     void checkChildLogic(Node *scene, Node *child);
     void checkAction(Node *scene, Node *node, const ActionRules &action);
-    void checkCondition(const Condition &condition);
+    // `written` is the attribute the condition was read from, or null.
+    void checkCondition(const Condition &condition, const Attribute *written);
     // A goal reached before any press: most likely a flag declared set that
     // was meant to start clear.
     void checkGoalAtStart(Node *root);
@@ -256,6 +260,7 @@ private:
     void checkSceneId(Node *scene, bool entryPlays);
     void checkLevelOrder(Node *scene, const char *lowName, const char *highName, const char *highDefault);
     void checkSceneChild(Node *child);
+    void checkTextChild(Node *child);
 
     void checkAttributes(Node *node, const ElementFormat &format);
     void checkValue(Node *node, const Attribute *attribute, const AttributeFormat &format);
@@ -283,8 +288,18 @@ private:
     // Unset while the document gives no asset path: files cannot be found then.
     bool assetPathKnown = false;
     std::string assetPath;
+    // Read from the document rather than from the engine's rules: the engine
+    // stops reading those at the first malformed value (an invalid saveName
+    // comes before <state>), and a name declared after it is declared all
+    // the same.
     std::vector<std::string_view> declaredFlags;
     std::vector<std::string_view> declaredItems;
+    std::unordered_map<std::string_view, const Node *> firstFlag;
+    std::unordered_map<std::string_view, const Node *> firstItem;
+    std::vector<std::string_view> flagsSetAtStart;
+    std::vector<std::string_view> itemsHeldAtStart;
+    const Node *firstState = nullptr;
+    std::unordered_set<int> sceneIds;
     IdIndex sprites;
     IdIndex audios;
     IdIndex texts;
@@ -308,25 +323,29 @@ void Checker::walk()
     Node *root = game.root;
     if (!root)
         return;
-    for (const FlagDeclaration &flag : game.rules.flags)
-        declaredFlags.push_back(flag.id);
-    for (const ItemDeclaration &item : game.rules.items)
-        declaredItems.push_back(item.id);
+    for (Node *section = root->first_node(); section; section = section->next_sibling())
+        if (isElement(section) && nameOf(section) == "state")
+            declare(section);
+    if (Node *scenes = getChild(root, "scenes"))
+        for (Node *scene = scenes->first_node(); scene; scene = scene->next_sibling())
+            if (const Attribute *id = isElement(scene) ? hasAttribute(scene, "sceneId") : nullptr)
+                sceneIds.insert(readInt(id->value()));
     if (Node *assets = getChild(root, "assets"))
         indexAssets(assets);
     checkAttributes(root, formatOf("root"));
     if (game.rules.hasGoal) {
-        checkCondition(game.rules.goal);
+        checkCondition(game.rules.goal, hasAttribute(root, "goal"));
         checkGoalAtStart(root);
     }
-    // Only the first of each section counts, as the engine reads it.
+    // Only the first of each section counts, as the engine reads it; every
+    // <state> is read.
     for (Node *section = root->first_node(); section; section = section->next_sibling()) {
         if (!isElement(section))
             continue;
         settleBefore(section);
         if (section == getChild(root, "assets"))
             readAssets(section);
-        else if (section == getChild(root, "state"))
+        else if (nameOf(section) == "state")
             checkState(section);
         else if (section == getChild(root, "inventory"))
             checkAttributes(section, formatOf("inventory"));
@@ -347,7 +366,7 @@ void Checker::checkChildLogic(Node *scene, Node *child)
     if (isPlayer && hasAttribute(child, "if"))
         report(hasAttribute(child, "if")->value(), "player",
                "the player is always there: \"if\" on <player> is not read");
-    checkCondition(rules->active);
+    checkCondition(rules->active, hasAttribute(child, "if"));
     checkAction(scene, child, rules->action);
     for (const UseRules &use : rules->uses) {
         if (isPlayer || !sprites.contains(nameOf(child)))
@@ -355,7 +374,7 @@ void Checker::checkChildLogic(Node *scene, Node *child)
                    "<use> under " + tag(nameOf(child)) + ", which places no sprite, is never used");
         if (use.item != "*")
             checkName(use.item, declaredItems, "item");
-        checkCondition(use.condition);
+        checkCondition(use.condition, hasAttribute(use.node, "if"));
         checkAction(scene, use.node, use.action);
     }
 }
@@ -381,13 +400,25 @@ void Checker::checkAction(Node *scene, Node *node, const ActionRules &action)
                "\"walkTo\" lies outside the scene's level limits; the player walks to the nearest point inside");
 }
 
-void Checker::checkCondition(const Condition &condition)
+void Checker::checkCondition(const Condition &condition, const Attribute *written)
 {
-    for (const ConditionTerm &term : condition.terms) {
-        if (term.kind == ConditionTerm::Kind::flag)
+    // The terms as written, one for each term read, for where a scene term is.
+    std::vector<std::string_view> terms;
+    for (std::size_t i = 0; i < condition.terms.size(); ++i) {
+        const ConditionTerm &term = condition.terms[i];
+        if (term.kind == ConditionTerm::Kind::flag) {
             checkName(term.name, declaredFlags, "flag");
-        else if (term.kind == ConditionTerm::Kind::item)
+        } else if (term.kind == ConditionTerm::Kind::item) {
             checkName(term.name, declaredItems, "item");
+        } else if (written && sceneIds.count(term.scene) == 0) {
+            if (terms.empty())
+                terms = splitList(valueOf(written));
+            if (i >= terms.size())
+                continue;
+            report(terms[i].data(), "unknown-reference",
+                   "no scene has sceneId " + std::to_string(term.scene) + ", so " + quote(terms[i]) +
+                       (term.negated ? " always holds" : " never holds"));
+        }
     }
 }
 
@@ -529,19 +560,56 @@ void Checker::checkScenes(Node *scenes)
     }
 }
 
+void Checker::declare(Node *state)
+{
+    for (Node *child = state->first_node(); child; child = child->next_sibling()) {
+        const Attribute *id = isElement(child) ? hasAttribute(child, "id") : nullptr;
+        if (!id)
+            continue;
+        const bool flag = nameOf(child) == "flag";
+        if (!flag && nameOf(child) != "item")
+            continue;
+        (flag ? declaredFlags : declaredItems).push_back(valueOf(id));
+        (flag ? firstFlag : firstItem).emplace(valueOf(id), child);
+        const Attribute *atStart = hasAttribute(child, flag ? "set" : "held");
+        if (atStart && valueOf(atStart) == "true")
+            (flag ? flagsSetAtStart : itemsHeldAtStart).push_back(valueOf(id));
+    }
+}
+
 void Checker::checkState(Node *state)
 {
+    if (!firstState)
+        firstState = state;
+    else
+        report(elementPosition(state), "duplicate-section",
+               "the <state> at line " + std::to_string(lineOf(firstState)) +
+                   " comes first; the engine reads both as one, so keep every declaration in that one");
     static const std::vector<std::string_view> kinds{"flag", "item"};
     for (Node *child = state->first_node(); child; child = child->next_sibling()) {
         if (!isElement(child))
             continue;
         const std::string_view name = nameOf(child);
         if (std::find(kinds.begin(), kinds.end(), name) != kinds.end())
-            checkAttributes(child, formatOf(name));
+            checkDeclaration(child, name == "flag" ? firstFlag : firstItem);
         else
             report(elementPosition(child), "unknown-element",
                    tag(name) + " is neither <flag> nor <item>" + orIgnored(suggestions.didYouMean(name, kinds, tag)));
     }
+}
+
+void Checker::checkDeclaration(Node *declaration, const std::unordered_map<std::string_view, const Node *> &first)
+{
+    checkAttributes(declaration, formatOf(nameOf(declaration)));
+    const Attribute *id = hasAttribute(declaration, "id");
+    if (!id)
+        return;
+    const auto earlier = first.find(valueOf(id));
+    if (earlier == first.end() || earlier->second == declaration)
+        return;
+    report(id->value(), "duplicate-id",
+           "the " + tag(nameOf(declaration)) + " at line " + std::to_string(lineOf(earlier->second)) + " has the id " +
+               quote(valueOf(id)) + " too; both declare the one " + std::string(nameOf(declaration)));
 }
 
 void Checker::checkSceneId(Node *scene, bool entryPlays)
@@ -578,11 +646,32 @@ void Checker::checkSceneChild(Node *child)
             report(elementPosition(child), "player", "the scene places <player>, but the assets declare no player");
         return;
     }
-    if (sprites.contains(name) || texts.contains(name))
+    if (sprites.contains(name))
         return;
+    if (texts.contains(name)) {
+        checkTextChild(child);
+        return;
+    }
     report(elementPosition(child), "unknown-reference",
            tag(name) + " matches no sprite, text or the player, so it places nothing" +
                suggestions.didYouMean(name, placeableNames(), tag));
+}
+
+// A text is drawn but never pressed: what a press would do, play or show
+// on it is never done. Its <use> children are reported with the rules.
+void Checker::checkTextChild(Node *child)
+{
+    static const std::vector<std::string_view> pressOnly{"onClickAudio", "volume",      "pitch",        "onClickText",
+                                                         "hoverText",    "hoverCursor", "setFlag",      "clearFlag",
+                                                         "giveItem",     "takeItem",    "onClickScene", "walkTo"};
+    for (const Attribute *attribute = child->first_attribute(); attribute; attribute = attribute->next_attribute()) {
+        const std::string_view name = nameOf(attribute);
+        if (std::find(pressOnly.begin(), pressOnly.end(), name) != pressOnly.end() &&
+            hasAttribute(child, attribute->name()) == attribute)
+            report(attribute->value(), "never-pressed",
+                   quote(name) + " does nothing: " + tag(nameOf(child)) +
+                       " places a text, and a text is never pressed");
+    }
 }
 
 const std::vector<std::string_view> &Checker::placeableNames()
@@ -808,12 +897,10 @@ bool Checker::loadedAs(const std::string &path, FileUse use) const
 void Checker::checkGoalAtStart(Node *root)
 {
     GameState start;
-    for (const FlagDeclaration &flag : game.rules.flags)
-        if (flag.set)
-            start.flags.emplace(flag.id);
-    for (const ItemDeclaration &item : game.rules.items)
-        if (item.held)
-            start.giveItem(item.id);
+    for (const std::string_view flag : flagsSetAtStart)
+        start.flags.emplace(flag);
+    for (const std::string_view item : itemsHeldAtStart)
+        start.giveItem(item);
     start.visited.insert(readInteger(root, "entryScene", 0));
     if (start.holds(game.rules.goal))
         report(hasAttribute(root, "goal")->value(), "goal-at-start",
@@ -856,7 +943,7 @@ std::size_t checkGame(std::shared_ptr<const GameDocument> document, const std::s
         found.push_back(game.diagnose(error));
     }
     if (found.empty()) {
-        checkMotion(game, found);
+        checkMotion(game, folder, found);
         checkTextFit(game, textScale, found);
     }
     // These come whole from the engine; each place is kept until the walk is past it.

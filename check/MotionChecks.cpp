@@ -1,29 +1,91 @@
 #include "check/MotionChecks.h"
 
+#include "check/CheckerText.h"
 #include "core/Game.h"
+#include "core/assets/ImageHeader.h"
 #include "core/nav/WalkArea.h"
+#include "core/text/FileKind.h"
+#include "core/text/Format.h"
 #include "core/text/Lists.h"
 
+#include <SFML/Graphics/Sprite.hpp>
+
+#include <cmath>
 #include <cstring>
+#include <filesystem>
+#include <map>
+#include <optional>
+#include <set>
 #include <sstream>
 #include <string>
+#include <string_view>
+#include <unordered_map>
+#include <utility>
 
 namespace {
 
+const sf::FloatRect world(0, 0, static_cast<float>(worldSize), static_cast<float>(worldSize));
+
+// Whether pressing the sprite a scene child places does anything: a sound, a
+// text, an effect, a door or a use, or a label while it is pointed at.
+bool actsWhenPressed(Node *child, const ChildRules *rules)
+{
+    return hasAttribute(child, "onClickAudio") || hasAttribute(child, "onClickText") ||
+           hasAttribute(child, "hoverText") || hasAttribute(child, "hoverCursor") || (rules && rules->acts());
+}
+
+// A sheet whose cells all fit its image: cells of `cell` pixels, read row by
+// row from an image of `image` pixels.
+struct Grid {
+    sf::Vector2i cell;
+    sf::Vector2u image;
+};
+
 class MotionChecks {
 public:
-    MotionChecks(const Game &loaded, std::vector<Diagnostic> &into) : game(loaded), findings(into) {}
+    MotionChecks(const Game &loaded, const std::string &folder, std::vector<Diagnostic> &into);
 
     void checkScene(Node *scene, Point playerAt, bool placesPlayer);
     void checkSheet(Node *asset, const char *const *cellNames);
+    void checkSceneChild(Node *child);
+    // Once every scene child is seen: the cells and the reach of those that
+    // place a sprite.
+    void checkPlacedSprites();
+    void checkInventory();
 
 private:
     std::vector<Polygon> polygons(const Attribute *attribute, bool grouped);
+    // The image's size as its header declares it; nothing when the engine
+    // would show no image (no file, no header it reads, or too large).
+    std::optional<sf::Vector2u> imageSize(Node *asset);
+    // The sheet of an asset with "frameSize" whose cells fit its image.
+    std::optional<Grid> gridOf(Node *asset);
+    void checkCells(const Attribute *cells, const Grid &grid);
+    void checkReach(Node *child, Node *asset);
+    void noteHoldable(const Effects &effects);
     void report(const char *where, const char *code, const std::string &message);
 
     const Game &game;
     std::vector<Diagnostic> &findings;
+    std::filesystem::path folder;
+    std::string assetPath;
+    std::map<std::string, std::optional<sf::Vector2u>> sizes;
+    // Scene children that name cells or do something when pressed. Only
+    // their names are looked up among the assets, so a huge document of
+    // plain children holds no table of its sprites.
+    std::vector<Node *> measured;
+    // Every item the game can ever hold: each takes a slot of the bar.
+    std::set<std::string_view> holdable;
 };
+
+MotionChecks::MotionChecks(const Game &loaded, const std::string &gameFolder, std::vector<Diagnostic> &into)
+    : game(loaded), findings(into), folder(gameFolder)
+{
+    assetPath = assetPathOf(getChild(game.root, "assets"));
+    for (const ItemDeclaration &item : game.rules.items)
+        if (item.held)
+            holdable.insert(item.id);
+}
 
 std::string shown(Point p)
 {
@@ -119,12 +181,185 @@ void MotionChecks::checkScene(Node *scene, Point playerAt, bool placesPlayer)
 
 void MotionChecks::checkSheet(Node *asset, const char *const *cellNames)
 {
-    if (hasAttribute(asset, "frameSize"))
+    const Attribute *frameSize = hasAttribute(asset, "frameSize");
+    if (!frameSize) {
+        for (const char *const *name = cellNames; *name; ++name)
+            if (const Attribute *cells = hasAttribute(asset, *name))
+                report(cells->value(), "animation",
+                       "\"" + std::string(*name) +
+                           "\" names cells, but without \"frameSize\" the whole image is one cell");
         return;
+    }
+    const std::optional<sf::Vector2u> image = imageSize(asset);
+    if (!image)
+        return;
+    const std::optional<Grid> grid = gridOf(asset);
+    if (!grid) {
+        const auto [width, height] = readCellSize(frameSize);
+        report(frameSize->value(), "animation",
+               "\"frameSize\" is " + std::to_string(width) + " x " + std::to_string(height) + ", larger than the " +
+                   std::to_string(image->x) + " x " + std::to_string(image->y) +
+                   " image; the engine stretches the image's edge pixels over the rest of the cell");
+        return;
+    }
     for (const char *const *name = cellNames; *name; ++name)
         if (const Attribute *cells = hasAttribute(asset, *name))
+            checkCells(cells, *grid);
+}
+
+std::optional<sf::Vector2u> MotionChecks::imageSize(Node *asset)
+{
+    const Attribute *src = hasAttribute(asset, "src");
+    if (!src)
+        return std::nullopt;
+    const std::string path = assetPath + src->value();
+    const auto known = sizes.find(path);
+    if (known != sizes.end())
+        return known->second;
+    std::optional<sf::Vector2u> size;
+    // Only a regular file is opened: a pipe would wait for a writer for ever.
+    const std::string resolved = (folder / path).string();
+    if (fileKind(resolved) == FileKind::regular)
+        size = declaredImageSize(resolved);
+    if (size && (size->x == 0 || size->y == 0 || !oversizedImage(*size).empty()))
+        size.reset();
+    return sizes[path] = size;
+}
+
+std::optional<Grid> MotionChecks::gridOf(Node *asset)
+{
+    const Attribute *frameSize = hasAttribute(asset, "frameSize");
+    const std::optional<sf::Vector2u> image = frameSize ? imageSize(asset) : std::nullopt;
+    if (!image)
+        return std::nullopt;
+    const auto [width, height] = readCellSize(frameSize);
+    if (static_cast<unsigned>(width) > image->x || static_cast<unsigned>(height) > image->y)
+        return std::nullopt;
+    return Grid{{width, height}, *image};
+}
+
+// The engine counts cells row by row over as many whole cells as fit across
+// the image (see Sheet), so a cell past the last whole row lies below the
+// image's bottom edge.
+void MotionChecks::checkCells(const Attribute *cells, const Grid &grid)
+{
+    const long long columns = grid.image.x / static_cast<unsigned>(grid.cell.x);
+    const long long held = columns * (grid.image.y / static_cast<unsigned>(grid.cell.y));
+    for (const int cell : readCells(cells))
+        if (cell >= held) {
             report(cells->value(), "animation",
-                   "\"" + std::string(*name) + "\" names cells, but without \"frameSize\" the whole image is one cell");
+                   "cell " + std::to_string(cell) + " of \"" + std::string(cells->name(), cells->name_size()) +
+                       "\" lies past the image: its " + std::to_string(grid.image.x) + " x " +
+                       std::to_string(grid.image.y) + " pixels hold cells 0 to " + std::to_string(held - 1) + " of " +
+                       std::to_string(grid.cell.x) + " x " + std::to_string(grid.cell.y) +
+                       "; the engine stretches the image's edge pixels over it");
+            return;
+        }
+}
+
+void MotionChecks::checkSceneChild(Node *child)
+{
+    const ChildRules *rules = game.rules.child(child);
+    if (rules) {
+        noteHoldable(rules->action.effects);
+        for (const UseRules &use : rules->uses)
+            noteHoldable(use.action.effects);
+    }
+    if (std::strcmp(child->name(), "player") == 0)
+        return;
+    if (actsWhenPressed(child, rules) || hasAttribute(child, "frames"))
+        measured.push_back(child);
+}
+
+void MotionChecks::checkPlacedSprites()
+{
+    std::unordered_map<std::string_view, Node *> assets;
+    for (const Node *child : measured)
+        assets.emplace(std::string_view(child->name(), child->name_size()), nullptr);
+    // The first sprite of each id is the one measured.
+    for (Node *asset = getChild(game.root, "assets")->first_node(); asset; asset = asset->next_sibling())
+        if (asset->type() == rapidxml::node_element && std::strcmp(asset->name(), "sprite") == 0)
+            if (const Attribute *id = hasAttribute(asset, "id")) {
+                const auto named = assets.find(std::string_view(id->value(), id->value_size()));
+                if (named != assets.end() && !named->second)
+                    named->second = asset;
+            }
+    for (Node *child : measured) {
+        Node *asset = assets[std::string_view(child->name(), child->name_size())];
+        if (!asset)
+            continue;
+        if (const Attribute *frames = hasAttribute(child, "frames"))
+            if (const std::optional<Grid> grid = gridOf(asset))
+                checkCells(frames, *grid);
+        checkReach(child, asset);
+    }
+}
+
+void MotionChecks::noteHoldable(const Effects &effects)
+{
+    holdable.insert(effects.giveItems.begin(), effects.giveItems.end());
+}
+
+// A press reaches only what the window shows, and it shows the world. The
+// bounds are the engine's own: an sf::Sprite given the image's (or a cell's)
+// size and the transform the engine applies, asset first, then the child.
+void MotionChecks::checkReach(Node *child, Node *asset)
+{
+    const std::optional<sf::Vector2u> image =
+        actsWhenPressed(child, game.rules.child(child)) ? imageSize(asset) : std::nullopt;
+    if (!image)
+        return;
+    sf::Vector2i size(static_cast<int>(image->x), static_cast<int>(image->y));
+    if (const Attribute *frameSize = hasAttribute(asset, "frameSize")) {
+        const auto [width, height] = readCellSize(frameSize);
+        size = {width, height};
+    }
+    sf::Sprite placed;
+    placed.setTextureRect({0, 0, size.x, size.y});
+    const sf::Vector2f position = readPair(asset, "position", {0.f, 0.f});
+    const sf::Vector2f scale = readPair(asset, "scale", {1.f, 1.f});
+    const sf::Vector2f origin = readPair(asset, "origin", {1.f, 1.f});
+    const int rotation = readInteger(asset, "rotation", 0);
+    placed.setPosition(readPair(child, "position", position));
+    placed.setScale(readPair(child, "scale", scale));
+    placed.setRotation(static_cast<float>(readInteger(child, "rotation", rotation)));
+    placed.setOrigin(readPair(child, "origin", origin));
+    const sf::FloatRect bounds = placed.getGlobalBounds();
+    const bool finite = std::isfinite(bounds.left) && std::isfinite(bounds.top) && std::isfinite(bounds.width) &&
+                        std::isfinite(bounds.height);
+    if (!finite || bounds.width <= 0 || bounds.height <= 0 || bounds.intersects(world))
+        return;
+    report(elementPosition(child), "outside-world",
+           tag(std::string_view(child->name(), child->name_size())) + " lies wholly outside the " +
+               std::to_string(worldSize) + " x " + std::to_string(worldSize) + " world, from (" +
+               showNumber(bounds.left) + ", " + showNumber(bounds.top) + ") to (" +
+               showNumber(bounds.left + bounds.width) + ", " + showNumber(bounds.top + bounds.height) +
+               "); no press can reach it");
+}
+
+// Slots fill in order, so the first slot outside the world is where the
+// items held from then on are never seen and cannot be selected.
+void MotionChecks::checkInventory()
+{
+    if (!game.rules.inventory)
+        return;
+    // The last <inventory> is the one the engine keeps.
+    Node *last = nullptr;
+    for (Node *section = game.root->first_node(); section; section = section->next_sibling())
+        if (section->type() == rapidxml::node_element && std::strcmp(section->name(), "inventory") == 0)
+            last = section;
+    const InventoryBar &bar = *game.rules.inventory;
+    for (std::size_t slot = 0; slot < holdable.size(); ++slot) {
+        const sf::FloatRect rect(bar.slotCorner(slot), bar.slotSize);
+        if (!std::isfinite(rect.left) || !std::isfinite(rect.top) || rect.intersects(world))
+            continue;
+        report(elementPosition(last), "outside-world",
+               "the slot at (" + showNumber(rect.left) + ", " + showNumber(rect.top) +
+                   "), where the bar shows held item " + std::to_string(slot + 1) + ", lies wholly outside the " +
+                   std::to_string(worldSize) + " x " + std::to_string(worldSize) +
+                   " world: an item there can never be seen or selected");
+        return;
+    }
 }
 
 void MotionChecks::report(const char *where, const char *code, const std::string &message)
@@ -135,11 +370,11 @@ void MotionChecks::report(const char *where, const char *code, const std::string
 
 } // namespace
 
-void checkMotion(const Game &game, std::vector<Diagnostic> &findings)
+void checkMotion(const Game &game, const std::string &folder, std::vector<Diagnostic> &findings)
 {
     if (!game.root)
         return;
-    MotionChecks checks(game, findings);
+    MotionChecks checks(game, folder, findings);
     Point playerAt;
     bool hasPlayer = false;
     static const char *const spriteCells[] = {"frames", nullptr};
@@ -169,5 +404,10 @@ void checkMotion(const Game &game, std::vector<Diagnostic> &findings)
                 at = {given.x, given.y};
             }
             checks.checkScene(scene, at, hasPlayer && placed);
+            for (Node *child = scene->first_node(); child; child = child->next_sibling())
+                if (isElement(child))
+                    checks.checkSceneChild(child);
         }
+    checks.checkPlacedSprites();
+    checks.checkInventory();
 }

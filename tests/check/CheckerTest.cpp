@@ -192,6 +192,97 @@ TEST(Checker, EachSlipGivesItsOneWarningAtItsLine)
          "<assets path=''/><state>\n<item id='k' icon='nope'/></state>\n"
          "<scenes><scene sceneId='1'/></scenes></game>",
          {"3 warning unknown-reference"}},
+        {"click sound on a text",
+         document("<text id='t' src='f.ttf'/><audio id='s' src='s.wav'/>", "<t onClickAudio='s'/>"),
+         {"6 warning never-pressed"}},
+        {"door and label on a text",
+         document("<text id='t' src='f.ttf'/>", "<t onClickScene='1' hoverText='t'/>"),
+         {"6 warning never-pressed", "6 warning never-pressed"}},
+        {"quiet: a text placed and shown by a condition",
+         document("<text id='t' src='f.ttf'/>", "<t if='v/1' position='1, 2' size='20'/>"),
+         {}},
+        {"quiet: a sprite and a text of one name, pressed as the sprite",
+         document(sprite + "<text id='a' src='f.ttf'/>", "<a onClickText='a'/>"),
+         {}},
+        {"condition on a scene that does not exist",
+         document(sprite, "<a if='v/1, !v/9'/>"),
+         {"6 warning unknown-reference"}},
+        {"goal on a scene that does not exist",
+         document(sprite, "<a/>", "", "width='800' height='600' fps='60' goal='v/7'"),
+         {"1 warning unknown-reference"}},
+        {"quiet: a use's condition on a later scene",
+         document(sprite, "<a><use item='*' if='v/2'/></a></scene>\n<scene sceneId='2'>"),
+         {}},
+        {"flag declared twice",
+         "<game entryScene='1' title='t' width='800' height='600' fps='60'>\n"
+         "<assets path=''/><state>\n<flag id='f'/>\n<flag id='f' set='true'/></state>\n"
+         "<scenes><scene sceneId='1'/></scenes></game>",
+         {"4 warning duplicate-id"}},
+        {"item declared twice, in a second state",
+         "<game entryScene='1' title='t' width='800' height='600' fps='60'>\n"
+         "<assets path=''/><state>\n<item id='k'/></state>\n<state><item id='k'/></state>\n"
+         "<scenes><scene sceneId='1'/></scenes></game>",
+         {"4 warning duplicate-section", "4 warning duplicate-id"}},
+        {"quiet: a flag and an item of one name",
+         "<game entryScene='1' title='t' width='800' height='600' fps='60'>\n"
+         "<assets path=''/><state>\n<flag id='k'/><item id='k'/></state>\n"
+         "<scenes><scene sceneId='1'/></scenes></game>",
+         {}},
+        {"invalid saveName before the state",
+         "<game entryScene='1' title='t' width='800' height='600' fps='60' saveName='my game' goal='lamp'>\n"
+         "<assets path=''/><state>\n<flag id='lamp'/></state>\n"
+         "<scenes><scene sceneId='1'/></scenes></game>",
+         {"1 error startup"}},
+        {"cell larger than the image",
+         document("<sprite id='a' src='a.png' frameSize='16, 4'/>", "<a/>"),
+         {"3 warning animation"}},
+        {"cell past the image",
+         document("<sprite id='a' src='a.png' frameSize='4, 4' frames='0, 3, 4'/>", "<a/>"),
+         {"3 warning animation"}},
+        {"scene child's cell past the image",
+         document("<sprite id='a' src='a.png' frameSize='4, 4'/>", "<a frames='1, 5'/>"),
+         {"6 warning animation"}},
+        {"walk cell past the image",
+         document("<player src='a.png' frameSize='4, 8' walkDown='0, 1, 2'/>", "<player/>"),
+         {"3 warning animation"}},
+        {"quiet: cells that fit, whole and cut short",
+         document("<sprite id='a' src='a.png' frameSize='3, 3' frames='0, 3'/><sprite id='b' src='a.png' "
+                  "frameSize='8, 8' frames='0'/>",
+                  "<a frames='2'/><b/>"),
+         {}},
+        {"door right of the world",
+         document(sprite, "<a position='1105, 10' onClickScene='1'/>"),
+         {"6 warning outside-world"}},
+        {"door above the world, a cell high",
+         document("<sprite id='a' src='a.png' frameSize='4, 4'/>", "<a position='10, -5' onClickScene='1'/>"),
+         {"6 warning outside-world"}},
+        {"quiet: turned back into the world",
+         document(sprite, "<a position='1105, 10' rotation='180' onClickScene='1'/>"),
+         {}},
+        {"quiet: flipped back into the world",
+         document(sprite, "<a position='1150, 10' scale='-10, 1' onClickScene='1'/>"),
+         {}},
+        {"quiet: the whole image reaches into the world",
+         document(sprite, "<a position='10, -5' onClickScene='1'/>"),
+         {}},
+        {"quiet: outside, but nothing to press", document(sprite, "<a position='1200, 10'/>"), {}},
+        {"inventory slot right of the world",
+         "<game entryScene='1' title='t' width='800' height='600' fps='60'>\n<assets path=''>" + sprite +
+             "</assets><state><item id='x' held='true'/><item id='y' held='true'/><item id='z'/></state>\n"
+             "<inventory position='1000, 0' slotSize='50, 50' columns='3'/>\n"
+             "<scenes><scene sceneId='1'><a giveItem='z'/></scene></scenes></game>",
+         {"3 warning outside-world"}},
+        {"quiet: inventory slots wrapping in time, the last bar counting",
+         "<game entryScene='1' title='t' width='800' height='600' fps='60'>\n"
+         "<assets path=''/><state><item id='x' held='true'/><item id='y' held='true'/><item id='z' held='true'/>"
+         "</state>\n<inventory position='2000, 0' slotSize='50, 50'/>\n"
+         "<inventory position='1000, 0' slotSize='50, 50' columns='2'/><scenes><scene sceneId='1'/></scenes></game>",
+         {}},
+        {"quiet: a bar outside, but nothing to hold",
+         "<game entryScene='1' title='t' width='800' height='600' fps='60'>\n"
+         "<assets path=''/><inventory position='2000, 0' slotSize='50, 50'/>\n"
+         "<scenes><scene sceneId='1'/></scenes></game>",
+         {}},
     };
     const CheckedFolder folder;
     for (const Case &slip : corpus) {
