@@ -250,14 +250,61 @@ struct Move {
 
 } // namespace
 
-std::uint64_t walkToEnd(Game &game)
+namespace {
+
+void appendMotion(std::string &bytes, const Game::Motion &motion)
 {
+    appendBytes(bytes, motion.at);
+    appendBytes(bytes, motion.position);
+    appendBytes(bytes, motion.target);
+    appendBytes(bytes, motion.direction);
+    appendBytes(bytes, motion.speed);
+    appendBytes(bytes, motion.walking);
+    appendBytes(bytes, motion.limits);
+    appendBytes(bytes, motion.area);
+    appendBytes(bytes, motion.facing);
+    appendBytes(bytes, motion.route.finished());
+    appendBytes(bytes, motion.route.position());
+    appendBytes(bytes, motion.route.heading());
+    for (const Point &corner : motion.route.points())
+        appendBytes(bytes, corner);
+}
+
+// Plays the frames of the walk under way to its end; returns how many, and
+// the motion before the last. A frame of a walk reads the player's motion
+// alone and moves the player on along its way, never back, so a walk that
+// does not end either moves on or stands still for good: a frame that
+// leaves the motion as it was, bit for bit (a NaN is as still as any
+// number), is repeated by every frame after, and the walk is over there.
+std::uint64_t followWalk(Game &game, Game::Motion &last)
+{
+    Game::Motion now = game.motion();
+    std::string before;
+    std::string after;
+    appendMotion(after, now);
     std::uint64_t frames = 0;
-    while (game.player && game.player->walking && frames < maxWalkFrames) {
+    while (game.player->walking) {
+        last = std::move(now);
+        before.swap(after);
         playFrame(game);
         ++frames;
+        now = game.motion();
+        after.clear();
+        appendMotion(after, now);
+        if (after == before)
+            break;
     }
     return frames;
+}
+
+} // namespace
+
+std::uint64_t walkToEnd(Game &game)
+{
+    if (!game.player)
+        return 0;
+    Game::Motion last;
+    return followWalk(game, last);
 }
 
 std::uint64_t settle(Game &game)
@@ -408,28 +455,6 @@ void Solver::Search::decode(std::uint32_t state, GameState &into) const
         into.visited.emplace_hint(into.visited.end(), static_cast<int>(*word++));
 }
 
-namespace {
-
-void appendMotion(std::string &bytes, const Game::Motion &motion)
-{
-    appendBytes(bytes, motion.at);
-    appendBytes(bytes, motion.position);
-    appendBytes(bytes, motion.target);
-    appendBytes(bytes, motion.direction);
-    appendBytes(bytes, motion.speed);
-    appendBytes(bytes, motion.walking);
-    appendBytes(bytes, motion.limits);
-    appendBytes(bytes, motion.area);
-    appendBytes(bytes, motion.facing);
-    appendBytes(bytes, motion.route.finished());
-    appendBytes(bytes, motion.route.position());
-    appendBytes(bytes, motion.route.heading());
-    for (const Point &corner : motion.route.points())
-        appendBytes(bytes, corner);
-}
-
-} // namespace
-
 // The number of the game's moment besides its state.
 std::uint32_t Solver::Search::context()
 {
@@ -472,11 +497,7 @@ void Solver::Search::walkOut()
         return;
     }
     WalkEnd end;
-    do {
-        end.last = game.motion();
-        playFrame(game);
-        ++end.frames;
-    } while (game.player->walking && end.frames < maxWalkFrames);
+    end.frames = followWalk(game, end.last);
     walkEnds.emplace(bytes, std::move(end));
 }
 
