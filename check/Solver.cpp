@@ -13,7 +13,6 @@
 #include <cmath>
 #include <cstdint>
 #include <cstring>
-#include <deque>
 #include <map>
 #include <string_view>
 #include <tuple>
@@ -77,18 +76,21 @@ public:
         const Slot &slot = slots[slotOf(key, hash(key))];
         return slot.state == 0 ? none : slot.state - 1;
     }
-    // Adds a key that is not in the table yet; returns its state number.
-    std::uint32_t insert(const std::vector<std::uint32_t> &key)
+    // The key's state number, the key added as the next state if it is not
+    // in the table yet; and whether it was added.
+    std::pair<std::uint32_t, bool> insert(const std::vector<std::uint32_t> &key)
     {
         if ((size() + 1) * 4 > slots.size() * 3)
             grow();
         const std::uint32_t hashed = hash(key);
-        const std::size_t slot = slotOf(key, hashed);
+        Slot &slot = slots[slotOf(key, hashed)];
+        if (slot.state != 0)
+            return {slot.state - 1, false};
         const auto state = static_cast<std::uint32_t>(size());
         words.insert(words.end(), key.begin(), key.end());
         starts.push_back(words.size());
-        slots[slot] = {state + 1, hashed};
-        return state;
+        slot = {state + 1, hashed};
+        return {state, true};
     }
     std::size_t size() const { return starts.size() - 1; }
     const std::uint32_t *key(std::uint32_t state) const { return words.data() + starts[state]; }
@@ -320,13 +322,33 @@ public:
     SolveReport run();
 
 private:
+    // A press as it is told: its words, where it lands, and the element
+    // holding what it ran (the <use>, else the scene child). There are few
+    // distinct ones, so a state's arrival holds only a press's number.
+    struct Press {
+        std::uint32_t label = 0;
+        sf::Vector2f point;
+        const char *where = nullptr;
+    };
+    struct PressHash {
+        std::size_t operator()(const Press &press) const
+        {
+            std::uint64_t bits = 0;
+            std::memcpy(&bits, &press.point, sizeof bits);
+            return std::hash<std::uint64_t>()(bits ^ (std::uint64_t{press.label} << 32)) ^
+                   std::hash<const char *>()(press.where);
+        }
+    };
+    struct SamePress {
+        bool operator()(const Press &a, const Press &b) const
+        {
+            return a.label == b.label && std::memcmp(&a.point, &b.point, sizeof a.point) == 0 && a.where == b.where;
+        }
+    };
     // How a state was first reached: from which state, by which press.
     struct Arrival {
         std::uint32_t parent = 0;
-        std::uint32_t label = 0;
-        sf::Vector2f point;
-        // The element holding what the press ran: the <use>, else the scene child.
-        const char *where = nullptr;
+        std::uint32_t press = 0;
     };
     // A condition and what it was seen to be.
     struct Watched {
@@ -387,8 +409,20 @@ private:
     };
     std::unordered_map<std::string, WalkEnd> walkEnds;
     std::vector<Arrival> arrivals;
+    std::vector<Press> presses;
+    std::unordered_map<Press, std::uint32_t, PressHash, SamePress> pressNumbers;
     std::vector<char> won;
-    std::vector<std::pair<std::uint32_t, std::uint32_t>> edges;
+    // The context each state was first reached in; the states are explored
+    // in the order of their numbers, so those from the next one explored on
+    // are the ones waiting.
+    std::vector<std::uint32_t> contextOf;
+    // The moves, as the states they lead to, those of each explored state
+    // after those of the state before it, up to its end in moveEnds.
+    std::vector<std::uint32_t> moveTargets;
+    std::vector<std::uint32_t> moveEnds;
+    // Kept between calls so that building a key allocates nothing: the set
+    // flags by number, one bit each.
+    std::vector<std::uint32_t> flagBits;
     Numbering<std::string> labels;
     Names flags;
     Names items;
@@ -421,9 +455,18 @@ void Solver::Search::key()
     keyWords.clear();
     keyWords.push_back(things(game.sceneNode));
     keyWords.push_back(state.goalReached ? 1 : 0);
-    keyWords.push_back(static_cast<std::uint32_t>(state.flags.size()));
-    for (const std::string &flag : state.flags)
-        keyWords.push_back(flags(flag));
+    // The flags as bits by number, up to the last word with one set: a key
+    // grows with the flags there are, not with the flags set, and a state
+    // with every one of 3,000 flags set still takes 94 words.
+    for (const std::string &flag : state.flags) {
+        const std::uint32_t number = flags(flag);
+        if (number / 32 >= flagBits.size())
+            flagBits.resize(number / 32 + 1, 0);
+        flagBits[number / 32] |= 1u << (number % 32);
+    }
+    keyWords.push_back(static_cast<std::uint32_t>(flagBits.size()));
+    keyWords.insert(keyWords.end(), flagBits.begin(), flagBits.end());
+    flagBits.clear();
     keyWords.push_back(static_cast<std::uint32_t>(state.inventory.size()));
     for (const std::string &item : state.inventory)
         keyWords.push_back(items(item));
@@ -443,8 +486,9 @@ void Solver::Search::decode(std::uint32_t state, GameState &into) const
     const std::uint32_t *word = known.key(state) + 1;
     into.goalReached = *word++ != 0;
     into.flags.clear();
-    for (std::uint32_t count = *word++; count > 0; --count)
-        into.flags.emplace_hint(into.flags.end(), flags[*word++]);
+    for (std::uint32_t count = *word++, base = 0; count > 0; --count, base += 32, ++word)
+        for (std::uint32_t bits = *word; bits != 0; bits &= bits - 1)
+            into.flags.emplace(flags[base + static_cast<std::uint32_t>(__builtin_ctz(bits))]);
     into.inventory.clear();
     for (std::uint32_t count = *word++; count > 0; --count)
         into.inventory.push_back(items[*word++]);
@@ -706,8 +750,10 @@ void Solver::Search::watchConditions()
                 if (!use.condition.terms.empty())
                     list.push_back({&use.condition, hasAttribute(use.node, "if")->value()});
         }
+    // One seen both ways has told all it can.
     for (Watched &condition : list)
-        (game.state.holds(*condition.condition) ? condition.seenTrue : condition.seenFalse) = true;
+        if (!condition.seenTrue || !condition.seenFalse)
+            (game.state.holds(*condition.condition) ? condition.seenTrue : condition.seenFalse) = true;
 }
 
 SolveReport Solver::Search::run()
@@ -718,29 +764,25 @@ SolveReport Solver::Search::run()
     const Attribute *goal = hasAttribute(game.root, "goal");
     std::tie(report.goalLine, report.goalColumn) = game.position(goal ? goal->value() : elementPosition(game.root));
 
-    // A state waiting to be explored: its number and its context's.
-    std::deque<std::pair<std::uint32_t, std::uint32_t>> frontier;
-    // The key of the game in play is in keyWords.
-    auto discover = [&](const Arrival &arrival) {
-        const std::uint32_t seen = known.find(keyWords);
-        if (seen != StateTable::none)
-            return seen;
-        const std::uint32_t state = known.insert(keyWords);
-        arrivals.push_back(arrival);
-        won.push_back(game.state.goalReached ? 1 : 0);
-        entered.insert(game.sceneNode);
-        frontier.emplace_back(state, context());
+    // The key of the game in play is in keyWords; the press is made only
+    // for a state not seen before.
+    auto discover = [&](std::uint32_t parent, auto &&press) {
+        const auto [state, added] = known.insert(keyWords);
+        if (added) {
+            arrivals.push_back({parent, press()});
+            won.push_back(game.state.goalReached ? 1 : 0);
+            entered.insert(game.sceneNode);
+            contextOf.push_back(context());
+        }
         return state;
     };
     settle(game);
     key();
-    discover(Arrival{});
+    discover(0, [] { return 0u; });
     std::vector<std::uint32_t> reached;
     Game::Snapshot moment;
-    while (!frontier.empty() && !report.limitReached) {
-        const auto [from, setting] = frontier.front();
-        frontier.pop_front();
-        moment = contexts[setting];
+    for (std::uint32_t from = 0; from < arrivals.size() && !report.limitReached; ++from) {
+        moment = contexts[contextOf[from]];
         decode(from, moment.state);
         game.restore(moment);
         watchConditions();
@@ -767,15 +809,22 @@ SolveReport Solver::Search::run()
                 report.limitReached = true;
                 break;
             }
-            const std::uint32_t to = discover(Arrival{from, label, move.point, where});
+            const std::uint32_t to = discover(from, [&] {
+                const auto [entry, added] =
+                    pressNumbers.try_emplace({label, move.point, where}, static_cast<std::uint32_t>(presses.size()));
+                if (added)
+                    presses.push_back(entry->first);
+                return entry->second;
+            });
             if (to != from && std::find(reached.begin(), reached.end(), to) == reached.end()) {
                 reached.push_back(to);
-                edges.emplace_back(from, to);
+                moveTargets.push_back(to);
             }
         }
+        moveEnds.push_back(static_cast<std::uint32_t>(moveTargets.size()));
     }
     report.states = arrivals.size();
-    report.moves = edges.size();
+    report.moves = moveTargets.size();
     for (std::uint32_t state = 0; state < won.size(); ++state)
         if (won[state]) {
             report.solution = pathTo(state);
@@ -794,11 +843,13 @@ SolveReport Solver::Search::run()
 
 std::vector<SolvedPress> Solver::Search::pathTo(std::uint32_t state) const
 {
-    std::vector<SolvedPress> presses;
-    for (; state != 0; state = arrivals[state].parent)
-        presses.push_back({arrivals[state].point, labels[arrivals[state].label]});
-    std::reverse(presses.begin(), presses.end());
-    return presses;
+    std::vector<SolvedPress> sequence;
+    for (; state != 0; state = arrivals[state].parent) {
+        const Press &press = presses[arrivals[state].press];
+        sequence.push_back({press.point, labels[press.label]});
+    }
+    std::reverse(sequence.begin(), sequence.end());
+    return sequence;
 }
 
 // The states from which some sequence of presses still reaches the goal:
@@ -806,14 +857,16 @@ std::vector<SolvedPress> Solver::Search::pathTo(std::uint32_t state) const
 std::vector<char> Solver::Search::liveStates() const
 {
     std::vector<std::uint32_t> start(arrivals.size() + 1, 0);
-    for (const auto &edge : edges)
-        ++start[edge.second + 1];
+    for (const std::uint32_t to : moveTargets)
+        ++start[to + 1];
     for (std::size_t i = 1; i < start.size(); ++i)
         start[i] += start[i - 1];
-    std::vector<std::uint32_t> from(edges.size());
+    std::vector<std::uint32_t> from(moveTargets.size());
     std::vector<std::uint32_t> fill(start.begin(), start.end() - 1);
-    for (const auto &edge : edges)
-        from[fill[edge.second]++] = edge.first;
+    std::uint32_t move = 0;
+    for (std::uint32_t state = 0; state < moveEnds.size(); ++state)
+        for (; move < moveEnds[state]; ++move)
+            from[fill[moveTargets[move]]++] = state;
     std::vector<char> live(won.begin(), won.end());
     std::vector<std::uint32_t> queue;
     for (std::uint32_t state = 0; state < live.size(); ++state)
@@ -847,7 +900,7 @@ void Solver::Search::reportDeadEnds(SolveReport &report, const std::vector<char>
             continue;
         const std::uint32_t parent = arrivals[state].parent;
         sealedBy[state] = live[parent] ? state : sealedBy[parent];
-        const Arrival &seal = arrivals[sealedBy[state]];
+        const Press &seal = presses[arrivals[sealedBy[state]].press];
         Group &group = groups[{seal.where, seal.label}];
         if (group.count++ == 0)
             group.first = sealedBy[state];
