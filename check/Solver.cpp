@@ -61,6 +61,12 @@ void appendBytes(std::string &key, const Value &value)
     key.append(reinterpret_cast<const char *>(&value), sizeof(Value)); // NOLINT(bugprone-sizeof-expression)
 }
 
+// Whether bit `number` of a row of 32-bit words is set; bits past the end are not.
+bool bitSet(const std::vector<std::uint32_t> &bits, std::uint32_t number)
+{
+    return number / 32 < bits.size() && ((bits[number / 32] >> (number % 32)) & 1u) != 0;
+}
+
 // Every state's key, one after another in one array, and an open-addressing
 // table of state numbers over them. A state costs its key's words and about
 // a dozen bytes more, where a hash map of strings costs a node and a string
@@ -178,7 +184,16 @@ public:
         }
         return slots[slot] - 1;
     }
-    bool contains(std::string_view name) const { return !slots.empty() && slots[slotOf(name)] != 0; }
+    bool contains(std::string_view name) const { return find(name) != none; }
+    static constexpr std::uint32_t none = UINT32_MAX;
+    // The name's number, or none for a name not seen yet.
+    std::uint32_t find(std::string_view name) const
+    {
+        if (slots.empty())
+            return none;
+        const std::uint32_t number = slots[slotOf(name)];
+        return number == 0 ? none : number - 1;
+    }
     const std::string &operator[](std::size_t number) const { return names[number]; }
 
 private:
@@ -350,16 +365,23 @@ private:
         std::uint32_t parent = 0;
         std::uint32_t press = 0;
     };
+    // A condition with the number of each flag it names, worked out once:
+    // the solver reads it in every state of its scene.
+    struct Test {
+        std::vector<std::pair<const ConditionTerm *, std::uint32_t>> terms;
+    };
     // A condition and what it was seen to be.
     struct Watched {
-        const Condition *condition = nullptr;
+        Test test;
         const char *where = nullptr;
         bool seenTrue = false;
         bool seenFalse = false;
     };
 
     void key();
-    void decode(std::uint32_t state, GameState &into) const;
+    void decode(std::uint32_t state, GameState &into);
+    Test test(const Condition &condition);
+    bool holds(const Test &test) const;
     std::uint32_t context();
     void walkOut();
     // A sprite of the scene as presses see it.
@@ -369,12 +391,16 @@ private:
         bool pressable = false;
         // Pressable, and a press on it does something.
         bool acts = false;
+        // What makes it active: no terms when it always is.
+        Test active;
         // For one that acts, the other pressable sprites whose bounds overlap
         // these, in list order: the only ones that can cover a press on it.
         std::vector<std::uint32_t> overlaps;
     };
 
     std::vector<Move> moves();
+    // Game::isActive for a sprite of the state restored last.
+    bool isActive(const Target &target) const { return holds(target.active); }
     const std::vector<Target> &targets();
     sf::Vector2f pressPoint(std::size_t index, bool &covered, std::vector<std::size_t> &others);
     std::optional<sf::FloatRect> slotRect(std::size_t slot) const;
@@ -423,6 +449,8 @@ private:
     // Kept between calls so that building a key allocates nothing: the set
     // flags by number, one bit each.
     std::vector<std::uint32_t> flagBits;
+    // The flags of the state restored last, as bits by number.
+    std::vector<std::uint32_t> stateFlags;
     Numbering<std::string> labels;
     Names flags;
     Names items;
@@ -480,15 +508,30 @@ void Solver::Search::key()
     keyWords.push_back(game.pendingExit() ? static_cast<std::uint32_t>(*game.pendingExit()) ^ 0x80000000u : 0);
 }
 
-// The game's state back from a state's key, in the order key() wrote it.
-void Solver::Search::decode(std::uint32_t state, GameState &into) const
+// The game's state back from a state's key, in the order key() wrote it,
+// into the state decoded last: the states explored one after another differ
+// in a few flags, so only those are set or cleared, and a state of thousands
+// of flags is not built anew each time.
+void Solver::Search::decode(std::uint32_t state, GameState &into)
 {
     const std::uint32_t *word = known.key(state) + 1;
     into.goalReached = *word++ != 0;
-    into.flags.clear();
-    for (std::uint32_t count = *word++, base = 0; count > 0; --count, base += 32, ++word)
-        for (std::uint32_t bits = *word; bits != 0; bits &= bits - 1)
-            into.flags.emplace(flags[base + static_cast<std::uint32_t>(__builtin_ctz(bits))]);
+    const std::uint32_t flagWords = *word++;
+    const std::size_t common = std::max<std::size_t>(flagWords, stateFlags.size());
+    stateFlags.resize(common, 0);
+    for (std::uint32_t index = 0; index < common; ++index) {
+        const std::uint32_t now = index < flagWords ? word[index] : 0;
+        for (std::uint32_t changed = now ^ stateFlags[index]; changed != 0; changed &= changed - 1) {
+            const std::uint32_t bit = static_cast<std::uint32_t>(__builtin_ctz(changed));
+            const std::string &flag = flags[index * 32 + bit];
+            if ((now >> bit) & 1u)
+                into.flags.insert(flag);
+            else
+                into.flags.erase(flag);
+        }
+        stateFlags[index] = now;
+    }
+    word += flagWords;
     into.inventory.clear();
     for (std::uint32_t count = *word++; count > 0; --count)
         into.inventory.push_back(items[*word++]);
@@ -497,6 +540,40 @@ void Solver::Search::decode(std::uint32_t state, GameState &into) const
     into.visited.clear();
     for (std::uint32_t count = *word++; count > 0; --count)
         into.visited.emplace_hint(into.visited.end(), static_cast<int>(*word++));
+}
+
+// A flag named by a condition is given its number here, set or not: the
+// flags set in some state are told by the states' keys.
+Solver::Search::Test Solver::Search::test(const Condition &condition)
+{
+    Test made;
+    for (const ConditionTerm &term : condition.terms)
+        made.terms.emplace_back(&term, term.kind == ConditionTerm::Kind::flag ? flags(term.name) : 0);
+    return made;
+}
+
+// GameState::holds, with the flags read from the bits of the state restored
+// last: the same answer without comparing names, for the solver's own reads
+// (which sprites to press, which conditions change) that come with every state.
+bool Solver::Search::holds(const Test &test) const
+{
+    for (const auto &[term, number] : test.terms) {
+        bool value = false;
+        switch (term->kind) {
+        case ConditionTerm::Kind::flag:
+            value = bitSet(stateFlags, number);
+            break;
+        case ConditionTerm::Kind::item:
+            value = game.state.holdsItem(term->name);
+            break;
+        case ConditionTerm::Kind::visited:
+            value = game.state.visited.count(term->scene) != 0;
+            break;
+        }
+        if (value == term->negated)
+            return false;
+    }
+    return true;
 }
 
 // The number of the game's moment besides its state.
@@ -567,7 +644,10 @@ const std::vector<Solver::Search::Target> &Solver::Search::targets()
         const std::optional<sf::FloatRect> shown = inWorld(sprite->drawable->getGlobalBounds());
         target.bounds = shown.value_or(sf::FloatRect());
         target.pressable = !(game.player && sprite == game.player->sprite) && sprite->sceneChild && shown;
-        target.acts = target.pressable && doesSomething(sprite, game.rules.child(sprite->sceneChild));
+        const ChildRules *rules = sprite->sceneChild ? game.rules.child(sprite->sceneChild) : nullptr;
+        target.acts = target.pressable && doesSomething(sprite, rules);
+        if (rules)
+            target.active = test(rules->active);
     }
     for (std::size_t i = 0; i < all.size(); ++i)
         for (std::size_t j = 0; j < all.size() && all[i].acts; ++j)
@@ -588,7 +668,7 @@ sf::Vector2f Solver::Search::pressPoint(std::size_t index, bool &covered, std::v
     std::vector<sf::FloatRect> above;
     std::vector<sf::FloatRect> pressedToo;
     for (const std::size_t i : all[index].overlaps) {
-        if (!game.isActive(i))
+        if (!isActive(all[i]))
             continue;
         // Later in the list is drawn later, over what comes before.
         if (i > index)
@@ -638,7 +718,7 @@ sf::Vector2f Solver::Search::pressPoint(std::size_t index, bool &covered, std::v
     others.clear();
     if (covered)
         for (std::size_t i = 0; i < all.size(); ++i)
-            if (i != index && all[i].pressable && all[i].bounds.contains(best) && game.isActive(i))
+            if (i != index && all[i].pressable && all[i].bounds.contains(best) && isActive(all[i]))
                 others.push_back(i);
     return best;
 }
@@ -671,7 +751,7 @@ std::vector<Move> Solver::Search::moves()
         const std::vector<Target> &all = targets();
         std::vector<std::size_t> others;
         for (std::size_t i = 0; i < all.size(); ++i) {
-            if (!all[i].acts || !game.isActive(i))
+            if (!all[i].acts || !isActive(all[i]))
                 continue;
             bool covered = false;
             const sf::Vector2f point = pressPoint(i, covered, others);
@@ -745,15 +825,15 @@ void Solver::Search::watchConditions()
             if (!rules)
                 continue;
             if (!rules->active.terms.empty())
-                list.push_back({&rules->active, hasAttribute(sprite->sceneChild, "if")->value()});
+                list.push_back({test(rules->active), hasAttribute(sprite->sceneChild, "if")->value()});
             for (const UseRules &use : rules->uses)
                 if (!use.condition.terms.empty())
-                    list.push_back({&use.condition, hasAttribute(use.node, "if")->value()});
+                    list.push_back({test(use.condition), hasAttribute(use.node, "if")->value()});
         }
     // One seen both ways has told all it can.
     for (Watched &condition : list)
         if (!condition.seenTrue || !condition.seenFalse)
-            (game.state.holds(*condition.condition) ? condition.seenTrue : condition.seenFalse) = true;
+            (holds(condition.test) ? condition.seenTrue : condition.seenFalse) = true;
 }
 
 SolveReport Solver::Search::run()
@@ -782,7 +862,10 @@ SolveReport Solver::Search::run()
     std::vector<std::uint32_t> reached;
     Game::Snapshot moment;
     for (std::uint32_t from = 0; from < arrivals.size() && !report.limitReached; ++from) {
+        // The state decoded last is kept to be changed into this one.
+        GameState decoded = std::move(moment.state);
         moment = contexts[contextOf[from]];
+        moment.state = std::move(decoded);
         decode(from, moment.state);
         game.restore(moment);
         watchConditions();
@@ -941,8 +1024,16 @@ void Solver::Search::reportUnreachable(SolveReport &report)
                          "using \"" + std::string(use.item) + "\" on " + elementName(child) + " never happens");
         }
     }
+    // The flags set in some state.
+    std::vector<std::uint32_t> everSet;
+    for (std::uint32_t state = 0; state < known.size(); ++state) {
+        const std::uint32_t *word = known.key(state) + 2;
+        everSet.resize(std::max<std::size_t>(everSet.size(), word[0]), 0);
+        for (std::uint32_t index = 0; index < word[0]; ++index)
+            everSet[index] |= word[1 + index];
+    }
     for (const FlagDeclaration &flag : game.rules.flags)
-        if (!flags.contains(flag.id))
+        if (const std::uint32_t number = flags.find(flag.id); number == Names::none || !bitSet(everSet, number))
             warn(report, elementPosition(flag.node), "unreachable",
                  "the flag \"" + std::string(flag.id) + "\" is never set");
     for (const ItemDeclaration &item : game.rules.items)
