@@ -13,6 +13,7 @@
 #include <cmath>
 #include <cstdint>
 #include <cstring>
+#include <deque>
 #include <map>
 #include <string_view>
 #include <tuple>
@@ -443,8 +444,10 @@ private:
     // are the ones waiting.
     std::vector<std::uint32_t> contextOf;
     // The moves, as the states they lead to, those of each explored state
-    // after those of the state before it, up to its end in moveEnds.
-    std::vector<std::uint32_t> moveTargets;
+    // after those of the state before it, up to its end in moveEnds. In
+    // blocks, the most numerous thing kept: an array grown by copying would
+    // hold it twice while it grows.
+    std::deque<std::uint32_t> moveTargets;
     std::vector<std::uint32_t> moveEnds;
     // Kept between calls so that building a key allocates nothing: the set
     // flags by number, one bit each.
