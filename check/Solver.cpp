@@ -62,6 +62,16 @@ void appendBytes(std::string &key, const Value &value)
     key.append(reinterpret_cast<const char *>(&value), sizeof(Value)); // NOLINT(bugprone-sizeof-expression)
 }
 
+// A point's bits: the point a press is told with is the one it was made at, to the bit.
+std::uint64_t pointBits(sf::Vector2f point)
+{
+    std::uint32_t x = 0;
+    std::uint32_t y = 0;
+    std::memcpy(&x, &point.x, sizeof x);
+    std::memcpy(&y, &point.y, sizeof y);
+    return std::uint64_t{x} << 32 | y;
+}
+
 // Whether bit `number` of a row of 32-bit words is set; bits past the end are not.
 bool bitSet(const std::vector<std::uint32_t> &bits, std::uint32_t number)
 {
@@ -349,16 +359,14 @@ private:
     struct PressHash {
         std::size_t operator()(const Press &press) const
         {
-            std::uint64_t bits = 0;
-            std::memcpy(&bits, &press.point, sizeof bits);
-            return std::hash<std::uint64_t>()(bits ^ (std::uint64_t{press.label} << 32)) ^
+            return std::hash<std::uint64_t>()(pointBits(press.point) ^ press.label) ^
                    std::hash<const char *>()(press.where);
         }
     };
     struct SamePress {
         bool operator()(const Press &a, const Press &b) const
         {
-            return a.label == b.label && std::memcmp(&a.point, &b.point, sizeof a.point) == 0 && a.where == b.where;
+            return a.label == b.label && pointBits(a.point) == pointBits(b.point) && a.where == b.where;
         }
     };
     // How a state was first reached: from which state, by which press.
