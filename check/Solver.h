@@ -47,8 +47,8 @@ struct SolveReport {
 // while a text is shown, the press that puts it away (while a text is
 // shown, any press on the scene does only that). After a press the game is
 // stepped until the walk ends, however long it is, so that a door at the end
-// of a walk is gone through. The game must have been started (without devices, for speed) and
-// is left in some explored state.
+// of a walk is gone through. The game must have been started (without
+// devices, for speed) and is left in some explored state.
 class Solver {
 public:
     Solver(Game &game, std::size_t maxStates);
