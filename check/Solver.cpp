@@ -62,6 +62,22 @@ void appendBytes(std::string &key, const Value &value)
     key.append(reinterpret_cast<const char *>(&value), sizeof(Value)); // NOLINT(bugprone-sizeof-expression)
 }
 
+// A point's bits: the point a press is told with is the one it was made at, to the bit.
+std::uint64_t pointBits(sf::Vector2f point)
+{
+    std::uint32_t x = 0;
+    std::uint32_t y = 0;
+    std::memcpy(&x, &point.x, sizeof x);
+    std::memcpy(&y, &point.y, sizeof y);
+    return std::uint64_t{x} << 32 | y;
+}
+
+// Whether bit `number` of a row of 32-bit words is set; bits past the end are not.
+bool bitSet(const std::vector<std::uint32_t> &bits, std::uint32_t number)
+{
+    return number / 32 < bits.size() && ((bits[number / 32] >> (number % 32)) & 1u) != 0;
+}
+
 // Every state's key, one after another in one array, and an open-addressing
 // table of state numbers over them. A state costs its key's words and about
 // a dozen bytes more, where a hash map of strings costs a node and a string
@@ -77,18 +93,21 @@ public:
         const Slot &slot = slots[slotOf(key, hash(key))];
         return slot.state == 0 ? none : slot.state - 1;
     }
-    // Adds a key that is not in the table yet; returns its state number.
-    std::uint32_t insert(const std::vector<std::uint32_t> &key)
+    // The key's state number, the key added as the next state if it is not
+    // in the table yet; and whether it was added.
+    std::pair<std::uint32_t, bool> insert(const std::vector<std::uint32_t> &key)
     {
         if ((size() + 1) * 4 > slots.size() * 3)
             grow();
         const std::uint32_t hashed = hash(key);
-        const std::size_t slot = slotOf(key, hashed);
+        Slot &slot = slots[slotOf(key, hashed)];
+        if (slot.state != 0)
+            return {slot.state - 1, false};
         const auto state = static_cast<std::uint32_t>(size());
         words.insert(words.end(), key.begin(), key.end());
         starts.push_back(words.size());
-        slots[slot] = {state + 1, hashed};
-        return state;
+        slot = {state + 1, hashed};
+        return {state, true};
     }
     std::size_t size() const { return starts.size() - 1; }
     const std::uint32_t *key(std::uint32_t state) const { return words.data() + starts[state]; }
@@ -176,7 +195,16 @@ public:
         }
         return slots[slot] - 1;
     }
-    bool contains(std::string_view name) const { return !slots.empty() && slots[slotOf(name)] != 0; }
+    bool contains(std::string_view name) const { return find(name) != none; }
+    static constexpr std::uint32_t none = UINT32_MAX;
+    // The name's number, or none for a name not seen yet.
+    std::uint32_t find(std::string_view name) const
+    {
+        if (slots.empty())
+            return none;
+        const std::uint32_t number = slots[slotOf(name)];
+        return number == 0 ? none : number - 1;
+    }
     const std::string &operator[](std::size_t number) const { return names[number]; }
 
 private:
@@ -250,14 +278,61 @@ struct Move {
 
 } // namespace
 
-std::uint64_t walkToEnd(Game &game)
+namespace {
+
+void appendMotion(std::string &bytes, const Game::Motion &motion)
 {
+    appendBytes(bytes, motion.at);
+    appendBytes(bytes, motion.position);
+    appendBytes(bytes, motion.target);
+    appendBytes(bytes, motion.direction);
+    appendBytes(bytes, motion.speed);
+    appendBytes(bytes, motion.walking);
+    appendBytes(bytes, motion.limits);
+    appendBytes(bytes, motion.area);
+    appendBytes(bytes, motion.facing);
+    appendBytes(bytes, motion.route.finished());
+    appendBytes(bytes, motion.route.position());
+    appendBytes(bytes, motion.route.heading());
+    for (const Point &corner : motion.route.points())
+        appendBytes(bytes, corner);
+}
+
+// Plays the frames of the walk under way to its end; returns how many, and
+// the motion before the last. A frame of a walk reads the player's motion
+// alone and moves the player on along its way, never back, so a walk that
+// does not end either moves on or stands still for good: a frame that
+// leaves the motion as it was, bit for bit (a NaN is as still as any
+// number), is repeated by every frame after, and the walk is over there.
+std::uint64_t followWalk(Game &game, Game::Motion &last)
+{
+    Game::Motion now = game.motion();
+    std::string before;
+    std::string after;
+    appendMotion(after, now);
     std::uint64_t frames = 0;
-    while (game.player && game.player->walking && frames < maxWalkFrames) {
+    while (game.player->walking) {
+        last = std::move(now);
+        before.swap(after);
         playFrame(game);
         ++frames;
+        now = game.motion();
+        after.clear();
+        appendMotion(after, now);
+        if (after == before)
+            break;
     }
     return frames;
+}
+
+} // namespace
+
+std::uint64_t walkToEnd(Game &game)
+{
+    if (!game.player)
+        return 0;
+    Game::Motion last;
+    return followWalk(game, last);
 }
 
 std::uint64_t settle(Game &game)
@@ -273,24 +348,49 @@ public:
     SolveReport run();
 
 private:
+    // A press as it is told: its words, where it lands, and the element
+    // holding what it ran (the <use>, else the scene child). There are few
+    // distinct ones, so a state's arrival holds only a press's number.
+    struct Press {
+        std::uint32_t label = 0;
+        sf::Vector2f point;
+        const char *where = nullptr;
+    };
+    struct PressHash {
+        std::size_t operator()(const Press &press) const
+        {
+            return std::hash<std::uint64_t>()(pointBits(press.point) ^ press.label) ^
+                   std::hash<const char *>()(press.where);
+        }
+    };
+    struct SamePress {
+        bool operator()(const Press &a, const Press &b) const
+        {
+            return a.label == b.label && pointBits(a.point) == pointBits(b.point) && a.where == b.where;
+        }
+    };
     // How a state was first reached: from which state, by which press.
     struct Arrival {
         std::uint32_t parent = 0;
-        std::uint32_t label = 0;
-        sf::Vector2f point;
-        // The element holding what the press ran: the <use>, else the scene child.
-        const char *where = nullptr;
+        std::uint32_t press = 0;
+    };
+    // A condition with the number of each flag it names, worked out once:
+    // the solver reads it in every state of its scene.
+    struct Test {
+        std::vector<std::pair<const ConditionTerm *, std::uint32_t>> terms;
     };
     // A condition and what it was seen to be.
     struct Watched {
-        const Condition *condition = nullptr;
+        Test test;
         const char *where = nullptr;
         bool seenTrue = false;
         bool seenFalse = false;
     };
 
     void key();
-    void decode(std::uint32_t state, GameState &into) const;
+    void decode(std::uint32_t state, GameState &into);
+    Test test(const Condition &condition);
+    bool holds(const Test &test) const;
     std::uint32_t context();
     void walkOut();
     // A sprite of the scene as presses see it.
@@ -300,12 +400,16 @@ private:
         bool pressable = false;
         // Pressable, and a press on it does something.
         bool acts = false;
+        // What makes it active: no terms when it always is.
+        Test active;
         // For one that acts, the other pressable sprites whose bounds overlap
         // these, in list order: the only ones that can cover a press on it.
         std::vector<std::uint32_t> overlaps;
     };
 
     std::vector<Move> moves();
+    // Game::isActive for a sprite of the state restored last.
+    bool isActive(const Target &target) const { return holds(target.active); }
     const std::vector<Target> &targets();
     sf::Vector2f pressPoint(std::size_t index, bool &covered, std::vector<std::size_t> &others);
     std::optional<sf::FloatRect> slotRect(std::size_t slot) const;
@@ -340,8 +444,24 @@ private:
     };
     std::unordered_map<std::string, WalkEnd> walkEnds;
     std::vector<Arrival> arrivals;
+    std::vector<Press> presses;
+    std::unordered_map<Press, std::uint32_t, PressHash, SamePress> pressNumbers;
     std::vector<char> won;
-    std::vector<std::pair<std::uint32_t, std::uint32_t>> edges;
+    // The context each state was first reached in; the states are explored
+    // in the order of their numbers, so those from the next one explored on
+    // are the ones waiting.
+    std::vector<std::uint32_t> contextOf;
+    // The moves, as the states they lead to, those of each explored state
+    // after those of the state before it, up to its end in moveEnds. In
+    // blocks, the most numerous thing kept: an array grown by copying would
+    // hold it twice while it grows.
+    std::deque<std::uint32_t> moveTargets;
+    std::vector<std::uint32_t> moveEnds;
+    // Kept between calls so that building a key allocates nothing: the set
+    // flags by number, one bit each.
+    std::vector<std::uint32_t> flagBits;
+    // The flags of the state restored last, as bits by number.
+    std::vector<std::uint32_t> stateFlags;
     Numbering<std::string> labels;
     Names flags;
     Names items;
@@ -374,9 +494,18 @@ void Solver::Search::key()
     keyWords.clear();
     keyWords.push_back(things(game.sceneNode));
     keyWords.push_back(state.goalReached ? 1 : 0);
-    keyWords.push_back(static_cast<std::uint32_t>(state.flags.size()));
-    for (const std::string &flag : state.flags)
-        keyWords.push_back(flags(flag));
+    // The flags as bits by number, up to the last word with one set: a key
+    // grows with the flags there are, not with the flags set, and a state
+    // with every one of 3,000 flags set still takes 94 words.
+    for (const std::string &flag : state.flags) {
+        const std::uint32_t number = flags(flag);
+        if (number / 32 >= flagBits.size())
+            flagBits.resize(number / 32 + 1, 0);
+        flagBits[number / 32] |= 1u << (number % 32);
+    }
+    keyWords.push_back(static_cast<std::uint32_t>(flagBits.size()));
+    keyWords.insert(keyWords.end(), flagBits.begin(), flagBits.end());
+    flagBits.clear();
     keyWords.push_back(static_cast<std::uint32_t>(state.inventory.size()));
     for (const std::string &item : state.inventory)
         keyWords.push_back(items(item));
@@ -390,14 +519,30 @@ void Solver::Search::key()
     keyWords.push_back(game.pendingExit() ? static_cast<std::uint32_t>(*game.pendingExit()) ^ 0x80000000u : 0);
 }
 
-// The game's state back from a state's key, in the order key() wrote it.
-void Solver::Search::decode(std::uint32_t state, GameState &into) const
+// The game's state back from a state's key, in the order key() wrote it,
+// into the state decoded last: the states explored one after another differ
+// in a few flags, so only those are set or cleared, and a state of thousands
+// of flags is not built anew each time.
+void Solver::Search::decode(std::uint32_t state, GameState &into)
 {
     const std::uint32_t *word = known.key(state) + 1;
     into.goalReached = *word++ != 0;
-    into.flags.clear();
-    for (std::uint32_t count = *word++; count > 0; --count)
-        into.flags.emplace_hint(into.flags.end(), flags[*word++]);
+    const std::uint32_t flagWords = *word++;
+    const std::size_t common = std::max<std::size_t>(flagWords, stateFlags.size());
+    stateFlags.resize(common, 0);
+    for (std::uint32_t index = 0; index < common; ++index) {
+        const std::uint32_t now = index < flagWords ? word[index] : 0;
+        for (std::uint32_t changed = now ^ stateFlags[index]; changed != 0; changed &= changed - 1) {
+            const std::uint32_t bit = static_cast<std::uint32_t>(__builtin_ctz(changed));
+            const std::string &flag = flags[index * 32 + bit];
+            if ((now >> bit) & 1u)
+                into.flags.insert(flag);
+            else
+                into.flags.erase(flag);
+        }
+        stateFlags[index] = now;
+    }
+    word += flagWords;
     into.inventory.clear();
     for (std::uint32_t count = *word++; count > 0; --count)
         into.inventory.push_back(items[*word++]);
@@ -408,27 +553,39 @@ void Solver::Search::decode(std::uint32_t state, GameState &into) const
         into.visited.emplace_hint(into.visited.end(), static_cast<int>(*word++));
 }
 
-namespace {
-
-void appendMotion(std::string &bytes, const Game::Motion &motion)
+// A flag named by a condition is given its number here, set or not: the
+// flags set in some state are told by the states' keys.
+Solver::Search::Test Solver::Search::test(const Condition &condition)
 {
-    appendBytes(bytes, motion.at);
-    appendBytes(bytes, motion.position);
-    appendBytes(bytes, motion.target);
-    appendBytes(bytes, motion.direction);
-    appendBytes(bytes, motion.speed);
-    appendBytes(bytes, motion.walking);
-    appendBytes(bytes, motion.limits);
-    appendBytes(bytes, motion.area);
-    appendBytes(bytes, motion.facing);
-    appendBytes(bytes, motion.route.finished());
-    appendBytes(bytes, motion.route.position());
-    appendBytes(bytes, motion.route.heading());
-    for (const Point &corner : motion.route.points())
-        appendBytes(bytes, corner);
+    Test made;
+    for (const ConditionTerm &term : condition.terms)
+        made.terms.emplace_back(&term, term.kind == ConditionTerm::Kind::flag ? flags(term.name) : 0);
+    return made;
 }
 
-} // namespace
+// GameState::holds, with the flags read from the bits of the state restored
+// last: the same answer without comparing names, for the solver's own reads
+// (which sprites to press, which conditions change) that come with every state.
+bool Solver::Search::holds(const Test &test) const
+{
+    for (const auto &[term, number] : test.terms) {
+        bool value = false;
+        switch (term->kind) {
+        case ConditionTerm::Kind::flag:
+            value = bitSet(stateFlags, number);
+            break;
+        case ConditionTerm::Kind::item:
+            value = game.state.holdsItem(term->name);
+            break;
+        case ConditionTerm::Kind::visited:
+            value = game.state.visited.count(term->scene) != 0;
+            break;
+        }
+        if (value == term->negated)
+            return false;
+    }
+    return true;
+}
 
 // The number of the game's moment besides its state.
 std::uint32_t Solver::Search::context()
@@ -472,11 +629,7 @@ void Solver::Search::walkOut()
         return;
     }
     WalkEnd end;
-    do {
-        end.last = game.motion();
-        playFrame(game);
-        ++end.frames;
-    } while (game.player->walking && end.frames < maxWalkFrames);
+    end.frames = followWalk(game, end.last);
     walkEnds.emplace(bytes, std::move(end));
 }
 
@@ -502,7 +655,10 @@ const std::vector<Solver::Search::Target> &Solver::Search::targets()
         const std::optional<sf::FloatRect> shown = inWorld(sprite->drawable->getGlobalBounds());
         target.bounds = shown.value_or(sf::FloatRect());
         target.pressable = !(game.player && sprite == game.player->sprite) && sprite->sceneChild && shown;
-        target.acts = target.pressable && doesSomething(sprite, game.rules.child(sprite->sceneChild));
+        const ChildRules *rules = sprite->sceneChild ? game.rules.child(sprite->sceneChild) : nullptr;
+        target.acts = target.pressable && doesSomething(sprite, rules);
+        if (rules)
+            target.active = test(rules->active);
     }
     for (std::size_t i = 0; i < all.size(); ++i)
         for (std::size_t j = 0; j < all.size() && all[i].acts; ++j)
@@ -523,7 +679,7 @@ sf::Vector2f Solver::Search::pressPoint(std::size_t index, bool &covered, std::v
     std::vector<sf::FloatRect> above;
     std::vector<sf::FloatRect> pressedToo;
     for (const std::size_t i : all[index].overlaps) {
-        if (!game.isActive(i))
+        if (!isActive(all[i]))
             continue;
         // Later in the list is drawn later, over what comes before.
         if (i > index)
@@ -573,7 +729,7 @@ sf::Vector2f Solver::Search::pressPoint(std::size_t index, bool &covered, std::v
     others.clear();
     if (covered)
         for (std::size_t i = 0; i < all.size(); ++i)
-            if (i != index && all[i].pressable && all[i].bounds.contains(best) && game.isActive(i))
+            if (i != index && all[i].pressable && all[i].bounds.contains(best) && isActive(all[i]))
                 others.push_back(i);
     return best;
 }
@@ -606,7 +762,7 @@ std::vector<Move> Solver::Search::moves()
         const std::vector<Target> &all = targets();
         std::vector<std::size_t> others;
         for (std::size_t i = 0; i < all.size(); ++i) {
-            if (!all[i].acts || !game.isActive(i))
+            if (!all[i].acts || !isActive(all[i]))
                 continue;
             bool covered = false;
             const sf::Vector2f point = pressPoint(i, covered, others);
@@ -680,13 +836,15 @@ void Solver::Search::watchConditions()
             if (!rules)
                 continue;
             if (!rules->active.terms.empty())
-                list.push_back({&rules->active, hasAttribute(sprite->sceneChild, "if")->value()});
+                list.push_back({test(rules->active), hasAttribute(sprite->sceneChild, "if")->value()});
             for (const UseRules &use : rules->uses)
                 if (!use.condition.terms.empty())
-                    list.push_back({&use.condition, hasAttribute(use.node, "if")->value()});
+                    list.push_back({test(use.condition), hasAttribute(use.node, "if")->value()});
         }
+    // One seen both ways has told all it can.
     for (Watched &condition : list)
-        (game.state.holds(*condition.condition) ? condition.seenTrue : condition.seenFalse) = true;
+        if (!condition.seenTrue || !condition.seenFalse)
+            (holds(condition.test) ? condition.seenTrue : condition.seenFalse) = true;
 }
 
 SolveReport Solver::Search::run()
@@ -697,29 +855,28 @@ SolveReport Solver::Search::run()
     const Attribute *goal = hasAttribute(game.root, "goal");
     std::tie(report.goalLine, report.goalColumn) = game.position(goal ? goal->value() : elementPosition(game.root));
 
-    // A state waiting to be explored: its number and its context's.
-    std::deque<std::pair<std::uint32_t, std::uint32_t>> frontier;
-    // The key of the game in play is in keyWords.
-    auto discover = [&](const Arrival &arrival) {
-        const std::uint32_t seen = known.find(keyWords);
-        if (seen != StateTable::none)
-            return seen;
-        const std::uint32_t state = known.insert(keyWords);
-        arrivals.push_back(arrival);
-        won.push_back(game.state.goalReached ? 1 : 0);
-        entered.insert(game.sceneNode);
-        frontier.emplace_back(state, context());
+    // The key of the game in play is in keyWords; the press is made only
+    // for a state not seen before.
+    auto discover = [&](std::uint32_t parent, auto &&press) {
+        const auto [state, added] = known.insert(keyWords);
+        if (added) {
+            arrivals.push_back({parent, press()});
+            won.push_back(game.state.goalReached ? 1 : 0);
+            entered.insert(game.sceneNode);
+            contextOf.push_back(context());
+        }
         return state;
     };
     settle(game);
     key();
-    discover(Arrival{});
+    discover(0, [] { return 0u; });
     std::vector<std::uint32_t> reached;
     Game::Snapshot moment;
-    while (!frontier.empty() && !report.limitReached) {
-        const auto [from, setting] = frontier.front();
-        frontier.pop_front();
-        moment = contexts[setting];
+    for (std::uint32_t from = 0; from < arrivals.size() && !report.limitReached; ++from) {
+        // The state decoded last is kept to be changed into this one.
+        GameState decoded = std::move(moment.state);
+        moment = contexts[contextOf[from]];
+        moment.state = std::move(decoded);
         decode(from, moment.state);
         game.restore(moment);
         watchConditions();
@@ -746,15 +903,22 @@ SolveReport Solver::Search::run()
                 report.limitReached = true;
                 break;
             }
-            const std::uint32_t to = discover(Arrival{from, label, move.point, where});
+            const std::uint32_t to = discover(from, [&] {
+                const auto [entry, added] =
+                    pressNumbers.try_emplace({label, move.point, where}, static_cast<std::uint32_t>(presses.size()));
+                if (added)
+                    presses.push_back(entry->first);
+                return entry->second;
+            });
             if (to != from && std::find(reached.begin(), reached.end(), to) == reached.end()) {
                 reached.push_back(to);
-                edges.emplace_back(from, to);
+                moveTargets.push_back(to);
             }
         }
+        moveEnds.push_back(static_cast<std::uint32_t>(moveTargets.size()));
     }
     report.states = arrivals.size();
-    report.moves = edges.size();
+    report.moves = moveTargets.size();
     for (std::uint32_t state = 0; state < won.size(); ++state)
         if (won[state]) {
             report.solution = pathTo(state);
@@ -773,11 +937,13 @@ SolveReport Solver::Search::run()
 
 std::vector<SolvedPress> Solver::Search::pathTo(std::uint32_t state) const
 {
-    std::vector<SolvedPress> presses;
-    for (; state != 0; state = arrivals[state].parent)
-        presses.push_back({arrivals[state].point, labels[arrivals[state].label]});
-    std::reverse(presses.begin(), presses.end());
-    return presses;
+    std::vector<SolvedPress> sequence;
+    for (; state != 0; state = arrivals[state].parent) {
+        const Press &press = presses[arrivals[state].press];
+        sequence.push_back({press.point, labels[press.label]});
+    }
+    std::reverse(sequence.begin(), sequence.end());
+    return sequence;
 }
 
 // The states from which some sequence of presses still reaches the goal:
@@ -785,14 +951,16 @@ std::vector<SolvedPress> Solver::Search::pathTo(std::uint32_t state) const
 std::vector<char> Solver::Search::liveStates() const
 {
     std::vector<std::uint32_t> start(arrivals.size() + 1, 0);
-    for (const auto &edge : edges)
-        ++start[edge.second + 1];
+    for (const std::uint32_t to : moveTargets)
+        ++start[to + 1];
     for (std::size_t i = 1; i < start.size(); ++i)
         start[i] += start[i - 1];
-    std::vector<std::uint32_t> from(edges.size());
+    std::vector<std::uint32_t> from(moveTargets.size());
     std::vector<std::uint32_t> fill(start.begin(), start.end() - 1);
-    for (const auto &edge : edges)
-        from[fill[edge.second]++] = edge.first;
+    std::uint32_t move = 0;
+    for (std::uint32_t state = 0; state < moveEnds.size(); ++state)
+        for (; move < moveEnds[state]; ++move)
+            from[fill[moveTargets[move]]++] = state;
     std::vector<char> live(won.begin(), won.end());
     std::vector<std::uint32_t> queue;
     for (std::uint32_t state = 0; state < live.size(); ++state)
@@ -826,7 +994,7 @@ void Solver::Search::reportDeadEnds(SolveReport &report, const std::vector<char>
             continue;
         const std::uint32_t parent = arrivals[state].parent;
         sealedBy[state] = live[parent] ? state : sealedBy[parent];
-        const Arrival &seal = arrivals[sealedBy[state]];
+        const Press &seal = presses[arrivals[sealedBy[state]].press];
         Group &group = groups[{seal.where, seal.label}];
         if (group.count++ == 0)
             group.first = sealedBy[state];
@@ -867,8 +1035,16 @@ void Solver::Search::reportUnreachable(SolveReport &report)
                          "using \"" + std::string(use.item) + "\" on " + elementName(child) + " never happens");
         }
     }
+    // The flags set in some state.
+    std::vector<std::uint32_t> everSet;
+    for (std::uint32_t state = 0; state < known.size(); ++state) {
+        const std::uint32_t *word = known.key(state) + 2;
+        everSet.resize(std::max<std::size_t>(everSet.size(), word[0]), 0);
+        for (std::uint32_t index = 0; index < word[0]; ++index)
+            everSet[index] |= word[1 + index];
+    }
     for (const FlagDeclaration &flag : game.rules.flags)
-        if (!flags.contains(flag.id))
+        if (const std::uint32_t number = flags.find(flag.id); number == Names::none || !bitSet(everSet, number))
             warn(report, elementPosition(flag.node), "unreachable",
                  "the flag \"" + std::string(flag.id) + "\" is never set");
     for (const ItemDeclaration &item : game.rules.items)

@@ -46,9 +46,9 @@ struct SolveReport {
 // something when pressed, a press on each occupied inventory slot, and,
 // while a text is shown, the press that puts it away (while a text is
 // shown, any press on the scene does only that). After a press the game is
-// stepped until the walk ends, so that a door at the end of a walk is gone
-// through. The game must have been started (without devices, for speed) and
-// is left in some explored state.
+// stepped until the walk ends, however long it is, so that a door at the end
+// of a walk is gone through. The game must have been started (without
+// devices, for speed) and is left in some explored state.
 class Solver {
 public:
     Solver(Game &game, std::size_t maxStates);
@@ -63,16 +63,16 @@ private:
     std::unique_ptr<Search> search;
 };
 
-// A walk longer than this many frames never ends (a speed of 0, a target
-// that cannot be reached): the press is taken as it stands then.
-constexpr std::uint64_t maxWalkFrames = 10000;
-
-// Plays frames with no input while the player walks, at most
-// maxWalkFrames of them; returns how many.
+// Plays frames with no input while the player walks, until the walk ends or
+// can no longer end; returns how many. A walk's frames read nothing but the
+// player's motion, so one that leaves the motion exactly as it was (a speed
+// of 0 or below without a walk area, a step too small to move a position that
+// far out) leaves it so in every frame after: that walk never ends, in play
+// either, and a door waiting for its end is never gone through.
 std::uint64_t walkToEnd(Game &game);
 
 // What the frames after a press do, called after the press: the door it
 // committed is gone through, then the game is stepped, frame by frame, until
-// the walk has ended and a door at its end has been gone through. Returns
-// the frames stepped after the press's own.
+// the walk has ended (or can no longer end) and a door at its end has been
+// gone through. Returns the frames stepped after the press's own.
 std::uint64_t settle(Game &game);

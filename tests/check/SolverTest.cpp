@@ -3,8 +3,11 @@
 #include "elements/ESprite.h"
 #include "support/GameFixture.h"
 
+#include <algorithm>
 #include <set>
 #include <string>
+#include <utility>
+#include <vector>
 
 // The solver keeps each state as a key and rebuilds the game from it, and
 // skips the frames of a walk it has seen: these count what it explores on
@@ -52,6 +55,61 @@ std::string independentFlags(int count)
         children += "<s" + n + " if=\"!f" + n + "\" setFlag=\"f" + n + "\"/>\n";
     }
     return gameXml(assets, children, "", "width=\"800\" height=\"600\" fps=\"60\" goal=\"f0, f1\"");
+}
+
+// A corridor that winds up the world in `rows` rows of 1,000 units, 20 wide
+// and 40 apart, joined at the right and left ends in turn: the way from its
+// lower left end to its upper row's far end is some 25 units a row longer
+// than 1,000 a row.
+std::string winding(int rows)
+{
+    const int length = 1000;
+    const int wide = 20;
+    const int apart = 40;
+    const int top = (rows - 1) * apart + wide;
+    std::vector<std::pair<int, int>> corners{{0, 0}, {length, 0}};
+    // Up the right side, round each wall that meets it (those of odd gaps).
+    for (int gap = 0; gap + 1 < rows; ++gap)
+        if (gap % 2 == 1)
+            corners.insert(corners.end(), {{length, gap * apart + wide},
+                                           {wide, gap * apart + wide},
+                                           {wide, (gap + 1) * apart},
+                                           {length, (gap + 1) * apart}});
+    corners.insert(corners.end(), {{length, top}, {0, top}});
+    // Down the left side, round the walls of even gaps.
+    for (int gap = rows - 2; gap >= 0; --gap)
+        if (gap % 2 == 0)
+            corners.insert(corners.end(), {{0, (gap + 1) * apart},
+                                           {length - wide, (gap + 1) * apart},
+                                           {length - wide, gap * apart + wide},
+                                           {0, gap * apart + wide}});
+    std::string points;
+    for (const auto &[x, y] : corners)
+        points += (points.empty() ? "" : ", ") + std::to_string(x) + ", " + std::to_string(y);
+    return points;
+}
+
+// A door to scene 2, the goal, at the end of a walk.
+std::string doorAtTheEndOfAWalk(const std::string &player, const std::string &sceneAttributes,
+                                const std::string &walkTo)
+{
+    return R"(<game entryScene="1" title="T" width="800" height="600" fps="60" goal="v/2">
+<assets path="">
+<sprite id="door" src="box.png" position="500, 100" origin="0, 0"/>
+<player src="p.png" )" +
+           player + R"( origin="0, 0"/>
+</assets>
+<scenes>
+<scene sceneId="1" )" +
+           sceneAttributes + R"(>
+<player/>
+<door onClickScene="2" walkTo=")" +
+           walkTo + R"("/>
+</scene>
+<scene sceneId="2"><player/></scene>
+</scenes>
+</game>
+)";
 }
 
 class SolverTest : public GameFixture {
@@ -153,4 +211,57 @@ TEST_F(SolverTest, PressesOnlyWhereAPlayerCanInsideTheWorld)
     const SolveReport report = solve(outside);
     EXPECT_FALSE(report.solution.has_value()) << "a sprite outside the world is never pressed";
     EXPECT_EQ(report.states, 1u) << "nor is a slot outside it";
+}
+
+TEST_F(SolverTest, FollowsEveryWalkToItsEndAndNoFurther)
+{
+    // Whether the door is gone through is what a walk's end decides; a walk
+    // that cannot end leaves it waiting, as in play.
+    const std::string maze = "walkArea=\"" + winding(25) + "\"";
+    struct Case {
+        const char *what;
+        std::string game;
+        bool doorTaken;
+    };
+    const Case cases[] = {
+        {"a speed of 1 through a winding corridor: over 20,000 frames",
+         doorAtTheEndOfAWalk("speed=\"1\" position=\"10, 10\"", maze, "990, 970"), true},
+        {"a speed of 0 never arrives", doorAtTheEndOfAWalk("speed=\"0\" position=\"10, 10\"", "", "700, 500"), false},
+        {"nor does one below 0", doorAtTheEndOfAWalk("speed=\"-3\" position=\"10, 10\"", "", "700, 500"), false},
+        {"a speed of 0 in a walk area ends the walk at once",
+         doorAtTheEndOfAWalk("speed=\"0\" position=\"10, 10\"", maze, "990, 970"), true},
+        {"a step too small to move a position that far out",
+         doorAtTheEndOfAWalk("speed=\"1\" position=\"40000000, 10\"", "rightLevelLimit=\"80000000\"", "60000000, 10"),
+         false},
+    };
+    for (const Case &walk : cases) {
+        SCOPED_TRACE(walk.what);
+        const SolveReport report = solve(walk.game);
+        EXPECT_FALSE(report.limitReached);
+        ASSERT_EQ(report.solution.has_value(), walk.doorTaken);
+        if (walk.doorTaken) {
+            EXPECT_EQ(report.solution->size(), 1u);
+        }
+        const bool neverEntered =
+            std::any_of(report.findings.begin(), report.findings.end(),
+                        [](const Diagnostic &finding) { return finding.message == "scene 2 is never entered"; });
+        EXPECT_EQ(neverEntered, !walk.doorTaken);
+    }
+}
+
+TEST_F(SolverTest, AWalkIsSteppedToItsEndFrameByFrame)
+{
+    start(doorAtTheEndOfAWalk("speed=\"1\" position=\"10, 10\"", "walkArea=\"" + winding(25) + "\"", "990, 970"));
+    game.press({990, 970});
+    const std::uint64_t frames = walkToEnd(game);
+    EXPECT_GT(frames, 20000u);
+    EXPECT_LT(frames, 27000u);
+    EXPECT_FALSE(game.player->walking);
+    EXPECT_EQ(game.player->sprite->position, sf::Vector2f(990, 970));
+
+    start(doorAtTheEndOfAWalk("speed=\"0\" position=\"10, 10\"", "", "700, 500"));
+    game.press({700, 500});
+    EXPECT_LE(walkToEnd(game), 2u) << "a walk that stands still is over at once";
+    EXPECT_TRUE(game.player->walking);
+    EXPECT_EQ(game.player->sprite->position, sf::Vector2f(10, 10));
 }
