@@ -3,6 +3,10 @@
 //   bench_motion [QUERIES]
 // Prints the median time of one path query (and of building the area), and
 // the median frame time with 1,000 looping sprites and with 1,000 still ones.
+//   bench_motion walk [BUILDS]
+// Builds a walk area of 1,000 corners BUILDS times, as entering its scene
+// does, and prints one RESULT line per build: the build, the first path
+// after it, and the median of later paths in it (bench_runner's "walk" rows).
 #include "core/Game.h"
 #include "core/nav/WalkArea.h"
 #include "elements/Catalogue.h"
@@ -50,6 +54,57 @@ WalkArea bigArea()
         holes.push_back({{c.x - 20, c.y - 20}, {c.x + 20, c.y - 20}, {c.x + 20, c.y + 20}, {c.x - 20, c.y + 20}});
     }
     return WalkArea(outline, holes);
+}
+
+// A ragged ring of 600 corners round 100 square pillars: 1,000 corners, 700
+// or so of them ones a way can bend round.
+WalkArea thousandCornerArea()
+{
+    std::mt19937 random(5);
+    std::uniform_real_distribution<double> radius(380, 540);
+    Polygon outline;
+    for (int i = 0; i < 600; ++i) {
+        const double angle = i * 2 * M_PI / 600;
+        outline.push_back({550 + radius(random) * std::cos(angle), 550 + radius(random) * std::sin(angle)});
+    }
+    std::vector<Polygon> holes;
+    for (int row = -5; row <= 5; ++row)
+        for (int column = -5; column <= 5 && holes.size() < 100; ++column) {
+            if (std::hypot(row, column) > 5.7)
+                continue;
+            const Point c{550 + column * 60.0, 550 + row * 60.0};
+            holes.push_back({{c.x - 10, c.y - 10}, {c.x + 10, c.y - 10}, {c.x + 10, c.y + 10}, {c.x - 10, c.y + 10}});
+        }
+    return WalkArea(outline, holes);
+}
+
+double millisecondsSince(Clock::time_point start)
+{
+    return std::chrono::duration<double, std::milli>(Clock::now() - start).count();
+}
+
+void walkBuilds(int builds)
+{
+    std::mt19937 random(13);
+    std::uniform_real_distribution<double> coordinate(100, 1000);
+    for (int build = 0; build < builds; ++build) {
+        const auto built = Clock::now();
+        const WalkArea area = thousandCornerArea();
+        const double buildMs = millisecondsSince(built);
+        std::vector<double> times;
+        while (times.size() < 51) {
+            const Point from{coordinate(random), coordinate(random)};
+            const Point to{coordinate(random), coordinate(random)};
+            if (!area.contains(from) || !area.contains(to))
+                continue;
+            const auto start = Clock::now();
+            area.path(from, to);
+            times.push_back(millisecondsSince(start));
+        }
+        const double first = times.front();
+        times.erase(times.begin());
+        std::printf("RESULT build_ms=%.4f first_path_ms=%.4f path_ms=%.4f\n", buildMs, first, median(times));
+    }
 }
 
 void paths(int queries)
@@ -115,6 +170,10 @@ double frames(sf::RenderWindow &window, const std::string &attributes, int count
 
 int main(int argc, char **argv)
 {
+    if (argc > 1 && std::string(argv[1]) == "walk") {
+        walkBuilds(argc > 2 ? std::max(1, std::atoi(argv[2])) : 9);
+        return 0;
+    }
     const int queries = argc > 1 ? std::max(1, std::atoi(argv[1])) : 1000;
     paths(queries);
     sf::RenderWindow window(sf::VideoMode(800, 600), "bench_motion");

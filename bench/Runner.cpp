@@ -1,6 +1,6 @@
 // Runs every benchmark case, engine against bare, alternating the two, and
 // prints one table of medians and ratios.
-// Usage: bench_runner [--quick] [--data DIR] [--only load,shared,frame,click,startup,pacing,reload]
+// Usage: bench_runner [--quick] [--data DIR] [--only load,shared,frame,click,startup,pacing,reload,walk]
 // Needs an X display (DISPLAY set). Programs and the example game are found
 // where the build put them.
 
@@ -207,6 +207,7 @@ public:
     void startupCase();
     void pacingCases();
     void reloadCase();
+    void walkCases();
     void printTable() const;
 
 private:
@@ -559,6 +560,29 @@ void Benchmarks::reloadCase()
                     format("%.1f", median(watchLoad)) + " ms.");
 }
 
+// Entering a scene builds its walk area, and its first path follows in the
+// same frame: both, and a later path, against one frame at 60 fps.
+void Benchmarks::walkCases()
+{
+    const std::string builds = options.quick ? "1" : "15";
+    std::vector<double> build, entry, path;
+    for (const auto &run : results(runChild({BENCH_MOTION, "walk", builds}))) {
+        build.push_back(run.at("build_ms"));
+        entry.push_back(run.at("build_ms") + run.at("first_path_ms"));
+        path.push_back(run.at("path_ms"));
+    }
+    note("walk area of 1,000 corners: build " + format("%.2f", median(build)) + " ms, build and first path " +
+         format("%.2f", median(entry)) + " ms, a path " + format("%.3f", median(path)) + " ms");
+    const double frame = 1000.0 / 60.0;
+    auto frameRow = [&](const std::string &name, double ms, double limit) {
+        rows.push_back({name, format("%.3f ms", ms), format("frame: %.3f ms", frame), format("%.3f", ms / frame),
+                        format("<= %.1f ms", limit), ms <= limit ? "yes" : "NO"});
+    };
+    frameRow("walk 1000 corners: build", median(build), 16.0);
+    frameRow("walk 1000 corners: entry", median(entry), frame);
+    frameRow("walk 1000 corners: path", median(path), 1.0);
+}
+
 void Benchmarks::printTable() const
 {
     std::printf("\n%-28s %-20s %-20s %-7s %-15s %s\n", "case", "engine", "bare", "ratio", "target", "met");
@@ -588,7 +612,7 @@ Options parse(int argc, char **argv)
                 options.only.insert(name);
         } else {
             throw std::runtime_error("usage: bench_runner [--quick] [--data DIR] "
-                                     "[--only load,shared,frame,click,startup,pacing,reload]");
+                                     "[--only load,shared,frame,click,startup,pacing,reload,walk]");
         }
     }
     return options;
@@ -610,7 +634,7 @@ int main(int argc, char **argv)
             {"load", [&] { benchmarks.loadCases(); }},      {"shared", [&] { benchmarks.sharedCases(); }},
             {"frame", [&] { benchmarks.frameCases(); }},    {"click", [&] { benchmarks.clickCases(); }},
             {"startup", [&] { benchmarks.startupCase(); }}, {"pacing", [&] { benchmarks.pacingCases(); }},
-            {"reload", [&] { benchmarks.reloadCase(); }},
+            {"reload", [&] { benchmarks.reloadCase(); }},   {"walk", [&] { benchmarks.walkCases(); }},
         };
         for (const auto &[name, run] : cases)
             if (options.wants(name))

@@ -41,13 +41,15 @@ Point nearestOnSegment(Point p, Point a, Point b)
 bool insideByCrossings(const Polygon &polygon, Point p)
 {
     bool inside = false;
-    for (std::size_t i = 0, j = polygon.size() - 1; i < polygon.size(); j = i++) {
-        const Point a = polygon[i];
-        const Point b = polygon[j];
-        if ((a.y > p.y) != (b.y > p.y) && p.x < (b.x - a.x) * (p.y - a.y) / (b.y - a.y) + a.x)
+    for (std::size_t i = 0, j = polygon.size() - 1; i < polygon.size(); j = i++)
+        if (rayCrosses(polygon[i], polygon[j], p))
             inside = !inside;
-    }
     return inside;
+}
+
+bool rayCrosses(Point a, Point b, Point p)
+{
+    return (a.y > p.y) != (b.y > p.y) && p.x < (b.x - a.x) * (p.y - a.y) / (b.y - a.y) + a.x;
 }
 
 bool segmentsMeet(Point a, Point b, Point c, Point d)

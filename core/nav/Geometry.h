@@ -53,6 +53,9 @@ double signedArea(const Polygon &polygon);
 Point nearestOnSegment(Point p, Point a, Point b);
 // Strictly inside by the crossing rule; points on an edge may go either way.
 bool insideByCrossings(const Polygon &polygon, Point p);
+// Whether the level ray from p to the right crosses the edge from b to a, by
+// the crossing rule: an odd count of such edges puts p inside.
+bool rayCrosses(Point a, Point b, Point p);
 // Whether two edges that are not neighbours meet, or neighbours overlap.
 bool selfIntersects(const Polygon &polygon);
 // Whether segments ab and cd share any point.

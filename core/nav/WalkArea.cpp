@@ -25,23 +25,38 @@ bool strictlyApart(double first, double second)
 
 WalkArea::WalkArea(Polygon area, std::vector<Polygon> holes) : outline(std::move(area)), openings(std::move(holes))
 {
-    addPolygon(outline, false);
-    for (const Polygon &hole : openings)
-        addPolygon(hole, true);
+    addPolygon(outline, 0);
+    for (std::size_t i = 0; i < openings.size(); ++i)
+        addPolygon(openings[i], i + 1);
+    std::vector<EdgeGrid::Segment> segments;
+    for (const Edge &edge : edges)
+        segments.push_back({edge.a, edge.b});
+    // Far beyond the tolerance and any rounding of where a segment runs,
+    // so no edge that matters to a sight line or a point is left out.
+    double extent = 1;
+    for (const Edge &edge : edges)
+        extent =
+            std::max({extent, std::abs(edge.left), std::abs(edge.top), std::abs(edge.right), std::abs(edge.bottom)});
+    grid = EdgeGrid(segments, 1e-6 * extent + 4 * tolerance);
     links.resize(corners.size());
-    for (std::size_t i = 0; i < corners.size(); ++i)
+    for (std::size_t i = 0; i < corners.size(); ++i) {
+        // Lines from one corner to the next few corners in order are mostly
+        // blocked by the same edge.
+        std::size_t blocker = edges.size();
         for (std::size_t j = i + 1; j < corners.size(); ++j) {
             const Point a = corners[i].at;
             const Point b = corners[j].at;
-            if (tangentAt(corners[i], b) && tangentAt(corners[j], a) && sees(a, b)) {
+            if (tangentAt(corners[i], b) && tangentAt(corners[j], a) && sees(a, b, blocker)) {
                 links[i].push_back({j, distance(a, b)});
                 links[j].push_back({i, distance(a, b)});
             }
         }
+    }
 }
 
-void WalkArea::addPolygon(const Polygon &polygon, bool isHole)
+void WalkArea::addPolygon(const Polygon &polygon, std::size_t number)
 {
+    const bool isHole = number > 0;
     const std::size_t n = polygon.size();
     const double orientation = signedArea(polygon) >= 0 ? 1 : -1;
     for (std::size_t i = 0; i < n; ++i) {
@@ -54,7 +69,8 @@ void WalkArea::addPolygon(const Polygon &polygon, bool isHole)
                         std::min(at.x, next.x),
                         std::min(at.y, next.y),
                         std::max(at.x, next.x),
-                        std::max(at.y, next.y)};
+                        std::max(at.y, next.y),
+                        number};
         edges.push_back(edge);
         // A way bends round a corner that juts into the walkable part: the
         // area's reflex corners and the holes' convex ones.
@@ -69,22 +85,42 @@ bool WalkArea::tangentAt(const Corner &corner, Point other) const
     return side(corner.at, other, corner.previous) * side(corner.at, other, corner.next) >= 0;
 }
 
+// On a boundary, or inside the outline by the crossing rule and inside no
+// hole. Only edges of p's row can be that near or cross its level ray; they
+// come in order, so each polygon's crossings are counted in one run.
 bool WalkArea::contains(Point p) const
 {
-    for (const Edge &edge : edges) {
-        if (p.x < edge.left - tolerance || p.x > edge.right + tolerance || p.y < edge.top - tolerance ||
-            p.y > edge.bottom + tolerance)
-            continue;
-        const Point offset = nearestOnSegment(p, edge.a, edge.b) - p;
-        if (dot(offset, offset) <= tolerance * tolerance)
+    bool onBoundary = false;
+    bool insideOutline = false;
+    bool insideHole = false;
+    std::size_t polygon = 0;
+    bool odd = false;
+    auto settle = [&] {
+        if (polygon == 0)
+            insideOutline = odd;
+        else
+            insideHole = insideHole || odd;
+    };
+    grid.forEachInRow(p, [&](std::size_t index) {
+        const Edge &edge = edges[index];
+        if (edge.polygon != polygon) {
+            settle();
+            polygon = edge.polygon;
+            odd = false;
+        }
+        // Wholly left of p: neither near it nor crossed by its ray.
+        if (p.x > edge.right + tolerance)
             return true;
-    }
-    if (!insideByCrossings(outline, p))
-        return false;
-    for (const Polygon &hole : openings)
-        if (insideByCrossings(hole, p))
-            return false;
-    return true;
+        if (rayCrosses(edge.b, edge.a, p))
+            odd = !odd;
+        if (p.x < edge.left - tolerance || p.y < edge.top - tolerance || p.y > edge.bottom + tolerance)
+            return true;
+        const Point offset = nearestOnSegment(p, edge.a, edge.b) - p;
+        onBoundary = dot(offset, offset) <= tolerance * tolerance;
+        return !onBoundary;
+    });
+    settle();
+    return onBoundary || (insideOutline && !insideHole);
 }
 
 Point WalkArea::nearestBoundaryPoint(Point p) const
@@ -103,10 +139,28 @@ Point WalkArea::nearestBoundaryPoint(Point p) const
     return best;
 }
 
+// Whether the edge and the segment ab, of length `length` > 0, cross each
+// other from one side to the other.
+bool WalkArea::crosses(const Edge &edge, Point a, Point b, double length)
+{
+    const Point along = b - a;
+    if (edge.length == 0 || !strictlyApart(cross(along, edge.a - a) / length, cross(along, edge.b - a) / length))
+        return false;
+    const Point edgeAlong = edge.b - edge.a;
+    return strictlyApart(cross(edgeAlong, a - edge.a) / edge.length, cross(edgeAlong, b - edge.a) / edge.length);
+}
+
+bool WalkArea::sees(Point a, Point b) const
+{
+    std::size_t blocker = edges.size();
+    return sees(a, b, blocker);
+}
+
 // No edge is crossed from one side to the other; between the corners the
 // segment passes through, each piece lies wholly inside or wholly outside,
-// so its middle decides.
-bool WalkArea::sees(Point a, Point b) const
+// so its middle decides. Any crossed edge makes the answer no, so the one
+// in `blocker` is tried first; an edge found crossed is left there.
+bool WalkArea::sees(Point a, Point b, std::size_t &blocker) const
 {
     const Point along = b - a;
     const double length = distance(a, b);
@@ -116,23 +170,30 @@ bool WalkArea::sees(Point a, Point b) const
     const double right = std::max(a.x, b.x) + tolerance;
     const double top = std::min(a.y, b.y) - tolerance;
     const double bottom = std::max(a.y, b.y) + tolerance;
+    auto near = [&](const Edge &edge) {
+        return edge.right >= left && edge.left <= right && edge.bottom >= top && edge.top <= bottom;
+    };
+    if (blocker < edges.size() && near(edges[blocker]) && crosses(edges[blocker], a, b, length))
+        return false;
     std::vector<double> stops{0.0, 1.0};
-    for (const Edge &edge : edges) {
-        if (edge.right < left || edge.left > right || edge.bottom < top || edge.top > bottom)
-            continue;
-        const double fromA = cross(along, edge.a - a) / length;
-        const double fromB = cross(along, edge.b - a) / length;
-        if (strictlyApart(fromA, fromB) && edge.length > 0) {
-            const Point edgeAlong = edge.b - edge.a;
-            if (strictlyApart(cross(edgeAlong, a - edge.a) / edge.length, cross(edgeAlong, b - edge.a) / edge.length))
-                return false;
+    // An edge offered twice adds the same stop twice, which cuts no piece.
+    const bool uncrossed = grid.forEachNear(a, b, [&](std::size_t index) {
+        const Edge &edge = edges[index];
+        if (!near(edge))
+            return true;
+        if (crosses(edge, a, b, length)) {
+            blocker = index;
+            return false;
         }
-        if (std::abs(fromA) <= tolerance) {
+        if (std::abs(cross(along, edge.a - a) / length) <= tolerance) {
             const double t = dot(edge.a - a, along) / (length * length);
             if (t > 0 && t < 1)
                 stops.push_back(t);
         }
-    }
+        return true;
+    });
+    if (!uncrossed)
+        return false;
     std::sort(stops.begin(), stops.end());
     for (std::size_t i = 1; i < stops.size(); ++i)
         if (stops[i] > stops[i - 1] && !contains(a + along * ((stops[i - 1] + stops[i]) / 2)))

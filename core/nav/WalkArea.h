@@ -1,5 +1,6 @@
 #pragma once
 
+#include "core/nav/EdgeGrid.h"
 #include "core/nav/Geometry.h"
 
 #include <cstddef>
@@ -45,6 +46,8 @@ private:
         double length;
         // Bounding box, for the quick rejections that keep sight lines cheap.
         double left, top, right, bottom;
+        // 0 for the area's outline, then each hole's number from 1.
+        std::size_t polygon;
     };
     // A corner a shortest path may turn at, with its two neighbours: a way
     // only turns there when it passes the corner on one side.
@@ -58,7 +61,9 @@ private:
         double length;
     };
 
-    void addPolygon(const Polygon &polygon, bool isHole);
+    void addPolygon(const Polygon &polygon, std::size_t number);
+    static bool crosses(const Edge &edge, Point a, Point b, double length);
+    bool sees(Point a, Point b, std::size_t &blocker) const;
     bool tangentAt(const Corner &corner, Point other) const;
     std::vector<Point> shortest(Point from, Point to) const;
     void dropStraightCorners(std::vector<Point> &points) const;
@@ -66,6 +71,7 @@ private:
     Polygon outline;
     std::vector<Polygon> openings;
     std::vector<Edge> edges;
+    EdgeGrid grid;
     std::vector<Corner> corners;
     std::vector<std::vector<Link>> links;
 };

@@ -143,7 +143,122 @@ Point randomPointIn(std::mt19937 &random, const Oracle &oracle)
     }
 }
 
+// How the area once decided what lies in it, looking at every edge each
+// time: the grid that now picks the edges must not change one answer.
+struct EveryEdge {
+    std::vector<std::pair<Point, Point>> edges;
+    std::vector<Polygon> polygons;
+
+    EveryEdge(const Polygon &area, const std::vector<Polygon> &holes) : polygons{area}
+    {
+        polygons.insert(polygons.end(), holes.begin(), holes.end());
+        for (const Polygon &polygon : polygons)
+            for (std::size_t i = 0; i < polygon.size(); ++i)
+                edges.emplace_back(polygon[i], polygon[(i + 1) % polygon.size()]);
+    }
+
+    bool contains(Point p) const
+    {
+        const double tolerance = WalkArea::tolerance;
+        for (const auto &[a, b] : edges) {
+            if (p.x < std::min(a.x, b.x) - tolerance || p.x > std::max(a.x, b.x) + tolerance ||
+                p.y < std::min(a.y, b.y) - tolerance || p.y > std::max(a.y, b.y) + tolerance)
+                continue;
+            const Point offset = nearestOnSegment(p, a, b) - p;
+            if (dot(offset, offset) <= tolerance * tolerance)
+                return true;
+        }
+        if (!insideByCrossings(polygons.front(), p))
+            return false;
+        return std::none_of(polygons.begin() + 1, polygons.end(),
+                            [&](const Polygon &hole) { return insideByCrossings(hole, p); });
+    }
+
+    bool sees(Point a, Point b) const
+    {
+        const double tolerance = WalkArea::tolerance;
+        auto apart = [&](double first, double second) {
+            return (first > tolerance && second < -tolerance) || (first < -tolerance && second > tolerance);
+        };
+        const Point along = b - a;
+        const double length = distance(a, b);
+        if (length == 0)
+            return contains(a);
+        std::vector<double> stops{0.0, 1.0};
+        for (const auto &[c, d] : edges) {
+            if (std::max(c.x, d.x) < std::min(a.x, b.x) - tolerance ||
+                std::min(c.x, d.x) > std::max(a.x, b.x) + tolerance ||
+                std::max(c.y, d.y) < std::min(a.y, b.y) - tolerance ||
+                std::min(c.y, d.y) > std::max(a.y, b.y) + tolerance)
+                continue;
+            const double fromC = cross(along, c - a) / length;
+            if (apart(fromC, cross(along, d - a) / length) && distance(c, d) > 0 &&
+                apart(cross(d - c, a - c) / distance(c, d), cross(d - c, b - c) / distance(c, d)))
+                return false;
+            const double t = dot(c - a, along) / (length * length);
+            if (std::abs(fromC) <= tolerance && t > 0 && t < 1)
+                stops.push_back(t);
+        }
+        std::sort(stops.begin(), stops.end());
+        for (std::size_t i = 1; i < stops.size(); ++i)
+            if (stops[i] > stops[i - 1] && !contains(a + along * ((stops[i - 1] + stops[i]) / 2)))
+                return false;
+        return true;
+    }
+};
+
 } // namespace
+
+// Every corner against every other, and points on corners, on edges and
+// anywhere, on a small integer lattice where corners line up and sight lines
+// graze edges: answers equal, so the corners' links and every path are too.
+TEST(WalkArea, SightAndInsideAnswerAsWhenEveryEdgeWasAsked)
+{
+    std::mt19937 random(31);
+    std::uniform_int_distribution<int> lattice(0, 40);
+    std::uniform_real_distribution<double> anywhere(-50, 1050);
+    int visible = 0;
+    for (int round = 0; round < 120; ++round) {
+        // Small rounds on a coarse lattice, then a few large ones.
+        const int corners = round < 100 ? 5 + round % 12 : 150 + round;
+        const Polygon area = star(random, 500, 500, 150, 480, corners);
+        std::vector<Polygon> holes;
+        std::uniform_real_distribution<double> place(200, 800);
+        for (int attempt = 0; attempt < 12 && holes.size() < 4; ++attempt) {
+            Polygon hole = star(random, place(random), place(random), 20, 70, 3 + attempt % 4);
+            if (attempt % 3 == 0) {
+                // A box whose sides line up with the lattice and the area's corners.
+                const double x = area[static_cast<std::size_t>(attempt) % area.size()].x;
+                const double y = place(random);
+                hole = {{x, y}, {x + 25 * (1 + lattice(random) % 3), y}, {x + 25, y + 50}, {x, y + 50}};
+            }
+            if (clear(hole, area, holes))
+                holes.push_back(hole);
+        }
+        const WalkArea walkable(area, holes);
+        const EveryEdge old(area, holes);
+        std::vector<Point> points;
+        for (const Polygon &polygon : old.polygons)
+            for (std::size_t i = 0; i < polygon.size(); ++i) {
+                points.push_back(polygon[i]);
+                points.push_back((polygon[i] + polygon[(i + 1) % polygon.size()]) * 0.5);
+            }
+        for (int i = 0; i < 40; ++i)
+            points.push_back({25.0 * lattice(random), 25.0 * lattice(random)});
+        for (int i = 0; i < 10; ++i)
+            points.push_back({anywhere(random), anywhere(random)});
+        const std::size_t step = points.size() > 200 ? 7 : 1;
+        for (std::size_t i = 0; i < points.size(); ++i) {
+            ASSERT_EQ(walkable.contains(points[i]), old.contains(points[i])) << "round " << round << " point " << i;
+            for (std::size_t j = i % step; j < points.size(); j += step) {
+                const bool sees = walkable.sees(points[i], points[j]);
+                ASSERT_EQ(sees, old.sees(points[i], points[j])) << "round " << round << " points " << i << ", " << j;
+                visible += sees;
+            }
+        }
+    }
+    EXPECT_GT(visible, 20000);
+}
 
 TEST(WalkArea, PathsStayInsideAndMatchABruteForceSearch)
 {
