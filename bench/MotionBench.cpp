@@ -35,17 +35,24 @@ double median(std::vector<double> values)
     return values[values.size() / 2];
 }
 
-// A ragged ring of 200 corners round the world's middle, and 20 small
-// squares inside it where they fit.
-WalkArea bigArea()
+// A ragged ring of `corners` corners round the world's middle, its radius
+// drawn from `seed`.
+Polygon raggedRing(unsigned seed, int corners)
 {
-    std::mt19937 random(7);
+    std::mt19937 random(seed);
     std::uniform_real_distribution<double> radius(380, 540);
     Polygon outline;
-    for (int i = 0; i < 200; ++i) {
-        const double angle = i * 2 * M_PI / 200;
+    for (int i = 0; i < corners; ++i) {
+        const double angle = i * 2 * M_PI / corners;
         outline.push_back({550 + radius(random) * std::cos(angle), 550 + radius(random) * std::sin(angle)});
     }
+    return outline;
+}
+
+// A ragged ring of 200 corners, and 20 small squares inside it where they fit.
+WalkArea bigArea()
+{
+    const Polygon outline = raggedRing(7, 200);
     std::vector<Polygon> holes;
     for (int i = 0; i < 20; ++i) {
         const double angle = i * 2 * M_PI / 20;
@@ -60,13 +67,7 @@ WalkArea bigArea()
 // or so of them ones a way can bend round.
 WalkArea thousandCornerArea()
 {
-    std::mt19937 random(5);
-    std::uniform_real_distribution<double> radius(380, 540);
-    Polygon outline;
-    for (int i = 0; i < 600; ++i) {
-        const double angle = i * 2 * M_PI / 600;
-        outline.push_back({550 + radius(random) * std::cos(angle), 550 + radius(random) * std::sin(angle)});
-    }
+    const Polygon outline = raggedRing(5, 600);
     std::vector<Polygon> holes;
     for (int row = -5; row <= 5; ++row)
         for (int column = -5; column <= 5 && holes.size() < 100; ++column) {
