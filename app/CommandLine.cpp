@@ -5,8 +5,11 @@
 
 #include <CLI/CLI.hpp>
 
+#include <charconv>
+#include <cmath>
 #include <filesystem>
 #include <iostream>
+#include <system_error>
 
 namespace fs = std::filesystem;
 
@@ -66,7 +69,9 @@ std::optional<int> parseCommandLine(int argc, char **argv, Options &options)
         ->needs(replay);
     CLI::Option *saveDir =
         app.add_option("--save-dir", options.saveDir, "keep saves in DIR instead of $XDG_DATA_HOME/adventure/SAVENAME")
-            ->type_name("DIR");
+            ->type_name("DIR")
+            ->check(
+                [](const std::string &dir) { return dir.empty() ? "DIR is empty: name a folder for the saves" : ""; });
     CLI::Option *load =
         app.add_option("--load", options.load, "start from this save file")->type_name("FILE")->excludes(scene);
     CLI::Option *continueAuto =
@@ -95,7 +100,14 @@ std::optional<int> parseCommandLine(int argc, char **argv, Options &options)
     excludePlay(solve);
     app.add_option("--max-states", options.maxStates, "with --solve: the most states to explore (default 1000000)")
         ->type_name("N")
-        ->check(CLI::PositiveNumber)
+        ->check([](const std::string &count) {
+            std::size_t value = 0;
+            const char *end = count.data() + count.size();
+            const auto [stop, error] = std::from_chars(count.data(), end, value);
+            return stop != end || error != std::errc() || value == 0
+                       ? "N is \"" + count + "\", but it must be a whole number of states, 1 or more"
+                       : std::string();
+        })
         ->needs(solve);
     app.add_option("--write-walkthrough", options.walkthrough,
                    "with --solve: write the shortest way to the goal as a replay script")
@@ -108,7 +120,15 @@ std::optional<int> parseCommandLine(int argc, char **argv, Options &options)
                    "multiply every text's character size by F (0.5 to 3), for larger text; with --check, warn "
                    "where a text so scaled would leave the window")
         ->option_text("F")
-        ->check(CLI::Range(0.5f, 3.f));
+        ->check([](const std::string &factor) {
+            float value = 0;
+            const char *end = factor.data() + factor.size();
+            const auto [stop, error] = std::from_chars(factor.data(), end, value);
+            // A comparison with NaN is false either way: it is refused by name.
+            return stop != end || error != std::errc() || !std::isfinite(value) || value < 0.5f || value > 3.f
+                       ? "F is \"" + factor + "\", but it must be a number from 0.5 to 3"
+                       : std::string();
+        });
     app.add_flag("--strict", options.strict, "with --check: warnings fail the check as errors do")->needs(check);
     // Either mode reports in either form; CLI11 reads several needs() as all of them.
     app.callback([&] {

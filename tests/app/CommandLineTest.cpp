@@ -9,6 +9,9 @@
 
 #include <cstdlib>
 #include <filesystem>
+#include <string>
+#include <utility>
+#include <vector>
 
 namespace {
 
@@ -56,6 +59,24 @@ TEST(CommandLine, HelpVersionAndUnknownOptions)
         EXPECT_EQ(watched.err, "adventure: --record cannot be used with --watch: frames count on across reloads, so "
                                "the recording could not be replayed\n");
         EXPECT_FALSE(std::filesystem::exists(dir.file("r.txt")));
+    }
+}
+
+TEST(CommandLine, ValuesNoRunCanUseAreUsageErrorsThatSayWhatIsWanted)
+{
+    TempDir dir;
+    const std::vector<std::pair<std::vector<std::string>, std::string>> refused{
+        {{"--check", "--text-scale", "nan"}, "--text-scale: F is \"nan\", but it must be a number from 0.5 to 3"},
+        {{"--check", "--text-scale", "4"}, "--text-scale: F is \"4\", but it must be a number from 0.5 to 3"},
+        {{"--solve", "--max-states", "0"},
+         "--max-states: N is \"0\", but it must be a whole number of states, 1 or more"},
+        {{"--save-dir", ""}, "--save-dir: DIR is empty: name a folder for the saves"},
+    };
+    for (const auto &[arguments, said] : refused) {
+        SCOPED_TRACE(arguments[1]);
+        const ProcessResult result = runEngine(dir.path(), "", 30, arguments);
+        EXPECT_EQ(result.status, 2);
+        EXPECT_NE(result.err.find("adventure: " + said + "\n"), std::string::npos) << result.err;
     }
 }
 
