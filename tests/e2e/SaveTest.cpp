@@ -11,7 +11,6 @@
 #include <filesystem>
 #include <fstream>
 #include <sstream>
-#include <thread>
 
 // Saves played through replays: F5, F9, the close, --load and --continue,
 // judged by the trace and by the files written.
@@ -273,10 +272,12 @@ TEST_F(Saves, AStopSignalDuringPlayEndsItAsClosingTheWindowDoesWithTheAutoSave)
     for (const int signal : {SIGTERM, SIGINT, SIGHUP}) {
         SCOPED_TRACE(signal);
         fs::remove(saves.file("auto.json"));
-        EngineSession engine(game.path(), {"--save-dir", saves.path()});
+        const std::string traced = files.file("signal.jsonl");
+        EngineSession engine(game.path(), {"--save-dir", saves.path(), "--trace", traced});
         ASSERT_TRUE(engine.waitForWindow("Saves", 550, 550));
         engine.click(75, 75);
-        std::this_thread::sleep_for(std::chrono::milliseconds(500));
+        ASSERT_TRUE(pollUntil(10, [&] { return has(readWholeFile(traced), "\"item-added\", \"id\": \"coin\""); }))
+            << readWholeFile(traced);
         engine.sendSignal(signal);
         EXPECT_EQ(engine.waitForExit(), 128 + signal) << "it ends as the signal ends it";
         EXPECT_TRUE(has(readWholeFile(saves.file("auto.json")), "\"items\": [\"key\", \"coin\"]"))
