@@ -103,18 +103,22 @@ void runFrame(Game &game, sf::RenderWindow &window, FrameInput &input, std::uint
 {
     if (game.trace)
         game.trace->startFrame(frame);
+    // A stop signal ends play as the close button does: the transition of
+    // the frame whose input saw it makes the auto save, and the run ends after
+    // that frame. One that comes later in a frame waits for the next one's input.
+    bool stopping = false;
     playFrame(game, [&](Game &played) {
         input.handleEvents(frame, played, window);
-        // A stop signal ends play as the close button does: this frame's
-        // transition makes the auto save.
-        if (stopSignalled())
+        stopping = stopSignalled();
+        if (stopping)
             played.close();
     });
     render(game, window, input, frame);
     // What the frame wrote is on disk before the next one starts, and a
     // write that failed is reported now, not when the run ends.
     OutputFile::flushAll();
-    stopIfSignalled();
+    if (stopping)
+        stopIfSignalled();
 }
 
 void runFrame(Game &game, sf::RenderWindow &window)

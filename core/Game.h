@@ -251,8 +251,9 @@ private:
     void writeSave(const std::string &slot);
     // The refusal of the save at `path`; `keptAs` names where the next save moves it.
     void sayAboutSave(const std::string &path, const SaveProblem &problem, const std::string &keptAs) const;
-    // Whether saving writes over `path`: a slot of this game's save folder or its backup.
-    bool writtenBySaving(const std::string &path) const;
+    // The file of this game's save folder that saving writes and that is
+    // `path` (a slot or its backup), named as saving names it; none for any other file.
+    std::optional<std::string> slotAt(const std::string &path) const;
     // Moves the refused saves that writing `path` would replace out of its way.
     std::optional<WriteFailure> keepRefusedSaves(const std::string &path);
 

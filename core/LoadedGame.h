@@ -143,7 +143,7 @@ struct LoadedGame : PlayMoment {
     std::unordered_map<std::string_view, EText *> freeTexts;
     // Item pictures by item id, from the sprites their icons name.
     std::unordered_map<std::string_view, const sf::Texture *> icons;
-    // Saves in the save folder that this game refused, by absolute path:
+    // Saves in the save folder that this game refused, named as saving names them:
     // the next save into their place moves them aside first.
     std::set<std::string> refusedSaves;
     // Which sprites of the scene are active, worked out again when the state changes.

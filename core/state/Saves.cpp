@@ -72,17 +72,18 @@ void Game::sayAboutSave(const std::string &path, const SaveProblem &problem, con
                     << std::endl;
 }
 
-bool Game::writtenBySaving(const std::string &path) const
+std::optional<std::string> Game::slotAt(const std::string &path) const
 {
     const std::string folder = saveFolder();
     if (folder.empty())
-        return false;
+        return std::nullopt;
     for (const char *name : {"auto.json", "quick.json", "auto.json.bak", "quick.json.bak"}) {
+        const std::string slot = folder + "/" + name;
         std::error_code ignored;
-        if (fs::equivalent(path, folder + "/" + name, ignored))
-            return true;
+        if (fs::equivalent(path, slot, ignored))
+            return slot;
     }
-    return false;
+    return std::nullopt;
 }
 
 bool Game::startFromSave()
@@ -123,9 +124,9 @@ bool Game::loadSave(const std::string &path, const std::string &slot)
         // game can: it stays, and the next save moves it out of its way.
         std::string keptAs;
         const bool unreadable = problem.reason == LoadRefusal::corrupt || problem.reason == LoadRefusal::missing;
-        if (!unreadable && writtenBySaving(file)) {
-            refusedSaves.insert(fs::absolute(file).lexically_normal().string());
-            keptAs = asideName(file);
+        if (const std::optional<std::string> slotFile = unreadable ? std::nullopt : slotAt(file)) {
+            refusedSaves.insert(*slotFile);
+            keptAs = asideName(*slotFile);
         }
         sayAboutSave(file, problem, keptAs);
         tell(TraceEvent::loadFailed, {{"slot", slot}, {"reason", std::string(refusalName(problem.reason))}});
@@ -234,7 +235,7 @@ void Game::writeSave(const std::string &slot)
 std::optional<WriteFailure> Game::keepRefusedSaves(const std::string &path)
 {
     for (const std::string &written : {path, path + ".bak"}) {
-        const auto refused = refusedSaves.find(fs::absolute(written).lexically_normal().string());
+        const auto refused = refusedSaves.find(written);
         if (refused == refusedSaves.end())
             continue;
         std::variant<std::string, WriteFailure> moved = moveAside(written);
