@@ -39,9 +39,20 @@ const char *keyName(const sf::Event::KeyEvent &key)
         return "Escape";
     case sf::Keyboard::Space:
         return "Space";
+    case sf::Keyboard::Up:
+        return "Up";
+    case sf::Keyboard::Down:
+        return "Down";
     default:
-        return nullptr;
+        break;
     }
+    // A conversation's rows are chosen by number, from either row of digits.
+    static const char *const digits[] = {"1", "2", "3", "4", "5", "6", "7", "8", "9"};
+    if (key.code >= sf::Keyboard::Num1 && key.code <= sf::Keyboard::Num9)
+        return digits[key.code - sf::Keyboard::Num1];
+    if (key.code >= sf::Keyboard::Numpad1 && key.code <= sf::Keyboard::Numpad9)
+        return digits[key.code - sf::Keyboard::Numpad1];
+    return nullptr;
 }
 
 void render(Game &game, sf::RenderWindow &window, FrameInput &input, std::uint64_t frame)

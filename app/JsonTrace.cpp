@@ -10,14 +10,24 @@ namespace {
 
 using Json = nlohmann::ordered_json;
 
-// One line, with a blank after each colon and comma for people to read.
 // Ids come from the document and need not be UTF-8; bad bytes are replaced.
+std::string value(const Json &value)
+{
+    if (!value.is_array())
+        return value.dump(-1, ' ', false, Json::error_handler_t::replace);
+    std::string text = "[";
+    for (auto member = value.begin(); member != value.end(); ++member)
+        text += (member == value.begin() ? "" : ", ") + member->dump(-1, ' ', false, Json::error_handler_t::replace);
+    return text + "]";
+}
+
+// One line, with a blank after each colon and comma for people to read.
 std::string line(const Json &object)
 {
     std::string text;
     for (auto item = object.begin(); item != object.end(); ++item) {
         text += text.empty() ? "{" : ", ";
-        text += Json(item.key()).dump() + ": " + item.value().dump(-1, ' ', false, Json::error_handler_t::replace);
+        text += Json(item.key()).dump() + ": " + value(item.value());
     }
     return text + "}";
 }

@@ -1,6 +1,7 @@
 #include "check/Checker.h"
 
 #include "check/CheckerText.h"
+#include "check/DialogChecks.h"
 #include "check/MotionChecks.h"
 #include "check/TextFit.h"
 #include "core/Game.h"
@@ -250,6 +251,9 @@ private:
     void checkState(Node *state);
     void checkDeclaration(Node *declaration, const std::unordered_map<std::string_view, const Node *> &first);
     void checkChildLogic(Node *scene, Node *child);
+    void checkDialogSection(Node *dialogs);
+    void checkLines(const std::vector<LineRules> &lines);
+    void checkEffectNames(const Effects &effects);
     void checkAction(Node *scene, Node *node, const ActionRules &action);
     // `written` is the attribute the condition was read from, or null.
     void checkCondition(const Condition &condition, const Attribute *written);
@@ -257,6 +261,7 @@ private:
     // was meant to start clear.
     void checkGoalAtStart(Node *root);
     void checkName(std::string_view name, const std::vector<std::string_view> &declared, const char *kind);
+    void checkOptionMark(const ConditionTerm &term);
     void checkSceneId(Node *scene, bool entryPlays);
     void checkLevelOrder(Node *scene, const char *lowName, const char *highName, const char *highDefault);
     void checkSceneChild(Node *child);
@@ -270,6 +275,7 @@ private:
     void checkList(Node *node, const Attribute *attribute, const AttributeFormat &format);
     void checkRange(const Attribute *attribute, const AttributeFormat &format, double value);
     void checkReference(const Attribute *attribute, const IdIndex &ids, const char *kind);
+    void checkDialogReference(const Attribute *attribute);
 
     void checkFile(Node *asset, FileUse use);
     const FileVerdict &verdict(const std::string &path, FileUse use);
@@ -351,7 +357,47 @@ void Checker::walk()
             checkAttributes(section, formatOf("inventory"));
         else if (section == getChild(root, "scenes"))
             checkScenes(section);
+        else if (section == getChild(root, "dialogs"))
+            checkDialogSection(section);
     }
+}
+
+// The engine read the conversations already (it refuses a malformed one);
+// what is left are names that lead nowhere.
+void Checker::checkDialogSection(Node *dialogs)
+{
+    checkAttributes(dialogs, formatOf("dialogs"));
+    for (const DialogRules &dialog : game.dialogs.dialogs) {
+        settleBefore(dialog.node);
+        checkAttributes(dialog.node, formatOf("dialog"));
+        checkLines(dialog.opening);
+        for (const OptionRules &option : dialog.options) {
+            settleBefore(option.node);
+            checkAttributes(option.node, formatOf("option"));
+            checkCondition(option.condition, hasAttribute(option.node, "if"));
+            checkEffectNames(option.effects);
+            checkLines(option.lines);
+        }
+    }
+}
+
+void Checker::checkLines(const std::vector<LineRules> &lines)
+{
+    for (const LineRules &line : lines) {
+        settleBefore(line.node);
+        checkAttributes(line.node, formatOf("say"));
+        checkCondition(line.condition, hasAttribute(line.node, "if"));
+    }
+}
+
+void Checker::checkEffectNames(const Effects &effects)
+{
+    for (const auto *names : {&effects.setFlags, &effects.clearFlags})
+        for (const std::string_view name : *names)
+            checkName(name, declaredFlags, "flag");
+    for (const auto *names : {&effects.giveItems, &effects.takeItems})
+        for (const std::string_view name : *names)
+            checkName(name, declaredItems, "item");
 }
 
 // Names of flags and items are free, so a slip in one is a flag that never
@@ -381,12 +427,7 @@ void Checker::checkChildLogic(Node *scene, Node *child)
 
 void Checker::checkAction(Node *scene, Node *node, const ActionRules &action)
 {
-    for (const auto *names : {&action.effects.setFlags, &action.effects.clearFlags})
-        for (const std::string_view name : *names)
-            checkName(name, declaredFlags, "flag");
-    for (const auto *names : {&action.effects.giveItems, &action.effects.takeItems})
-        for (const std::string_view name : *names)
-            checkName(name, declaredItems, "item");
+    checkEffectNames(action.effects);
     if (!action.walkTo || hasAttribute(scene, "walkArea"))
         return;
     const sf::Vector2f point = *action.walkTo;
@@ -410,6 +451,8 @@ void Checker::checkCondition(const Condition &condition, const Attribute *writte
             checkName(term.name, declaredFlags, "flag");
         } else if (term.kind == ConditionTerm::Kind::item) {
             checkName(term.name, declaredItems, "item");
+        } else if (term.kind == ConditionTerm::Kind::chosen) {
+            checkOptionMark(term);
         } else if (written && sceneIds.count(term.scene) == 0) {
             if (terms.empty())
                 terms = splitList(valueOf(written));
@@ -429,6 +472,20 @@ void Checker::checkName(std::string_view name, const std::vector<std::string_vie
     report(name.data(), "undeclared",
            std::string("the ") + kind + " " + quote(name) + " is not declared in <state>" +
                suggestions.didYouMean(name, declared, quote));
+}
+
+void Checker::checkOptionMark(const ConditionTerm &term)
+{
+    if (game.dialogs.option(term.name))
+        return;
+    std::vector<std::string_view> marks;
+    for (const DialogRules &dialog : game.dialogs.dialogs)
+        for (const OptionRules &option : dialog.options)
+            marks.emplace_back(option.mark);
+    // At the term as written: "o/" comes just before the name.
+    report(term.name.data() - 2, "unknown-reference",
+           "no option is " + quote(term.name) + ", so " + quote("o/" + std::string(term.name)) +
+               (term.negated ? " always holds" : " never holds") + suggestions.didYouMean(term.name, marks, quote));
 }
 
 void Checker::readAssets(Node *assets)
@@ -736,6 +793,9 @@ void Checker::checkValue(Node *node, const Attribute *attribute, const Attribute
     case Syntax::spriteId:
         checkReference(attribute, sprites, "sprite");
         break;
+    case Syntax::dialogId:
+        checkDialogReference(attribute);
+        break;
     case Syntax::text:
     case Syntax::presence:
     // The engine reads these strictly and refuses a malformed one at start-up,
@@ -842,6 +902,19 @@ void Checker::checkReference(const Attribute *attribute, const IdIndex &ids, con
                suggestions.didYouMean(id, ids.ids(), quote));
 }
 
+void Checker::checkDialogReference(const Attribute *attribute)
+{
+    const std::string_view id = valueOf(attribute);
+    if (game.dialogs.find(id))
+        return;
+    std::vector<std::string_view> ids;
+    for (const DialogRules &dialog : game.dialogs.dialogs)
+        ids.push_back(dialog.id);
+    report(attribute->value(), "unknown-reference",
+           quote(nameOf(attribute)) + " names " + quote(id) + ", but no <dialog> has that id" +
+               suggestions.didYouMean(id, ids, quote));
+}
+
 void Checker::checkFile(Node *asset, FileUse use)
 {
     const Attribute *src = hasAttribute(asset, "src");
@@ -944,6 +1017,7 @@ std::size_t checkGame(std::shared_ptr<const GameDocument> document, const std::s
     }
     if (found.empty()) {
         checkMotion(game, folder, found);
+        checkDialogs(game, textScale, found);
         checkTextFit(game, textScale, found);
     }
     // These come whole from the engine; each place is kept until the walk is past it.

@@ -580,6 +580,9 @@ bool Solver::Search::holds(const Test &test) const
         case ConditionTerm::Kind::visited:
             value = game.state.visited.count(term->scene) != 0;
             break;
+        case ConditionTerm::Kind::chosen:
+            value = game.state.wasChosen(term->name);
+            break;
         }
         if (value == term->negated)
             return false;

@@ -194,6 +194,7 @@ void Game::checkStartup()
     requireAttributes(assetsNode, "assets");
     rules.read(root);
     pointerRules.read(root);
+    dialogs.read(root, rules);
     warnOfMissingScenes();
     requireScene(currentSceneId);
 }
@@ -202,6 +203,7 @@ void Game::loadRules()
 {
     rules.read(root);
     pointerRules.read(root);
+    dialogs.read(root, rules);
     warnOfMissingScenes();
     for (const FlagDeclaration &flag : rules.flags)
         if (flag.set)

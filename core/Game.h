@@ -39,6 +39,7 @@ public:
 
     // What tools read of the loaded game (see LoadedGame).
     using LoadedGame::assetsNode;
+    using LoadedGame::dialogs;
     using LoadedGame::document;
     using LoadedGame::player;
     using LoadedGame::pointerRules;
@@ -116,12 +117,9 @@ public:
     // A key pressed in the frame's event phase, by its name in replay
     // scripts ("F5", "Tab", ...); keys the game has no use for do nothing.
     void key(std::string_view name);
-    // A mouse move to a world point; what it hovers is worked out after the transition.
-    void movePointer(sf::Vector2f point)
-    {
-        pointerAt = point;
-        keyboardLast = false;
-    }
+    // A mouse move to a world point; what it hovers is worked out after the
+    // transition. Over a conversation's menu it focuses the row under it.
+    void movePointer(sf::Vector2f point);
     // The last world point of a move or a press; none before the first.
     std::optional<sf::Vector2f> pointer() const { return pointerAt; }
     // The picture drawn centred on the pointer in place of the system
@@ -153,6 +151,8 @@ public:
     // Whether the sprite at `index` of the scene's list is drawn and hit:
     // its condition holds.
     bool isActive(std::size_t index) const;
+    // The conversation in play, if any: it takes every press and the keys it knows.
+    const ConversationMoment &conversation() const { return talk; }
     // A door that waits for the walk to it to end, if any.
     std::optional<int> pendingExit() const { return waitingExit; }
     // The scene children and <use>s whose click counted in the last press
@@ -238,6 +238,29 @@ private:
     // Sends the player walking to `point`, as a press or a door's walkTo does.
     void sendPlayer(sf::Vector2f point);
 
+    // The conversation a press starts, now or once the walk to it ends.
+    void startDialogOf(const std::vector<const ActionRules *> &counted);
+
+    // Conversations (talk/Conversation.cpp).
+    void startDialog(std::string_view id);
+    void enterDialog(const DialogRules &dialog);
+    // Shows the next line whose condition holds; after the last, what the
+    // lines lead to: the menu, the end, or another conversation.
+    void sayNextLine();
+    void afterLines();
+    void offerMenu();
+    void choose(std::size_t row);
+    void endDialog(const char *reason);
+    void talkPress(sf::Vector2f point);
+    void talkKey(std::string_view name);
+    void talkPointer(sf::Vector2f point);
+    float rowHeight() const;
+    sf::FloatRect rowBox(std::size_t row) const;
+    std::optional<std::size_t> rowAt(sf::Vector2f point) const;
+    std::optional<sf::FloatRect> speakerBounds(const char *by) const;
+    void drawConversation();
+    EAudio *freeAudio(const char *audioId);
+
     // Scene changes (rooms/SceneChange.cpp).
     void changeScene(int sceneId);
     // What goes when the player leaves the scene in play, whether by a door,
@@ -249,6 +272,8 @@ private:
     bool loadSave(const std::string &path, const std::string &slot);
     void applySave(const SaveData &data, const std::string &slot);
     void writeSave(const std::string &slot);
+    // Says that the save to `slot` was not written, and why.
+    void refuseSave(const std::string &slot, const std::string &reason, const std::string &message);
     // The refusal of the save at `path`; `keptAs` names where the next save moves it.
     void sayAboutSave(const std::string &path, const SaveProblem &problem, const std::string &keptAs) const;
     // The file of this game's save folder that saving writes and that is

@@ -2,6 +2,7 @@
 
 #include "core/rooms/GameRules.h"
 #include "core/state/GameState.h"
+#include "core/talk/Conversation.h"
 #include "core/text/Diagnostics.h"
 #include "core/text/Document.h"
 #include "core/text/GameDocument.h"
@@ -76,6 +77,9 @@ struct PlayMoment {
     bool quickLoadAsked = false;
     bool quickSaveAsked = false;
     bool autoSaveAsked = false;
+    // The conversation in play, and one a press started that waits for the walk to end.
+    ConversationMoment talk;
+    std::string_view waitingDialog;
 };
 
 // The click hooks of a <use>, claimed when its scene is built.
@@ -130,6 +134,7 @@ struct LoadedGame : PlayMoment {
     // What the document says changes the state, and what the pointer and the keyboard show and do.
     GameRules rules;
     PointerRules pointerRules;
+    DialogBook dialogs;
 
     // The scene in play as built, found from sceneNode.
     EScene *scene = nullptr;
@@ -141,6 +146,8 @@ struct LoadedGame : PlayMoment {
     std::unordered_map<std::string_view, std::vector<ESprite *>> spritesById;
     // Texts shown on their own (entry texts, the unhandled-use text, labels), one copy each.
     std::unordered_map<std::string_view, EText *> freeTexts;
+    // Sounds played on their own (a conversation's lines), one copy each.
+    std::unordered_map<std::string_view, EAudio *> freeAudios;
     // Item pictures by item id, from the sprites their icons name.
     std::unordered_map<std::string_view, const sf::Texture *> icons;
     // Saves in the save folder that this game refused, named as saving names them:

@@ -65,6 +65,20 @@ const char *traceName(TraceEvent event)
         return "load-failed";
     case TraceEvent::loadFallback:
         return "load-fallback";
+    case TraceEvent::dialogStart:
+        return "dialog-start";
+    case TraceEvent::say:
+        return "say";
+    case TraceEvent::options:
+        return "options";
+    case TraceEvent::option:
+        return "option";
+    case TraceEvent::dialogGoto:
+        return "dialog-goto";
+    case TraceEvent::dialogEnd:
+        return "dialog-end";
+    case TraceEvent::dialogMissing:
+        return "dialog-missing";
     }
     return "unknown";
 }

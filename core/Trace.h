@@ -49,11 +49,19 @@ enum class TraceEvent {
     load,         // a save was applied: slot
     loadFailed,   // a save was refused: slot, reason
     loadFallback, // the save was corrupt; its backup is tried: slot
+    // Only for documents with conversations.
+    dialogStart,   // a conversation starts: dialog
+    say,           // a line shows: dialog, text, by (null when said by no one)
+    options,       // the menu shows: dialog, ids of the options offered
+    option,        // an option is chosen: dialog, option
+    dialogGoto,    // an option goes on in another conversation: from, to
+    dialogEnd,     // the conversation ends: dialog, reason (stop, empty or load)
+    dialogMissing, // a press or an option names no conversation: dialog
 };
 
 // One named value of a trace line, written in the order given.
 struct TraceField {
-    using Value = std::variant<std::int64_t, bool, std::string, std::nullptr_t>;
+    using Value = std::variant<std::int64_t, bool, std::string, std::nullptr_t, std::vector<std::string>>;
     const char *name;
     Value value;
 };

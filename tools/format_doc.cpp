@@ -24,6 +24,14 @@ const char *heading(const ElementFormat &format)
         return "`<inventory>`: a child of the root; without it items are neither shown nor selectable";
     if (kind == "use")
         return "`<use>`: a child of a scene child, what using an item on it does";
+    if (kind == "dialogs")
+        return "`<dialogs>`: a child of the root holding the conversations";
+    if (kind == "dialog")
+        return "`<dialog>`: a child of `<dialogs>`, one conversation";
+    if (kind == "say")
+        return "`<say>`: a line, in a `<dialog>` (its opening lines) or in an `<option>`";
+    if (kind == "option")
+        return "`<option>`: a child of `<dialog>`, one choice of its menu";
     return nullptr;
 }
 

@@ -32,6 +32,7 @@ const char *const header = R"(<?xml version="1.0" encoding="UTF-8"?>
 // \d would take any script's digits, so digits are spelt [0-9].
 const std::string blank = "\\s*";
 const std::string name = "[A-Za-z0-9_.\\-]+";
+const std::string dialogId = "[A-Za-z0-9_\\-]+";
 const std::string decimal = "[+\\-]?([0-9]+(\\.[0-9]*)?|\\.[0-9]+)";
 const std::string exponent = "([eE][+\\-]?[0-9]+)?";
 const std::string wholeNumber = "-?[0-9]{1,10}";
@@ -62,9 +63,12 @@ Pattern patternOf(const AttributeFormat &attribute)
             throw std::logic_error("a list is written as colour components, 0 to 255");
         return {"Red, green, blue, alpha, each 0 to 255: \"r, g, b, a\".", component + "(, " + component + "){3}"};
     case Syntax::condition:
-        return {"Terms that must all hold, separated by commas: NAME (a flag is set), i/NAME (an item is held) or "
-                "v/SCENE (a scene was visited), each may start with \"!\".",
-                commaList("!?(" + name + "|i/" + name + "|v/" + wholeNumber + ")")};
+        return {
+            "Terms that must all hold, separated by commas: NAME (a flag is set), i/NAME (an item is held), "
+            "v/SCENE (a scene was visited) or o/DIALOG.OPTION (an option was chosen), each may start with \"!\".",
+            commaList("!?(" + name + "|i/" + name + "|v/" + wholeNumber + "|o/" + dialogId + "\\." + dialogId + ")")};
+    case Syntax::dialogId:
+        return {"The id of a <dialog>.", dialogId};
     case Syntax::idList:
         return {"Flag or item names separated by commas.", commaList(name)};
     case Syntax::point:
@@ -224,6 +228,7 @@ std::string elements(Types &types)
         "        <xs:element name=\"state\" type=\"state\" minOccurs=\"0\"/>\n" +
         emptyElement("inventory", "inventory", types, "        ", " minOccurs=\"0\"") +
         "        <xs:element name=\"scenes\" type=\"scenes\"/>\n"
+        "        <xs:element name=\"dialogs\" type=\"dialogs\" minOccurs=\"0\"/>\n"
         "      </xs:all>\n" +
         attributesOf("root", types, "      ") + "    </xs:complexType>\n  </xs:element>\n\n";
 
@@ -240,6 +245,22 @@ std::string elements(Types &types)
     out += "  <xs:complexType name=\"state\">\n    <xs:choice minOccurs=\"0\" maxOccurs=\"unbounded\">\n" +
            emptyElement("flag", "flag", types, "      ") + emptyElement("item", "item", types, "      ") +
            "    </xs:choice>\n  </xs:complexType>\n\n";
+
+    out += "  <xs:complexType name=\"dialogs\">\n    <xs:sequence>\n"
+           "      <xs:element name=\"dialog\" minOccurs=\"0\" maxOccurs=\"unbounded\">\n"
+           "        <xs:complexType>\n          <xs:choice minOccurs=\"0\" maxOccurs=\"unbounded\">\n"
+           "            <xs:element name=\"say\" type=\"say\"/>\n"
+           "            <xs:element name=\"option\">\n              <xs:complexType>\n"
+           "                <xs:sequence>\n"
+           "                  <xs:element name=\"say\" type=\"say\" minOccurs=\"0\" maxOccurs=\"unbounded\"/>\n"
+           "                </xs:sequence>\n" +
+           attributesOf("option", types, "                ") +
+           "              </xs:complexType>\n            </xs:element>\n"
+           "          </xs:choice>\n" +
+           attributesOf("dialog", types, "          ") +
+           "        </xs:complexType>\n      </xs:element>\n"
+           "    </xs:sequence>\n  </xs:complexType>\n\n";
+    out += "  <xs:complexType name=\"say\">\n" + attributesOf("say", types, "    ") + "  </xs:complexType>\n\n";
 
     out += "  <xs:complexType name=\"scenes\">\n    <xs:sequence>\n"
            "      <xs:any processContents=\"lax\" minOccurs=\"0\" maxOccurs=\"unbounded\"/>\n"

@@ -195,6 +195,10 @@ ActionRules GameRules::readAction(Node *node)
     }
     if (const Attribute *walkTo = hasAttribute(node, "walkTo"))
         action.walkTo = parsePoint(walkTo);
+    if (const Attribute *dialog = hasAttribute(node, "onClickDialog")) {
+        action.dialog = std::string_view(dialog->value(), dialog->value_size());
+        action.dialogWhere = dialog->value();
+    }
     return action;
 }
 
@@ -296,7 +300,7 @@ std::optional<std::string_view> GameRules::currentItem(std::string_view saved) c
 bool ChildRules::isPlain() const
 {
     return active.terms.empty() && action.effects.empty() && !action.exitScene && !action.walkTo && uses.empty() &&
-           !fromScene;
+           !fromScene && action.dialog.empty();
 }
 
 const ChildRules *GameRules::child(const Node *sceneChild) const

@@ -35,6 +35,9 @@ struct ActionRules {
     std::optional<int> exitScene;
     const char *exitWhere = nullptr;
     std::optional<sf::Vector2f> walkTo;
+    // The conversation the press starts, after its effects.
+    std::string_view dialog;
+    const char *dialogWhere = nullptr;
 };
 
 // A <use> under a scene child: what using `item` ("*": any) on it does.
@@ -57,7 +60,7 @@ struct ChildRules {
     bool isPlain() const;
     // A press on the child does something besides its sound and its text:
     // a use, a door or an effect.
-    bool acts() const { return !uses.empty() || action.exitScene || !action.effects.empty(); }
+    bool acts() const { return !uses.empty() || action.exitScene || !action.effects.empty() || !action.dialog.empty(); }
 };
 
 struct SceneRules {
@@ -121,6 +124,10 @@ public:
     // longer knows it.
     std::optional<std::string_view> currentFlag(std::string_view saved) const;
     std::optional<std::string_view> currentItem(std::string_view saved) const;
+    // Notes the flags and items named, declared or not, so that a save
+    // naming them keeps them; returns the condition for chaining.
+    Condition noteNames(Condition condition);
+    void noteNames(const Effects &effects);
     // Every exit and entrance the scenes name, with where, for the loader's warnings.
     const std::vector<std::pair<int, const char *>> &namedScenes() const { return sceneReferences; }
 
@@ -134,8 +141,6 @@ private:
     // An old name must neither be a live id nor stand for two things.
     template <typename Declaration>
     void checkFormerNames(const std::vector<Declaration> &declared, const char *kind);
-    Condition noteNames(Condition condition);
-    void noteNames(const Effects &effects);
 
     std::unordered_map<const Node *, ChildRules> children;
     std::unordered_map<const Node *, SceneRules> scenes;

@@ -24,6 +24,11 @@ void Game::step()
             committedExit = waitingExit;
             waitingExit.reset();
         }
+        if (!waitingDialog.empty()) {
+            const std::string_view dialog = waitingDialog;
+            waitingDialog = {};
+            startDialog(dialog);
+        }
     } else if (player->sprite->position != before) {
         tell(TraceEvent::player, player->sprite->position);
     }
@@ -39,6 +44,11 @@ void Game::press(sf::Vector2f point)
 void Game::pressAt(sf::Vector2f point)
 {
     ran.clear();
+    if (talk.running()) {
+        tell(TraceEvent::click, point);
+        talkPress(point);
+        return;
+    }
     if (pressInventory(point))
         return;
     tell(TraceEvent::click, point);
@@ -46,6 +56,7 @@ void Game::pressAt(sf::Vector2f point)
         tell(TraceEvent::exitCancelled, {{"scene", std::int64_t{*waitingExit}}});
         waitingExit.reset();
     }
+    waitingDialog = {};
     if (player)
         sendPlayer(point);
     clickAt(point);
@@ -116,6 +127,7 @@ void Game::clickAt(sf::Vector2f point)
         applyEffects(action->effects);
     takeDoor(counted, item, dismissed);
     checkGoal();
+    startDialogOf(counted);
 }
 
 bool Game::dismissText()
@@ -192,6 +204,24 @@ void Game::takeDoor(const std::vector<const ActionRules *> &counted, const std::
         committedExit = door->exitScene;
     } else if (door) {
         tell(TraceEvent::sceneMissing, {{"scene", std::int64_t{*door->exitScene}}});
+    }
+}
+
+// Of several conversations pressed at once, the last in the list starts, as
+// of doors the last leads.
+void Game::startDialogOf(const std::vector<const ActionRules *> &counted)
+{
+    const ActionRules *starts = nullptr;
+    for (const ActionRules *action : counted)
+        if (!action->dialog.empty())
+            starts = action;
+    if (!starts)
+        return;
+    if (starts->walkTo && player && built->placesPlayer && dialogs.find(starts->dialog)) {
+        sendPlayer(*starts->walkTo);
+        waitingDialog = starts->dialog;
+    } else {
+        startDialog(starts->dialog);
     }
 }
 

@@ -20,7 +20,9 @@ void Game::transition()
         changeScene(next);
     }
     updateHover();
-    if (quickSaveAsked)
+    if (quickSaveAsked && talk.running())
+        refuseSave("quick", "dialog-active", "a conversation is running; save once it ends");
+    else if (quickSaveAsked)
         writeSave("quick");
     if (autoSaveAsked)
         writeSave("auto");
@@ -55,6 +57,7 @@ void Game::leaveScene()
             scene->texts.pop_back();
         }
     waitingExit.reset();
+    waitingDialog = {};
     if (player)
         player->walking = false;
 }

@@ -16,6 +16,9 @@ bool GameState::holds(const Condition &condition) const
         case ConditionTerm::Kind::visited:
             value = visited.count(term.scene) != 0;
             break;
+        case ConditionTerm::Kind::chosen:
+            value = wasChosen(term.name);
+            break;
         }
         if (value == term.negated)
             return false;
@@ -61,6 +64,20 @@ bool GameState::takeItem(std::string_view item)
     if (found == inventory.end())
         return false;
     inventory.erase(found);
+    touch();
+    return true;
+}
+
+bool GameState::wasChosen(std::string_view option) const
+{
+    return std::find(chosen.begin(), chosen.end(), option) != chosen.end();
+}
+
+bool GameState::choose(std::string_view option)
+{
+    if (wasChosen(option))
+        return false;
+    chosen.emplace_back(option);
     touch();
     return true;
 }

@@ -206,6 +206,16 @@ const SaveField saveFields[] = {
      [](const Json &value, SaveData &data) -> std::variant<bool, std::string> {
          return readNames(value, data.clearedFlags);
      }},
+    // Only a game with conversations writes it, and always then.
+    {"chosen", "a list of names", false,
+     [](const SaveData &data) -> std::optional<Json> {
+         if (!data.chosen)
+             return std::nullopt;
+         return *data.chosen;
+     },
+     [](const Json &value, SaveData &data) -> std::variant<bool, std::string> {
+         return readNames(value, data.chosen.emplace());
+     }},
 };
 
 std::optional<SaveProblem> readFields(const Json &object, SaveData &data)

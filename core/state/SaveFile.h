@@ -35,6 +35,9 @@ struct SaveData {
     // loaded game could not tell a flag the player cleared from one that a
     // later version of the game added, and would set it again.
     std::vector<std::string> clearedFlags;
+    // The options chosen in conversations, "DIALOG.OPTION", in the order
+    // first chosen; none (and no key) for a game without conversations.
+    std::optional<std::vector<std::string>> chosen;
 };
 
 // The bytes of `data`, ending in a newline.

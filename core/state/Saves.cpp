@@ -55,6 +55,9 @@ std::variant<SaveData, SaveProblem> Game::checkSave(const std::string &path, std
     for (const int sceneId : data.visited)
         if (!findScene(sceneId))
             dropped.push_back("the visited scene " + std::to_string(sceneId) + " is not in this game; it is dropped");
+    for (const std::string &mark : data.chosen.value_or(std::vector<std::string>{}))
+        if (!dialogs.option(mark))
+            dropped.push_back("the chosen option \"" + mark + "\" is not in this game; it is dropped");
     return read;
 }
 
@@ -142,6 +145,8 @@ bool Game::loadSave(const std::string &path, const std::string &slot)
 
 void Game::applySave(const SaveData &data, const std::string &slot)
 {
+    if (talk.running())
+        endDialog("load");
     GameState loaded;
     std::set<std::string_view> known;
     for (const std::string &flag : data.flags)
@@ -163,10 +168,14 @@ void Game::applySave(const SaveData &data, const std::string &slot)
         if (findScene(sceneId))
             loaded.visited.insert(sceneId);
     loaded.visited.insert(data.scene);
+    for (const std::string &mark : data.chosen.value_or(std::vector<std::string>{}))
+        if (dialogs.option(mark))
+            loaded.choose(mark);
     loaded.goalReached = state.goalReached;
     state.flags = std::move(loaded.flags);
     state.inventory = std::move(loaded.inventory);
     state.visited = std::move(loaded.visited);
+    state.chosen = std::move(loaded.chosen);
     state.selected.reset();
     state.touch();
     committedExit.reset();
@@ -201,6 +210,8 @@ void Game::writeSave(const std::string &slot)
     data.flags.assign(state.flags.begin(), state.flags.end());
     data.items = state.inventory;
     data.visited.assign(state.visited.begin(), state.visited.end());
+    if (dialogs.declared)
+        data.chosen = state.chosen;
     for (const FlagDeclaration &flag : rules.flags)
         if (flag.set && !state.isSet(flag.id))
             data.clearedFlags.emplace_back(flag.id);
@@ -226,10 +237,15 @@ void Game::writeSave(const std::string &slot)
         tell(TraceEvent::save, {{"slot", slot}});
         return;
     }
+    refuseSave(slot, failed->reason, failed->message);
+}
+
+void Game::refuseSave(const std::string &slot, const std::string &reason, const std::string &message)
+{
     if (saves.messages)
-        *saves.messages << "adventure: the " << slot << " save failed: " << escapeControl(failed->message)
+        *saves.messages << "adventure: the " << slot << " save failed: " << escapeControl(message)
                         << "; the last good save is kept" << std::endl;
-    tell(TraceEvent::saveFailed, {{"slot", slot}, {"reason", failed->reason}});
+    tell(TraceEvent::saveFailed, {{"slot", slot}, {"reason", reason}});
 }
 
 std::optional<WriteFailure> Game::keepRefusedSaves(const std::string &path)

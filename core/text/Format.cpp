@@ -47,7 +47,10 @@ std::vector<ElementFormat> buildFormat()
 
           {"saveName", Syntax::text, false, "none: the game does not save",
            "turns saving on; names the save folder (letters, digits, - and _; at most 64)"},
-          {"gameVersion", Syntax::text, false, "empty", "written into every save, for the player and the author"}}},
+          {"gameVersion", Syntax::text, false, "empty", "written into every save, for the player and the author"},
+          {"dialogMenu", Syntax::point, false, "40, 800", "top-left of the first row of a conversation's menu"},
+          {"dialogRowHeight", Syntax::decimal, false, "56", "height of a row of a conversation's menu", 0, std::nullopt,
+           true, true}}},
         {"assets", {{"path", Syntax::text, true, "", "folder that every src is read from"}}},
         {"sprite",
          {{"id", Syntax::text, false, "none: the asset is skipped", "the name scenes place it by"},
@@ -148,7 +151,8 @@ std::vector<ElementFormat> buildFormat()
           {"delay", Syntax::count, false, "the asset's", "frames of play (or of walking) each cell shows"},
           {"facing", Syntax::facing, false, "the player's own", "the way the player faces"},
           {"hoverText", Syntax::textId, false, "none", "the text shown while the pointer or the focus is on it"},
-          {"hoverCursor", Syntax::spriteId, false, "the root's cursor", "the cursor while the pointer is on it"}}},
+          {"hoverCursor", Syntax::spriteId, false, "the root's cursor", "the cursor while the pointer is on it"},
+          {"onClickDialog", Syntax::dialogId, false, "none", "the conversation a click starts, after its effects"}}},
         {"use",
          {{"item", Syntax::text, true, "", "the item used, or * for any"},
           {"if", Syntax::condition, false, "always", "the use counts only while it holds"},
@@ -159,7 +163,27 @@ std::vector<ElementFormat> buildFormat()
           {"giveItem", Syntax::idList, false, "none", "items the use gives"},
           {"takeItem", Syntax::idList, false, "none", "items the use takes"},
           {"onClickScene", Syntax::sceneId, false, "none", "the scene the use goes to"},
-          {"walkTo", Syntax::point, false, "none", "where the player walks before going"}}},
+          {"walkTo", Syntax::point, false, "none", "where the player walks before going"},
+          {"onClickDialog", Syntax::dialogId, false, "none", "the conversation the use starts, after its effects"}}},
+        {"dialogs", {}},
+        {"dialog", {{"id", Syntax::text, true, "", "the conversation's name (letters, digits, _ -)"}}},
+        {"say",
+         {{"text", Syntax::textId, true, "", "the line"},
+          {"by", Syntax::text, false, "none: at the text's own position",
+           "player, or the sprite asset the line is said above"},
+          {"if", Syntax::condition, false, "always", "said only while it holds"},
+          {"audio", Syntax::audioId, false, "none", "the sound played as the line shows"}}},
+        {"option",
+         {{"id", Syntax::text, true, "", "the option's name in its dialog (letters, digits, _ -)"},
+          {"text", Syntax::textId, true, "", "the row the menu shows"},
+          {"if", Syntax::condition, false, "always", "offered only while it holds"},
+          {"once", Syntax::boolean, false, "false", "true: offered until it is chosen"},
+          {"then", Syntax::text, false, "return", "after its lines: return (the menu), stop or goto"},
+          {"to", Syntax::dialogId, false, "none", "with then=\"goto\": the dialog that goes on"},
+          {"setFlag", Syntax::idList, false, "none", "flags choosing it sets"},
+          {"clearFlag", Syntax::idList, false, "none", "flags choosing it clears"},
+          {"giveItem", Syntax::idList, false, "none", "items choosing it gives"},
+          {"takeItem", Syntax::idList, false, "none", "items choosing it takes"}}},
     };
 }
 
@@ -230,6 +254,8 @@ const char *syntaxName(Syntax syntax)
         return "count";
     case Syntax::facing:
         return "direction";
+    case Syntax::dialogId:
+        return "dialog id";
     }
     return "text";
 }

@@ -37,6 +37,7 @@ enum class Syntax {
     cellSize,    // "w, h": whole numbers from 1
     count,       // a whole number from 1
     facing,      // down, left, right or up
+    dialogId,    // names a <dialog>
 };
 
 struct AttributeFormat {
@@ -60,7 +61,8 @@ struct AttributeFormat {
 
 struct ElementFormat {
     // "root", "assets", "sprite", "audio", "text", "player", "state",
-    // "flag", "item", "inventory", "scene", "scene child" or "use": the root,
+    // "flag", "item", "inventory", "scene", "scene child", "use", "dialogs",
+    // "dialog", "say" or "option": the root,
     // scenes and scene children are recognised by their place in the
     // document, not by their name.
     const char *kind;

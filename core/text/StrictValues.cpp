@@ -122,6 +122,21 @@ bool isName(std::string_view text)
     return true;
 }
 
+bool isDialogId(std::string_view text)
+{
+    return isName(text) && text.find('.') == std::string_view::npos;
+}
+
+namespace {
+
+bool isOptionMark(std::string_view text)
+{
+    const std::size_t dot = text.find('.');
+    return dot != std::string_view::npos && isDialogId(text.substr(0, dot)) && isDialogId(text.substr(dot + 1));
+}
+
+} // namespace
+
 Condition parseCondition(const Attribute *attribute)
 {
     Condition condition;
@@ -142,6 +157,10 @@ Condition parseCondition(const Attribute *attribute)
             term.kind = ConditionTerm::Kind::item;
             term.name = text.substr(2);
             wellFormed = isName(term.name);
+        } else if (text.substr(0, 2) == "o/") {
+            term.kind = ConditionTerm::Kind::chosen;
+            term.name = text.substr(2);
+            wellFormed = isOptionMark(term.name);
         } else {
             term.name = text;
             wellFormed = isName(term.name);
@@ -150,7 +169,9 @@ Condition parseCondition(const Attribute *attribute)
             throw StartupError(
                 nameOf(attribute) + " is not a condition: " +
                     (part.text.empty() ? std::string("an empty term") : "the term " + quoted(part.text)) +
-                    " is none of NAME, i/NAME or v/SCENE (each may start with \"!\")",
+                    (term.kind == ConditionTerm::Kind::chosen
+                         ? std::string(" is not o/DIALOG.OPTION (ids of letters, digits, \"_\" and \"-\")")
+                         : std::string(" is none of NAME, i/NAME or v/SCENE (each may start with \"!\")")),
                 part.where);
         condition.terms.push_back(term);
     }
@@ -183,6 +204,16 @@ sf::Vector2f parsePoint(const Attribute *attribute)
                                " is not two numbers \"x, y\"",
                            attribute->value());
     return point;
+}
+
+float parseDecimal(const Attribute *attribute)
+{
+    const std::string_view value(attribute->value(), attribute->value_size());
+    float number = 0;
+    if (!readDecimal(value, number))
+        throw StartupError(nameOf(attribute) + " is " + quoted(value) + ", but it must be a number",
+                           attribute->value());
+    return number;
 }
 
 bool parseBoolean(const Attribute *attribute)

@@ -15,11 +15,15 @@
 
 // A name of a flag or an item: letters, digits, "_", "-" and ".".
 bool isName(std::string_view text);
+// An id of a conversation or of one of its options: letters, digits, "_"
+// and "-"; the dot joins the two in "o/DIALOG.OPTION".
+bool isDialogId(std::string_view text);
 
 // One term of a condition: "NAME" (a flag is set), "i/NAME" (an item is
-// held) or "v/N" (scene N has been visited), each negated by a leading "!".
+// held), "v/N" (scene N has been visited) or "o/DIALOG.OPTION" (that option
+// of a conversation has been chosen), each negated by a leading "!".
 struct ConditionTerm {
-    enum class Kind { flag, item, visited };
+    enum class Kind { flag, item, visited, chosen };
     Kind kind = Kind::flag;
     bool negated = false;
     std::string_view name;
@@ -37,6 +41,8 @@ Condition parseCondition(const Attribute *attribute);
 std::vector<std::string_view> parseIdList(const Attribute *attribute);
 // "x, y": two decimals.
 sf::Vector2f parsePoint(const Attribute *attribute);
+// A decimal number: digits with an optional sign and point.
+float parseDecimal(const Attribute *attribute);
 // "true" or "false".
 bool parseBoolean(const Attribute *attribute);
 // An integer written in decimal digits, with an optional "-".

@@ -12,7 +12,10 @@
 
 void Game::key(std::string_view name)
 {
-    if (pointerRules.keyboardPlay)
+    // A conversation's keys work whether or not the game is played by keyboard.
+    if (talk.running())
+        talkKey(name);
+    else if (pointerRules.keyboardPlay)
         playKey(name);
     // A game without a saveName has no use for these keys.
     if (!rules.saveName)
@@ -39,7 +42,10 @@ void Game::draw()
             window->draw(scene->texts[i]->drawable, sf::RenderStates::Default);
     }
     drawInventory();
-    drawPointerShows();
+    if (talk.running())
+        drawConversation();
+    else
+        drawPointerShows();
 }
 
 void Game::drawInventory()

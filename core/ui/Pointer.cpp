@@ -31,6 +31,14 @@ sf::Vector2f centre(const sf::FloatRect &bounds)
 
 } // namespace
 
+void Game::movePointer(sf::Vector2f point)
+{
+    pointerAt = point;
+    keyboardLast = false;
+    if (talk.atMenu())
+        talkPointer(point);
+}
+
 // Hover is worked out every frame over every sprite: reading the bounds from
 // one array instead of from each sprite's transform keeps that within a
 // tenth of a millisecond for 10,000 sprites.
@@ -118,7 +126,8 @@ void Game::setFocus(std::optional<std::size_t> index)
 // (the last in the list) that a click would do something with.
 void Game::updateHover()
 {
-    if (!pointerRules.used)
+    // A conversation takes the pointer: what is under it waits until it ends.
+    if (!pointerRules.used || talk.running())
         return;
     if (focused && !interactive(*focused))
         setFocus(std::nullopt);
