@@ -126,8 +126,14 @@ std::string walkthroughScript(Game &game, const std::vector<SolvedPress> &soluti
                          "# in the frame after the walk of the one before has ended.\n";
     std::uint64_t frame = 1;
     for (const SolvedPress &press : solution) {
-        game.press(press.point);
-        script += formatCommand(ReplayCommand::click(frame, press.point, sf::Mouse::Left)) + "  # " + press.what + "\n";
+        if (press.key.empty()) {
+            game.press(press.point);
+            script += formatCommand(ReplayCommand::click(frame, press.point, sf::Mouse::Left));
+        } else {
+            game.key(press.key);
+            script += formatCommand(ReplayCommand::key(frame, press.key));
+        }
+        script += "  # " + press.what + "\n";
         frame += settle(game) + 1;
     }
     return script + "at " + std::to_string(frame) + " shot " + shot + "  # the goal is reached\n";
@@ -210,7 +216,8 @@ int solve(const Options &options)
     }
     if (report.limitReached)
         return 3;
-    const bool deadEnd = std::any_of(report.findings.begin(), report.findings.end(),
-                                     [](const Diagnostic &finding) { return finding.code == "dead-end"; });
+    const bool deadEnd = std::any_of(report.findings.begin(), report.findings.end(), [](const Diagnostic &finding) {
+        return finding.code == "dead-end" || finding.code == "dialog-trap";
+    });
     return report.solution && !deadEnd ? 0 : 1;
 }

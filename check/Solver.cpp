@@ -274,7 +274,16 @@ struct Move {
     // The sprite pressed (its index in the scene's list), or none for a slot or a dismissal.
     std::optional<std::size_t> sprite;
     std::optional<std::size_t> slot;
+    // In a conversation: the row of the option chosen, or the press that passes the line.
+    std::optional<std::size_t> row;
+    bool passesLine = false;
 };
+
+// The digit that chooses a row, for the rows that have one.
+std::string rowKey(std::size_t row)
+{
+    return row < 9 ? std::string(1, static_cast<char>('1' + row)) : std::string();
+}
 
 } // namespace
 
@@ -355,18 +364,21 @@ private:
         std::uint32_t label = 0;
         sf::Vector2f point;
         const char *where = nullptr;
+        // The digit of a conversation's row it is made with, or 0 for a click.
+        char digit = 0;
     };
     struct PressHash {
         std::size_t operator()(const Press &press) const
         {
             return std::hash<std::uint64_t>()(pointBits(press.point) ^ press.label) ^
-                   std::hash<const char *>()(press.where);
+                   std::hash<const char *>()(press.where) ^ static_cast<std::size_t>(press.digit);
         }
     };
     struct SamePress {
         bool operator()(const Press &a, const Press &b) const
         {
-            return a.label == b.label && pointBits(a.point) == pointBits(b.point) && a.where == b.where;
+            return a.label == b.label && pointBits(a.point) == pointBits(b.point) && a.where == b.where &&
+                   a.digit == b.digit;
         }
     };
     // How a state was first reached: from which state, by which press.
@@ -416,6 +428,9 @@ private:
     std::string describe(const Move &move) const;
     std::uint32_t label(const Move &move);
     const char *located(const Move &move) const;
+    const char *locatedInTalk(const Move &move) const;
+    std::vector<char> reaching(const std::vector<char> &targets) const;
+    std::vector<const DialogRules *> trappedDialogs();
     void watchConditions();
     void noteCoHit(std::size_t index, const std::vector<std::size_t> &others);
     std::vector<SolvedPress> pathTo(std::uint32_t state) const;
@@ -447,6 +462,11 @@ private:
     std::vector<Press> presses;
     std::unordered_map<Press, std::uint32_t, PressHash, SamePress> pressNumbers;
     std::vector<char> won;
+    // Whether each state is in a conversation, or waits for one.
+    std::vector<char> inTalk;
+    DialogWatch dialogWatch;
+    // The chosen marks a state keeps: once-only options and those a condition names.
+    Names marks;
     // The context each state was first reached in; the states are explored
     // in the order of their numbers, so those from the next one explored on
     // are the ones waiting.
@@ -513,10 +533,28 @@ void Solver::Search::key()
     keyWords.push_back(static_cast<std::uint32_t>(state.visited.size()));
     for (const int scene : state.visited)
         keyWords.push_back(static_cast<std::uint32_t>(scene));
+    // Only the marks that can change what happens; in one order, whatever
+    // the order they were chosen in.
+    const std::size_t markCount = keyWords.size();
+    keyWords.push_back(0);
+    for (const std::string &mark : state.chosen)
+        if (const std::uint32_t number = marks.find(mark); number != Names::none) {
+            keyWords.push_back(number);
+            ++keyWords[markCount];
+        }
+    std::sort(keyWords.begin() + static_cast<std::ptrdiff_t>(markCount) + 1, keyWords.end());
     for (const EText *text : game.scene->texts)
         if (text->visible)
             keyWords.push_back(things(text));
     keyWords.push_back(game.pendingExit() ? static_cast<std::uint32_t>(*game.pendingExit()) ^ 0x80000000u : 0);
+    const ConversationMoment &talk = game.conversation();
+    if (talk.running() || game.pendingDialog()) {
+        keyWords.push_back(things(talk.dialog));
+        keyWords.push_back(things(talk.line));
+        keyWords.push_back(things(talk.chosen));
+        keyWords.push_back(talk.atMenu() ? 1 : 0);
+        keyWords.push_back(things(game.pendingDialog() ? &game.dialogs : nullptr));
+    }
 }
 
 // The game's state back from a state's key, in the order key() wrote it,
@@ -551,6 +589,9 @@ void Solver::Search::decode(std::uint32_t state, GameState &into)
     into.visited.clear();
     for (std::uint32_t count = *word++; count > 0; --count)
         into.visited.emplace_hint(into.visited.end(), static_cast<int>(*word++));
+    into.chosen.clear();
+    for (std::uint32_t count = *word++; count > 0; --count)
+        into.chosen.push_back(marks[*word++]);
 }
 
 // A flag named by a condition is given its number here, set or not: the
@@ -605,6 +646,16 @@ std::uint32_t Solver::Search::context()
     appendMotion(bytes, moment.motion);
     for (const EText *text : moment.shownTexts)
         appendBytes(bytes, text);
+    const ConversationMoment &talk = moment.talk;
+    appendBytes(bytes, talk.dialog);
+    appendBytes(bytes, talk.lines);
+    appendBytes(bytes, talk.nextLine);
+    appendBytes(bytes, talk.line);
+    appendBytes(bytes, talk.chosen);
+    appendBytes(bytes, talk.focusedRow.value_or(SIZE_MAX));
+    for (const OptionRules *option : talk.rows)
+        appendBytes(bytes, option);
+    appendBytes(bytes, moment.waitingDialog.data());
     const auto seen = contextNumbers.find(bytes);
     if (seen != contextNumbers.end())
         return seen->second;
@@ -751,6 +802,21 @@ void Solver::Search::noteCoHit(std::size_t index, const std::vector<std::size_t>
 std::vector<Move> Solver::Search::moves()
 {
     std::vector<Move> found;
+    const ConversationMoment &talk = game.conversation();
+    if (talk.running()) {
+        // Nothing but the conversation takes a press: the line is passed by
+        // one anywhere, and each row is chosen by its digit or a press in it.
+        const float middle = static_cast<float>(worldSize) / 2;
+        if (talk.line)
+            found.push_back({{middle, middle}, std::nullopt, std::nullopt, std::nullopt, true});
+        dialogWatch.offered(talk);
+        for (std::size_t row = 0; row < talk.rows.size(); ++row) {
+            const sf::FloatRect box = game.rowBox(row);
+            found.push_back(
+                {{box.left + box.width / 2, box.top + box.height / 2}, std::nullopt, std::nullopt, row, false});
+        }
+        return found;
+    }
     const std::vector<EText *> &texts = game.scene->texts;
     if (!texts.empty() && texts.back()->visible) {
         // Any press on the scene only puts the text away: one that lands on
@@ -760,7 +826,7 @@ std::vector<Move> Solver::Search::moves()
         for (std::size_t slot = 0; slot < game.state.inventory.size(); ++slot)
             if (const std::optional<sf::FloatRect> rect = slotRect(slot); rect && rect->contains(point))
                 point = {rect->left - 1, rect->top - 1};
-        found.push_back({point, std::nullopt, std::nullopt});
+        found.push_back({point, std::nullopt, std::nullopt, std::nullopt, false});
     } else {
         const std::vector<Target> &all = targets();
         std::vector<std::size_t> others;
@@ -771,7 +837,7 @@ std::vector<Move> Solver::Search::moves()
             const sf::Vector2f point = pressPoint(i, covered, others);
             if (covered)
                 noteCoHit(i, others);
-            found.push_back({point, i, std::nullopt});
+            found.push_back({point, i, std::nullopt, std::nullopt, false});
         }
     }
     for (std::size_t slot = 0; slot < game.state.inventory.size(); ++slot) {
@@ -780,7 +846,7 @@ std::vector<Move> Solver::Search::moves()
             continue;
         const sf::Vector2f centre(rect->left + rect->width / 2, rect->top + rect->height / 2);
         if (game.rules.inventory->slotAt(centre, game.state.inventory.size()) == slot)
-            found.push_back({centre, std::nullopt, slot});
+            found.push_back({centre, std::nullopt, slot, std::nullopt, false});
     }
     return found;
 }
@@ -788,6 +854,12 @@ std::vector<Move> Solver::Search::moves()
 // In words, before the press is made.
 std::string Solver::Search::describe(const Move &move) const
 {
+    const ConversationMoment &talk = game.conversation();
+    if (move.passesLine)
+        return "pass the line \"" + std::string(talk.line->text ? talk.line->text : "") + "\" of \"" +
+               std::string(talk.dialog->id) + "\"";
+    if (move.row)
+        return "choose \"" + std::string(talk.rows[*move.row]->id) + "\" in \"" + std::string(talk.dialog->id) + "\"";
     const std::string scene = " in scene " + std::to_string(game.scene ? currentSceneId : 0);
     if (move.slot) {
         const std::string &item = game.state.inventory[*move.slot];
@@ -804,6 +876,8 @@ std::string Solver::Search::describe(const Move &move) const
 // The number of describe(move), worked out once for each thing it depends on.
 std::uint32_t Solver::Search::label(const Move &move)
 {
+    if (move.row || move.passesLine)
+        return labels(describe(move));
     LabelKey key{game.sceneNode, currentSceneId, game.state.selected ? items(*game.state.selected) + 1 : 0, 0, 0};
     if (move.slot)
         key.slotItem = items(game.state.inventory[*move.slot]) + 1;
@@ -813,6 +887,15 @@ std::uint32_t Solver::Search::label(const Move &move)
     if (added)
         entry->second = labels(describe(move));
     return entry->second;
+}
+
+// Before the press, for a move in a conversation: the option chosen or the line passed.
+const char *Solver::Search::locatedInTalk(const Move &move) const
+{
+    const ConversationMoment &talk = game.conversation();
+    if (move.row)
+        return elementPosition(talk.rows[*move.row]->node);
+    return move.passesLine ? elementPosition(talk.line->node) : nullptr;
 }
 
 // After the press: the <use> that ran, else the scene child pressed.
@@ -865,11 +948,20 @@ SolveReport Solver::Search::run()
         if (added) {
             arrivals.push_back({parent, press()});
             won.push_back(game.state.goalReached ? 1 : 0);
+            inTalk.push_back(game.conversation().running() || game.pendingDialog() ? 1 : 0);
             entered.insert(game.sceneNode);
             contextOf.push_back(context());
         }
         return state;
     };
+    // Conversations are told apart by what the game says of them.
+    TraceSink *told = game.trace;
+    if (game.dialogs.declared)
+        game.trace = &dialogWatch;
+    for (const DialogRules &dialog : game.dialogs.dialogs)
+        for (const OptionRules &option : dialog.options)
+            if (option.once || game.rules.namedOptions().count(option.mark) != 0)
+                marks(option.mark);
     settle(game);
     key();
     discover(0, [] { return 0u; });
@@ -892,14 +984,21 @@ SolveReport Solver::Search::run()
                 game.restore(moment);
             first = false;
             const std::uint32_t label = this->label(move);
-            playFrame(game, [&](Game &played) { played.press(move.point); });
+            const char *talkedAt = locatedInTalk(move);
+            const std::string digit = move.row ? rowKey(*move.row) : std::string();
+            playFrame(game, [&](Game &played) {
+                if (digit.empty())
+                    played.press(move.point);
+                else
+                    played.key(digit);
+            });
             for (const Node *node : game.lastRan())
                 ran.insert(node);
-            const char *where = located(move);
-            // Where the player ends up decides nothing unless a door waits
-            // for the walk, or the player's own click text could cover the
-            // next press: only then is the walk stepped through.
-            if (game.pendingExit() || playerShowsText)
+            const char *where = talkedAt ? talkedAt : located(move);
+            // Where the player ends up decides nothing unless a door or a
+            // conversation waits for the walk, or the player's own click text
+            // could cover the next press: only then is the walk stepped through.
+            if (game.pendingExit() || game.pendingDialog() || playerShowsText)
                 walkOut();
             key();
             if (arrivals.size() >= maxStates && known.find(keyWords) == StateTable::none) {
@@ -908,7 +1007,8 @@ SolveReport Solver::Search::run()
             }
             const std::uint32_t to = discover(from, [&] {
                 const auto [entry, added] =
-                    pressNumbers.try_emplace({label, move.point, where}, static_cast<std::uint32_t>(presses.size()));
+                    pressNumbers.try_emplace({label, move.point, where, digit.empty() ? '\0' : digit[0]},
+                                             static_cast<std::uint32_t>(presses.size()));
                 if (added)
                     presses.push_back(entry->first);
                 return entry->second;
@@ -920,6 +1020,7 @@ SolveReport Solver::Search::run()
         }
         moveEnds.push_back(static_cast<std::uint32_t>(moveTargets.size()));
     }
+    game.trace = told;
     report.states = arrivals.size();
     report.moves = moveTargets.size();
     for (std::uint32_t state = 0; state < won.size(); ++state)
@@ -931,6 +1032,8 @@ SolveReport Solver::Search::run()
         if (report.solution)
             reportDeadEnds(report, liveStates());
         reportUnreachable(report);
+        if (game.dialogs.declared)
+            dialogWatch.report(game, trappedDialogs(), report.findings);
     }
     std::sort(report.findings.begin(), report.findings.end(), [](const Diagnostic &a, const Diagnostic &b) {
         return std::tie(a.line, a.column) < std::tie(b.line, b.column);
@@ -943,15 +1046,41 @@ std::vector<SolvedPress> Solver::Search::pathTo(std::uint32_t state) const
     std::vector<SolvedPress> sequence;
     for (; state != 0; state = arrivals[state].parent) {
         const Press &press = presses[arrivals[state].press];
-        sequence.push_back({press.point, labels[press.label]});
+        sequence.push_back(
+            {press.point, labels[press.label], press.digit ? std::string(1, press.digit) : std::string()});
     }
     std::reverse(sequence.begin(), sequence.end());
     return sequence;
 }
 
-// The states from which some sequence of presses still reaches the goal:
-// the goal's states and, going back along every move, all that lead there.
+// The states from which some sequence of presses still reaches the goal.
 std::vector<char> Solver::Search::liveStates() const
+{
+    return reaching(won);
+}
+
+// The conversations that some reachable state is in with no way out: no
+// sequence of moves from it reaches a state outside every conversation.
+std::vector<const DialogRules *> Solver::Search::trappedDialogs()
+{
+    std::vector<char> outside(inTalk.size());
+    for (std::size_t state = 0; state < inTalk.size(); ++state)
+        outside[state] = inTalk[state] ? 0 : 1;
+    const std::vector<char> leaves = reaching(outside);
+    std::vector<const DialogRules *> trapped;
+    for (std::uint32_t state = 0; state < leaves.size(); ++state) {
+        if (leaves[state])
+            continue;
+        const Game::Snapshot &moment = contexts[contextOf[state]];
+        const DialogRules *dialog = moment.talk.dialog;
+        if (dialog && std::find(trapped.begin(), trapped.end(), dialog) == trapped.end())
+            trapped.push_back(dialog);
+    }
+    return trapped;
+}
+
+// The states `targets` marks and, going back along every move, all that lead there.
+std::vector<char> Solver::Search::reaching(const std::vector<char> &targets) const
 {
     std::vector<std::uint32_t> start(arrivals.size() + 1, 0);
     for (const std::uint32_t to : moveTargets)
@@ -964,7 +1093,7 @@ std::vector<char> Solver::Search::liveStates() const
     for (std::uint32_t state = 0; state < moveEnds.size(); ++state)
         for (; move < moveEnds[state]; ++move)
             from[fill[moveTargets[move]]++] = state;
-    std::vector<char> live(won.begin(), won.end());
+    std::vector<char> live(targets.begin(), targets.end());
     std::vector<std::uint32_t> queue;
     for (std::uint32_t state = 0; state < live.size(); ++state)
         if (live[state])

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "check/DialogWatch.h"
 #include "core/Game.h"
 #include "core/text/Diagnostics.h"
 
@@ -17,6 +18,8 @@
 struct SolvedPress {
     sf::Vector2f point;
     std::string what;
+    // A key pressed instead of a click (a conversation's row by its number), when not empty.
+    std::string key;
 };
 
 // What exploring a game found.
@@ -45,7 +48,11 @@ struct SolveReport {
 // The moves from a state are a press on each active sprite that does
 // something when pressed, a press on each occupied inventory slot, and,
 // while a text is shown, the press that puts it away (while a text is
-// shown, any press on the scene does only that). After a press the game is
+// shown, any press on the scene does only that). In a conversation the moves
+// are the press that passes its line, or the choice of each option on its
+// menu (by its digit); the state then holds where the conversation is, and
+// the chosen marks that can change what happens (once-only options and those
+// a condition names). After a press the game is
 // stepped until the walk ends, however long it is, so that a door at the end
 // of a walk is gone through. The game must have been started (without
 // devices, for speed) and is left in some explored state.

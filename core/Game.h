@@ -155,6 +155,10 @@ public:
     const ConversationMoment &conversation() const { return talk; }
     // A door that waits for the walk to it to end, if any.
     std::optional<int> pendingExit() const { return waitingExit; }
+    // Where row `row` of a conversation's menu lies: the press that chooses it lands there.
+    sf::FloatRect rowBox(std::size_t row) const;
+    // Whether a conversation waits for the walk to it to end.
+    bool pendingDialog() const { return !waitingDialog.empty(); }
     // The scene children and <use>s whose click counted in the last press
     // (their effects ran), in list order: what explains a press to tools.
     const std::vector<Node *> &lastRan() const { return ran; }
@@ -255,7 +259,6 @@ private:
     void talkKey(std::string_view name);
     void talkPointer(sf::Vector2f point);
     float rowHeight() const;
-    sf::FloatRect rowBox(std::size_t row) const;
     std::optional<std::size_t> rowAt(sf::Vector2f point) const;
     std::optional<sf::FloatRect> speakerBounds(const char *by) const;
     void drawConversation();

@@ -255,6 +255,8 @@ Condition GameRules::noteNames(Condition condition)
             usedFlags.insert(term.name);
         else if (term.kind == ConditionTerm::Kind::item)
             usedItems.insert(term.name);
+        else if (term.kind == ConditionTerm::Kind::chosen)
+            usedOptions.insert(term.name);
     return condition;
 }
 

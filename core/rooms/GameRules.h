@@ -128,6 +128,8 @@ public:
     // naming them keeps them; returns the condition for chaining.
     Condition noteNames(Condition condition);
     void noteNames(const Effects &effects);
+    // Every "DIALOG.OPTION" an o/ term names: the chosen marks that can change what happens.
+    const std::set<std::string_view, std::less<>> &namedOptions() const { return usedOptions; }
     // Every exit and entrance the scenes name, with where, for the loader's warnings.
     const std::vector<std::pair<int, const char *>> &namedScenes() const { return sceneReferences; }
 
@@ -148,4 +150,5 @@ private:
     // Every flag and item a condition or an effect names, declared or not.
     std::set<std::string_view, std::less<>> usedFlags;
     std::set<std::string_view, std::less<>> usedItems;
+    std::set<std::string_view, std::less<>> usedOptions;
 };
