@@ -100,7 +100,8 @@ void frame(Game &game, const std::function<void(Game &)> &input = {})
 }
 
 // Presses where the player might walk and on the first few scene sprites,
-// pointer moves over them, and every key the game knows (saving and loading
+// pointer moves over them, and every key the game knows (a conversation's
+// among them; saving and loading
 // in the game folder), with frames in between: the doors, the loads, the
 // hover and the focus of a document are reached as play reaches them.
 void play(Game &game)
@@ -119,7 +120,8 @@ void play(Game &game)
         frame(game, [point](Game &played) { played.press(point); });
         frame(game);
     }
-    for (const char *key : {"Tab", "Enter", "Space", "F5", "Shift+Tab", "Escape", "F9", "Tab", "Enter"})
+    for (const char *key :
+         {"Tab", "Enter", "Space", "Down", "1", "Up", "Enter", "F5", "Shift+Tab", "Escape", "F9", "Tab", "Enter"})
         frame(game, [key](Game &played) { played.key(key); });
     frame(game, [](Game &played) { played.close(); });
     window->display();
