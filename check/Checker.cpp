@@ -387,6 +387,11 @@ void Checker::checkLines(const std::vector<LineRules> &lines)
         settleBefore(line.node);
         checkAttributes(line.node, formatOf("say"));
         checkCondition(line.condition, hasAttribute(line.node, "if"));
+        if (line.by && std::string_view(line.by) != "player" && !sprites.contains(line.by))
+            report(line.by, "unknown-reference",
+                   "\"by\" names " + quote(line.by) +
+                       ", which is neither player nor a <sprite>; the line is shown at its text's own position" +
+                       suggestions.didYouMean(line.by, sprites.ids(), quote));
     }
 }
 
