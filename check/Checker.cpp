@@ -487,8 +487,8 @@ void Checker::checkOptionMark(const ConditionTerm &term)
     for (const DialogRules &dialog : game.dialogs.dialogs)
         for (const OptionRules &option : dialog.options)
             marks.emplace_back(option.mark);
-    // At the term as written: "o/" comes just before the name.
-    report(term.name.data() - 2, "unknown-reference",
+    // At the term as written: "o/", and a "!" before it, come just before the name.
+    report(term.name.data() - (term.negated ? 3 : 2), "unknown-reference",
            "no option is " + quote(term.name) + ", so " + quote("o/" + std::string(term.name)) +
                (term.negated ? " always holds" : " never holds") + suggestions.didYouMean(term.name, marks, quote));
 }
