@@ -43,6 +43,8 @@ const char *keyName(const sf::Event::KeyEvent &key)
         return "Up";
     case sf::Keyboard::Down:
         return "Down";
+    case sf::Keyboard::L:
+        return "L";
     default:
         break;
     }
@@ -92,7 +94,7 @@ void MouseInput::handleEvents(std::uint64_t frame, Game &game, sf::RenderWindow 
             // The pointer where it is now, not where the event says it was.
             const sf::Vector2f point = window.mapPixelToCoords(sf::Mouse::getPosition(window));
             record(recording, ReplayCommand::click(frame, point, event.mouseButton.button));
-            game.press(point);
+            game.press(point, event.mouseButton.button);
             moved.reset();
         } else if (event.type == sf::Event::MouseMoved) {
             moved = window.mapPixelToCoords(sf::Vector2i(event.mouseMove.x, event.mouseMove.y));

@@ -664,6 +664,16 @@ void Checker::checkDeclaration(Node *declaration, const std::unordered_map<std::
 {
     checkAttributes(declaration, formatOf(nameOf(declaration)));
     const Attribute *id = hasAttribute(declaration, "id");
+    // Using another item on this one on the bar.
+    if (const InteractionRules::ItemRules *item = id ? game.interaction.item(valueOf(id)) : nullptr)
+        for (const UseRules &use : item->uses) {
+            settleBefore(use.node);
+            checkAttributes(use.node, formatOf("use"));
+            if (use.item != "*")
+                checkName(use.item, declaredItems, "item");
+            checkCondition(use.condition, hasAttribute(use.node, "if"));
+            checkEffectNames(use.action.effects);
+        }
     if (!id)
         return;
     const auto earlier = first.find(valueOf(id));
@@ -723,9 +733,10 @@ void Checker::checkSceneChild(Node *child)
 // on it is never done. Its <use> children are reported with the rules.
 void Checker::checkTextChild(Node *child)
 {
-    static const std::vector<std::string_view> pressOnly{"onClickAudio", "volume",      "pitch",        "onClickText",
-                                                         "hoverText",    "hoverCursor", "setFlag",      "clearFlag",
-                                                         "giveItem",     "takeItem",    "onClickScene", "walkTo"};
+    static const std::vector<std::string_view> pressOnly{"onClickAudio",  "volume",      "pitch",        "onClickText",
+                                                         "hoverText",     "hoverCursor", "setFlag",      "clearFlag",
+                                                         "giveItem",      "takeItem",    "onClickScene", "walkTo",
+                                                         "onClickDialog", "onLookText",  "onLookAudio"};
     for (const Attribute *attribute = child->first_attribute(); attribute; attribute = attribute->next_attribute()) {
         const std::string_view name = nameOf(attribute);
         if (std::find(pressOnly.begin(), pressOnly.end(), name) != pressOnly.end() &&

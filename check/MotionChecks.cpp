@@ -10,6 +10,7 @@
 
 #include <SFML/Graphics/Sprite.hpp>
 
+#include <algorithm>
 #include <cmath>
 #include <cstring>
 #include <filesystem>
@@ -61,7 +62,10 @@ private:
     // The sheet of an asset with "frameSize" whose cells fit its image.
     std::optional<Grid> gridOf(Node *asset);
     void checkCells(const Attribute *cells, const Grid &grid);
-    void checkReach(Node *child, Node *asset);
+    // The bounds the engine gives the sprite the child places; none without an image.
+    std::optional<sf::FloatRect> placedBounds(Node *child, Node *asset);
+    void checkReach(Node *child, const sf::FloatRect &bounds);
+    void checkPresses();
     void noteHoldable(const Effects &effects);
     void report(const char *where, const char *code, const std::string &message);
 
@@ -74,6 +78,12 @@ private:
     // their names are looked up among the assets, so a huge document of
     // plain children holds no table of its sprites.
     std::vector<Node *> measured;
+    // The measured children that do something when pressed, in document order, with their bounds.
+    struct Pressable {
+        Node *child;
+        sf::FloatRect bounds;
+    };
+    std::vector<Pressable> pressable;
     // Every item the game can ever hold: each takes a slot of the bar.
     std::set<std::string_view> holdable;
 };
@@ -291,7 +301,104 @@ void MotionChecks::checkPlacedSprites()
         if (const Attribute *frames = hasAttribute(child, "frames"))
             if (const std::optional<Grid> grid = gridOf(asset))
                 checkCells(frames, *grid);
-        checkReach(child, asset);
+        if (!actsWhenPressed(child, game.rules.child(child)))
+            continue;
+        if (const std::optional<sf::FloatRect> bounds = placedBounds(child, asset)) {
+            checkReach(child, *bounds);
+            pressable.push_back({child, *bounds});
+        }
+    }
+    checkPresses();
+}
+
+namespace {
+
+// Whether two conditions can hold at once: neither asks for a term the other
+// asks to be false.
+bool compatible(const Condition &a, const Condition &b)
+{
+    for (const ConditionTerm &one : a.terms)
+        for (const ConditionTerm &other : b.terms)
+            if (one.kind == other.kind && one.name == other.name && one.scene == other.scene &&
+                one.negated != other.negated)
+                return false;
+    return true;
+}
+
+const Condition &activeIf(const Game &game, const Node *child)
+{
+    static const Condition always;
+    const ChildRules *rules = game.rules.child(child);
+    return rules ? rules->active : always;
+}
+
+// Whether the union of `cover` holds all of `bounds`: every cell the edges
+// inside cut it into lies in one of them.
+bool whollyCovered(const sf::FloatRect &bounds, const std::vector<sf::FloatRect> &cover)
+{
+    std::vector<float> xs{bounds.left, bounds.left + bounds.width};
+    std::vector<float> ys{bounds.top, bounds.top + bounds.height};
+    for (const sf::FloatRect &rect : cover) {
+        for (const float x : {rect.left, rect.left + rect.width})
+            if (x > bounds.left && x < bounds.left + bounds.width)
+                xs.push_back(x);
+        for (const float y : {rect.top, rect.top + rect.height})
+            if (y > bounds.top && y < bounds.top + bounds.height)
+                ys.push_back(y);
+    }
+    std::sort(xs.begin(), xs.end());
+    std::sort(ys.begin(), ys.end());
+    for (std::size_t xi = 0; xi + 1 < xs.size(); ++xi)
+        for (std::size_t yi = 0; yi + 1 < ys.size(); ++yi) {
+            const sf::Vector2f middle((xs[xi] + xs[xi + 1]) / 2, (ys[yi] + ys[yi + 1]) / 2);
+            if (std::none_of(cover.begin(), cover.end(),
+                             [&](const sf::FloatRect &rect) { return rect.contains(middle); }))
+                return false;
+        }
+    return true;
+}
+
+} // namespace
+
+// Pressable children of one scene, in document order: the first is drawn on
+// top. Without press="top" a press reaches every sprite under it, so two
+// notes that can show at once over each other are a slip; with it, a sprite
+// that those above it always cover can never be pressed.
+void MotionChecks::checkPresses()
+{
+    for (std::size_t begin = 0; begin < pressable.size();) {
+        std::size_t end = begin;
+        while (end < pressable.size() && pressable[end].child->parent() == pressable[begin].child->parent())
+            ++end;
+        for (std::size_t i = begin; i < end; ++i) {
+            Node *child = pressable[i].child;
+            const sf::FloatRect &bounds = pressable[i].bounds;
+            if (!game.interaction.pressTop) {
+                if (!hasAttribute(child, "onClickText"))
+                    continue;
+                for (std::size_t j = begin; j < i; ++j)
+                    if (hasAttribute(pressable[j].child, "onClickText") && pressable[j].bounds.intersects(bounds) &&
+                        compatible(activeIf(game, child), activeIf(game, pressable[j].child))) {
+                        report(elementPosition(child), "overlapping-press",
+                               tag(std::string_view(child->name(), child->name_size())) + " overlaps " +
+                                   tag(std::string_view(pressable[j].child->name(), pressable[j].child->name_size())) +
+                                   " and both show a note: a press where they overlap shows two notes "
+                                   "(press=\"top\" on the root gives a press to the top one only)");
+                        break;
+                    }
+                continue;
+            }
+            std::vector<sf::FloatRect> above;
+            for (std::size_t j = begin; j < i; ++j)
+                if (activeIf(game, pressable[j].child).terms.empty() && pressable[j].bounds.intersects(bounds))
+                    above.push_back(pressable[j].bounds);
+            if (!above.empty() && whollyCovered(bounds, above))
+                report(elementPosition(child), "covered",
+                       tag(std::string_view(child->name(), child->name_size())) +
+                           " is covered wholly by sprites drawn above it that are always there; with press=\"top\" "
+                           "it can never be pressed");
+        }
+        begin = end;
     }
 }
 
@@ -303,12 +410,11 @@ void MotionChecks::noteHoldable(const Effects &effects)
 // A press reaches only what the window shows, and it shows the world. The
 // bounds are the engine's own: an sf::Sprite given the image's (or a cell's)
 // size and the transform the engine applies, asset first, then the child.
-void MotionChecks::checkReach(Node *child, Node *asset)
+std::optional<sf::FloatRect> MotionChecks::placedBounds(Node *child, Node *asset)
 {
-    const std::optional<sf::Vector2u> image =
-        actsWhenPressed(child, game.rules.child(child)) ? imageSize(asset) : std::nullopt;
+    const std::optional<sf::Vector2u> image = imageSize(asset);
     if (!image)
-        return;
+        return std::nullopt;
     sf::Vector2i size(static_cast<int>(image->x), static_cast<int>(image->y));
     if (const Attribute *frameSize = hasAttribute(asset, "frameSize")) {
         const auto [width, height] = readCellSize(frameSize);
@@ -327,7 +433,14 @@ void MotionChecks::checkReach(Node *child, Node *asset)
     const sf::FloatRect bounds = placed.getGlobalBounds();
     const bool finite = std::isfinite(bounds.left) && std::isfinite(bounds.top) && std::isfinite(bounds.width) &&
                         std::isfinite(bounds.height);
-    if (!finite || bounds.width <= 0 || bounds.height <= 0 || bounds.intersects(world))
+    if (!finite || bounds.width <= 0 || bounds.height <= 0)
+        return std::nullopt;
+    return bounds;
+}
+
+void MotionChecks::checkReach(Node *child, const sf::FloatRect &bounds)
+{
+    if (bounds.intersects(world))
         return;
     report(elementPosition(child), "outside-world",
            tag(std::string_view(child->name(), child->name_size())) + " lies wholly outside the " +

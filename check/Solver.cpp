@@ -863,6 +863,11 @@ std::string Solver::Search::describe(const Move &move) const
     const std::string scene = " in scene " + std::to_string(game.scene ? currentSceneId : 0);
     if (move.slot) {
         const std::string &item = game.state.inventory[*move.slot];
+        if (game.state.selected && game.state.selected != item)
+            if (const InteractionRules::ItemRules *rules = game.interaction.item(item))
+                for (const UseRules &use : rules->uses)
+                    if ((use.item == *game.state.selected || use.item == "*") && game.state.holds(use.condition))
+                        return "use \"" + *game.state.selected + "\" on \"" + item + "\"";
         return (game.state.selected == item ? "deselect \"" : "select \"") + item + "\"";
     }
     if (!move.sprite)
@@ -877,6 +882,9 @@ std::string Solver::Search::describe(const Move &move) const
 std::uint32_t Solver::Search::label(const Move &move)
 {
     if (move.row || move.passesLine)
+        return labels(describe(move));
+    // A combination's words depend on the state its condition reads.
+    if (move.slot && game.interaction.item(game.state.inventory[*move.slot]))
         return labels(describe(move));
     LabelKey key{game.sceneNode, currentSceneId, game.state.selected ? items(*game.state.selected) + 1 : 0, 0, 0};
     if (move.slot)
@@ -998,7 +1006,7 @@ SolveReport Solver::Search::run()
             // Where the player ends up decides nothing unless a door or a
             // conversation waits for the walk, or the player's own click text
             // could cover the next press: only then is the walk stepped through.
-            if (game.pendingExit() || game.pendingDialog() || playerShowsText)
+            if (game.pendingExit() || game.pendingDialog() || game.pendingPress() || playerShowsText)
                 walkOut();
             key();
             if (arrivals.size() >= maxStates && known.find(keyWords) == StateTable::none) {

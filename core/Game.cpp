@@ -195,6 +195,7 @@ void Game::checkStartup()
     rules.read(root);
     pointerRules.read(root);
     dialogs.read(root, rules);
+    interaction.read(root, rules);
     warnOfMissingScenes();
     requireScene(currentSceneId);
 }
@@ -204,6 +205,7 @@ void Game::loadRules()
     rules.read(root);
     pointerRules.read(root);
     dialogs.read(root, rules);
+    interaction.read(root, rules);
     warnOfMissingScenes();
     for (const FlagDeclaration &flag : rules.flags)
         if (flag.set)

@@ -9,6 +9,7 @@
 #include <SFML/Graphics/RenderWindow.hpp>
 #include <SFML/Graphics/Texture.hpp>
 #include <SFML/System/Vector2.hpp>
+#include <SFML/Window/Mouse.hpp>
 
 #include <cstddef>
 #include <iostream>
@@ -41,6 +42,7 @@ public:
     using LoadedGame::assetsNode;
     using LoadedGame::dialogs;
     using LoadedGame::document;
+    using LoadedGame::interaction;
     using LoadedGame::player;
     using LoadedGame::pointerRules;
     using LoadedGame::root;
@@ -112,8 +114,9 @@ public:
     // above are the only places that tell the trace what happened.
     void step();
     // A press of a mouse button at a world point: the player is sent there,
-    // then the point is clicked.
-    void press(sf::Vector2f point);
+    // then the point is clicked; in a game that looks with the right button,
+    // a right press looks instead.
+    void press(sf::Vector2f point, sf::Mouse::Button button = sf::Mouse::Left);
     // A key pressed in the frame's event phase, by its name in replay
     // scripts ("F5", "Tab", ...); keys the game has no use for do nothing.
     void key(std::string_view name);
@@ -157,6 +160,8 @@ public:
     std::optional<int> pendingExit() const { return waitingExit; }
     // Where row `row` of a conversation's menu lies: the press that chooses it lands there.
     sf::FloatRect rowBox(std::size_t row) const;
+    // Whether a press's action waits for the walk to end.
+    bool pendingPress() const { return pendingAction.has_value(); }
     // Whether a conversation waits for the walk to it to end.
     bool pendingDialog() const { return !waitingDialog.empty(); }
     // The scene children and <use>s whose click counted in the last press
@@ -233,9 +238,16 @@ private:
     // The first <use> of `item` on the sprite at `index` whose condition
     // holds; false when none does.
     bool useItem(std::size_t index, const std::string &item, std::vector<const ActionRules *> &counted);
+    // The sprites a press at `point` reaches: every active one under it, or
+    // the top one that hover would name.
+    std::vector<std::size_t> reachedBy(sf::Vector2f point);
+    // What a press does to the sprites it reached; `arrived` once the walk
+    // to it has ended, when nothing waits for a walk again.
+    void act(const std::vector<std::size_t> &reached, const std::optional<std::string> &item, bool dismissed,
+             bool arrived);
     // The door of the press's actions, if any: taken now, or once the walk to it ends.
     void takeDoor(const std::vector<const ActionRules *> &counted, const std::optional<std::string> &item,
-                  bool dismissed);
+                  bool dismissed, bool arrived);
     void applyEffects(const Effects &effects);
     void endSelection();
     void checkGoal();
@@ -243,7 +255,21 @@ private:
     void sendPlayer(sf::Vector2f point);
 
     // The conversation a press starts, now or once the walk to it ends.
-    void startDialogOf(const std::vector<const ActionRules *> &counted);
+    void startDialogOf(const std::vector<const ActionRules *> &counted, bool arrived);
+
+    // Looks, actions that wait for the walk, items used on items (interact/).
+    bool waitsForArrival(const std::vector<std::size_t> &reached) const;
+    void pend(const std::vector<std::size_t> &reached, const std::optional<std::string> &item);
+    void arrive(const PendingAction &action);
+    void cancelPendingAction();
+    void look(sf::Vector2f point);
+    void lookAt(std::size_t index);
+    void lookAtItem(const std::string &item);
+    // A use of the selected item on `item` on the bar; false when it has none.
+    bool combine(const std::string &item);
+    void placeLook(ESprite *sprite, PlacedSprite &placed);
+    // The label drawn for a target while an item is held: the use sentence.
+    bool drawUseSentence(const char *targetLabel);
 
     // Conversations (talk/Conversation.cpp).
     void startDialog(std::string_view id);

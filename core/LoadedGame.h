@@ -1,5 +1,6 @@
 #pragma once
 
+#include "core/interact/InteractionRules.h"
 #include "core/rooms/GameRules.h"
 #include "core/state/GameState.h"
 #include "core/talk/Conversation.h"
@@ -47,6 +48,16 @@ struct PlayerMotion {
     Facing facing = Facing::down;
 };
 
+// A press whose action waits for the walk to where it is made: what it
+// reached as it was judged then, each sprite (by its place in the scene's
+// list) with the <use> that matched, or none for a plain press.
+struct PendingAction {
+    std::vector<std::pair<std::size_t, const UseRules *>> reached;
+    std::optional<std::string> item;
+    const BuiltScene *scene = nullptr;
+    std::string id;
+};
+
 // What play changes in the model's own fields, besides the state (which the
 // solver keeps its own way). A snapshot copies it whole and a restore puts it
 // back whole, so a field added here is taken back by the solver without
@@ -77,6 +88,7 @@ struct PlayMoment {
     bool quickLoadAsked = false;
     bool quickSaveAsked = false;
     bool autoSaveAsked = false;
+    std::optional<PendingAction> pendingAction;
     // The conversation in play, and one a press started that waits for the walk to end.
     ConversationMoment talk;
     std::string_view waitingDialog;
@@ -93,6 +105,9 @@ struct PlacedUse {
 struct PlacedSprite {
     const ChildRules *rules = nullptr;
     std::vector<PlacedUse> uses;
+    // What a look at it shows and plays.
+    EText *lookText = nullptr;
+    EAudio *lookAudio = nullptr;
 };
 
 // A scene as it was built the first time it was entered, kept for the next time.
@@ -135,6 +150,7 @@ struct LoadedGame : PlayMoment {
     GameRules rules;
     PointerRules pointerRules;
     DialogBook dialogs;
+    InteractionRules interaction;
 
     // The scene in play as built, found from sceneNode.
     EScene *scene = nullptr;

@@ -79,6 +79,12 @@ const char *traceName(TraceEvent event)
         return "dialog-end";
     case TraceEvent::dialogMissing:
         return "dialog-missing";
+    case TraceEvent::actionPending:
+        return "action-pending";
+    case TraceEvent::actionCancelled:
+        return "action-cancelled";
+    case TraceEvent::look:
+        return "look";
     }
     return "unknown";
 }

@@ -57,6 +57,10 @@ enum class TraceEvent {
     dialogGoto,    // an option goes on in another conversation: from, to
     dialogEnd,     // the conversation ends: dialog, reason (stop, empty or load)
     dialogMissing, // a press or an option names no conversation: dialog
+    // Only for documents that ask for them.
+    actionPending,   // a press's action waits for the walk to end: id of the sprite
+    actionCancelled, // a waiting action is given up: id
+    look,            // a look at a sprite or an item: its id
 };
 
 // One named value of a trace line, written in the order given.

@@ -243,7 +243,11 @@ std::string elements(Types &types)
            attributesOf("assets", types, "    ") + "  </xs:complexType>\n\n";
 
     out += "  <xs:complexType name=\"state\">\n    <xs:choice minOccurs=\"0\" maxOccurs=\"unbounded\">\n" +
-           emptyElement("flag", "flag", types, "      ") + emptyElement("item", "item", types, "      ") +
+           emptyElement("flag", "flag", types, "      ") +
+           "      <xs:element name=\"item\">\n        <xs:complexType>\n          <xs:sequence>\n"
+           "            <xs:element ref=\"use\" minOccurs=\"0\" maxOccurs=\"unbounded\"/>\n"
+           "          </xs:sequence>\n" +
+           attributesOf("item", types, "          ") + "        </xs:complexType>\n      </xs:element>\n" +
            "    </xs:choice>\n  </xs:complexType>\n\n";
 
     out += "  <xs:complexType name=\"dialogs\">\n    <xs:sequence>\n"

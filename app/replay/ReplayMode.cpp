@@ -177,7 +177,7 @@ public:
                 window.close();
         for (std::size_t i = next; i < script.commands.size() && script.commands[i].frame == frame; ++i)
             if (script.commands[i].kind == ReplayCommand::Kind::click)
-                game.press(script.commands[i].point);
+                game.press(script.commands[i].point, script.commands[i].button);
             else if (script.commands[i].kind == ReplayCommand::Kind::move)
                 game.movePointer(script.commands[i].point);
             else if (script.commands[i].kind == ReplayCommand::Kind::key)

@@ -244,9 +244,9 @@ ReplayCommand ReplayCommand::move(std::uint64_t frame, sf::Vector2f point)
 
 const std::vector<std::string_view> &keyNames()
 {
-    static const std::vector<std::string_view> names{"F5",    "F9", "Tab",  "Shift+Tab", "Enter", "Escape",
-                                                     "Space", "Up", "Down", "1",         "2",     "3",
-                                                     "4",     "5",  "6",    "7",         "8",     "9"};
+    static const std::vector<std::string_view> names{"F5", "F9",   "Tab", "Shift+Tab", "Enter", "Escape", "Space",
+                                                     "Up", "Down", "1",   "2",         "3",     "4",      "5",
+                                                     "6",  "7",    "8",   "9",         "L"};
     return names;
 }
 

@@ -165,19 +165,22 @@ ChildRules GameRules::readChild(Node *child)
         rules.fromScene = parseStrictInteger(from);
         sceneReferences.emplace_back(*rules.fromScene, from->value());
     }
-    for (Node *use = child->first_node(); use; use = use->next_sibling()) {
-        if (!isElement(use) || !named(use, "use"))
-            continue;
-        UseRules read;
-        read.node = use;
-        read.item = requireName(use, "item");
-        read.condition = noteNames(conditionOf(use, "if"));
-        if (read.item != "*")
-            usedItems.insert(read.item);
-        read.action = readAction(use);
-        rules.uses.push_back(std::move(read));
-    }
+    for (Node *use = child->first_node(); use; use = use->next_sibling())
+        if (isElement(use) && named(use, "use"))
+            rules.uses.push_back(readUse(use));
     return rules;
+}
+
+UseRules GameRules::readUse(Node *use)
+{
+    UseRules read;
+    read.node = use;
+    read.item = requireName(use, "item");
+    read.condition = noteNames(conditionOf(use, "if"));
+    if (read.item != "*")
+        usedItems.insert(read.item);
+    read.action = readAction(use);
+    return read;
 }
 
 ActionRules GameRules::readAction(Node *node)

@@ -124,6 +124,8 @@ public:
     // longer knows it.
     std::optional<std::string_view> currentFlag(std::string_view saved) const;
     std::optional<std::string_view> currentItem(std::string_view saved) const;
+    // A <use> element, wherever it stands: what using its item does.
+    UseRules readUse(Node *use);
     // Notes the flags and items named, declared or not, so that a save
     // naming them keeps them; returns the condition for chaining.
     Condition noteNames(Condition condition);

@@ -29,16 +29,24 @@ void Game::step()
             waitingDialog = {};
             startDialog(dialog);
         }
+        if (pendingAction) {
+            const PendingAction action = std::move(*pendingAction);
+            pendingAction.reset();
+            arrive(action);
+        }
     } else if (player->sprite->position != before) {
         tell(TraceEvent::player, player->sprite->position);
     }
 }
 
-void Game::press(sf::Vector2f point)
+void Game::press(sf::Vector2f point, sf::Mouse::Button button)
 {
     pointerAt = point;
     keyboardLast = false;
-    pressAt(point);
+    if (button == sf::Mouse::Right && interaction.lookWithRight && !talk.running())
+        look(point);
+    else
+        pressAt(point);
 }
 
 void Game::pressAt(sf::Vector2f point)
@@ -57,6 +65,7 @@ void Game::pressAt(sf::Vector2f point)
         waitingExit.reset();
     }
     waitingDialog = {};
+    cancelPendingAction();
     if (player)
         sendPlayer(point);
     clickAt(point);
@@ -79,7 +88,9 @@ bool Game::pressInventory(sf::Vector2f point)
     if (!slot)
         return false;
     tell(TraceEvent::click, point);
-    const std::string &item = state.inventory[*slot];
+    const std::string item = state.inventory[*slot];
+    if (state.selected && state.selected != item && combine(item))
+        return true;
     if (state.selected == item) {
         endSelection();
     } else {
@@ -98,15 +109,30 @@ void Game::endSelection()
     tell(TraceEvent::itemDeselected, item.c_str());
 }
 
-// Every condition of the click reads the state as the click began: the
-// effects wait until every sprite under the point has had its turn.
 void Game::clickAt(sf::Vector2f point)
 {
     const std::optional<std::string> item = state.selected;
     const bool dismissed = dismissText();
-    std::vector<const ActionRules *> counted;
     ran.clear();
-    bool used = false;
+    const std::vector<std::size_t> reached = reachedBy(point);
+    if (!dismissed && waitsForArrival(reached))
+        pend(reached, item);
+    else
+        act(reached, item, dismissed, false);
+}
+
+std::vector<std::size_t> Game::reachedBy(sf::Vector2f point)
+{
+    std::vector<std::size_t> reached;
+    if (interaction.pressTop) {
+        learnHooks();
+        for (std::size_t i = scene->sprites.size(); i > 0; --i)
+            if (built->hooked[i - 1] && boundsOf(i - 1).contains(point) && isActive(i - 1)) {
+                reached.push_back(i - 1);
+                break;
+            }
+        return reached;
+    }
     for (std::size_t i = 0; i < scene->sprites.size(); ++i) {
         if (!scene->sprites[i]->contains(point))
             continue;
@@ -114,6 +140,19 @@ void Game::clickAt(sf::Vector2f point)
         const PlacedSprite &placed = built->sprites[i];
         if (placed.rules && !state.holds(placed.rules->active))
             continue;
+        reached.push_back(i);
+    }
+    return reached;
+}
+
+// Every condition of the press reads the state as the press began: the
+// effects wait until every sprite it reached has had its turn.
+void Game::act(const std::vector<std::size_t> &reached, const std::optional<std::string> &item, bool dismissed,
+               bool arrived)
+{
+    std::vector<const ActionRules *> counted;
+    bool used = false;
+    for (const std::size_t i : reached) {
         if (!item)
             plainPress(i, dismissed, counted);
         else if (!dismissed)
@@ -125,9 +164,9 @@ void Game::clickAt(sf::Vector2f point)
     }
     for (const ActionRules *action : counted)
         applyEffects(action->effects);
-    takeDoor(counted, item, dismissed);
+    takeDoor(counted, item, dismissed, arrived);
     checkGoal();
-    startDialogOf(counted);
+    startDialogOf(counted, arrived);
 }
 
 bool Game::dismissText()
@@ -183,14 +222,14 @@ bool Game::useItem(std::size_t index, const std::string &item, std::vector<const
 // held is let go between the walk to a door and the door's wait, as the
 // trace has always told it.
 void Game::takeDoor(const std::vector<const ActionRules *> &counted, const std::optional<std::string> &item,
-                    bool dismissed)
+                    bool dismissed, bool arrived)
 {
     const ActionRules *door = nullptr;
     for (const ActionRules *action : counted)
         if (action->exitScene)
             door = action;
     const bool doorFound = door && findScene(*door->exitScene);
-    const bool waits = doorFound && door->walkTo && player && built->placesPlayer;
+    const bool waits = !arrived && doorFound && door->walkTo && player && built->placesPlayer;
     if (waits)
         sendPlayer(*door->walkTo);
     if (item && !dismissed) {
@@ -209,7 +248,7 @@ void Game::takeDoor(const std::vector<const ActionRules *> &counted, const std::
 
 // Of several conversations pressed at once, the last in the list starts, as
 // of doors the last leads.
-void Game::startDialogOf(const std::vector<const ActionRules *> &counted)
+void Game::startDialogOf(const std::vector<const ActionRules *> &counted, bool arrived)
 {
     const ActionRules *starts = nullptr;
     for (const ActionRules *action : counted)
@@ -217,7 +256,7 @@ void Game::startDialogOf(const std::vector<const ActionRules *> &counted)
             starts = action;
     if (!starts)
         return;
-    if (starts->walkTo && player && built->placesPlayer && dialogs.find(starts->dialog)) {
+    if (!arrived && starts->walkTo && player && built->placesPlayer && dialogs.find(starts->dialog)) {
         sendPlayer(*starts->walkTo);
         waitingDialog = starts->dialog;
     } else {

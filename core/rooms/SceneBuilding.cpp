@@ -144,6 +144,7 @@ void Game::placeSprite(Node *child, BuiltScene &scenePlaced)
         PlacedSprite &placed = scenePlaced.sprites.emplace_back();
         placed.rules = rules.child(child);
         placeUses(taken, placed);
+        placeLook(taken, placed);
         if (taken->loop)
             scene->animated.push_back(taken);
     }

@@ -83,6 +83,9 @@ void Game::playKey(std::string_view name)
         endSelection();
     } else if (name == "Space") {
         revealed = !revealed;
+    } else if (name == "L" && interaction.lookWithRight) {
+        if (focused && interactive(*focused))
+            lookAt(*focused);
     }
 }
 
@@ -177,9 +180,14 @@ void Game::drawPointerShows()
     } else if (hoveredSprite) {
         if (const PointerRules::ChildLabels *labels = pointerRules.child(scene->sprites[*hoveredSprite]->sceneChild))
             drawLabel(labels->hoverText);
-    } else if (hoveredItem) {
+    } else if (hoveredItem && hoveredItem != state.selected) {
         if (const ItemDeclaration *declared = rules.item(*hoveredItem))
             drawLabel(declared->name);
+    } else if (hoveredItem) {
+        // The item held names itself, not a use of itself on itself.
+        if (const ItemDeclaration *declared = rules.item(*hoveredItem))
+            if (EText *text = freeText(declared->name))
+                window->draw(text->drawable);
     }
 }
 
@@ -193,8 +201,11 @@ void Game::outline(const sf::FloatRect &bounds)
     window->draw(shape);
 }
 
+// While an item is held, a game with a use text names the use instead.
 void Game::drawLabel(const char *textId)
 {
+    if (drawUseSentence(textId))
+        return;
     if (EText *text = freeText(textId))
         window->draw(text->drawable);
 }
