@@ -194,3 +194,37 @@ TEST(PointerCompatibility, ADocumentWithoutPointerNamesTracesNoHoverAndDrawsNoCu
     EXPECT_EQ(readWholeFile(files.file("t.jsonl")), "{\"frame\": 4, \"event\": \"click\", \"x\": 120, \"y\": 120}\n"
                                                     "{\"frame\": 4, \"event\": \"flag-set\", \"id\": \"seen\"}\n");
 }
+
+TEST(PointerUseSentence, WhileAnItemIsHeldTheLabelNamesTheUseInTheUseTextsOwnPlaceAndColour)
+{
+    GameFolder held(R"(<game entryScene="1" width="550" height="550" title="Use" fps="30" useText="useLabel">
+  <assets path="assets">
+    <sprite id="red" src="red.png" position="100, 100" origin="0, 0"/>
+    <sprite id="keyIcon" src="cyan.png"/>
+    <text id="redLabel" src="DejaVuSans.ttf" size="100" color="255, 0, 0, 255" position="100, 700">█</text>
+    <text id="keyName" src="DejaVuSans.ttf" size="100">█</text>
+    <text id="useLabel" src="DejaVuSans.ttf" size="100" color="0, 255, 0, 255" position="100, 900">{item} on {target}</text>
+  </assets>
+  <state><item id="key" icon="keyIcon" name="keyName" held="true"/></state>
+  <inventory position="800, 900" slotSize="100, 100"/>
+  <scenes><scene sceneId="1"><red hoverText="redLabel"/></scene></scenes>
+</game>
+)");
+    held.image("red.png", 100, 100, red).image("cyan.png", 100, 100, cyan).font();
+    TempDir files;
+    files.write("play.replay", "at 1 move 150 150\nat 1 shot label.png\nat 2 click 850 950\nat 3 move 150 150\n"
+                               "at 3 shot sentence.png\nat 4 close\n");
+    const ProcessResult result = runEngine(held.path(), "", 60, {"--replay", files.file("play.replay")});
+    ASSERT_EQ(result.status, 0) << result.err;
+    sf::Image label, sentence;
+    ASSERT_TRUE(label.loadFromFile(files.file("label.png")));
+    ASSERT_TRUE(sentence.loadFromFile(files.file("sentence.png")));
+    EXPECT_EQ(label.getPixel(75, 380), sf::Color::Red) << "the label alone while nothing is held";
+    EXPECT_NE(sentence.getPixel(75, 380), sf::Color::Red) << "not the label while the key is held";
+    // Two blocks, the item's name and the target's label, either side of "on", all in the use text's green.
+    int greenPixels = 0;
+    for (unsigned x = 40; x < 400; ++x)
+        greenPixels += sentence.getPixel(x, 480) == sf::Color::Green ? 1 : 0;
+    EXPECT_GT(greenPixels, 40) << "the sentence in the use text's colour";
+    EXPECT_EQ(label.getPixel(75, 480), sf::Color::Black);
+}
