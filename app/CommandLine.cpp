@@ -68,7 +68,9 @@ std::optional<int> parseCommandLine(int argc, char **argv, Options &options)
         ->type_name("TRACE")
         ->needs(replay);
     CLI::Option *saveDir =
-        app.add_option("--save-dir", options.saveDir, "keep saves in DIR instead of $XDG_DATA_HOME/adventure/SAVENAME")
+        app.add_option("--save-dir", options.saveDir,
+                       "keep saves in DIR instead of $XDG_DATA_HOME/adventure/SAVENAME (with --replay, instead of a "
+                       "temporary folder of its own)")
             ->type_name("DIR")
             ->check(
                 [](const std::string &dir) { return dir.empty() ? "DIR is empty: name a folder for the saves" : ""; });
