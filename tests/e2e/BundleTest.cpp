@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <set>
@@ -66,6 +67,45 @@ TEST(Bundle, AFolderHoldsTheDocumentTheNamedFilesAndALauncher)
     const ProcessResult again = runEngine(dir.path(), "", 30, {"--bundle", "again", "out"});
     ASSERT_EQ(again.status, 0) << again.err;
     EXPECT_EQ(filesUnder(dir.file("again")), filesUnder(out));
+}
+
+TEST(Bundle, ANameThatGoesUpOutOfAFolderOpensTheSameFileInTheCopy)
+{
+    TempDir dir;
+    writeGame(dir, "<sprite id='up' src='sub/../a.png'/>\n<sprite id='linked' src='link/../b.png'/>\n");
+    fs::create_directories(dir.file("mygame/img/sub"));
+    // Through a link, ".." leaves the folder the link points to.
+    fs::create_directories(dir.file("mygame/other/inner"));
+    writePng(dir.file("mygame/other/b.png"), 3, 3, sf::Color::Green);
+    fs::create_directory_symlink(dir.file("mygame/other/inner"), dir.file("mygame/img/link"));
+    for (const std::string out : {"out", "out.tar.gz"}) {
+        SCOPED_TRACE(out);
+        const ProcessResult made = runEngine(dir.path(), "", 30, {"--bundle", out, "mygame/level.xml"});
+        ASSERT_EQ(made.status, 0) << made.err;
+        fs::path copy = dir.file(out);
+        if (out == "out.tar.gz") {
+            copy = dir.file("unpacked");
+            fs::create_directories(copy);
+            ASSERT_EQ(std::system(("tar -xzf " + dir.file(out) + " -C " + copy.string()).c_str()), 0);
+        }
+        for (const char *folder : {"img/sub", "img/link"})
+            EXPECT_EQ(fs::symlink_status(copy / folder).type(), fs::file_type::directory) << folder;
+        EXPECT_EQ(readWholeFile(copy / "img/b.png"), readWholeFile(dir.file("mygame/other/b.png")));
+        const ProcessResult checked = runEngine(dir.path(), "", 30, {"--check", copy.string()});
+        EXPECT_EQ(checked.status, 0) << checked.out;
+        EXPECT_EQ(checked.out.find("missing-file"), std::string::npos) << checked.out;
+    }
+
+    // Two names that are one place in the copy but two files here.
+    writeGame(dir, "<sprite id='linked' src='link/../b.png'/>\n<sprite id='plain' src='b.png'/>\n");
+    writePng(dir.file("mygame/img/b.png"), 5, 5, sf::Color::Blue);
+    const ProcessResult twice = runEngine(dir.path(), "", 30, {"--bundle", "twice", "mygame/level.xml"});
+    EXPECT_EQ(twice.status, 1);
+    EXPECT_NE(twice.err.find("it names \"img/link/../b.png\" and \"img/b.png\", one place in the copy, but they are "
+                             "two files here"),
+              std::string::npos)
+        << twice.err;
+    EXPECT_FALSE(fs::exists(dir.file("twice")));
 }
 
 TEST(Bundle, RefusesAGameThatWouldNotPlayAndPlacesItMustNotWrite)
