@@ -131,8 +131,11 @@ Contents contentsOf(const GameLocation &location, const std::vector<std::string>
 }
 
 // The launcher's file name, from the title: "The Study" gives "the-study".
+// Cut well short of the 255 bytes a file name may have; being ASCII, it can
+// be cut anywhere.
 std::string launcherName(const std::string &title)
 {
+    constexpr std::size_t longest = 100;
     std::string name;
     for (const char c : title) {
         const bool letter = (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9');
@@ -140,6 +143,8 @@ std::string launcherName(const std::string &title)
             name += letter ? c : static_cast<char>(c - 'A' + 'a');
         else if (!name.empty() && name.back() != '-')
             name += '-';
+        if (name.size() == longest)
+            break;
     }
     while (!name.empty() && name.back() == '-')
         name.pop_back();
@@ -178,7 +183,9 @@ const char *const playScript = "#!/bin/sh\n"
                                "exec /usr/games/adventure \"$game\" \"$@\"\n";
 
 // A launcher cannot know where the bundle is unpacked: %k, the launcher's
-// own path, finds play.sh beside it.
+// own path, finds play.sh beside it. A launching program may give no path
+// (gio launch does not), and then the launcher runs nothing rather than a
+// play.sh of whatever folder it was started in.
 std::string desktopEntry(const std::string &title)
 {
     return "[Desktop Entry]\n"
@@ -187,7 +194,9 @@ std::string desktopEntry(const std::string &title)
            desktopString(title.empty() ? "Adventure game" : title) +
            "\n"
            "Comment=A point-and-click adventure\n"
-           R"(Exec=sh -c "exec \\"\\$(dirname \\"\\$1\\")/play.sh\\"" sh %k)"
+           R"(Exec=sh -c "[ -n \\"\\$1\\" ] || { echo 'adventure launcher: started without its own location, so )"
+           R"(the play.sh beside it cannot be found; run that play.sh instead' >&2; exit 1; }; )"
+           R"(exec \\"\\$(dirname \\"\\$1\\")/play.sh\\"" sh %k)"
            "\n"
            "Terminal=false\n"
            "Categories=Game;AdventureGame;\n";

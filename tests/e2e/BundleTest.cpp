@@ -1,3 +1,4 @@
+#include "e2e/EngineSession.h"
 #include "support/EngineRun.h"
 #include "support/TestSupport.h"
 
@@ -42,6 +43,32 @@ void writeGame(const TempDir &dir, const std::string &sprites = "")
     writePng(dir.file("mygame/img/a.png"), 4, 4, sf::Color::Red);
     writePng(dir.file("mygame/img/deep/c.png"), 2, 2, sf::Color::Blue);
     writePng(dir.file("mygame/img/unused.png"), 2, 2, sf::Color::Green);
+}
+
+// A game in `mygame/game.xml` with only a title.
+void writeTitledGame(const TempDir &dir, const std::string &title)
+{
+    dir.write("mygame/game.xml", "<game entryScene='1' width='300' height='200' title='" + title +
+                                     "' fps='30'>\n<assets path=''/><scenes><scene sceneId='1'/></scenes></game>\n");
+}
+
+void writeScript(const TempDir &dir, const std::string &name, const std::string &text)
+{
+    dir.write(name, "#!/bin/sh\n" + text + "\n");
+    fs::permissions(dir.file(name), fs::perms::owner_exec, fs::perm_options::add);
+}
+
+// The launcher's Exec line, its field code %k replaced by `location`, as a
+// shell command: the quoting of an Exec argument is the shell's double
+// quoting, once the value's own escapes ("\\" for "\") are undone.
+std::string execCommand(const std::string &desktop, const std::string &location)
+{
+    const std::size_t begin = desktop.find("\nExec=") + 6;
+    const std::string value = desktop.substr(begin, desktop.find('\n', begin) - begin);
+    std::string command;
+    for (std::size_t at = 0; at < value.size(); ++at)
+        command += value[at] == '\\' ? value[++at] : value[at];
+    return command.replace(command.find("%k"), 2, location);
 }
 
 } // namespace
@@ -152,4 +179,68 @@ TEST(Bundle, RefusesAGameThatWouldNotPlayAndPlacesItMustNotWrite)
         EXPECT_NE(refused.err.find(why), std::string::npos) << refused.err;
     }
     EXPECT_EQ(filesUnder(dir.path()).size(), before.size() + 2) << "only the two documents written here";
+}
+
+TEST(Bundle, ATitleOfAnyLengthGivesALauncherNamedByItsFirst100BytesWithTheWholeTitleInside)
+{
+    std::string chateaux;
+    for (int i = 0; i < 40; ++i)
+        chateaux += "Ch\xc3\xa2teau ";
+    const struct {
+        std::string title;
+        std::string launcher;
+    } cases[] = {
+        {std::string(300, 'a'), std::string(100, 'a')},
+        {chateaux,
+         [] {
+             std::string name;
+             for (int i = 0; i < 13; ++i)
+                 name += "ch-teau-";
+             return name.substr(0, 100);
+         }()},
+        {std::string(99, 'b') + " c", std::string(99, 'b')},
+        {"\xc3\xa2\xc3\xa2", "game"},
+    };
+    for (const auto &[title, launcher] : cases) {
+        SCOPED_TRACE(launcher);
+        TempDir dir;
+        writeTitledGame(dir, title);
+        const ProcessResult made = runEngine(dir.path(), "", 30, {"--bundle", "out", "mygame"});
+        ASSERT_EQ(made.status, 0) << made.err;
+        EXPECT_EQ(filesUnder(dir.file("out")), (std::set<std::string>{"game.xml", "play.sh", launcher + ".desktop"}));
+        EXPECT_NE(readWholeFile(dir.file("out/" + launcher + ".desktop")).find("\nName=" + title + "\n"),
+                  std::string::npos);
+    }
+}
+
+TEST(Bundle, TheLauncherRunsThePlayShBesideItAndNothingWhenStartedWithoutItsLocation)
+{
+    TempDir dir;
+    writeTitledGame(dir, "Tower");
+    ASSERT_EQ(runEngine(dir.path(), "", 30, {"--bundle", "out", "mygame"}).status, 0);
+    const std::string launcher = dir.file("out/tower.desktop"), desktop = readWholeFile(launcher);
+    // A play.sh where the launcher is started, which must never run, and an
+    // engine on the PATH that notes the game it is asked to play.
+    writeScript(dir, "elsewhere/play.sh", "touch " + dir.file("wrong-play-sh"));
+    writeScript(dir, "bin/adventure", "echo \"$@\" > " + dir.file("played"));
+    const std::string path = "PATH=" + dir.file("bin") + ":$PATH ";
+
+    const ProcessResult located =
+        runProgram(dir.file("elsewhere"), {"sh", "-c", path + execCommand(desktop, launcher)});
+    EXPECT_EQ(located.status, 0) << located.err;
+    EXPECT_EQ(readWholeFile(dir.file("played")), dir.file("out") + "/game.xml\n");
+
+    // Without a location the field code gives no argument at all.
+    const std::string refusal = "adventure launcher: started without its own location, so the play.sh beside it "
+                                "cannot be found; run that play.sh instead\n";
+    const ProcessResult unlocated = runProgram(dir.file("elsewhere"), {"sh", "-c", path + execCommand(desktop, "")});
+    EXPECT_NE(unlocated.status, 0);
+    EXPECT_EQ(unlocated.err, refusal);
+    // As gio launch starts it, which gives no location.
+    const ProcessResult launched = runProgram(
+        dir.file("elsewhere"), {"sh", "-c", path + "exec gio launch " + launcher + " 2> " + dir.file("gio.err")});
+    EXPECT_EQ(launched.status, 0) << launched.err;
+    EXPECT_TRUE(pollUntil(10, [&] { return readWholeFile(dir.file("gio.err")) == refusal; }))
+        << readWholeFile(dir.file("gio.err"));
+    EXPECT_FALSE(fs::exists(dir.file("wrong-play-sh")));
 }
