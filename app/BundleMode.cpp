@@ -14,6 +14,7 @@
 #include <filesystem>
 #include <fstream>
 #include <iostream>
+#include <iterator>
 #include <optional>
 #include <spawn.h>
 #include <stdexcept>
@@ -60,20 +61,50 @@ std::optional<std::string> refusal(const fs::path &out, const std::string &gameF
     return std::nullopt;
 }
 
-// One file of the bundle: its place in it, and where it is copied from.
+// One file of the bundle: its place in it, where it is copied from and the
+// name that put it there.
 struct Entry {
     fs::path inside;
     fs::path from;
+    std::string name;
 };
 
+// What the bundle holds besides play.sh and the launcher.
+struct Contents {
+    // The document as game.xml, then each named file once.
+    std::vector<Entry> files;
+    // The folders a name goes up out of ("sub" of "sub/../x.png"): the
+    // copy holds them, so that it opens each name as the game's folder does.
+    std::vector<fs::path> folders;
+};
+
+// The folders `name` passes through that are not on the way to `inside`,
+// where it ends.
+std::vector<fs::path> foldersLeftOnTheWay(const fs::path &name, const fs::path &inside)
+{
+    std::vector<fs::path> left;
+    fs::path at;
+    for (auto part = name.begin(); part != name.end() && std::next(part) != name.end(); ++part) {
+        if (*part == "..")
+            at = at.parent_path();
+        else if (!part->empty() && *part != ".")
+            at /= *part;
+        if (!at.empty() && !within(inside, at))
+            left.push_back(at);
+    }
+    return left;
+}
+
 // The document as game.xml and each named file once, at its place relative
-// to the game's folder. Throws runtime_error for a name the bundle cannot
-// hold where the game looks for it.
-std::vector<Entry> entriesOf(const GameLocation &location, const std::vector<std::string> &named,
-                             const std::vector<std::string> &ownFiles)
+// to the game's folder, copied from the file the engine opens by that name.
+// Throws runtime_error for a name the bundle cannot hold where the game
+// looks for it.
+Contents contentsOf(const GameLocation &location, const std::vector<std::string> &named,
+                    const std::vector<std::string> &ownFiles)
 {
     const fs::path folder(location.folder);
-    std::vector<Entry> entries{{"game.xml", folder / location.file}};
+    Contents contents{{{"game.xml", folder / location.file, "game.xml"}}, {}};
+    std::vector<Entry> &entries = contents.files;
     for (const std::string &name : named) {
         const fs::path inside = fs::path(name).lexically_normal();
         if (inside.is_absolute() || inside.empty() || *inside.begin() == "..")
@@ -81,19 +112,30 @@ std::vector<Entry> entriesOf(const GameLocation &location, const std::vector<std
         for (const std::string &own : ownFiles)
             if (inside == own)
                 throw std::runtime_error("it names \"" + name + "\", which the bundle writes itself");
+        const fs::path from = folder / name;
         const auto same = [&](const Entry &entry) { return entry.inside == inside; };
         const auto known = std::find_if(entries.begin(), entries.end(), same);
+        std::error_code error;
         if (known == entries.end())
-            entries.push_back({inside, folder / inside});
-        else if (known->from.lexically_normal() != (folder / inside).lexically_normal())
+            entries.push_back({inside, from, name});
+        else if (known == entries.begin() && !fs::equivalent(known->from, from, error))
             throw std::runtime_error("it names \"" + name + "\", but the document itself goes there");
+        else if (!fs::equivalent(known->from, from, error))
+            throw std::runtime_error("it names \"" + known->name + "\" and \"" + name +
+                                     "\", one place in the copy, but they are two files here");
+        for (const fs::path &left : foldersLeftOnTheWay(name, inside))
+            if (std::find(contents.folders.begin(), contents.folders.end(), left) == contents.folders.end())
+                contents.folders.push_back(left);
     }
-    return entries;
+    return contents;
 }
 
 // The launcher's file name, from the title: "The Study" gives "the-study".
+// Cut well short of the 255 bytes a file name may have; being ASCII, it can
+// be cut anywhere.
 std::string launcherName(const std::string &title)
 {
+    constexpr std::size_t longest = 100;
     std::string name;
     for (const char c : title) {
         const bool letter = (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9');
@@ -101,6 +143,8 @@ std::string launcherName(const std::string &title)
             name += letter ? c : static_cast<char>(c - 'A' + 'a');
         else if (!name.empty() && name.back() != '-')
             name += '-';
+        if (name.size() == longest)
+            break;
     }
     while (!name.empty() && name.back() == '-')
         name.pop_back();
@@ -139,7 +183,9 @@ const char *const playScript = "#!/bin/sh\n"
                                "exec /usr/games/adventure \"$game\" \"$@\"\n";
 
 // A launcher cannot know where the bundle is unpacked: %k, the launcher's
-// own path, finds play.sh beside it.
+// own path, finds play.sh beside it. A launching program may give no path
+// (gio launch does not), and then the launcher runs nothing rather than a
+// play.sh of whatever folder it was started in.
 std::string desktopEntry(const std::string &title)
 {
     return "[Desktop Entry]\n"
@@ -148,7 +194,9 @@ std::string desktopEntry(const std::string &title)
            desktopString(title.empty() ? "Adventure game" : title) +
            "\n"
            "Comment=A point-and-click adventure\n"
-           R"(Exec=sh -c "exec \\"\\$(dirname \\"\\$1\\")/play.sh\\"" sh %k)"
+           R"(Exec=sh -c "[ -n \\"\\$1\\" ] || { echo 'adventure launcher: started without its own location, so )"
+           R"(the play.sh beside it cannot be found; run that play.sh instead' >&2; exit 1; }; )"
+           R"(exec \\"\\$(dirname \\"\\$1\\")/play.sh\\"" sh %k)"
            "\n"
            "Terminal=false\n"
            "Categories=Game;AdventureGame;\n";
@@ -190,11 +238,21 @@ void copyInto(const fs::path &root, const Entry &entry)
 }
 
 // tar keeps each file's mode, so play.sh stays executable wherever it is
-// unpacked. Only the files are listed: their folders are made on unpacking.
+// unpacked. Only what is listed goes in, each once: the files, and the
+// folders no file is in; the folders of the files are made on unpacking.
 void writeArchive(const fs::path &archive, const fs::path &content, const std::vector<std::string> &files)
 {
-    std::vector<std::string> arguments{"tar",         "--create",       "--gzip",    "--file",    archive.string(),
-                                       "--directory", content.string(), "--owner=0", "--group=0", "--numeric-owner",
+    std::vector<std::string> arguments{"tar",
+                                       "--create",
+                                       "--gzip",
+                                       "--file",
+                                       archive.string(),
+                                       "--directory",
+                                       content.string(),
+                                       "--owner=0",
+                                       "--group=0",
+                                       "--numeric-owner",
+                                       "--no-recursion",
                                        "--"};
     arguments.insert(arguments.end(), files.begin(), files.end());
     std::vector<char *> argv;
@@ -258,13 +316,19 @@ private:
     fs::path root;
 };
 
-void writeBundle(const fs::path &out, const std::vector<Entry> &entries, const std::string &launcher,
-                 const std::string &title)
+void writeBundle(const fs::path &out, const Contents &contents, const std::string &launcher, const std::string &title)
 {
     const Scratch scratch(out);
     const fs::path content = scratch.path() / "content";
     std::vector<std::string> files;
-    for (const Entry &entry : entries) {
+    for (const fs::path &folder : contents.folders) {
+        std::error_code error;
+        fs::create_directories(content / folder, error);
+        if (error)
+            throw writeFailure("make the folder", content / folder, error.value());
+        files.push_back(folder.string());
+    }
+    for (const Entry &entry : contents.files) {
         copyInto(content, entry);
         files.push_back(entry.inside.string());
     }
@@ -327,9 +391,9 @@ int bundle(const Options &options)
         const auto titleText = game.title().toUtf8();
         const std::string title(titleText.begin(), titleText.end());
         const std::string launcher = launcherName(title);
-        const std::vector<Entry> entries = entriesOf(location, game.namedFiles(), {"play.sh", launcher});
-        writeBundle(out, entries, launcher, title);
-        const std::size_t named = entries.size() - 1;
+        const Contents contents = contentsOf(location, game.namedFiles(), {"play.sh", launcher});
+        writeBundle(out, contents, launcher, title);
+        const std::size_t named = contents.files.size() - 1;
         std::cout << "Wrote " << escapeControl(options.bundle) << ": game.xml, " << named
                   << (named == 1 ? " file" : " files") << " it names, play.sh and " << escapeControl(launcher) << '\n';
         return 0;

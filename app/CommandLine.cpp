@@ -1,5 +1,6 @@
 #include "app/CommandLine.h"
 
+#include "core/text/Diagnostics.h"
 #include "core/text/Document.h"
 #include "core/text/GameDocument.h"
 
@@ -27,6 +28,23 @@ GameLocation locateGame(const std::string &path)
     const fs::path folder = document.parent_path();
     return {fs::absolute(folder.empty() ? "." : folder, ignored).lexically_normal().string(),
             document.filename().string(), path};
+}
+
+// Why the saves may not go to `saveDir`, or nothing: installed games are
+// read-only, and an author's folder is no place for a player's progress.
+// Both paths are compared with every "..", "." and symbolic link resolved.
+std::optional<std::string> saveDirRefusal(const std::string &saveDir, const GameLocation &game)
+{
+    if (saveDir.empty())
+        return std::nullopt;
+    std::error_code error;
+    const fs::path saves = fs::weakly_canonical(fs::absolute(saveDir, error), error);
+    const fs::path folder = fs::weakly_canonical(game.folder, error);
+    const fs::path relative = saves.lexically_relative(folder);
+    if (error || relative.empty() || *relative.begin() == "..")
+        return std::nullopt;
+    return "will not save in " + escapeControl(saveDir) +
+           " (--save-dir): it is in the game's folder, where saves are never written; name a folder outside it";
 }
 
 } // namespace
@@ -68,7 +86,9 @@ std::optional<int> parseCommandLine(int argc, char **argv, Options &options)
         ->type_name("TRACE")
         ->needs(replay);
     CLI::Option *saveDir =
-        app.add_option("--save-dir", options.saveDir, "keep saves in DIR instead of $XDG_DATA_HOME/adventure/SAVENAME")
+        app.add_option("--save-dir", options.saveDir,
+                       "keep saves in DIR instead of $XDG_DATA_HOME/adventure/SAVENAME (with --replay, instead of a "
+                       "temporary folder of its own)")
             ->type_name("DIR")
             ->check(
                 [](const std::string &dir) { return dir.empty() ? "DIR is empty: name a folder for the saves" : ""; });
@@ -168,5 +188,9 @@ std::optional<int> parseCommandLine(int argc, char **argv, Options &options)
         return 2;
     }
     options.game = locateGame(options.path);
+    if (const std::optional<std::string> refused = saveDirRefusal(options.saveDir, options.game)) {
+        std::cerr << "adventure: " << *refused << '\n';
+        return 2;
+    }
     return std::nullopt;
 }

@@ -58,7 +58,8 @@ struct Options {
     std::string expect;
     // Every text's character size is multiplied by this (0.5 to 3).
     float textScale = 1.f;
-    // Saves: the folder instead of the one the game's saveName names; a save
+    // Saves: the folder instead of the one the game's saveName names (or, in
+    // a replay, instead of a temporary one); a save
     // to start from; start from the auto save; with --check, a save to check.
     std::string saveDir;
     std::string load;

@@ -6,11 +6,13 @@
 #include "app/replay/ReplayScript.h"
 #include "core/Frame.h"
 #include "core/Game.h"
+#include "core/text/Format.h"
 #include "elements/Catalogue.h"
 
 #include <SFML/Window/Event.hpp>
 #include <SFML/Window/Mouse.hpp>
 
+#include <algorithm>
 #include <optional>
 #include <ostream>
 #include <utility>
@@ -57,6 +59,16 @@ const char *keyName(const sf::Event::KeyEvent &key)
     return nullptr;
 }
 
+// The pointer leaves the window while a button is held (the window keeps
+// getting its moves), or before a press is handled; such a point is taken as
+// the nearest point of the world. Play gets the point the recording holds,
+// so that a recording replays exactly, and a replay refuses points outside.
+sf::Vector2f insideWorld(sf::Vector2f point)
+{
+    const auto world = static_cast<float>(worldSize);
+    return {std::clamp(point.x, 0.f, world), std::clamp(point.y, 0.f, world)};
+}
+
 void render(Game &game, sf::RenderWindow &window, FrameInput &input, std::uint64_t frame)
 {
     const bool drawn = input.draws(frame);
@@ -92,12 +104,12 @@ void MouseInput::handleEvents(std::uint64_t frame, Game &game, sf::RenderWindow 
             }
         } else if (event.type == sf::Event::MouseButtonPressed) {
             // The pointer where it is now, not where the event says it was.
-            const sf::Vector2f point = window.mapPixelToCoords(sf::Mouse::getPosition(window));
+            const sf::Vector2f point = insideWorld(window.mapPixelToCoords(sf::Mouse::getPosition(window)));
             record(recording, ReplayCommand::click(frame, point, event.mouseButton.button));
             game.press(point, event.mouseButton.button);
             moved.reset();
         } else if (event.type == sf::Event::MouseMoved) {
-            moved = window.mapPixelToCoords(sf::Vector2i(event.mouseMove.x, event.mouseMove.y));
+            moved = insideWorld(window.mapPixelToCoords(sf::Vector2i(event.mouseMove.x, event.mouseMove.y)));
         }
     }
     if (moved) {

@@ -9,6 +9,7 @@
 #include <algorithm>
 #include <cerrno>
 #include <csignal>
+#include <cstdlib>
 #include <cstring>
 #include <filesystem>
 #include <iostream>
@@ -36,6 +37,12 @@ std::vector<OutputFile *> &openFiles()
 {
     static std::vector<OutputFile *> files;
     return files;
+}
+
+std::vector<TemporaryFolder *> &temporaryFolders()
+{
+    static std::vector<TemporaryFolder *> folders;
+    return folders;
 }
 
 } // namespace
@@ -156,6 +163,41 @@ bool OutputFile::flushAll()
     return whole;
 }
 
+TemporaryFolder::TemporaryFolder(const std::string &prefix)
+{
+    const char *tmpdir = std::getenv("TMPDIR");
+    const std::string base = tmpdir && *tmpdir ? tmpdir : "/tmp";
+    std::string pattern = base + "/" + prefix + "-XXXXXX";
+    if (!mkdtemp(pattern.data())) {
+        why = "cannot make a folder in " + escapeControl(base) + ": " + describeErrno();
+        return;
+    }
+    folder = pattern;
+    temporaryFolders().push_back(this);
+}
+
+TemporaryFolder::~TemporaryFolder()
+{
+    remove();
+}
+
+void TemporaryFolder::remove()
+{
+    if (folder.empty())
+        return;
+    std::error_code ignored;
+    fs::remove_all(folder, ignored);
+    folder.clear();
+    std::vector<TemporaryFolder *> &folders = temporaryFolders();
+    folders.erase(std::remove(folders.begin(), folders.end(), this), folders.end());
+}
+
+void TemporaryFolder::removeAll()
+{
+    while (!temporaryFolders().empty())
+        temporaryFolders().back()->remove();
+}
+
 void catchStopSignals()
 {
     // Without SA_RESTART: a wait on the console returns at the signal.
@@ -178,6 +220,7 @@ void stopIfSignalled()
     if (signal == 0)
         return;
     OutputFile::flushAll();
+    TemporaryFolder::removeAll();
     std::signal(signal, SIG_DFL);
     std::raise(signal);
 }

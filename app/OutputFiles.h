@@ -85,6 +85,33 @@ private:
     bool broken = false;
 };
 
+// A folder of the run's own, made new under $TMPDIR (/tmp when that is
+// unset) and removed with all it holds when the run ends: when this goes,
+// and when a stop signal ends the run.
+class TemporaryFolder {
+public:
+    // Makes the folder, named `prefix` and six random characters; made()
+    // says whether that worked, and failure() why not.
+    explicit TemporaryFolder(const std::string &prefix);
+    ~TemporaryFolder();
+    TemporaryFolder(const TemporaryFolder &) = delete;
+    TemporaryFolder &operator=(const TemporaryFolder &) = delete;
+
+    bool made() const { return !folder.empty(); }
+    const std::string &path() const { return folder; }
+    // "cannot make a folder in /tmp: Permission denied", when not made.
+    const std::string &failure() const { return why; }
+
+    // Removes every temporary folder of the run, for an end without unwinding.
+    static void removeAll();
+
+private:
+    void remove();
+
+    std::string folder;
+    std::string why;
+};
+
 // SIGINT, SIGTERM and SIGHUP set a flag instead of ending the process at
 // once, so that the main loop can end play as the close button does (with
 // the auto save) and flush the output files first. A second signal ends the
@@ -92,8 +119,8 @@ private:
 void catchStopSignals();
 // Whether a stop signal has come.
 bool stopSignalled();
-// When a stop signal came: flushes every output file and ends the process
-// as that signal ends it. Called by the frame loop and while waiting.
+// When a stop signal came: flushes every output file, removes the
+// temporary folders and ends the process as that signal ends it. Called by the frame loop and while waiting.
 void stopIfSignalled();
 // The console stays open until the player has read it: flushes every output
 // file, then waits for Enter (or the end of the input, or a stop signal).

@@ -1,10 +1,11 @@
 // libFuzzer target: arbitrary bytes as a replay script. The parser gives
 // either one located error and no commands, or commands whose frames never
-// go backwards nor past the limit; each command then writes back as a line
+// go backwards nor past the limit, at points inside the world; each command then writes back as a line
 // that reads as the same command, as a recording relies on; and every shot
 // it takes stays inside the script's folder.
 
 #include "app/replay/ReplayScript.h"
+#include "core/text/Format.h"
 
 #include <cstdint>
 #include <cstdlib>
@@ -44,12 +45,24 @@ void checkShot(const ReplayCommand &command)
         std::abort();
 }
 
+// A click or a move at a point a player's pointer can be at.
+void checkPoint(const ReplayCommand &command)
+{
+    if (command.kind != ReplayCommand::Kind::click && command.kind != ReplayCommand::Kind::move)
+        return;
+    const auto world = static_cast<float>(worldSize);
+    for (const float axis : {command.point.x, command.point.y})
+        if (!(axis >= 0.f && axis <= world))
+            std::abort();
+}
+
 void checkCommands(const ReplayScript &script)
 {
     std::uint64_t previous = 0;
     for (const ReplayCommand &command : script.commands) {
         if (command.frame < previous || command.frame > ReplayScript::maxFrame)
             std::abort();
+        checkPoint(command);
         previous = command.frame;
         checkShot(command);
         ReplayScript again;

@@ -8,7 +8,7 @@ packages=(
   libcli11-dev nlohmann-json3-dev libxml2-utils clang-format clang-tidy
   googletest libgtest-dev
   xvfb xauth xdotool x11-utils fonts-dejavu-core sox
-  dpkg-dev file help2man lintian desktop-file-utils
+  dpkg-dev file help2man lintian desktop-file-utils libglib2.0-bin
 )
 if [ "${ADVENTURE_WITH_FUZZER:-0}" = 1 ]; then
   packages+=(clang libclang-rt-14-dev valgrind)

@@ -293,12 +293,14 @@ c_replay() { playable '' '' ''; printf 'at 1 click 100 100\nat 20 close\n' > pla
 c_replay_expect() { c_replay; printf '{"frame": 0, "event": "music", "id": "tune"}\n' > expected.trace; }
 c_move_no_point() { playable '' '' ''; printf 'at 1 move 100\nat 2 close\n' > play.replay; }
 c_move_word() { playable '' '' ''; printf 'at 1 move 100 here\nat 2 close\n' > play.replay; }
+c_click_outside() { playable '' '' ''; printf 'at 1 click 550 -0.5\nat 2 close\n' > play.replay; }
 # The pointer rules, on a labelled box in a game played with the keyboard.
 pointer_game() {
   game '<sprite id="box" src="box.png" position="100, 100" origin="0, 0" scale="10, 10"/>
 <text id="note" src="f.ttf">A note</text>' "<box $1/>" '' "entryScene=\"1\" width=\"400\" height=\"300\" title=\"Bad\" fps=\"30\" $2"
 }
 c_keyboard_play_yes() { pointer_game 'hoverText="note"' 'keyboardPlay="yes"'; }
+c_save_name_nul() { pointer_game '' 'saveName="ab&#0;cd"'; }
 c_pointer_names_unknown() { pointer_game 'hoverText="nothing" hoverCursor="nobody"' 'cursor="none" keyboardPlay="true"'; }
 c_scene_leading_zero() { game '<sprite id="box" src="box.png"/>' '<box/>' '' 'entryScene="1" width="400" height="300" title="Bad" fps="30"'; sed -i 's/sceneId="1"/sceneId="10"/' game.xml; }
 
@@ -386,7 +388,9 @@ run_case '`--trace /dev/full` in play' c_replay '' '--trace /dev/full'
 run_case '`--trace /dev/full` in a replay' c_replay '' '--replay play.replay --trace /dev/full'
 run_case 'replay: `move 100` (no y)' c_move_no_point '' '--replay play.replay'
 run_case 'replay: `move 100 here`' c_move_word '' '--replay play.replay'
+run_case 'replay: `click 550 -0.5` (outside the world)' c_click_outside '' '--replay play.replay'
 run_case '`keyboardPlay="yes"`' c_keyboard_play_yes
+run_case '`saveName="ab&#0;cd"` (a NUL)' c_save_name_nul
 run_case '`hoverText`, `hoverCursor` and `cursor` naming nothing' c_pointer_names_unknown
 run_case '`--text-scale 5`' c_replay '' '--text-scale 5'
 run_case '`--scene 010` with a scene 10 only' c_scene_leading_zero '' '--scene 010'

@@ -278,6 +278,19 @@ int replay(const Options &options)
             std::cerr << error.message << std::endl;
         return 2;
     }
+    // A replay plays alike on every machine and leaves the player's saves
+    // alone: without --save-dir, it saves in a folder of its own.
+    Options played = options;
+    std::optional<TemporaryFolder> saves;
+    if (options.saveDir.empty()) {
+        saves.emplace("adventure-replay-saves");
+        if (!saves->made()) {
+            std::cerr << "adventure: no folder for the replay's saves: " << saves->failure()
+                      << "; name one with --save-dir" << std::endl;
+            return 2;
+        }
+        played.saveDir = saves->path();
+    }
     OutputFile traceFile("trace file");
     if (!traceFile.open(options.trace))
         return 2;
@@ -293,7 +306,7 @@ int replay(const Options &options)
     ScriptInput input(files.script, std::move(files.shots), options.replay);
     const bool traced = traceFile.isOpen() || !options.expect.empty();
     const int status = runGame(
-        options, std::move(document), traced ? &trace : nullptr,
+        played, std::move(document), traced ? &trace : nullptr,
         [&](Game &game, sf::RenderWindow &window) {
             // Frame by frame, not by the clock: as fast as frames can be drawn.
             FramePacer unpaced(0);

@@ -1,6 +1,7 @@
 #include "app/replay/ReplayScript.h"
 
 #include "core/text/Document.h"
+#include "core/text/Format.h"
 
 #include <array>
 #include <charconv>
@@ -140,12 +141,28 @@ private:
         return value;
     }
 
+    // Play takes a pointer outside the window as the nearest point of the
+    // world, so no player presses or points outside it: a script that did
+    // would prove a game winnable by a play nobody can make.
+    sf::Vector2f worldPoint(const char *command, const char *missing)
+    {
+        sf::Vector2f point;
+        for (float *axis : {&point.x, &point.y}) {
+            const Word word = next(missing);
+            *axis = coordinate(word);
+            if (*axis < 0.f || *axis > static_cast<float>(worldSize))
+                throw ScriptError{word.column, std::string(axis == &point.x ? "x" : "y") + " is " +
+                                                   std::string(cut(word.text)) + ", outside the world, which is 0 to " +
+                                                   std::to_string(worldSize) +
+                                                   " on each axis: no player can make this " + command};
+        }
+        return point;
+    }
+
     void readClick(ReplayCommand &command)
     {
         command.kind = ReplayCommand::Kind::click;
-        const char *missing = "\"click\" needs a point: x and y in world coordinates";
-        command.point.x = coordinate(next(missing));
-        command.point.y = coordinate(next(missing));
+        command.point = worldPoint("click", "\"click\" needs a point: x and y in world coordinates");
         if (taken == words.size())
             return;
         const Word button = words[taken++];
@@ -161,9 +178,7 @@ private:
     void readMove(ReplayCommand &command)
     {
         command.kind = ReplayCommand::Kind::move;
-        const char *missing = "\"move\" needs a point: x and y in world coordinates";
-        command.point.x = coordinate(next(missing));
-        command.point.y = coordinate(next(missing));
+        command.point = worldPoint("move", "\"move\" needs a point: x and y in world coordinates");
     }
 
     void readKey(ReplayCommand &command)

@@ -3,7 +3,22 @@
 #include <cerrno>
 #include <cstring>
 
-StartupError::StartupError(const std::string &message, const char *where) : std::runtime_error(message), position(where)
+namespace {
+
+// runtime_error keeps its message as a C string, which a NUL would end (the
+// document's "&#0;" is one): a NUL is kept as every renderer writes it.
+std::string withNulsWritten(const std::string &message)
+{
+    std::string written;
+    for (const char c : message)
+        written += c == '\0' ? std::string("\\x00") : std::string(1, c);
+    return written;
+}
+
+} // namespace
+
+StartupError::StartupError(const std::string &message, const char *where)
+    : std::runtime_error(withNulsWritten(message)), position(where)
 {
 }
 

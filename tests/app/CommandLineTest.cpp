@@ -80,6 +80,53 @@ TEST(CommandLine, ValuesNoRunCanUseAreUsageErrorsThatSayWhatIsWanted)
     }
 }
 
+TEST(CommandLine, ASaveFolderInTheGamesFolderAtAnyDepthIsRefusedBeforeAnythingStarts)
+{
+    TempDir dir;
+    writeGame(dir, "mygame", "game.xml");
+    std::filesystem::create_directories(dir.file("mygame/deep"));
+    std::filesystem::create_directories(dir.file("other"));
+    std::filesystem::create_directory_symlink(dir.file("mygame"), dir.file("into"));
+    std::filesystem::create_directory_symlink(dir.file("other"), dir.file("mygame/out"));
+    const struct {
+        std::string saveDir;
+        std::string game;
+        bool refused;
+    } cases[] = {
+        {"mygame", "mygame", true},
+        {"mygame/", "mygame", true},
+        {"mygame/saves", "mygame", true},
+        {"mygame/deep/er/still", "mygame", true},
+        {"other/../mygame/saves", "mygame", true},
+        {"nowhere/../mygame/saves", "mygame", true},
+        {"into/saves", "mygame", true},
+        {"mygame/saves", "mygame/game.xml", true},
+        {dir.file("mygame/./deep"), "mygame", true},
+        {"mygame-saves", "mygame", false},
+        {"other/saves", "mygame", false},
+        {"mygame/out/saves", "mygame", false},
+        {"mygame/deep/../../other", "mygame", false},
+    };
+    // Accepted, the run goes on to look for a display, which it lacks.
+    const std::string display = std::getenv("DISPLAY") ? std::getenv("DISPLAY") : "";
+    unsetenv("DISPLAY");
+    for (const auto &[saveDir, game, refused] : cases) {
+        SCOPED_TRACE(saveDir);
+        const ProcessResult result = runEngine(dir.path(), "\n", 30, {game, "--save-dir", saveDir});
+        if (refused) {
+            EXPECT_EQ(result.status, 2);
+            EXPECT_EQ(result.err, "adventure: will not save in " + saveDir +
+                                      " (--save-dir): it is in the game's folder, where saves are never written; "
+                                      "name a folder outside it\n");
+        } else {
+            EXPECT_EQ(result.status, 1);
+            EXPECT_NE(result.err.find("no X display"), std::string::npos) << result.err;
+        }
+    }
+    setenv("DISPLAY", display.c_str(), 1);
+    EXPECT_FALSE(std::filesystem::exists(dir.file("mygame/saves"))) << "nothing was made";
+}
+
 TEST(CommandLine, PlaysTheGameAtAPathFromAnyWorkingDirectory)
 {
     TempDir dir;

@@ -131,14 +131,31 @@ TEST(StartupFailure, AcceptsNoLimitAsMinusOneAndNulPaddingAfterTheRoot)
     EXPECT_NE(result.err.find("error: no scene has sceneId 1\n"), std::string::npos) << result.err;
 }
 
-TEST(StartupFailure, ShowsControlCharactersFromTheDocumentEscaped)
+TEST(StartupFailure, ShowsControlCharactersAndNulsFromTheDocumentEscapedOnOneWholeLine)
 {
-    TempDir dir;
-    dir.write("game.xml", "<\x1b[2J\x1b]0;owned\x07><scenes/></x>");
-    const ProcessResult result = runEngine(dir.path(), "\n");
-    EXPECT_EQ(result.status, 1);
-    EXPECT_NE(result.err.find("game.xml:1:1: error: <\\x1b[2J\\x1b]0;owned\\x07> has no <assets> element\n"),
-              std::string::npos)
-        << result.err;
-    EXPECT_EQ(result.err.find('\x1b'), std::string::npos);
+    const std::string game = "<game entryScene='1' width='300' height='200' title='t' fps='30' saveName='";
+    const std::string rest = "'><assets path=''/><scenes><scene sceneId='1'/></scenes></game>";
+    const std::string notASaveName = "\", which is not a save name (one or more letters, digits, \"-\" and \"_\")\n";
+    const struct {
+        std::string document;
+        std::string line;
+    } cases[] = {
+        {"<\x1b[2J\x1b]0;owned\x07><scenes/></x>",
+         "game.xml:1:1: error: <\\x1b[2J\\x1b]0;owned\\x07> has no <assets> element\n"},
+        {game + "ab&#0;cd" + rest, "game.xml:1:76: error: \"saveName\" is \"ab\\x00cd" + notASaveName},
+        {game + "&#x0;" + rest, "game.xml:1:76: error: \"saveName\" is \"\\x00" + notASaveName},
+        {game + "a&#27;&#0;" + rest, "game.xml:1:76: error: \"saveName\" is \"a\\x1b\\x00" + notASaveName},
+    };
+    for (const auto &[document, line] : cases) {
+        SCOPED_TRACE(line);
+        TempDir dir;
+        dir.write("game.xml", document);
+        const ProcessResult result = runEngine(dir.path(), "\n");
+        EXPECT_EQ(result.status, 1);
+        EXPECT_NE(result.err.find(line), std::string::npos) << result.err;
+        EXPECT_EQ(result.err.find('\x1b'), std::string::npos);
+        EXPECT_EQ(result.err.find('\0'), std::string::npos);
+        const ProcessResult checked = runEngine(dir.path(), "", 30, {"--check"});
+        EXPECT_NE(checked.out.find(line.substr(0, line.size() - 1) + " [startup]\n"), std::string::npos) << checked.out;
+    }
 }

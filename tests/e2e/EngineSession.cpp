@@ -304,12 +304,34 @@ testing::AssertionResult EngineSession::waitForMoreAudio(double extra)
 
 void EngineSession::click(int x, int y, int button)
 {
-    const std::string id = std::to_string(window), sx = std::to_string(x), sy = std::to_string(y),
-                      sb = std::to_string(button), errPath = io.file("xdotool.err");
-    const char *argv[] = {"xdotool",  "mousemove", "--window", id.c_str(), sx.c_str(),
-                          sy.c_str(), "click",     sb.c_str(), nullptr};
+    const std::string id = std::to_string(window), sb = std::to_string(button);
+    if (const std::string complaint =
+            xdotool({"mousemove", "--window", id, std::to_string(x), std::to_string(y), "click", sb});
+        !complaint.empty())
+        ADD_FAILURE() << "xdotool could not click at (" << x << ", " << y << ") with button " << button << ": "
+                      << complaint;
+}
+
+void EngineSession::drag(int x, int y, int toX, int toY)
+{
+    const std::string id = std::to_string(window);
+    if (const std::string complaint =
+            xdotool({"mousemove", "--window", id, std::to_string(x), std::to_string(y), "mousedown", "1", "mousemove",
+                     "--window", id, std::to_string(toX), std::to_string(toY), "mouseup", "1"});
+        !complaint.empty())
+        ADD_FAILURE() << "xdotool could not drag from (" << x << ", " << y << ") to (" << toX << ", " << toY
+                      << "): " << complaint;
+}
+
+std::string EngineSession::xdotool(const std::vector<std::string> &arguments)
+{
+    const std::string errPath = io.file("xdotool.err");
+    std::vector<char *> argv{const_cast<char *>("xdotool")};
+    for (const std::string &argument : arguments)
+        argv.push_back(const_cast<char *>(argument.c_str()));
+    argv.push_back(nullptr);
     std::string complaint;
-    // A refused connection means nothing was clicked yet, so only then is it safe to try again.
+    // A refused connection means nothing was done yet, so only then is it safe to try again.
     for (int attempt = 0; attempt < 5; ++attempt) {
         const pid_t tool = fork();
         if (tool == 0) {
@@ -317,20 +339,19 @@ void EngineSession::click(int x, int y, int button)
             const int err = open(errPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
             dup2(null, 1);
             dup2(err, 2);
-            execvp("xdotool", const_cast<char *const *>(argv));
+            execvp("xdotool", argv.data());
             _exit(127);
         }
         int status = 0;
         waitpid(tool, &status, 0);
         if (WIFEXITED(status) && WEXITSTATUS(status) == 0)
-            return;
+            return "";
         complaint = readWholeFile(errPath);
         if (complaint.find("open display") == std::string::npos)
             break;
         std::this_thread::sleep_for(std::chrono::milliseconds(20));
     }
-    ADD_FAILURE() << "xdotool could not click at (" << x << ", " << y << ") with button " << button << ": "
-                  << complaint;
+    return complaint.empty() ? "it failed and said nothing" : complaint;
 }
 
 void EngineSession::sendCloseRequest()

@@ -47,6 +47,9 @@ public:
     // handles the press, so the caller must wait for the click's effect
     // before moving the pointer again.
     void click(int x, int y, int button = 1);
+    // Presses the left button at one window pixel, moves the pointer to
+    // another (which may be outside the window) and releases it there.
+    void drag(int x, int y, int toX, int toY);
     // What the window manager sends when the close button is pressed.
     void sendCloseRequest();
     testing::AssertionResult waitForWindowGone(double seconds = 5);
@@ -72,6 +75,8 @@ private:
     unsigned long findWindow(const std::string &title) const;
     std::string windowTitle(unsigned long window) const;
     void keepForInspection(const Screenshot &shot);
+    // Runs xdotool with `arguments`; what it complained of, or nothing.
+    std::string xdotool(const std::vector<std::string> &arguments);
 
     TempDir io;
     Display *display = nullptr;

@@ -273,6 +273,38 @@ TEST_F(Replay, ARecordedPlayReplaysToTheSameTrace)
     EXPECT_EQ(readWholeFile(files.file("again")), trace);
 }
 
+TEST_F(Replay, APressDraggedOutOfTheWindowIsRecordedAtTheEdgeOfTheWorldAndReplaysToTheSameTrace)
+{
+    const std::string recording = files.file("recorded.replay"), played = files.file("played.jsonl");
+    {
+        EngineSession engine(game.path(), {"--record", recording, "--trace", played});
+        ASSERT_TRUE(engine.waitForWindow("E2E", 550, 550));
+        ASSERT_TRUE(engine.waitForScreen("the player", [](const Screenshot &s) { return s.count(magenta) > 0; }));
+        // The window keeps the pointer's moves while the button is held, far
+        // past its right and lower edges here (world 1400, 1300).
+        engine.drag(540, 250, 700, 650);
+        EXPECT_TRUE(pollUntil(10, [&] { return readWholeFile(recording).find(" 1100 1100\n") != std::string::npos; }))
+            << readWholeFile(recording);
+        EXPECT_EQ(engine.closeAndExit(), 0);
+    }
+    const std::string recorded = readWholeFile(recording);
+    std::istringstream lines(recorded);
+    for (std::string line; std::getline(lines, line);) {
+        std::istringstream words(line);
+        std::string at, frame, command;
+        float x = 0, y = 0;
+        words >> at >> frame >> command;
+        if (command == "click" || command == "move") {
+            ASSERT_TRUE(words >> x >> y) << line;
+            EXPECT_TRUE(x >= 0 && x <= 1100 && y >= 0 && y <= 1100) << line;
+        }
+    }
+    const ProcessResult result =
+        runEngine(game.path(), "", 60, {"--replay", recording, "--trace", files.file("again")});
+    ASSERT_EQ(result.status, 0) << result.err << recorded;
+    EXPECT_EQ(readWholeFile(files.file("again")), readWholeFile(played)) << recorded;
+}
+
 TEST_F(Replay, IgnoresTheMouseAndFailsWhenTheWindowIsClosedBeforeTheScriptEnds)
 {
     files.write("long.replay", "at 5000000 close\n");

@@ -10,10 +10,11 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <map>
 #include <sstream>
 
-// Saves played through replays: F5, F9, the close, --load and --continue,
-// judged by the trace and by the files written.
+// Saves played through replays and in play: F5, F9, the close, --load and
+// --continue, judged by the trace and by the files written.
 
 namespace fs = std::filesystem;
 
@@ -180,21 +181,118 @@ TEST_F(Saves, AFolderWhereTheSaveGoesIsLeftAloneAndPlayGoesOn)
 TEST_F(Saves, SavesGoUnderXdgDataHomeOrHomeAndContinueStartsFromTheAutoSave)
 {
     const std::string previousHome = std::getenv("HOME") ? std::getenv("HOME") : "";
+    const std::string traced = files.file("played.jsonl");
     setenv("XDG_DATA_HOME", saves.file("data").c_str(), 1);
-    ASSERT_EQ(replay(takeAndSave, "").status, 0);
-    EXPECT_TRUE(fs::is_regular_file(saves.file("data/adventure/cellar/quick.json")));
-    EXPECT_TRUE(fs::is_regular_file(saves.file("data/adventure/cellar/auto.json")));
-    ASSERT_EQ(replay("at 1 close\n", "", {"--continue"}).status, 0);
-    EXPECT_EQ(trace.rfind("{\"frame\": 0, \"event\": \"load\", \"slot\": \"auto\"}\n", 0), 0u) << trace;
+    {
+        EngineSession engine(game.path(), {"--trace", traced});
+        ASSERT_TRUE(engine.waitForWindow("Saves", 550, 550));
+        engine.click(75, 75);
+        ASSERT_TRUE(pollUntil(10, [&] { return has(readWholeFile(traced), "\"item-added\", \"id\": \"coin\""); }))
+            << readWholeFile(traced);
+        EXPECT_EQ(engine.closeAndExit(), 0);
+    }
+    EXPECT_TRUE(has(readWholeFile(saves.file("data/adventure/cellar/auto.json")), "\"items\": [\"key\", \"coin\"]"));
+    {
+        EngineSession engine(game.path(), {"--continue", "--trace", traced});
+        ASSERT_TRUE(engine.waitForWindow("Saves", 550, 550));
+        EXPECT_EQ(engine.closeAndExit(), 0);
+    }
+    EXPECT_EQ(readWholeFile(traced).rfind("{\"frame\": 0, \"event\": \"load\", \"slot\": \"auto\"}\n", 0), 0u)
+        << readWholeFile(traced);
 
     unsetenv("XDG_DATA_HOME");
     setenv("HOME", saves.file("home").c_str(), 1);
-    const ProcessResult fresh = replay("at 1 key F5\n", "", {"--continue"});
+    {
+        EngineSession engine(game.path(), {"--continue", "--trace", traced});
+        const bool shown = engine.waitForWindow("Saves", 550, 550);
+        EXPECT_TRUE(engine.waitForStderr("no auto save to continue from"));
+        engine.sendSignal(SIGTERM);
+        EXPECT_EQ(engine.waitForExit(), 128 + SIGTERM);
+        setenv("HOME", previousHome.c_str(), 1);
+        ASSERT_TRUE(shown);
+    }
+    EXPECT_FALSE(has(readWholeFile(traced), "\"load")) << readWholeFile(traced);
+    EXPECT_TRUE(fs::is_regular_file(saves.file("home/.local/share/adventure/cellar/auto.json")));
+}
+
+TEST_F(Saves, AReplayInAHomeThatHoldsSavesLeavesThemByteIdenticalAndItsOwnFolderGone)
+{
+    // The player's saves, each slot with a backup of another state.
+    const std::string made = saves.file("made");
+    ASSERT_EQ(replay("at 1 key F5\nat 2 close\n", made).status, 0);
+    ASSERT_EQ(replay(takeAndSave, made).status, 0);
+    const std::vector<std::string> slots{"auto.json", "auto.json.bak", "quick.json", "quick.json.bak"};
+    std::map<std::string, std::string> kept;
+    for (const std::string &slot : slots)
+        kept[slot] = readWholeFile(made + "/" + slot);
+    ASSERT_NE(kept["quick.json"], kept["quick.json.bak"]);
+
+    const std::string previousHome = std::getenv("HOME") ? std::getenv("HOME") : "";
+    const TempDir temporary;
+    setenv("TMPDIR", temporary.path().c_str(), 1);
+    // The test's own temporary folders are made there too.
+    const auto replayFolders = [&] {
+        std::vector<std::string> found;
+        for (const fs::directory_entry &entry : fs::directory_iterator(temporary.path()))
+            if (entry.path().filename().string().rfind("adventure-test-", 0) != 0)
+                found.push_back(entry.path().string());
+        return found;
+    };
+    const auto contents = [](const std::string &folder) {
+        std::map<std::string, std::string> found;
+        for (const fs::directory_entry &entry : fs::directory_iterator(folder))
+            found[entry.path().filename().string()] = readWholeFile(entry.path().string());
+        return found;
+    };
+    const struct {
+        const char *home;
+        const char *xdgDataHome;
+        const char *saves;
+    } places[] = {{"", "data", "data/adventure/cellar"}, {"home", "", "home/.local/share/adventure/cellar"}};
+    for (const auto &place : places) {
+        SCOPED_TRACE(place.saves);
+        fs::create_directories(saves.file(place.saves));
+        for (const std::string &slot : slots)
+            fs::copy_file(made + "/" + slot, saves.file(place.saves + std::string("/") + slot),
+                          fs::copy_options::overwrite_existing);
+        if (*place.xdgDataHome)
+            setenv("XDG_DATA_HOME", saves.file(place.xdgDataHome).c_str(), 1);
+        else
+            unsetenv("XDG_DATA_HOME");
+        if (*place.home)
+            setenv("HOME", saves.file(place.home).c_str(), 1);
+
+        // To its end: --continue and F9 find no save, F5 and the close save elsewhere.
+        const ProcessResult ended = replay("at 1 key F9\nat 2 key F5\nat 3 close\n", "", {"--continue"});
+        EXPECT_EQ(ended.status, 0) << ended.err;
+        EXPECT_TRUE(has(ended.err, "no auto save to continue from")) << ended.err;
+        EXPECT_TRUE(has(trace, "{\"frame\": 1, \"event\": \"load-failed\", \"slot\": \"quick\", \"reason\": "
+                               "\"missing\"}\n{\"frame\": 2, \"event\": \"save\", \"slot\": \"quick\"}\n"
+                               "{\"frame\": 3, \"event\": \"save\", \"slot\": \"auto\"}\n"))
+            << trace;
+        EXPECT_EQ(contents(saves.file(place.saves)), kept) << "after a replay played to its end";
+        EXPECT_EQ(replayFolders(), std::vector<std::string>()) << "after a replay played to its end";
+
+        // Failing: its trace is not the one expected.
+        files.write("other.jsonl", "{\"frame\": 0, \"event\": \"goal\"}\n");
+        const ProcessResult failed = replay("at 2 key F5\nat 3 close\n", "", {"--expect", files.file("other.jsonl")});
+        EXPECT_EQ(failed.status, 1) << failed.err;
+        EXPECT_EQ(contents(saves.file(place.saves)), kept) << "after a replay that failed";
+        EXPECT_EQ(replayFolders(), std::vector<std::string>()) << "after a replay that failed";
+
+        // Ended by a stop signal, after it saved.
+        files.write("long.replay", "at 2 key F5\nat 5000000 close\n");
+        const std::string traced = files.file("long.jsonl");
+        EngineSession engine(game.path(), {"--replay", files.file("long.replay"), "--trace", traced});
+        EXPECT_TRUE(pollUntil(10, [&] { return has(readWholeFile(traced), "\"event\": \"save\""); }));
+        engine.sendSignal(SIGTERM);
+        EXPECT_EQ(engine.waitForExit(), 128 + SIGTERM);
+        EXPECT_EQ(contents(saves.file(place.saves)), kept) << "after a replay ended by SIGTERM";
+        EXPECT_EQ(replayFolders(), std::vector<std::string>()) << "after a replay ended by SIGTERM";
+    }
     setenv("HOME", previousHome.c_str(), 1);
-    EXPECT_EQ(fresh.status, 0);
-    EXPECT_TRUE(has(fresh.err, "no auto save to continue from")) << fresh.err;
-    EXPECT_FALSE(has(trace, "\"load")) << trace;
-    EXPECT_TRUE(fs::is_regular_file(saves.file("home/.local/share/adventure/cellar/quick.json")));
+    unsetenv("XDG_DATA_HOME");
+    unsetenv("TMPDIR");
 }
 
 TEST_F(Saves, AGameWithoutASaveNameIgnoresTheKeysAndTheClose)

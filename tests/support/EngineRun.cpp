@@ -24,13 +24,16 @@ int shellStatus(int waitStatus)
     return WIFEXITED(waitStatus) ? WEXITSTATUS(waitStatus) : 128 + WTERMSIG(waitStatus);
 }
 
-ProcessResult runEngine(const std::string &dir, const std::string &input, int timeoutSeconds,
-                        const std::vector<std::string> &arguments)
+namespace {
+
+// Runs `argv` (its first word looked up on the PATH) in `dir` with `input`
+// on its standard input; `what` names it if it has to be killed.
+ProcessResult runProcess(const std::string &dir, const std::string &input, int timeoutSeconds,
+                         const std::vector<char *> &argv, const char *what)
 {
     TempDir io;
     const std::string inPath = io.file("in"), outPath = io.file("out"), errPath = io.file("err");
     io.write("in", input);
-    std::vector<char *> argv = engineArgv(arguments);
     const pid_t child = fork();
     if (child == 0) {
         if (chdir(dir.c_str()) != 0)
@@ -41,7 +44,7 @@ ProcessResult runEngine(const std::string &dir, const std::string &input, int ti
         dup2(in, 0);
         dup2(out, 1);
         dup2(err, 2);
-        execv(ADVENTURE_BINARY, argv.data());
+        execvp(argv[0], argv.data());
         _exit(127);
     }
     ProcessResult result;
@@ -51,7 +54,7 @@ ProcessResult runEngine(const std::string &dir, const std::string &input, int ti
         if (std::chrono::steady_clock::now() > deadline) {
             kill(child, SIGKILL);
             waitpid(child, &status, 0);
-            ADD_FAILURE() << "the engine did not end within " << timeoutSeconds << " s";
+            ADD_FAILURE() << what << " did not end within " << timeoutSeconds << " s";
             break;
         }
         std::this_thread::sleep_for(std::chrono::milliseconds(20));
@@ -60,6 +63,23 @@ ProcessResult runEngine(const std::string &dir, const std::string &input, int ti
     result.out = readWholeFile(outPath);
     result.err = readWholeFile(errPath);
     return result;
+}
+
+} // namespace
+
+ProcessResult runEngine(const std::string &dir, const std::string &input, int timeoutSeconds,
+                        const std::vector<std::string> &arguments)
+{
+    return runProcess(dir, input, timeoutSeconds, engineArgv(arguments), "the engine");
+}
+
+ProcessResult runProgram(const std::string &dir, const std::vector<std::string> &command, int timeoutSeconds)
+{
+    std::vector<char *> argv;
+    for (const std::string &word : command)
+        argv.push_back(const_cast<char *>(word.c_str()));
+    argv.push_back(nullptr);
+    return runProcess(dir, "", timeoutSeconds, argv, command.front().c_str());
 }
 
 ProcessResult runHeadless(const std::string &dir, const std::vector<std::string> &arguments, rlim_t addressSpace)

@@ -24,6 +24,10 @@ struct ProcessResult {
 ProcessResult runEngine(const std::string &dir, const std::string &input, int timeoutSeconds = 30,
                         const std::vector<std::string> &arguments = {});
 
+// Runs another program in `dir`, its name looked up on the PATH, with
+// nothing on its standard input.
+ProcessResult runProgram(const std::string &dir, const std::vector<std::string> &command, int timeoutSeconds = 30);
+
 // Runs the engine binary in `dir` as a game's CI runs it: no display, no
 // sound device, standard input empty. `addressSpace` in bytes limits its
 // memory, as `ulimit -v` does.

@@ -39,7 +39,7 @@ TEST(ReplayScript, ReadsEachCommandWithCommentsBlanksTabsAndWindowsLineEnds)
     const ReplayScript script = parsed("# The Study, the door first\n"
                                        "\n"
                                        "at 10 click 550 600          # world coordinates\r\n"
-                                       "  at\t40   click -12.25 5e2 right\n"
+                                       "  at\t40   click 12.25 5e2 right\n"
                                        "at 40 click 1 2 middle\n"
                                        "at 70 shot shots/door-open.png\n"
                                        "at 90 close");
@@ -50,7 +50,7 @@ TEST(ReplayScript, ReadsEachCommandWithCommentsBlanksTabsAndWindowsLineEnds)
     EXPECT_EQ(first.point, sf::Vector2f(550, 600));
     EXPECT_EQ(first.button, sf::Mouse::Left) << "left unless a third word says";
     EXPECT_EQ(script.commands[1].frame, 40u);
-    EXPECT_EQ(script.commands[1].point, sf::Vector2f(-12.25f, 500));
+    EXPECT_EQ(script.commands[1].point, sf::Vector2f(12.25f, 500));
     EXPECT_EQ(script.commands[1].button, sf::Mouse::Right);
     EXPECT_EQ(script.commands[2].frame, 40u) << "several commands may share a frame";
     EXPECT_EQ(script.commands[2].button, sf::Mouse::Middle);
@@ -71,17 +71,17 @@ TEST(ReplayScript, RecordedLinesReadBackAsTheSameCommands)
 {
     const std::vector<ReplayCommand> recorded{
         ReplayCommand::click(0, {687.5f, 300.f}, sf::Mouse::Left),
-        ReplayCommand::click(12, {0.1f, -1e-7f}, sf::Mouse::Right),
-        ReplayCommand::click(12, {1099.99f, 3.4e38f}, sf::Mouse::XButton2),
-        ReplayCommand::move(13, {250.25f, -0.5f}),
+        ReplayCommand::click(12, {0.1f, 1e-7f}, sf::Mouse::Right),
+        ReplayCommand::click(12, {1099.99f, 1100.f}, sf::Mouse::XButton2),
+        ReplayCommand::move(13, {250.25f, 0.f}),
         ReplayCommand::close(ReplayScript::maxFrame),
     };
     std::string text;
     for (const ReplayCommand &command : recorded)
         text += formatCommand(command) + "\n";
     EXPECT_EQ(formatCommand(recorded[0]), "at 0 click 687.5 300");
-    EXPECT_EQ(formatCommand(recorded[1]), "at 12 click 0.1 -1e-07 right");
-    EXPECT_EQ(formatCommand(recorded[3]), "at 13 move 250.25 -0.5");
+    EXPECT_EQ(formatCommand(recorded[1]), "at 12 click 0.1 1e-07 right");
+    EXPECT_EQ(formatCommand(recorded[3]), "at 13 move 250.25 0");
 
     const ReplayScript script = parsed(text);
     ASSERT_EQ(script.commands.size(), recorded.size());
@@ -112,6 +112,12 @@ TEST(ReplayScript, AMalformedLineIsAnErrorAtTheOffendingWordAndGivesNoCommands)
         {"infinite x", "at 5 click inf 7\n", 1, 12, "\"inf\" is not a number"},
         {"not a number as y", "at 5 click 7 nan\n", 1, 14, "\"nan\" is not a number"},
         {"unknown button", "at 5 click 1 2 thumb\n", 1, 16, "unknown button \"thumb\""},
+        {"click left of the world", "at 5 click -1e-07 7\n", 1, 12,
+         "x is -1e-07, outside the world, which is 0 to 1100 on each axis: no player can make this click"},
+        {"click below the world", "at 5 click 7 1100.0001\n", 1, 14, "y is 1100.0001, outside the world"},
+        {"click far outside", "at 5 click 3.4e38 7\n", 1, 12, "x is 3.4e38, outside the world"},
+        {"move above the world", "at 5 move 250.25 -0.5\n", 1, 18,
+         "y is -0.5, outside the world, which is 0 to 1100 on each axis: no player can make this move"},
         {"move without y", "at 5 move 100\n", 1, 14, "\"move\" needs a point"},
         {"move with a button", "at 5 move 1 2 left\n", 1, 15, "unexpected \"left\" after the command"},
         {"word after close", "at 5 close now\n", 1, 12, "unexpected \"now\" after the command"},
