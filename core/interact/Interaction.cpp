@@ -173,12 +173,15 @@ void Game::placeLook(ESprite *sprite, PlacedSprite &placed)
     const InteractionRules::Look *look = interaction.look(sprite->sceneChild);
     if (!look)
         return;
-    // A look's text appears where the sprite's own click text would.
+    // A look's text appears where the sprite's own click text would, in its
+    // own words: the child's inline text is its click text's.
     if (look->text)
         for (EText *text : textCatalogue)
             if (idEquals(text->id, look->text)) {
                 placed.lookText = claim(text);
-                placed.lookText->applySceneNode(sprite->sceneChild);
+                const sf::Vector2f at = readPair(sprite->sceneChild, "textPosition",
+                                                 readPair(sprite->sceneChild, "position", placed.lookText->position));
+                placed.lookText->setPosition(at.x, at.y);
             }
     if (look->audio)
         for (EAudio *audio : audioCatalogue)
