@@ -1543,6 +1543,94 @@ Canvas drawLetter()
     return c;
 }
 
+// Grandma stands in the hallway knitting: grey bun, round glasses, a shawl
+// over her cardigan and a long skirt. The hallway is lit evenly, so she gets
+// one soft light, a little cooler than the study's candle.
+Canvas drawGrandma()
+{
+    Canvas c(100, 200);
+    c.setLight([](float, float) { return Colour{0.94f, 0.9f, 0.88f, 1.0f}; });
+    const Colour line = rgb(34, 24, 22);
+    const Colour skin = rgb(236, 200, 176), hair = rgb(214, 212, 218), cardigan = rgb(128, 112, 150),
+                 skirt = rgb(92, 56, 80), shawl = rgb(196, 128, 118), shoe = rgb(52, 34, 30), wool = rgb(200, 60, 56);
+
+    softShadow(c, ellipse(50, 195, 36, 4), 5.0f, 0.5f);
+    fillOutlined(c, ellipse(38, 193, 10, 5), rounded(shoe, 35, 190, 10, 0.6f), line);
+    fillOutlined(c, ellipse(62, 193, 10, 5), rounded(shoe, 59, 190, 10, 0.6f), line);
+    fillOutlined(
+        c, polygon({{32, 100}, {68, 100}, {84, 190}, {16, 190}}),
+        [folds = textured(cylinder(skirt, 16, 84), 131u, 0.08f)](float x, float y) {
+            const float fold = 0.5f + 0.5f * std::sin((x - 50.0f) * 0.3f * (1.0f - 0.004f * (190.0f - y)));
+            return scaled(folds(x, y), 0.86f + 0.2f * fold * clamp01((y - 110.0f) / 60.0f));
+        },
+        line);
+    fillOutlined(c, rect(28, 60, 72, 110, 10), textured(cylinder(cardigan, 28, 72), 132u, 0.12f), line);
+    for (float y = 80; y < 108; y += 9)
+        fillOutlined(c, circle(50, y, 1.8f), rounded(rgb(226, 214, 190), 49, y - 1, 2, 0.5f), line, 0.7f);
+    fillOutlined(c, polygon({{24, 64}, {76, 64}, {66, 84}, {50, 94}, {34, 84}}),
+                 textured(rounded(shawl, 44, 70, 30, 0.4f), 133u, 0.15f), line);
+    fill(c, polygon({{47, 92}, {53, 92}, {52, 104}, {48, 104}}), scaled(shawl, 0.85f));
+    fillOutlined(c, capsule({29, 70}, {38, 104}, 6), cylinder(cardigan, 23, 44), line);
+    fillOutlined(c, capsule({71, 70}, {62, 104}, 6), cylinder(cardigan, 56, 77), line);
+    // The knitting between her hands: two needles and a red square hanging from them.
+    fillOutlined(
+        c, rect(40, 102, 60, 122, 2),
+        [=](float x, float y) {
+            return scaled(wool, (std::fmod(x, 4.0f) < 2.0f) != (std::fmod(y, 4.0f) < 2.0f) ? 1.0f : 0.82f);
+        },
+        line, 1.0f);
+    fill(c, capsule({30, 96}, {60, 108}, 1.0f), rgb(200, 200, 206));
+    fill(c, capsule({70, 96}, {40, 108}, 1.0f), rgb(200, 200, 206));
+    fillOutlined(c, circle(39, 105, 5), rounded(skin, 37, 103, 5), line);
+    fillOutlined(c, circle(61, 105, 5), rounded(skin, 59, 103, 5), line);
+
+    fillOutlined(c, rect(44, 50, 56, 64, 3), horizontal(scaled(skin, 0.9f), scaled(skin, 0.7f), 44, 56), line, 1.0f);
+    fillOutlined(c, ellipse(36, 42, 2.5f, 4), rounded(skin, 36, 41, 4), line, 1.0f);
+    fillOutlined(c, ellipse(64, 42, 2.5f, 4), rounded(skin, 64, 41, 4), line, 1.0f);
+    fillOutlined(c, ellipse(50, 41, 14, 16), rounded(skin, 46, 36, 18, 0.25f), line);
+    const Shape hairShape =
+        unite(intersect(ellipse(50, 36, 16, 15), rect(0, 0, 100, 34)),
+              unite(rect(34, 28, 38.5f, 42, 2), unite(rect(61.5f, 28, 66, 42, 2), ellipse(50, 33, 14, 4))));
+    fillOutlined(c, hairShape, rounded(hair, 44, 26, 16, 0.4f), line);
+    fillOutlined(c, circle(50, 17, 8), rounded(hair, 48, 14, 8, 0.4f), line);
+    for (const float x : {42.0f, 50.0f, 58.0f})
+        fill(c, capsule({x, 24}, {x + 2, 33}, 0.5f), scaled(hair, 0.75f));
+    for (const float x : {44.0f, 56.0f}) {
+        fill(c, ellipse(x, 42, 1.5f, 1.9f), rgb(40, 30, 30));
+        fill(c, circle(x + (x < 50 ? -3.0f : 3.0f), 48, 3.0f), rgb(236, 120, 110, 0.3f));
+        fill(c, subtract(circle(x, 42, 5), circle(x, 42, 4)), rgb(150, 120, 60));
+        fill(c, circle(x, 42, 4), rgb(255, 255, 255, 0.12f));
+    }
+    fill(c, capsule({49, 42}, {51, 42}, 0.6f), rgb(150, 120, 60));
+    fill(c, capsule({50, 44}, {49, 48}, 0.7f), scaled(skin, 0.75f));
+    fill(c, capsule({46, 51}, {50, 52}, 0.8f), rgb(150, 70, 64));
+    fill(c, capsule({50, 52}, {54, 51}, 0.8f), rgb(150, 70, 64));
+    return c;
+}
+
+// The stamp Grandma gives: a perforated edge round a little moonlit hill.
+Canvas drawStamp()
+{
+    Canvas c(56, 56);
+    c.setLit(false);
+    Shape paper = rect(9, 6, 47, 50);
+    for (float t = 9; t <= 47.5f; t += 4.75f) {
+        paper = subtract(paper, circle(t, 6, 1.6f));
+        paper = subtract(paper, circle(t, 50, 1.6f));
+    }
+    for (float t = 6; t <= 50.5f; t += 5.5f) {
+        paper = subtract(paper, circle(9, t, 1.6f));
+        paper = subtract(paper, circle(47, t, 1.6f));
+    }
+    fillOutlined(c, paper, rgb(246, 240, 224), kInk, 1.0f);
+    const Shape picture = rect(14, 11, 42, 45);
+    fill(c, picture, vertical(rgb(40, 60, 120), rgb(110, 140, 200), 11, 45));
+    fill(c, circle(33, 20, 4), rgb(250, 240, 200));
+    fill(c, intersect(ellipse(24, 48, 22, 14), picture), rgb(60, 120, 70));
+    fill(c, subtract(grow(picture, 0.8f), picture), rgb(150, 40, 40));
+    return c;
+}
+
 int main(int argc, char **argv)
 {
     if (argc != 2) {
@@ -1576,6 +1664,8 @@ int main(int argc, char **argv)
         {"key.png", [] { return drawKeyIcon(0.0f); }},
         {"small-key.png", [] { return drawKeyIcon(0.6f); }},
         {"letter.png", drawLetter},
+        {"grandma.png", drawGrandma},
+        {"stamp.png", drawStamp},
         {"cursor.png", drawCursor}};
     for (const auto &[name, draw] : pictures) {
         if (!draw().save((out / name).string())) {
