@@ -208,6 +208,7 @@ public:
     void pacingCases();
     void reloadCase();
     void walkCases();
+    void talkCases();
     void printTable() const;
 
 private:
@@ -560,6 +561,51 @@ void Benchmarks::reloadCase()
                     format("%.1f", median(watchLoad)) + " ms.");
 }
 
+// Conversations cost little to load, check and explore: 200 of them with
+// 30 options and 6,000 lines against the same game without them.
+void Benchmarks::talkCases()
+{
+    const int repetitions = options.quick ? 1 : 7;
+    const int dialogs = options.quick ? 20 : 200;
+    const workload::Naming plain{"", workload::textCount, 0};
+    const workload::Naming talking{"", workload::textCount, dialogs};
+    engineLoad("talk-none", dialogs, plain, 1);
+    const auto [plainMs, plainMib] = engineLoad("talk-none", dialogs, plain, repetitions);
+    const auto [talkMs, talkMib] = engineLoad("talk-" + std::to_string(dialogs), dialogs, talking, repetitions);
+    const std::string count = std::to_string(dialogs);
+    rows.push_back({"load " + count + " dialogs", format("%.1f ms", talkMs), format("none: %.1f ms", plainMs),
+                    format("%.3f", talkMs / plainMs), "<= 1.5x + 50ms", talkMs <= 1.5 * plainMs + 50.0 ? "yes" : "NO"});
+
+    const std::string dir = caseDir("talk-" + count);
+    std::vector<double> checks;
+    for (int i = 0; i < repetitions; ++i) {
+        const Clock::time_point start = Clock::now();
+        runChild({BENCH_ADVENTURE, "--check", dir});
+        checks.push_back(std::chrono::duration<double, std::milli>(Clock::now() - start).count());
+    }
+    rows.push_back({"check " + count + " dialogs", format("%.1f ms", median(checks)), "-", "-", "< 1000 ms",
+                    median(checks) < 1000.0 ? "yes" : "NO"});
+
+    // States a second as the solver reports them, in the dialogs and in the example's rooms.
+    auto rate = [&](const std::string &game) {
+        // The dialogs' once-only options give more states than the limit, which ends with status 3.
+        const std::string out =
+            runChild({"/bin/sh", "-c",
+                      "'" + std::string(BENCH_ADVENTURE) + "' --solve '" + game + "' --max-states 200000; exit 0"});
+        const std::size_t explored = out.find("explored ");
+        const std::size_t in = out.find(" in ", explored);
+        if (explored == std::string::npos || in == std::string::npos)
+            return 0.0;
+        const double states = std::stod(out.substr(explored + 9));
+        const double seconds = std::stod(out.substr(in + 4));
+        return seconds > 0 ? states / seconds : 0.0;
+    };
+    const double talkRate = rate(dir), roomRate = rate(BENCH_STUDY_DIR);
+    rows.push_back({"solve " + count + " dialogs", format("%.0f states/s", talkRate),
+                    format("rooms: %.0f states/s", roomRate), format("%.3f", talkRate / roomRate), ">= 1.0x",
+                    talkRate >= roomRate ? "yes" : "NO"});
+}
+
 // Entering a scene builds its walk area, and its first path follows in the
 // same frame: both, and a later path, against one frame at 60 fps.
 void Benchmarks::walkCases()
@@ -635,6 +681,7 @@ int main(int argc, char **argv)
             {"frame", [&] { benchmarks.frameCases(); }},    {"click", [&] { benchmarks.clickCases(); }},
             {"startup", [&] { benchmarks.startupCase(); }}, {"pacing", [&] { benchmarks.pacingCases(); }},
             {"reload", [&] { benchmarks.reloadCase(); }},   {"walk", [&] { benchmarks.walkCases(); }},
+            {"talk", [&] { benchmarks.talkCases(); }},
         };
         for (const auto &[name, run] : cases)
             if (options.wants(name))

@@ -4,6 +4,7 @@
 
 #include <SFML/Graphics/Image.hpp>
 
+#include <algorithm>
 #include <cmath>
 #include <cstdint>
 #include <filesystem>
@@ -80,13 +81,28 @@ void writeDocument(const std::string &dir, const DocumentShape &shape, const Nam
     if (shape.sounds)
         for (int i = 0; i < soundCount; ++i)
             xml << "    <audio id=\"a" << i << "\" src=\"snd/a" << i << ".wav\" volume=\"80\"/>\n";
-    xml << "  </assets>\n  <scenes>\n    <scene sceneId=\"1\">\n";
+    xml << "  </assets>\n";
+    if (naming.dialogs > 0) {
+        const int texts = std::max(naming.texts, 1);
+        xml << "  <dialogs>\n";
+        for (int d = 0; d < naming.dialogs; ++d) {
+            xml << "    <dialog id=\"d" << d << "\"><say text=\"t" << d % texts << "\" by=\"s0\"/>\n";
+            for (int o = 0; o < 29; ++o)
+                xml << "      <option id=\"o" << o << "\" text=\"t" << o % texts << "\" once=\"true\"><say text=\"t"
+                    << (o + 1) % texts << "\" by=\"player\"/></option>\n";
+            xml << "      <option id=\"bye\" text=\"t0\" then=\"stop\"/>\n    </dialog>\n";
+        }
+        xml << "  </dialogs>\n";
+    }
+    xml << "  <scenes>\n    <scene sceneId=\"1\">\n";
     for (int i = 0; i < naming.texts; ++i)
         xml << "      <t" << i << "/>\n";
     for (int i = 0; i < shape.sprites; ++i) {
         xml << "      <s" << i;
         if (shape.sounds && i < soundCount)
             xml << " onClickAudio=\"a" << i << "\"";
+        if (i < naming.dialogs)
+            xml << " onClickDialog=\"d" << i << "\"";
         xml << "/>\n";
     }
     xml << "    </scene>\n  </scenes>\n</game>\n";

@@ -35,11 +35,15 @@ struct Naming {
     // When set, the one file every sprite names instead of the pool.
     std::string image;
     int texts = textCount;
+    // Conversations of thirty options each: an opening line, and a line for
+    // each option but the goodbye, so 200 of them hold 6,000 options and
+    // 6,000 lines. Sprite i starts conversation i.
+    int dialogs = 0;
 };
 
 // Writes `dir`/game.xml: the sprites, the texts (all naming one font) and,
-// with sounds, the audio assets, and one scene that names each of them once,
-// in asset order.
+// with sounds, the audio assets, the conversations asked for, and one scene
+// that names each of them once, in asset order.
 void writeDocument(const std::string &dir, const DocumentShape &shape, const Naming &naming = {});
 
 } // namespace workload
