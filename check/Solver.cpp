@@ -1000,14 +1000,19 @@ SolveReport Solver::Search::run()
                 else
                     played.key(digit);
             });
+            const char *where = talkedAt ? talkedAt : located(move);
+            const bool actsOnArrival = game.pendingPress();
+            // Where the player ends up decides nothing unless a door, a
+            // conversation or the press itself waits for the walk, or the
+            // player's own click text could cover the next press: only then is
+            // the walk stepped through.
+            if (game.pendingExit() || game.pendingDialog() || actsOnArrival || playerShowsText)
+                walkOut();
+            // A press that acts on arrival has run what it runs only now.
+            if (actsOnArrival && !game.lastRan().empty())
+                where = located(move);
             for (const Node *node : game.lastRan())
                 ran.insert(node);
-            const char *where = talkedAt ? talkedAt : located(move);
-            // Where the player ends up decides nothing unless a door or a
-            // conversation waits for the walk, or the player's own click text
-            // could cover the next press: only then is the walk stepped through.
-            if (game.pendingExit() || game.pendingDialog() || game.pendingPress() || playerShowsText)
-                walkOut();
             key();
             if (arrivals.size() >= maxStates && known.find(keyWords) == StateTable::none) {
                 report.limitReached = true;

@@ -56,8 +56,11 @@ void Game::leaveScene()
             scene->texts.back()->visible = false;
             scene->texts.pop_back();
         }
+    // What waited for the walk waits no more: the walk ends here, and a load
+    // may put the player anywhere.
     waitingExit.reset();
     waitingDialog = {};
+    pendingAction.reset();
     if (player)
         player->walking = false;
 }

@@ -84,7 +84,8 @@ void Game::playKey(std::string_view name)
     } else if (name == "Space") {
         revealed = !revealed;
     } else if (name == "L" && interaction.lookWithRight) {
-        if (focused && interactive(*focused))
+        // As a right press on it: a note shown is only put away.
+        if (focused && interactive(*focused) && !dismissText())
             lookAt(*focused);
     }
 }

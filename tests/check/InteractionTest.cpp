@@ -78,3 +78,30 @@ TEST_F(InteractionTest, TheSolverFollowsThePressRuleOfTheDocument)
         EXPECT_EQ(Solver(game, 1000).run().solution.has_value(), winnable);
     }
 }
+
+TEST_F(InteractionTest, TheSolverCountsWhatAPressRunsAtTheEndOfTheWalk)
+{
+    // The key on the box (line 7) wins, and only through the door (line 5):
+    // each runs at the end of the walk there, by the document's rule or by the
+    // child's own walkTo.
+    for (const auto &[root, child] :
+         std::vector<std::pair<std::string, std::string>>{{"actOnArrival='true'", ""}, {"", " walkTo='650, 550'"}}) {
+        SCOPED_TRACE(root + child);
+        start("<game entryScene='1' title='t' width='800' height='600' fps='60' goal='won' " + root +
+              ">\n<assets path=''><sprite id='box' src='box.png' position='600, 600' origin='0, 0'/>"
+              "<sprite id='lamp' src='box.png' position='300, 600' origin='0, 0'/><sprite id='keyIcon' src='box.png'/>"
+              "<player src='box.png' position='100, 900' origin='0, 0'/></assets>\n"
+              "<state><flag id='won'/><item id='key' icon='keyIcon' held='true'/></state>\n"
+              "<inventory position='0, 0' slotSize='64, 64'/><scenes><scene sceneId='1'><player/>\n"
+              "<lamp onClickScene='2'" +
+              child + "/>\n</scene><scene sceneId='2'><player/>\n<box" + child +
+              "><use item='key' setFlag='won'/></box>\n</scene></scenes></game>\n");
+        settle(game);
+        const SolveReport report = Solver(game, 1000).run();
+        ASSERT_TRUE(report.solution.has_value());
+        std::string findings;
+        for (const Diagnostic &finding : report.findings)
+            findings += std::to_string(finding.line) + " " + finding.message + "; ";
+        EXPECT_EQ(findings, "");
+    }
+}

@@ -66,35 +66,48 @@ struct Input {
     enum { move, click, key } kind;
     sf::Vector2f point;
     const char *keyName;
+    sf::Mouse::Button button = sf::Mouse::Left;
 };
 
-// The walkthrough's first twenty seconds: keys, hover, notes, items, uses,
-// a save and its load, and a door taken at the end of a walk.
+// The walkthrough's first twenty-odd seconds: keys, hover, notes, looks,
+// items, uses, presses that wait for the walk (one given up for another), a
+// save and its load, and a door taken at the end of a walk.
 const std::vector<Input> firstStretch = {
     {10, Input::move, {600, 600}, nullptr},
     {20, Input::key, {}, "Tab"},
     {30, Input::key, {}, "Tab"},
-    {50, Input::key, {}, "Enter"},
+    {40, Input::key, {}, "Shift+Tab"},
+    {50, Input::key, {}, "L"},
+    {60, Input::click, {600, 600}, nullptr, sf::Mouse::Right},
+    {70, Input::key, {}, "Enter"},
     {110, Input::key, {}, "Space"},
+    {150, Input::key, {}, "Space"},
     {170, Input::move, {930, 484}, nullptr},
     {180, Input::click, {550, 1000}, nullptr},
-    {230, Input::click, {930, 484}, nullptr},
-    {300, Input::click, {520, 400}, nullptr},
-    {360, Input::click, {520, 400}, nullptr},
-    {480, Input::click, {199, 642}, nullptr},
-    {540, Input::click, {550, 1000}, nullptr},
-    {600, Input::click, {52, 52}, nullptr},
-    {610, Input::click, {585, 815}, nullptr},
-    {680, Input::click, {550, 1000}, nullptr},
-    {740, Input::click, {52, 52}, nullptr},
-    {750, Input::click, {930, 484}, nullptr},
-    {820, Input::click, {550, 1000}, nullptr},
-    {850, Input::key, {}, "F5"},
-    {860, Input::click, {585, 815}, nullptr},
-    {920, Input::key, {}, "F9"},
-    {980, Input::click, {930, 484}, nullptr},
+    {230, Input::click, {930, 484}, nullptr, sf::Mouse::Right},
+    {240, Input::click, {930, 484}, nullptr, sf::Mouse::Right},
+    {250, Input::click, {930, 484}, nullptr},
+    {380, Input::click, {520, 400}, nullptr},
+    {400, Input::click, {520, 400}, nullptr},
+    {480, Input::click, {340, 600}, nullptr, sf::Mouse::Right},
+    {500, Input::click, {200, 520}, nullptr},
+    {510, Input::click, {199, 642}, nullptr},
+    {600, Input::click, {550, 1000}, nullptr},
+    {660, Input::click, {52, 52}, nullptr, sf::Mouse::Right},
+    {670, Input::click, {52, 52}, nullptr, sf::Mouse::Right},
+    {680, Input::click, {52, 52}, nullptr},
+    {690, Input::move, {585, 815}, nullptr},
+    {700, Input::click, {585, 815}, nullptr},
+    {780, Input::click, {550, 1000}, nullptr},
+    {840, Input::click, {52, 52}, nullptr},
+    {850, Input::click, {930, 484}, nullptr},
+    {960, Input::click, {550, 1000}, nullptr},
+    {1080, Input::key, {}, "F5"},
+    {1090, Input::click, {585, 815}, nullptr},
+    {1180, Input::key, {}, "F9"},
+    {1240, Input::click, {930, 484}, nullptr},
 };
-constexpr std::uint64_t stretchFrames = 1200;
+constexpr std::uint64_t stretchFrames = 1400;
 
 void playStretch(Game &game, RecordedTrace &trace)
 {
@@ -108,7 +121,7 @@ void playStretch(Game &game, RecordedTrace &trace)
                 if (input.kind == Input::move)
                     played.movePointer(input.point);
                 else if (input.kind == Input::click)
-                    played.press(input.point);
+                    played.press(input.point, input.button);
                 else
                     played.key(input.keyName);
             }
