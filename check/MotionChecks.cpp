@@ -35,6 +35,13 @@ bool actsWhenPressed(Node *child, const ChildRules *rules)
            hasAttribute(child, "hoverText") || hasAttribute(child, "hoverCursor") || (rules && rules->acts());
 }
 
+// Whether a press that reaches the top sprite only stops at it: what hover names.
+bool takesTopPress(Node *child, const ChildRules *rules)
+{
+    return hasAttribute(child, "onClickAudio") || hasAttribute(child, "onClickText") ||
+           hasAttribute(child, "hoverText") || (rules && rules->acts());
+}
+
 // A sheet whose cells all fit its image: cells of `cell` pixels, read row by
 // row from an image of `image` pixels.
 struct Grid {
@@ -388,9 +395,11 @@ void MotionChecks::checkPresses()
                     }
                 continue;
             }
+            // A cursor of its own does not take the press: the engine gives it to what hover names.
             std::vector<sf::FloatRect> above;
             for (std::size_t j = begin; j < i; ++j)
-                if (activeIf(game, pressable[j].child).terms.empty() && pressable[j].bounds.intersects(bounds))
+                if (takesTopPress(pressable[j].child, game.rules.child(pressable[j].child)) &&
+                    activeIf(game, pressable[j].child).terms.empty() && pressable[j].bounds.intersects(bounds))
                     above.push_back(pressable[j].bounds);
             if (!above.empty() && whollyCovered(bounds, above))
                 report(elementPosition(child), "covered",
