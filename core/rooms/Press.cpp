@@ -96,8 +96,11 @@ void Game::clickAt(sf::Vector2f point)
     std::vector<const ActionRules *> counted;
     ran.clear();
     bool used = false;
+    // The bounds hover keeps: a transform for every sprite of the scene was
+    // most of a press's time.
+    learnHooks();
     for (std::size_t i = 0; i < scene->sprites.size(); ++i) {
-        if (!scene->sprites[i]->contains(point))
+        if (!boundsOf(i).contains(point))
             continue;
         // Only the sprites under the point are asked, not the whole scene.
         const PlacedSprite &placed = built->sprites[i];
