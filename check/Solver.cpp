@@ -20,6 +20,7 @@
 #include <type_traits>
 #include <unordered_map>
 #include <unordered_set>
+#include <utility>
 
 namespace {
 
@@ -240,6 +241,50 @@ private:
     std::vector<std::uint32_t> slots;
 };
 
+// The flags of the game in play as bits by number, kept up to date as the
+// game tells each flag it sets or clears: a state's flags are then known
+// without reading every name the state holds, which made a state of
+// thousands of flags cost as much as it has flags.
+class FlagWatch : public TraceSink {
+public:
+    FlagWatch(Names &numbers, std::vector<std::uint32_t> &flagBits) : names(numbers), bits(flagBits) {}
+
+    void record(TraceEvent event, std::string_view id) override
+    {
+        if (event != TraceEvent::flagSet && event != TraceEvent::flagCleared)
+            return;
+        const std::uint32_t number = names(id);
+        if (number / 32 >= bits.size())
+            bits.resize(number / 32 + 1, 0);
+        if (event == TraceEvent::flagSet)
+            bits[number / 32] |= 1u << (number % 32);
+        else
+            bits[number / 32] &= ~(1u << (number % 32));
+    }
+    void startFrame(std::uint64_t) override {}
+    void record(TraceEvent, sf::Vector2f) override {}
+    void record(TraceEvent, const std::vector<TraceField> &) override {}
+    void recordPath(const std::vector<Point> &) override {}
+    void recordFacing(std::string_view) override {}
+
+private:
+    Names &names;
+    std::vector<std::uint32_t> &bits;
+};
+
+// The game tells `sink` what happens while this lasts, and its own trace again after.
+class TracedTo {
+public:
+    TracedTo(Game &traced, TraceSink &sink) : game(traced), before(std::exchange(traced.trace, &sink)) {}
+    ~TracedTo() { game.trace = before; }
+    TracedTo(const TracedTo &) = delete;
+    TracedTo &operator=(const TracedTo &) = delete;
+
+private:
+    Game &game;
+    TraceSink *before;
+};
+
 // What a press's words depend on: the scene, the selection, and the sprite
 // pressed (by its place in the scene's list), the item of the slot pressed,
 // or neither for a dismissal.
@@ -388,7 +433,7 @@ private:
     };
 
     void key();
-    void decode(std::uint32_t state, GameState &into);
+    void decode(std::uint32_t state);
     Test test(const Condition &condition);
     bool holds(const Test &test) const;
     std::uint32_t context();
@@ -457,13 +502,10 @@ private:
     // hold it twice while it grows.
     std::deque<std::uint32_t> moveTargets;
     std::vector<std::uint32_t> moveEnds;
-    // Kept between calls so that building a key allocates nothing: the set
-    // flags by number, one bit each.
-    std::vector<std::uint32_t> flagBits;
-    // The flags of the state restored last, as bits by number.
+    Names flags;
+    // The flags of the game in play, as bits by number.
     std::vector<std::uint32_t> stateFlags;
     Numbering<std::string> labels;
-    Names flags;
     Names items;
     std::unordered_map<LabelKey, std::uint32_t, LabelKeyHash> labelNumbers;
     // Kept between calls so that building a key allocates nothing.
@@ -497,15 +539,11 @@ void Solver::Search::key()
     // The flags as bits by number, up to the last word with one set: a key
     // grows with the flags there are, not with the flags set, and a state
     // with every one of 3,000 flags set still takes 94 words.
-    for (const std::string &flag : state.flags) {
-        const std::uint32_t number = flags(flag);
-        if (number / 32 >= flagBits.size())
-            flagBits.resize(number / 32 + 1, 0);
-        flagBits[number / 32] |= 1u << (number % 32);
-    }
-    keyWords.push_back(static_cast<std::uint32_t>(flagBits.size()));
-    keyWords.insert(keyWords.end(), flagBits.begin(), flagBits.end());
-    flagBits.clear();
+    std::size_t flagWords = stateFlags.size();
+    while (flagWords > 0 && stateFlags[flagWords - 1] == 0)
+        --flagWords;
+    keyWords.push_back(static_cast<std::uint32_t>(flagWords));
+    keyWords.insert(keyWords.end(), stateFlags.begin(), stateFlags.begin() + static_cast<std::ptrdiff_t>(flagWords));
     keyWords.push_back(static_cast<std::uint32_t>(state.inventory.size()));
     for (const std::string &item : state.inventory)
         keyWords.push_back(items(item));
@@ -519,12 +557,13 @@ void Solver::Search::key()
     keyWords.push_back(game.pendingExit() ? static_cast<std::uint32_t>(*game.pendingExit()) ^ 0x80000000u : 0);
 }
 
-// The game's state back from a state's key, in the order key() wrote it,
-// into the state decoded last: the states explored one after another differ
-// in a few flags, so only those are set or cleared, and a state of thousands
-// of flags is not built anew each time.
-void Solver::Search::decode(std::uint32_t state, GameState &into)
+// The game's state back from a state's key, in the order key() wrote it:
+// the state in play and the one decoded differ in a few flags (the next
+// state explored, or the state before a press), so only those are set or
+// cleared, and a state of thousands of flags is not built anew each time.
+void Solver::Search::decode(std::uint32_t state)
 {
+    GameState &into = game.state;
     const std::uint32_t *word = known.key(state) + 1;
     into.goalReached = *word++ != 0;
     const std::uint32_t flagWords = *word++;
@@ -536,21 +575,34 @@ void Solver::Search::decode(std::uint32_t state, GameState &into)
             const std::uint32_t bit = static_cast<std::uint32_t>(__builtin_ctz(changed));
             const std::string &flag = flags[index * 32 + bit];
             if ((now >> bit) & 1u)
-                into.flags.insert(flag);
+                into.setFlag(flag);
             else
-                into.flags.erase(flag);
+                into.clearFlag(flag);
         }
         stateFlags[index] = now;
     }
     word += flagWords;
-    into.inventory.clear();
-    for (std::uint32_t count = *word++; count > 0; --count)
-        into.inventory.push_back(items[*word++]);
+    const std::uint32_t held = *word++;
+    into.inventory.resize(held);
+    for (std::uint32_t slot = 0; slot < held; ++slot)
+        if (into.inventory[slot] != items[word[slot]])
+            into.inventory[slot] = items[word[slot]];
+    word += held;
     const std::uint32_t selected = *word++;
-    into.selected = selected == 0 ? std::nullopt : std::optional<std::string>(items[selected - 1]);
-    into.visited.clear();
-    for (std::uint32_t count = *word++; count > 0; --count)
-        into.visited.emplace_hint(into.visited.end(), static_cast<int>(*word++));
+    if (selected == 0)
+        into.selected.reset();
+    else if (into.selected != items[selected - 1])
+        into.selected = items[selected - 1];
+    const std::uint32_t visits = *word++;
+    const bool sameVisits =
+        into.visited.size() == visits &&
+        std::equal(into.visited.begin(), into.visited.end(), word,
+                   [](int scene, std::uint32_t number) { return static_cast<std::uint32_t>(scene) == number; });
+    if (!sameVisits) {
+        into.visited.clear();
+        for (std::uint32_t count = 0; count < visits; ++count)
+            into.visited.emplace_hint(into.visited.end(), static_cast<int>(word[count]));
+    }
 }
 
 // A flag named by a condition is given its number here, set or not: the
@@ -868,25 +920,33 @@ SolveReport Solver::Search::run()
         return state;
     };
     settle(game);
+    for (const std::string &flag : game.state.flags) {
+        const std::uint32_t number = flags(flag);
+        stateFlags.resize(std::max<std::size_t>(stateFlags.size(), number / 32 + 1), 0);
+        stateFlags[number / 32] |= 1u << (number % 32);
+    }
+    // From here on the game tells the solver each flag it sets or clears,
+    // and nothing else; the trace it had is given back at the end.
+    FlagWatch watch(flags, stateFlags);
+    const TracedTo tracedTo(game, watch);
     key();
     discover(0, [] { return 0u; });
     std::vector<std::uint32_t> reached;
     Game::Snapshot moment;
     for (std::uint32_t from = 0; from < arrivals.size() && !report.limitReached; ++from) {
-        // The state decoded last is kept to be changed into this one.
-        GameState decoded = std::move(moment.state);
         moment = contexts[contextOf[from]];
-        moment.state = std::move(decoded);
-        decode(from, moment.state);
-        game.restore(moment);
+        decode(from);
+        game.restoreBesidesState(moment);
         watchConditions();
         reached.clear();
         bool first = true;
         for (const Move &move : moves()) {
             // Working out the moves changes nothing: the first press is made
             // from the state as restored above.
-            if (!first)
-                game.restore(moment);
+            if (!first) {
+                game.restoreBesidesState(moment);
+                decode(from);
+            }
             first = false;
             const std::uint32_t label = this->label(move);
             playFrame(game, [&](Game &played) { played.press(move.point); });
