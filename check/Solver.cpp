@@ -79,15 +79,37 @@ bool bitSet(const std::vector<std::uint32_t> &bits, std::uint32_t number)
     return number / 32 < bits.size() && ((bits[number / 32] >> (number % 32)) & 1u) != 0;
 }
 
+// A key is numbers, most of them small (a scene, a count, an item): each is
+// written seven bits to a byte, low bits first, with the high bit set on
+// every byte but its last. Twenty flags and a scene take a dozen bytes.
+void appendNumber(std::string &key, std::uint32_t number)
+{
+    for (; number >= 0x80; number >>= 7)
+        key.push_back(static_cast<char>(number | 0x80));
+    key.push_back(static_cast<char>(number));
+}
+
+// The number written at `at`, and `at` moved past it.
+std::uint32_t readNumber(const char *&at)
+{
+    std::uint32_t number = 0;
+    for (unsigned shift = 0;; shift += 7) {
+        const auto byte = static_cast<unsigned char>(*at++);
+        number |= static_cast<std::uint32_t>(byte & 0x7f) << shift;
+        if (byte < 0x80)
+            return number;
+    }
+}
+
 // Every state's key, one after another in one array, and an open-addressing
-// table of state numbers over them. A state costs its key's words and about
+// table of state numbers over them. A state costs its key's bytes and about
 // a dozen bytes more, where a hash map of strings costs a node and a string
 // allocation for each.
 class StateTable {
 public:
     static constexpr std::uint32_t none = UINT32_MAX;
 
-    std::uint32_t find(const std::vector<std::uint32_t> &key) const
+    std::uint32_t find(const std::string &key) const
     {
         if (slots.empty())
             return none;
@@ -96,7 +118,7 @@ public:
     }
     // The key's state number, the key added as the next state if it is not
     // in the table yet; and whether it was added.
-    std::pair<std::uint32_t, bool> insert(const std::vector<std::uint32_t> &key)
+    std::pair<std::uint32_t, bool> insert(const std::string &key)
     {
         if ((size() + 1) * 4 > slots.size() * 3)
             grow();
@@ -105,31 +127,39 @@ public:
         if (slot.state != 0)
             return {slot.state - 1, false};
         const auto state = static_cast<std::uint32_t>(size());
-        words.insert(words.end(), key.begin(), key.end());
-        starts.push_back(words.size());
+        bytes += key;
+        starts.push_back(bytes.size());
         slot = {state + 1, hashed};
         return {state, true};
     }
     std::size_t size() const { return starts.size() - 1; }
-    const std::uint32_t *key(std::uint32_t state) const { return words.data() + starts[state]; }
+    const char *key(std::uint32_t state) const { return bytes.data() + starts[state]; }
 
 private:
-    static std::uint32_t hash(const std::vector<std::uint32_t> &key)
+    static std::uint32_t hash(const std::string &key)
     {
         std::uint64_t mixed = 0x9e3779b97f4a7c15u ^ key.size();
-        for (const std::uint32_t word : key) {
-            mixed = (mixed ^ word) * 0xff51afd7ed558ccdu;
+        auto mix = [&mixed](std::uint64_t part) {
+            mixed = (mixed ^ part) * 0xff51afd7ed558ccdu;
             mixed ^= mixed >> 32;
+        };
+        std::size_t at = 0;
+        for (std::uint64_t part = 0; at + sizeof part <= key.size(); at += sizeof part) {
+            std::memcpy(&part, key.data() + at, sizeof part);
+            mix(part);
         }
+        std::uint64_t rest = 0;
+        std::memcpy(&rest, key.data() + at, key.size() - at);
+        mix(rest);
         return static_cast<std::uint32_t>(mixed);
     }
-    bool equals(std::uint32_t state, const std::vector<std::uint32_t> &key) const
+    bool equals(std::uint32_t state, const std::string &key) const
     {
         return starts[state + 1] - starts[state] == key.size() &&
-               std::equal(key.begin(), key.end(), words.begin() + static_cast<std::ptrdiff_t>(starts[state]));
+               std::memcmp(bytes.data() + starts[state], key.data(), key.size()) == 0;
     }
     // The slot that holds the key, else the empty slot where it belongs.
-    std::size_t slotOf(const std::vector<std::uint32_t> &key, std::uint32_t hashed) const
+    std::size_t slotOf(const std::string &key, std::uint32_t hashed) const
     {
         const std::size_t mask = slots.size() - 1;
         for (std::size_t slot = hashed & mask;; slot = (slot + 1) & mask)
@@ -151,7 +181,7 @@ private:
         }
     }
 
-    std::vector<std::uint32_t> words;
+    std::string bytes;
     std::vector<std::size_t> starts{0};
     // A state's number plus one (zero for an empty slot) and its key's hash,
     // side by side so that a probe reads one place.
@@ -475,7 +505,7 @@ private:
     bool playerShowsText = false;
     StateTable known;
     // The key of the state in play, built again for each.
-    std::vector<std::uint32_t> keyWords;
+    std::string keyBytes;
     // What a state's first arrival left that its key does not tell (the
     // scene, the texts shown, the player's walk), each distinct one once;
     // the states waiting to be explored hold only its number.
@@ -533,28 +563,29 @@ SolveReport Solver::run()
 void Solver::Search::key()
 {
     const GameState &state = game.state;
-    keyWords.clear();
-    keyWords.push_back(things(game.sceneNode));
-    keyWords.push_back(state.goalReached ? 1 : 0);
+    keyBytes.clear();
+    appendNumber(keyBytes, things(game.sceneNode));
+    appendNumber(keyBytes, state.goalReached ? 1 : 0);
     // The flags as bits by number, up to the last word with one set: a key
     // grows with the flags there are, not with the flags set, and a state
     // with every one of 3,000 flags set still takes 94 words.
     std::size_t flagWords = stateFlags.size();
     while (flagWords > 0 && stateFlags[flagWords - 1] == 0)
         --flagWords;
-    keyWords.push_back(static_cast<std::uint32_t>(flagWords));
-    keyWords.insert(keyWords.end(), stateFlags.begin(), stateFlags.begin() + static_cast<std::ptrdiff_t>(flagWords));
-    keyWords.push_back(static_cast<std::uint32_t>(state.inventory.size()));
+    appendNumber(keyBytes, static_cast<std::uint32_t>(flagWords));
+    for (std::size_t index = 0; index < flagWords; ++index)
+        appendNumber(keyBytes, stateFlags[index]);
+    appendNumber(keyBytes, static_cast<std::uint32_t>(state.inventory.size()));
     for (const std::string &item : state.inventory)
-        keyWords.push_back(items(item));
-    keyWords.push_back(state.selected ? items(*state.selected) + 1 : 0);
-    keyWords.push_back(static_cast<std::uint32_t>(state.visited.size()));
+        appendNumber(keyBytes, items(item));
+    appendNumber(keyBytes, state.selected ? items(*state.selected) + 1 : 0);
+    appendNumber(keyBytes, static_cast<std::uint32_t>(state.visited.size()));
     for (const int scene : state.visited)
-        keyWords.push_back(static_cast<std::uint32_t>(scene));
+        appendNumber(keyBytes, static_cast<std::uint32_t>(scene));
     for (const EText *text : game.scene->texts)
         if (text->visible)
-            keyWords.push_back(things(text));
-    keyWords.push_back(game.pendingExit() ? static_cast<std::uint32_t>(*game.pendingExit()) ^ 0x80000000u : 0);
+            appendNumber(keyBytes, things(text));
+    appendNumber(keyBytes, game.pendingExit() ? static_cast<std::uint32_t>(*game.pendingExit()) ^ 0x80000000u : 0);
 }
 
 // The game's state back from a state's key, in the order key() wrote it:
@@ -564,13 +595,14 @@ void Solver::Search::key()
 void Solver::Search::decode(std::uint32_t state)
 {
     GameState &into = game.state;
-    const std::uint32_t *word = known.key(state) + 1;
-    into.goalReached = *word++ != 0;
-    const std::uint32_t flagWords = *word++;
+    const char *at = known.key(state);
+    readNumber(at);
+    into.goalReached = readNumber(at) != 0;
+    const std::uint32_t flagWords = readNumber(at);
     const std::size_t common = std::max<std::size_t>(flagWords, stateFlags.size());
     stateFlags.resize(common, 0);
     for (std::uint32_t index = 0; index < common; ++index) {
-        const std::uint32_t now = index < flagWords ? word[index] : 0;
+        const std::uint32_t now = index < flagWords ? readNumber(at) : 0;
         for (std::uint32_t changed = now ^ stateFlags[index]; changed != 0; changed &= changed - 1) {
             const std::uint32_t bit = static_cast<std::uint32_t>(__builtin_ctz(changed));
             const std::string &flag = flags[index * 32 + bit];
@@ -581,27 +613,24 @@ void Solver::Search::decode(std::uint32_t state)
         }
         stateFlags[index] = now;
     }
-    word += flagWords;
-    const std::uint32_t held = *word++;
-    into.inventory.resize(held);
-    for (std::uint32_t slot = 0; slot < held; ++slot)
-        if (into.inventory[slot] != items[word[slot]])
-            into.inventory[slot] = items[word[slot]];
-    word += held;
-    const std::uint32_t selected = *word++;
+    into.inventory.resize(readNumber(at));
+    for (std::string &held : into.inventory)
+        if (const std::string &item = items[readNumber(at)]; held != item)
+            held = item;
+    const std::uint32_t selected = readNumber(at);
     if (selected == 0)
         into.selected.reset();
     else if (into.selected != items[selected - 1])
         into.selected = items[selected - 1];
-    const std::uint32_t visits = *word++;
-    const bool sameVisits =
-        into.visited.size() == visits &&
-        std::equal(into.visited.begin(), into.visited.end(), word,
-                   [](int scene, std::uint32_t number) { return static_cast<std::uint32_t>(scene) == number; });
+    const std::uint32_t visits = readNumber(at);
+    const char *scenes = at;
+    bool sameVisits = into.visited.size() == visits;
+    for (auto scene = into.visited.begin(); sameVisits && scene != into.visited.end(); ++scene)
+        sameVisits = static_cast<std::uint32_t>(*scene) == readNumber(scenes);
     if (!sameVisits) {
         into.visited.clear();
         for (std::uint32_t count = 0; count < visits; ++count)
-            into.visited.emplace_hint(into.visited.end(), static_cast<int>(word[count]));
+            into.visited.emplace_hint(into.visited.end(), static_cast<int>(readNumber(at)));
     }
 }
 
@@ -907,10 +936,10 @@ SolveReport Solver::Search::run()
     const Attribute *goal = hasAttribute(game.root, "goal");
     std::tie(report.goalLine, report.goalColumn) = game.position(goal ? goal->value() : elementPosition(game.root));
 
-    // The key of the game in play is in keyWords; the press is made only
+    // The key of the game in play is in keyBytes; the press is made only
     // for a state not seen before.
     auto discover = [&](std::uint32_t parent, auto &&press) {
-        const auto [state, added] = known.insert(keyWords);
+        const auto [state, added] = known.insert(keyBytes);
         if (added) {
             arrivals.push_back({parent, press()});
             won.push_back(game.state.goalReached ? 1 : 0);
@@ -959,7 +988,7 @@ SolveReport Solver::Search::run()
             if (game.pendingExit() || playerShowsText)
                 walkOut();
             key();
-            if (arrivals.size() >= maxStates && known.find(keyWords) == StateTable::none) {
+            if (arrivals.size() >= maxStates && known.find(keyBytes) == StateTable::none) {
                 report.limitReached = true;
                 break;
             }
@@ -1098,10 +1127,13 @@ void Solver::Search::reportUnreachable(SolveReport &report)
     // The flags set in some state.
     std::vector<std::uint32_t> everSet;
     for (std::uint32_t state = 0; state < known.size(); ++state) {
-        const std::uint32_t *word = known.key(state) + 2;
-        everSet.resize(std::max<std::size_t>(everSet.size(), word[0]), 0);
-        for (std::uint32_t index = 0; index < word[0]; ++index)
-            everSet[index] |= word[1 + index];
+        const char *at = known.key(state);
+        readNumber(at);
+        readNumber(at);
+        const std::uint32_t flagWords = readNumber(at);
+        everSet.resize(std::max<std::size_t>(everSet.size(), flagWords), 0);
+        for (std::uint32_t index = 0; index < flagWords; ++index)
+            everSet[index] |= readNumber(at);
     }
     for (const FlagDeclaration &flag : game.rules.flags)
         if (const std::uint32_t number = flags.find(flag.id); number == Names::none || !bitSet(everSet, number))
