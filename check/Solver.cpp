@@ -1036,33 +1036,72 @@ std::vector<SolvedPress> Solver::Search::pathTo(std::uint32_t state) const
 }
 
 // The states from which some sequence of presses still reaches the goal:
-// the goal's states and, going back along every move, all that lead there.
+// the goal's states, and each state with a move to one of them. Worked out
+// on the moves as they are kept, from each state to where it leads, by
+// Tarjan's groups of states that all reach each other: a group is closed
+// only after every group it leads to, so whether it reaches the goal is
+// known when it closes. Turning the moves round to walk them back would
+// take as much memory again as the moves themselves.
 std::vector<char> Solver::Search::liveStates() const
 {
-    std::vector<std::uint32_t> start(arrivals.size() + 1, 0);
-    for (const std::uint32_t to : moveTargets)
-        ++start[to + 1];
-    for (std::size_t i = 1; i < start.size(); ++i)
-        start[i] += start[i - 1];
-    std::vector<std::uint32_t> from(moveTargets.size());
-    std::vector<std::uint32_t> fill(start.begin(), start.end() - 1);
-    std::uint32_t move = 0;
-    for (std::uint32_t state = 0; state < moveEnds.size(); ++state)
-        for (; move < moveEnds[state]; ++move)
-            from[fill[moveTargets[move]]++] = state;
+    const auto count = static_cast<std::uint32_t>(arrivals.size());
+    constexpr std::uint32_t unmet = UINT32_MAX;
+    constexpr std::uint32_t closed = UINT32_MAX - 1;
     std::vector<char> live(won.begin(), won.end());
-    std::vector<std::uint32_t> queue;
-    for (std::uint32_t state = 0; state < live.size(); ++state)
-        if (live[state])
-            queue.push_back(state);
-    while (!queue.empty()) {
-        const std::uint32_t state = queue.back();
-        queue.pop_back();
-        for (std::uint32_t i = start[state]; i < start[state + 1]; ++i)
-            if (!live[from[i]]) {
-                live[from[i]] = 1;
-                queue.push_back(from[i]);
+    // The order each state was met in (until its group closes), and the
+    // earliest met state of its group it was seen to reach.
+    std::vector<std::uint32_t> order(count, unmet);
+    std::vector<std::uint32_t> low(count, 0);
+    // The states met whose group is still open, in the order met.
+    std::vector<std::uint32_t> open;
+    // The way from the state the walk began at, with the next move of each.
+    struct Visit {
+        std::uint32_t state;
+        std::uint32_t move;
+    };
+    std::vector<Visit> way;
+    std::uint32_t met = 0;
+    auto meet = [&](std::uint32_t state) {
+        order[state] = low[state] = met++;
+        open.push_back(state);
+        way.push_back({state, state == 0 ? 0 : moveEnds[state - 1]});
+    };
+    for (std::uint32_t begin = 0; begin < count; ++begin) {
+        if (order[begin] != unmet)
+            continue;
+        meet(begin);
+        while (!way.empty()) {
+            const std::uint32_t state = way.back().state;
+            if (way.back().move < moveEnds[state]) {
+                const std::uint32_t to = moveTargets[way.back().move++];
+                if (order[to] == unmet)
+                    meet(to);
+                else if (order[to] == closed)
+                    live[state] = static_cast<char>(live[state] | live[to]);
+                else
+                    low[state] = std::min(low[state], order[to]);
+                continue;
             }
+            way.pop_back();
+            if (low[state] == order[state]) {
+                const auto first = std::find(open.rbegin(), open.rend(), state).base() - 1;
+                char reaches = 0;
+                for (auto member = first; member != open.end(); ++member)
+                    reaches = static_cast<char>(reaches | live[*member]);
+                for (auto member = first; member != open.end(); ++member) {
+                    live[*member] = reaches;
+                    order[*member] = closed;
+                }
+                open.erase(first, open.end());
+            }
+            if (way.empty())
+                continue;
+            const std::uint32_t before = way.back().state;
+            if (order[state] == closed)
+                live[before] = static_cast<char>(live[before] | live[state]);
+            else
+                low[before] = std::min(low[before], low[state]);
+        }
     }
     return live;
 }
