@@ -101,10 +101,13 @@ std::uint32_t readNumber(const char *&at)
     }
 }
 
-// Every state's key, one after another in one array, and an open-addressing
-// table of state numbers over them. A state costs its key's bytes and about
-// a dozen bytes more, where a hash map of strings costs a node and a string
-// allocation for each.
+// Every state's key, one after another in one array, each after its state's
+// number and its length, and an open-addressing table over them. A slot is
+// where a key lies and a few bits of its hash, so that finding a state
+// reads the slot and the key and nothing else: with a million states, each
+// read is a miss of the processor's caches. A state costs its key's bytes
+// and a dozen bytes more, where a hash map of strings costs a node and a
+// string allocation for each.
 class StateTable {
 public:
     static constexpr std::uint32_t none = UINT32_MAX;
@@ -113,30 +116,49 @@ public:
     {
         if (slots.empty())
             return none;
-        const Slot &slot = slots[slotOf(key, hash(key))];
-        return slot.state == 0 ? none : slot.state - 1;
+        const std::uint64_t slot = slots[slotOf(key, hash(key))];
+        return slot == 0 ? none : stateOf(where(slot));
     }
     // The key's state number, the key added as the next state if it is not
     // in the table yet; and whether it was added.
     std::pair<std::uint32_t, bool> insert(const std::string &key)
     {
-        if ((size() + 1) * 4 > slots.size() * 3)
+        if ((count + 1) * 4 > slots.size() * 3)
             grow();
-        const std::uint32_t hashed = hash(key);
-        Slot &slot = slots[slotOf(key, hashed)];
-        if (slot.state != 0)
-            return {slot.state - 1, false};
-        const auto state = static_cast<std::uint32_t>(size());
+        const std::uint64_t hashed = hash(key);
+        std::uint64_t &slot = slots[slotOf(key, hashed)];
+        if (slot != 0)
+            return {stateOf(where(slot)), false};
+        const auto state = static_cast<std::uint32_t>(count++);
+        slot = (hashed & tagBits) | (bytes.size() + 1);
+        bytes.append(reinterpret_cast<const char *>(&state), sizeof state);
+        appendNumber(bytes, static_cast<std::uint32_t>(key.size()));
         bytes += key;
-        starts.push_back(bytes.size());
-        slot = {state + 1, hashed};
         return {state, true};
     }
-    std::size_t size() const { return starts.size() - 1; }
-    const char *key(std::uint32_t state) const { return bytes.data() + starts[state]; }
+    std::size_t size() const { return count; }
+    // The states' records in the order of their numbers: the first at 0,
+    // each one's right after the one before.
+    std::size_t next(std::size_t record) const
+    {
+        const char *at = bytes.data() + record + sizeof(std::uint32_t);
+        const std::uint32_t length = readNumber(at);
+        return static_cast<std::size_t>(at - bytes.data()) + length;
+    }
+    const char *key(std::size_t record) const
+    {
+        const char *at = bytes.data() + record + sizeof(std::uint32_t);
+        readNumber(at);
+        return at;
+    }
 
 private:
-    static std::uint32_t hash(const std::string &key)
+    // A slot: one plus where its record begins in the low bits, the top
+    // bits of its key's hash above them; zero is an empty slot.
+    static constexpr std::uint64_t whereBits = (std::uint64_t{1} << 40) - 1;
+    static constexpr std::uint64_t tagBits = ~whereBits;
+
+    static std::uint64_t hash(const std::string &key)
     {
         std::uint64_t mixed = 0x9e3779b97f4a7c15u ^ key.size();
         auto mix = [&mixed](std::uint64_t part) {
@@ -151,45 +173,54 @@ private:
         std::uint64_t rest = 0;
         std::memcpy(&rest, key.data() + at, key.size() - at);
         mix(rest);
-        return static_cast<std::uint32_t>(mixed);
+        // Every bit of the key to the top bits too, which the slots keep.
+        mixed ^= mixed >> 33;
+        mixed *= 0xc4ceb9fe1a85ec53u;
+        mixed ^= mixed >> 33;
+        return mixed;
     }
-    bool equals(std::uint32_t state, const std::string &key) const
+    static std::size_t where(std::uint64_t slot) { return static_cast<std::size_t>((slot & whereBits) - 1); }
+    std::uint32_t stateOf(std::size_t record) const
     {
-        return starts[state + 1] - starts[state] == key.size() &&
-               std::memcmp(bytes.data() + starts[state], key.data(), key.size()) == 0;
+        std::uint32_t state = 0;
+        std::memcpy(&state, bytes.data() + record, sizeof state);
+        return state;
+    }
+    bool equals(std::uint64_t slot, std::uint64_t hashed, const std::string &key) const
+    {
+        if ((slot & tagBits) != (hashed & tagBits))
+            return false;
+        const char *at = bytes.data() + where(slot) + sizeof(std::uint32_t);
+        return readNumber(at) == key.size() && std::memcmp(at, key.data(), key.size()) == 0;
     }
     // The slot that holds the key, else the empty slot where it belongs.
-    std::size_t slotOf(const std::string &key, std::uint32_t hashed) const
+    std::size_t slotOf(const std::string &key, std::uint64_t hashed) const
     {
         const std::size_t mask = slots.size() - 1;
         for (std::size_t slot = hashed & mask;; slot = (slot + 1) & mask)
-            if (slots[slot].state == 0 || (slots[slot].hash == hashed && equals(slots[slot].state - 1, key)))
+            if (slots[slot] == 0 || equals(slots[slot], hashed, key))
                 return slot;
     }
+    // The slots made anew, twice as many, from the records in order.
     void grow()
     {
-        std::vector<Slot> old(std::max<std::size_t>(1024, slots.size() * 2));
-        old.swap(slots);
+        slots.assign(std::max<std::size_t>(1024, slots.size() * 2), 0);
         const std::size_t mask = slots.size() - 1;
-        for (const Slot &taken : old) {
-            if (taken.state == 0)
-                continue;
-            std::size_t slot = taken.hash & mask;
-            while (slots[slot].state != 0)
+        std::string key;
+        for (std::size_t record = 0; record < bytes.size(); record = next(record)) {
+            const char *start = this->key(record);
+            key.assign(start, static_cast<std::size_t>(bytes.data() + next(record) - start));
+            const std::uint64_t hashed = hash(key);
+            std::size_t slot = hashed & mask;
+            while (slots[slot] != 0)
                 slot = (slot + 1) & mask;
-            slots[slot] = taken;
+            slots[slot] = (hashed & tagBits) | (record + 1);
         }
     }
 
     std::string bytes;
-    std::vector<std::size_t> starts{0};
-    // A state's number plus one (zero for an empty slot) and its key's hash,
-    // side by side so that a probe reads one place.
-    struct Slot {
-        std::uint32_t state = 0;
-        std::uint32_t hash = 0;
-    };
-    std::vector<Slot> slots;
+    std::size_t count = 0;
+    std::vector<std::uint64_t> slots;
 };
 
 // Gives each distinct thing a small number, in the order first seen.
@@ -463,7 +494,7 @@ private:
     };
 
     void key();
-    void decode(std::uint32_t state);
+    void decode(std::size_t record);
     Test test(const Condition &condition);
     bool holds(const Test &test) const;
     std::uint32_t context();
@@ -592,10 +623,10 @@ void Solver::Search::key()
 // the state in play and the one decoded differ in a few flags (the next
 // state explored, or the state before a press), so only those are set or
 // cleared, and a state of thousands of flags is not built anew each time.
-void Solver::Search::decode(std::uint32_t state)
+void Solver::Search::decode(std::size_t record)
 {
     GameState &into = game.state;
-    const char *at = known.key(state);
+    const char *at = known.key(record);
     readNumber(at);
     into.goalReached = readNumber(at) != 0;
     const std::uint32_t flagWords = readNumber(at);
@@ -962,9 +993,12 @@ SolveReport Solver::Search::run()
     discover(0, [] { return 0u; });
     std::vector<std::uint32_t> reached;
     Game::Snapshot moment;
-    for (std::uint32_t from = 0; from < arrivals.size() && !report.limitReached; ++from) {
+    // The record of the state explored: states are explored in the order of
+    // their numbers, as their records lie.
+    std::size_t record = 0;
+    for (std::uint32_t from = 0; from < arrivals.size() && !report.limitReached; ++from, record = known.next(record)) {
         moment = contexts[contextOf[from]];
-        decode(from);
+        decode(record);
         game.restoreBesidesState(moment);
         watchConditions();
         reached.clear();
@@ -974,7 +1008,7 @@ SolveReport Solver::Search::run()
             // from the state as restored above.
             if (!first) {
                 game.restoreBesidesState(moment);
-                decode(from);
+                decode(record);
             }
             first = false;
             const std::uint32_t label = this->label(move);
@@ -1165,8 +1199,8 @@ void Solver::Search::reportUnreachable(SolveReport &report)
     }
     // The flags set in some state.
     std::vector<std::uint32_t> everSet;
-    for (std::uint32_t state = 0; state < known.size(); ++state) {
-        const char *at = known.key(state);
+    for (std::size_t record = 0, state = 0; state < known.size(); ++state, record = known.next(record)) {
+        const char *at = known.key(record);
         readNumber(at);
         readNumber(at);
         const std::uint32_t flagWords = readNumber(at);
