@@ -1,6 +1,7 @@
 // Runs every benchmark case, engine against bare, alternating the two, and
 // prints one table of medians and ratios.
-// Usage: bench_runner [--quick] [--data DIR] [--only load,shared,frame,click,startup,pacing,reload,walk]
+// Usage: bench_runner [--quick] [--data DIR]
+//                     [--only load,shared,frame,click,startup,pacing,reload,walk,solve]
 // Needs an X display (DISPLAY set). Programs and the example game are found
 // where the build put them.
 
@@ -209,6 +210,7 @@ public:
     void reloadCase();
     void walkCases();
     void talkCases();
+    void solveCases();
     void printTable() const;
 
 private:
@@ -607,18 +609,21 @@ void Benchmarks::talkCases()
 }
 
 // Entering a scene builds its walk area, and its first path follows in the
-// same frame: both, and a later path, against one frame at 60 fps.
+// same frame: both, and a later path, against one frame at 60 fps; the
+// slowest path of each build is reported beside them.
 void Benchmarks::walkCases()
 {
     const std::string builds = options.quick ? "1" : "15";
-    std::vector<double> build, entry, path;
+    std::vector<double> build, entry, path, slowest;
     for (const auto &run : results(runChild({BENCH_MOTION, "walk", builds}))) {
         build.push_back(run.at("build_ms"));
         entry.push_back(run.at("build_ms") + run.at("first_path_ms"));
         path.push_back(run.at("path_ms"));
+        slowest.push_back(run.at("slowest_path_ms"));
     }
     note("walk area of 1,000 corners: build " + format("%.2f", median(build)) + " ms, build and first path " +
-         format("%.2f", median(entry)) + " ms, a path " + format("%.3f", median(path)) + " ms");
+         format("%.2f", median(entry)) + " ms, a path " + format("%.3f", median(path)) + " ms, the slowest " +
+         format("%.2f", median(slowest)) + " ms");
     const double frame = 1000.0 / 60.0;
     auto frameRow = [&](const std::string &name, double ms, double limit) {
         rows.push_back({name, format("%.3f ms", ms), format("frame: %.3f ms", frame), format("%.3f", ms / frame),
@@ -627,6 +632,49 @@ void Benchmarks::walkCases()
     frameRow("walk 1000 corners: build", median(build), 16.0);
     frameRow("walk 1000 corners: entry", median(entry), frame);
     frameRow("walk 1000 corners: path", median(path), 1.0);
+    // Which corners see each other is worked out as ways first turn there: a
+    // way that cannot reach its end turns everywhere it can, and pays for
+    // the corners no way has turned at yet.
+    rows.push_back({"walk 1000 corners: slowest", format("%.3f ms", median(slowest)), format("frame: %.3f ms", frame),
+                    format("%.3f", median(slowest) / frame), "report", "-"});
+}
+
+// The solver on its three shapes (bench_solve): the example's size to
+// 300,000 states, twenty independent flags and a chain of 3,000 flags each
+// explored whole. States a second by the wall clock, the processor time's
+// beside it; peak memory per million states; the chain's time.
+void Benchmarks::solveCases()
+{
+    const int runs = options.quick ? 1 : 3;
+    auto solve = [&](const std::string &shape, const std::string &states) {
+        std::vector<std::map<std::string, double>> found;
+        for (int run = 0; run < runs; ++run)
+            found.push_back(results(runChild({BENCH_SOLVE, shape, states})).front());
+        // The run of median wall time stands for all.
+        std::sort(found.begin(), found.end(),
+                  [](const auto &a, const auto &b) { return a.at("seconds") < b.at("seconds"); });
+        const std::map<std::string, double> middle = found[found.size() / 2];
+        note("solve " + shape + ": " + format("%.0f", middle.at("states")) + " states in " +
+             format("%.3f", middle.at("seconds")) + " s (" + format("%.3f", middle.at("cpu_seconds")) +
+             " s of processor time), " + format("%.1f", middle.at("mib_per_million")) + " MiB per million states");
+        return middle;
+    };
+    auto rateRows = [&](const std::string &shape, const std::map<std::string, double> &run, double rate, double mib) {
+        const double wall = run.at("states") / run.at("seconds");
+        const double cpu = run.at("states") / run.at("cpu_seconds");
+        rows.push_back({"solve " + shape + ": states/s", format("%.0f /s", wall), format("cpu: %.0f /s", cpu),
+                        format("%.3f", wall / rate), format(">= %.0f /s", rate), wall >= rate ? "yes" : "NO"});
+        const double memory = run.at("mib_per_million");
+        rows.push_back({"solve " + shape + ": memory", format("%.1f MiB/M states", memory), "-",
+                        format("%.3f", memory / mib), format("<= %.0f MiB/M", mib), memory <= mib ? "yes" : "NO"});
+    };
+    const std::string limit = options.quick ? "2000" : "300000";
+    rateRows("example", solve("example", limit), 100000, 200);
+    rateRows("flags", solve("flags", options.quick ? "2000" : "2000000"), 150000, 143);
+    const std::map<std::string, double> chain = solve("chain", "2000000");
+    rows.push_back({"solve chain: whole", format("%.3f s", chain.at("seconds")),
+                    format("cpu: %.3f s", chain.at("cpu_seconds")), format("%.3f", chain.at("seconds") / 0.3),
+                    "< 0.3 s", chain.at("seconds") < 0.3 ? "yes" : "NO"});
 }
 
 void Benchmarks::printTable() const
@@ -658,7 +706,7 @@ Options parse(int argc, char **argv)
                 options.only.insert(name);
         } else {
             throw std::runtime_error("usage: bench_runner [--quick] [--data DIR] "
-                                     "[--only load,shared,frame,click,startup,pacing,reload,walk]");
+                                     "[--only load,shared,frame,click,startup,pacing,reload,walk,solve]");
         }
     }
     return options;
@@ -681,7 +729,7 @@ int main(int argc, char **argv)
             {"frame", [&] { benchmarks.frameCases(); }},    {"click", [&] { benchmarks.clickCases(); }},
             {"startup", [&] { benchmarks.startupCase(); }}, {"pacing", [&] { benchmarks.pacingCases(); }},
             {"reload", [&] { benchmarks.reloadCase(); }},   {"walk", [&] { benchmarks.walkCases(); }},
-            {"talk", [&] { benchmarks.talkCases(); }},
+            {"talk", [&] { benchmarks.talkCases(); }},      {"solve", [&] { benchmarks.solveCases(); }},
         };
         for (const auto &[name, run] : cases)
             if (options.wants(name))

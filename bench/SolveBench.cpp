@@ -173,6 +173,9 @@ bool run(const Shape &shape, std::size_t limit)
                     "memory %.0f MiB per million states (target %s: %s)\n",
                     shape.name, report.states, report.moves, seconds, cpuSeconds, rate, mibPerMillion, target.c_str(),
                     met ? "met" : "NOT MET");
+        // For bench_runner's rows.
+        std::printf("RESULT states=%zu seconds=%.4f cpu_seconds=%.4f mib_per_million=%.1f whole=%d\n", report.states,
+                    seconds, cpuSeconds, mibPerMillion, report.limitReached ? 0 : 1);
         ran = report.states > 0;
     }
     std::filesystem::current_path(back);

@@ -20,6 +20,7 @@
 #include <type_traits>
 #include <unordered_map>
 #include <unordered_set>
+#include <utility>
 
 namespace {
 
@@ -78,87 +79,148 @@ bool bitSet(const std::vector<std::uint32_t> &bits, std::uint32_t number)
     return number / 32 < bits.size() && ((bits[number / 32] >> (number % 32)) & 1u) != 0;
 }
 
-// Every state's key, one after another in one array, and an open-addressing
-// table of state numbers over them. A state costs its key's words and about
-// a dozen bytes more, where a hash map of strings costs a node and a string
-// allocation for each.
+// A key is numbers, most of them small (a scene, a count, an item): each is
+// written seven bits to a byte, low bits first, with the high bit set on
+// every byte but its last. Twenty flags and a scene take a dozen bytes.
+void appendNumber(std::string &key, std::uint32_t number)
+{
+    for (; number >= 0x80; number >>= 7)
+        key.push_back(static_cast<char>(number | 0x80));
+    key.push_back(static_cast<char>(number));
+}
+
+// The number written at `at`, and `at` moved past it.
+std::uint32_t readNumber(const char *&at)
+{
+    std::uint32_t number = 0;
+    for (unsigned shift = 0;; shift += 7) {
+        const auto byte = static_cast<unsigned char>(*at++);
+        number |= static_cast<std::uint32_t>(byte & 0x7f) << shift;
+        if (byte < 0x80)
+            return number;
+    }
+}
+
+// Every state's key, one after another in one array, each after its state's
+// number and its length, and an open-addressing table over them. A slot is
+// where a key lies and a few bits of its hash, so that finding a state
+// reads the slot and the key and nothing else: with a million states, each
+// read is a miss of the processor's caches. A state costs its key's bytes
+// and a dozen bytes more, where a hash map of strings costs a node and a
+// string allocation for each.
 class StateTable {
 public:
     static constexpr std::uint32_t none = UINT32_MAX;
 
-    std::uint32_t find(const std::vector<std::uint32_t> &key) const
+    std::uint32_t find(const std::string &key) const
     {
         if (slots.empty())
             return none;
-        const Slot &slot = slots[slotOf(key, hash(key))];
-        return slot.state == 0 ? none : slot.state - 1;
+        const std::uint64_t slot = slots[slotOf(key, hash(key))];
+        return slot == 0 ? none : stateOf(where(slot));
     }
     // The key's state number, the key added as the next state if it is not
     // in the table yet; and whether it was added.
-    std::pair<std::uint32_t, bool> insert(const std::vector<std::uint32_t> &key)
+    std::pair<std::uint32_t, bool> insert(const std::string &key)
     {
-        if ((size() + 1) * 4 > slots.size() * 3)
+        if ((count + 1) * 4 > slots.size() * 3)
             grow();
-        const std::uint32_t hashed = hash(key);
-        Slot &slot = slots[slotOf(key, hashed)];
-        if (slot.state != 0)
-            return {slot.state - 1, false};
-        const auto state = static_cast<std::uint32_t>(size());
-        words.insert(words.end(), key.begin(), key.end());
-        starts.push_back(words.size());
-        slot = {state + 1, hashed};
+        const std::uint64_t hashed = hash(key);
+        std::uint64_t &slot = slots[slotOf(key, hashed)];
+        if (slot != 0)
+            return {stateOf(where(slot)), false};
+        const auto state = static_cast<std::uint32_t>(count++);
+        slot = (hashed & tagBits) | (bytes.size() + 1);
+        bytes.append(reinterpret_cast<const char *>(&state), sizeof state);
+        appendNumber(bytes, static_cast<std::uint32_t>(key.size()));
+        bytes += key;
         return {state, true};
     }
-    std::size_t size() const { return starts.size() - 1; }
-    const std::uint32_t *key(std::uint32_t state) const { return words.data() + starts[state]; }
+    std::size_t size() const { return count; }
+    // The states' records in the order of their numbers: the first at 0,
+    // each one's right after the one before.
+    std::size_t next(std::size_t record) const
+    {
+        const char *at = bytes.data() + record + sizeof(std::uint32_t);
+        const std::uint32_t length = readNumber(at);
+        return static_cast<std::size_t>(at - bytes.data()) + length;
+    }
+    const char *key(std::size_t record) const
+    {
+        const char *at = bytes.data() + record + sizeof(std::uint32_t);
+        readNumber(at);
+        return at;
+    }
 
 private:
-    static std::uint32_t hash(const std::vector<std::uint32_t> &key)
+    // A slot: one plus where its record begins in the low bits, the top
+    // bits of its key's hash above them; zero is an empty slot.
+    static constexpr std::uint64_t whereBits = (std::uint64_t{1} << 40) - 1;
+    static constexpr std::uint64_t tagBits = ~whereBits;
+
+    static std::uint64_t hash(const std::string &key)
     {
         std::uint64_t mixed = 0x9e3779b97f4a7c15u ^ key.size();
-        for (const std::uint32_t word : key) {
-            mixed = (mixed ^ word) * 0xff51afd7ed558ccdu;
+        auto mix = [&mixed](std::uint64_t part) {
+            mixed = (mixed ^ part) * 0xff51afd7ed558ccdu;
             mixed ^= mixed >> 32;
+        };
+        std::size_t at = 0;
+        for (std::uint64_t part = 0; at + sizeof part <= key.size(); at += sizeof part) {
+            std::memcpy(&part, key.data() + at, sizeof part);
+            mix(part);
         }
-        return static_cast<std::uint32_t>(mixed);
+        std::uint64_t rest = 0;
+        std::memcpy(&rest, key.data() + at, key.size() - at);
+        mix(rest);
+        // Every bit of the key to the top bits too, which the slots keep.
+        mixed ^= mixed >> 33;
+        mixed *= 0xc4ceb9fe1a85ec53u;
+        mixed ^= mixed >> 33;
+        return mixed;
     }
-    bool equals(std::uint32_t state, const std::vector<std::uint32_t> &key) const
+    static std::size_t where(std::uint64_t slot) { return static_cast<std::size_t>((slot & whereBits) - 1); }
+    std::uint32_t stateOf(std::size_t record) const
     {
-        return starts[state + 1] - starts[state] == key.size() &&
-               std::equal(key.begin(), key.end(), words.begin() + static_cast<std::ptrdiff_t>(starts[state]));
+        std::uint32_t state = 0;
+        std::memcpy(&state, bytes.data() + record, sizeof state);
+        return state;
+    }
+    bool equals(std::uint64_t slot, std::uint64_t hashed, const std::string &key) const
+    {
+        if ((slot & tagBits) != (hashed & tagBits))
+            return false;
+        const char *at = bytes.data() + where(slot) + sizeof(std::uint32_t);
+        return readNumber(at) == key.size() && std::memcmp(at, key.data(), key.size()) == 0;
     }
     // The slot that holds the key, else the empty slot where it belongs.
-    std::size_t slotOf(const std::vector<std::uint32_t> &key, std::uint32_t hashed) const
+    std::size_t slotOf(const std::string &key, std::uint64_t hashed) const
     {
         const std::size_t mask = slots.size() - 1;
         for (std::size_t slot = hashed & mask;; slot = (slot + 1) & mask)
-            if (slots[slot].state == 0 || (slots[slot].hash == hashed && equals(slots[slot].state - 1, key)))
+            if (slots[slot] == 0 || equals(slots[slot], hashed, key))
                 return slot;
     }
+    // The slots made anew, twice as many, from the records in order.
     void grow()
     {
-        std::vector<Slot> old(std::max<std::size_t>(1024, slots.size() * 2));
-        old.swap(slots);
+        slots.assign(std::max<std::size_t>(1024, slots.size() * 2), 0);
         const std::size_t mask = slots.size() - 1;
-        for (const Slot &taken : old) {
-            if (taken.state == 0)
-                continue;
-            std::size_t slot = taken.hash & mask;
-            while (slots[slot].state != 0)
+        std::string key;
+        for (std::size_t record = 0; record < bytes.size(); record = next(record)) {
+            const char *start = this->key(record);
+            key.assign(start, static_cast<std::size_t>(bytes.data() + next(record) - start));
+            const std::uint64_t hashed = hash(key);
+            std::size_t slot = hashed & mask;
+            while (slots[slot] != 0)
                 slot = (slot + 1) & mask;
-            slots[slot] = taken;
+            slots[slot] = (hashed & tagBits) | (record + 1);
         }
     }
 
-    std::vector<std::uint32_t> words;
-    std::vector<std::size_t> starts{0};
-    // A state's number plus one (zero for an empty slot) and its key's hash,
-    // side by side so that a probe reads one place.
-    struct Slot {
-        std::uint32_t state = 0;
-        std::uint32_t hash = 0;
-    };
-    std::vector<Slot> slots;
+    std::string bytes;
+    std::size_t count = 0;
+    std::vector<std::uint64_t> slots;
 };
 
 // Gives each distinct thing a small number, in the order first seen.
@@ -238,6 +300,59 @@ private:
     std::vector<std::string> names;
     // A name's number plus one; zero is an empty slot.
     std::vector<std::uint32_t> slots;
+};
+
+// The flags of the game in play as bits by number, kept up to date as the
+// game tells each flag it sets or clears: a state's flags are then known
+// without reading every name the state holds, which made a state of
+// thousands of flags cost as much as it has flags. What the game tells of
+// its conversations goes on to `talk`, when there is one.
+class FlagWatch : public TraceSink {
+public:
+    FlagWatch(Names &numbers, std::vector<std::uint32_t> &flagBits, TraceSink *talk)
+        : names(numbers), bits(flagBits), conversations(talk)
+    {
+    }
+
+    void record(TraceEvent event, std::string_view id) override
+    {
+        if (event != TraceEvent::flagSet && event != TraceEvent::flagCleared)
+            return;
+        const std::uint32_t number = names(id);
+        if (number / 32 >= bits.size())
+            bits.resize(number / 32 + 1, 0);
+        if (event == TraceEvent::flagSet)
+            bits[number / 32] |= 1u << (number % 32);
+        else
+            bits[number / 32] &= ~(1u << (number % 32));
+    }
+    void startFrame(std::uint64_t) override {}
+    void record(TraceEvent, sf::Vector2f) override {}
+    void record(TraceEvent event, const std::vector<TraceField> &fields) override
+    {
+        if (conversations)
+            conversations->record(event, fields);
+    }
+    void recordPath(const std::vector<Point> &) override {}
+    void recordFacing(std::string_view) override {}
+
+private:
+    Names &names;
+    std::vector<std::uint32_t> &bits;
+    TraceSink *conversations;
+};
+
+// The game tells `sink` what happens while this lasts, and its own trace again after.
+class TracedTo {
+public:
+    TracedTo(Game &traced, TraceSink &sink) : game(traced), before(std::exchange(traced.trace, &sink)) {}
+    ~TracedTo() { game.trace = before; }
+    TracedTo(const TracedTo &) = delete;
+    TracedTo &operator=(const TracedTo &) = delete;
+
+private:
+    Game &game;
+    TraceSink *before;
 };
 
 // What a press's words depend on: the scene, the selection, and the sprite
@@ -400,7 +515,7 @@ private:
     };
 
     void key();
-    void decode(std::uint32_t state, GameState &into);
+    void decode(std::size_t record);
     Test test(const Condition &condition);
     bool holds(const Test &test) const;
     std::uint32_t context();
@@ -445,7 +560,7 @@ private:
     bool playerShowsText = false;
     StateTable known;
     // The key of the state in play, built again for each.
-    std::vector<std::uint32_t> keyWords;
+    std::string keyBytes;
     // What a state's first arrival left that its key does not tell (the
     // scene, the texts shown, the player's walk), each distinct one once;
     // the states waiting to be explored hold only its number.
@@ -477,15 +592,14 @@ private:
     // hold it twice while it grows.
     std::deque<std::uint32_t> moveTargets;
     std::vector<std::uint32_t> moveEnds;
-    // Kept between calls so that building a key allocates nothing: the set
-    // flags by number, one bit each.
-    std::vector<std::uint32_t> flagBits;
-    // The flags of the state restored last, as bits by number.
+    Names flags;
+    // The flags of the game in play, as bits by number.
     std::vector<std::uint32_t> stateFlags;
     Numbering<std::string> labels;
-    Names flags;
     Names items;
     std::unordered_map<LabelKey, std::uint32_t, LabelKeyHash> labelNumbers;
+    // The chosen marks of a key, sorted; kept between calls as the key is.
+    std::vector<std::uint32_t> markNumbers;
     // Kept between calls so that building a key allocates nothing.
     std::string bytes;
     Numbering<const void *> things;
@@ -511,87 +625,98 @@ SolveReport Solver::run()
 void Solver::Search::key()
 {
     const GameState &state = game.state;
-    keyWords.clear();
-    keyWords.push_back(things(game.sceneNode));
-    keyWords.push_back(state.goalReached ? 1 : 0);
+    keyBytes.clear();
+    appendNumber(keyBytes, things(game.sceneNode));
+    appendNumber(keyBytes, state.goalReached ? 1 : 0);
     // The flags as bits by number, up to the last word with one set: a key
     // grows with the flags there are, not with the flags set, and a state
     // with every one of 3,000 flags set still takes 94 words.
-    for (const std::string &flag : state.flags) {
-        const std::uint32_t number = flags(flag);
-        if (number / 32 >= flagBits.size())
-            flagBits.resize(number / 32 + 1, 0);
-        flagBits[number / 32] |= 1u << (number % 32);
-    }
-    keyWords.push_back(static_cast<std::uint32_t>(flagBits.size()));
-    keyWords.insert(keyWords.end(), flagBits.begin(), flagBits.end());
-    flagBits.clear();
-    keyWords.push_back(static_cast<std::uint32_t>(state.inventory.size()));
+    std::size_t flagWords = stateFlags.size();
+    while (flagWords > 0 && stateFlags[flagWords - 1] == 0)
+        --flagWords;
+    appendNumber(keyBytes, static_cast<std::uint32_t>(flagWords));
+    for (std::size_t index = 0; index < flagWords; ++index)
+        appendNumber(keyBytes, stateFlags[index]);
+    appendNumber(keyBytes, static_cast<std::uint32_t>(state.inventory.size()));
     for (const std::string &item : state.inventory)
-        keyWords.push_back(items(item));
-    keyWords.push_back(state.selected ? items(*state.selected) + 1 : 0);
-    keyWords.push_back(static_cast<std::uint32_t>(state.visited.size()));
+        appendNumber(keyBytes, items(item));
+    appendNumber(keyBytes, state.selected ? items(*state.selected) + 1 : 0);
+    appendNumber(keyBytes, static_cast<std::uint32_t>(state.visited.size()));
     for (const int scene : state.visited)
-        keyWords.push_back(static_cast<std::uint32_t>(scene));
+        appendNumber(keyBytes, static_cast<std::uint32_t>(scene));
     // Only the marks that can change what happens; in one order, whatever
     // the order they were chosen in.
-    const std::size_t markCount = keyWords.size();
-    keyWords.push_back(0);
+    markNumbers.clear();
     for (const std::string &mark : state.chosen)
-        if (const std::uint32_t number = marks.find(mark); number != Names::none) {
-            keyWords.push_back(number);
-            ++keyWords[markCount];
-        }
-    std::sort(keyWords.begin() + static_cast<std::ptrdiff_t>(markCount) + 1, keyWords.end());
+        if (const std::uint32_t number = marks.find(mark); number != Names::none)
+            markNumbers.push_back(number);
+    std::sort(markNumbers.begin(), markNumbers.end());
+    appendNumber(keyBytes, static_cast<std::uint32_t>(markNumbers.size()));
+    for (const std::uint32_t number : markNumbers)
+        appendNumber(keyBytes, number);
     for (const EText *text : game.scene->texts)
         if (text->visible)
-            keyWords.push_back(things(text));
-    keyWords.push_back(game.pendingExit() ? static_cast<std::uint32_t>(*game.pendingExit()) ^ 0x80000000u : 0);
+            appendNumber(keyBytes, things(text));
+    appendNumber(keyBytes, game.pendingExit() ? static_cast<std::uint32_t>(*game.pendingExit()) ^ 0x80000000u : 0);
     const ConversationMoment &talk = game.conversation();
     if (talk.running() || game.pendingDialog()) {
-        keyWords.push_back(things(talk.dialog));
-        keyWords.push_back(things(talk.line));
-        keyWords.push_back(things(talk.chosen));
-        keyWords.push_back(talk.atMenu() ? 1 : 0);
-        keyWords.push_back(things(game.pendingDialog() ? &game.dialogs : nullptr));
+        appendNumber(keyBytes, things(talk.dialog));
+        appendNumber(keyBytes, things(talk.line));
+        appendNumber(keyBytes, things(talk.chosen));
+        appendNumber(keyBytes, talk.atMenu() ? 1 : 0);
+        appendNumber(keyBytes, things(game.pendingDialog() ? &game.dialogs : nullptr));
     }
 }
 
-// The game's state back from a state's key, in the order key() wrote it,
-// into the state decoded last: the states explored one after another differ
-// in a few flags, so only those are set or cleared, and a state of thousands
-// of flags is not built anew each time.
-void Solver::Search::decode(std::uint32_t state, GameState &into)
+// The game's state back from a state's key, in the order key() wrote it:
+// the state in play and the one decoded differ in a few flags (the next
+// state explored, or the state before a press), so only those are set or
+// cleared, and a state of thousands of flags is not built anew each time.
+void Solver::Search::decode(std::size_t record)
 {
-    const std::uint32_t *word = known.key(state) + 1;
-    into.goalReached = *word++ != 0;
-    const std::uint32_t flagWords = *word++;
+    GameState &into = game.state;
+    const char *at = known.key(record);
+    readNumber(at);
+    into.goalReached = readNumber(at) != 0;
+    const std::uint32_t flagWords = readNumber(at);
     const std::size_t common = std::max<std::size_t>(flagWords, stateFlags.size());
     stateFlags.resize(common, 0);
     for (std::uint32_t index = 0; index < common; ++index) {
-        const std::uint32_t now = index < flagWords ? word[index] : 0;
+        const std::uint32_t now = index < flagWords ? readNumber(at) : 0;
         for (std::uint32_t changed = now ^ stateFlags[index]; changed != 0; changed &= changed - 1) {
             const std::uint32_t bit = static_cast<std::uint32_t>(__builtin_ctz(changed));
             const std::string &flag = flags[index * 32 + bit];
             if ((now >> bit) & 1u)
-                into.flags.insert(flag);
+                into.setFlag(flag);
             else
-                into.flags.erase(flag);
+                into.clearFlag(flag);
         }
         stateFlags[index] = now;
     }
-    word += flagWords;
-    into.inventory.clear();
-    for (std::uint32_t count = *word++; count > 0; --count)
-        into.inventory.push_back(items[*word++]);
-    const std::uint32_t selected = *word++;
-    into.selected = selected == 0 ? std::nullopt : std::optional<std::string>(items[selected - 1]);
-    into.visited.clear();
-    for (std::uint32_t count = *word++; count > 0; --count)
-        into.visited.emplace_hint(into.visited.end(), static_cast<int>(*word++));
+    into.inventory.resize(readNumber(at));
+    for (std::string &held : into.inventory)
+        if (const std::string &item = items[readNumber(at)]; held != item)
+            held = item;
+    const std::uint32_t selected = readNumber(at);
+    if (selected == 0)
+        into.selected.reset();
+    else if (into.selected != items[selected - 1])
+        into.selected = items[selected - 1];
+    const std::uint32_t visits = readNumber(at);
+    const char *scenes = at;
+    bool sameVisits = into.visited.size() == visits;
+    for (auto scene = into.visited.begin(); sameVisits && scene != into.visited.end(); ++scene)
+        sameVisits = static_cast<std::uint32_t>(*scene) == readNumber(scenes);
+    if (sameVisits) {
+        at = scenes;
+    } else {
+        into.visited.clear();
+        for (std::uint32_t count = 0; count < visits; ++count)
+            into.visited.emplace_hint(into.visited.end(), static_cast<int>(readNumber(at)));
+    }
     into.chosen.clear();
-    for (std::uint32_t count = *word++; count > 0; --count)
-        into.chosen.push_back(marks[*word++]);
+    for (std::uint32_t count = readNumber(at); count > 0; --count)
+        into.chosen.push_back(marks[readNumber(at)]);
 }
 
 // A flag named by a condition is given its number here, set or not: the
@@ -949,10 +1074,10 @@ SolveReport Solver::Search::run()
     const Attribute *goal = hasAttribute(game.root, "goal");
     std::tie(report.goalLine, report.goalColumn) = game.position(goal ? goal->value() : elementPosition(game.root));
 
-    // The key of the game in play is in keyWords; the press is made only
+    // The key of the game in play is in keyBytes; the press is made only
     // for a state not seen before.
     auto discover = [&](std::uint32_t parent, auto &&press) {
-        const auto [state, added] = known.insert(keyWords);
+        const auto [state, added] = known.insert(keyBytes);
         if (added) {
             arrivals.push_back({parent, press()});
             won.push_back(game.state.goalReached ? 1 : 0);
@@ -962,34 +1087,41 @@ SolveReport Solver::Search::run()
         }
         return state;
     };
-    // Conversations are told apart by what the game says of them.
-    TraceSink *told = game.trace;
-    if (game.dialogs.declared)
-        game.trace = &dialogWatch;
     for (const DialogRules &dialog : game.dialogs.dialogs)
         for (const OptionRules &option : dialog.options)
             if (option.once || game.rules.namedOptions().count(option.mark) != 0)
                 marks(option.mark);
     settle(game);
+    for (const std::string &flag : game.state.flags) {
+        const std::uint32_t number = flags(flag);
+        stateFlags.resize(std::max<std::size_t>(stateFlags.size(), number / 32 + 1), 0);
+        stateFlags[number / 32] |= 1u << (number % 32);
+    }
+    // From here on the game tells the solver each flag it sets or clears,
+    // and nothing else; the trace it had is given back at the end.
+    FlagWatch watch(flags, stateFlags, game.dialogs.declared ? &dialogWatch : nullptr);
+    const TracedTo tracedTo(game, watch);
     key();
     discover(0, [] { return 0u; });
     std::vector<std::uint32_t> reached;
     Game::Snapshot moment;
-    for (std::uint32_t from = 0; from < arrivals.size() && !report.limitReached; ++from) {
-        // The state decoded last is kept to be changed into this one.
-        GameState decoded = std::move(moment.state);
+    // The record of the state explored: states are explored in the order of
+    // their numbers, as their records lie.
+    std::size_t record = 0;
+    for (std::uint32_t from = 0; from < arrivals.size() && !report.limitReached; ++from, record = known.next(record)) {
         moment = contexts[contextOf[from]];
-        moment.state = std::move(decoded);
-        decode(from, moment.state);
-        game.restore(moment);
+        decode(record);
+        game.restoreBesidesState(moment);
         watchConditions();
         reached.clear();
         bool first = true;
         for (const Move &move : moves()) {
             // Working out the moves changes nothing: the first press is made
             // from the state as restored above.
-            if (!first)
-                game.restore(moment);
+            if (!first) {
+                game.restoreBesidesState(moment);
+                decode(record);
+            }
             first = false;
             const std::uint32_t label = this->label(move);
             const char *talkedAt = locatedInTalk(move);
@@ -1014,7 +1146,7 @@ SolveReport Solver::Search::run()
             for (const Node *node : game.lastRan())
                 ran.insert(node);
             key();
-            if (arrivals.size() >= maxStates && known.find(keyWords) == StateTable::none) {
+            if (arrivals.size() >= maxStates && known.find(keyBytes) == StateTable::none) {
                 report.limitReached = true;
                 break;
             }
@@ -1033,7 +1165,6 @@ SolveReport Solver::Search::run()
         }
         moveEnds.push_back(static_cast<std::uint32_t>(moveTargets.size()));
     }
-    game.trace = told;
     report.states = arrivals.size();
     report.moves = moveTargets.size();
     for (std::uint32_t state = 0; state < won.size(); ++state)
@@ -1092,33 +1223,73 @@ std::vector<const DialogRules *> Solver::Search::trappedDialogs()
     return trapped;
 }
 
-// The states `targets` marks and, going back along every move, all that lead there.
+// The states `targets` marks, and each state with a move to one of them:
+// with the goal's states, those from which the goal can still be reached. Worked out
+// on the moves as they are kept, from each state to where it leads, by
+// Tarjan's groups of states that all reach each other: a group is closed
+// only after every group it leads to, so whether it reaches the goal is
+// known when it closes. Turning the moves round to walk them back would
+// take as much memory again as the moves themselves.
 std::vector<char> Solver::Search::reaching(const std::vector<char> &targets) const
 {
-    std::vector<std::uint32_t> start(arrivals.size() + 1, 0);
-    for (const std::uint32_t to : moveTargets)
-        ++start[to + 1];
-    for (std::size_t i = 1; i < start.size(); ++i)
-        start[i] += start[i - 1];
-    std::vector<std::uint32_t> from(moveTargets.size());
-    std::vector<std::uint32_t> fill(start.begin(), start.end() - 1);
-    std::uint32_t move = 0;
-    for (std::uint32_t state = 0; state < moveEnds.size(); ++state)
-        for (; move < moveEnds[state]; ++move)
-            from[fill[moveTargets[move]]++] = state;
+    const auto count = static_cast<std::uint32_t>(arrivals.size());
+    constexpr std::uint32_t unmet = UINT32_MAX;
+    constexpr std::uint32_t closed = UINT32_MAX - 1;
     std::vector<char> live(targets.begin(), targets.end());
-    std::vector<std::uint32_t> queue;
-    for (std::uint32_t state = 0; state < live.size(); ++state)
-        if (live[state])
-            queue.push_back(state);
-    while (!queue.empty()) {
-        const std::uint32_t state = queue.back();
-        queue.pop_back();
-        for (std::uint32_t i = start[state]; i < start[state + 1]; ++i)
-            if (!live[from[i]]) {
-                live[from[i]] = 1;
-                queue.push_back(from[i]);
+    // The order each state was met in (until its group closes), and the
+    // earliest met state of its group it was seen to reach.
+    std::vector<std::uint32_t> order(count, unmet);
+    std::vector<std::uint32_t> low(count, 0);
+    // The states met whose group is still open, in the order met.
+    std::vector<std::uint32_t> open;
+    // The way from the state the walk began at, with the next move of each.
+    struct Visit {
+        std::uint32_t state;
+        std::uint32_t move;
+    };
+    std::vector<Visit> way;
+    std::uint32_t met = 0;
+    auto meet = [&](std::uint32_t state) {
+        order[state] = low[state] = met++;
+        open.push_back(state);
+        way.push_back({state, state == 0 ? 0 : moveEnds[state - 1]});
+    };
+    for (std::uint32_t begin = 0; begin < count; ++begin) {
+        if (order[begin] != unmet)
+            continue;
+        meet(begin);
+        while (!way.empty()) {
+            const std::uint32_t state = way.back().state;
+            if (way.back().move < moveEnds[state]) {
+                const std::uint32_t to = moveTargets[way.back().move++];
+                if (order[to] == unmet)
+                    meet(to);
+                else if (order[to] == closed)
+                    live[state] = static_cast<char>(live[state] | live[to]);
+                else
+                    low[state] = std::min(low[state], order[to]);
+                continue;
             }
+            way.pop_back();
+            if (low[state] == order[state]) {
+                const auto first = std::find(open.rbegin(), open.rend(), state).base() - 1;
+                char reaches = 0;
+                for (auto member = first; member != open.end(); ++member)
+                    reaches = static_cast<char>(reaches | live[*member]);
+                for (auto member = first; member != open.end(); ++member) {
+                    live[*member] = reaches;
+                    order[*member] = closed;
+                }
+                open.erase(first, open.end());
+            }
+            if (way.empty())
+                continue;
+            const std::uint32_t before = way.back().state;
+            if (order[state] == closed)
+                live[before] = static_cast<char>(live[before] | live[state]);
+            else
+                low[before] = std::min(low[before], low[state]);
+        }
     }
     return live;
 }
@@ -1182,11 +1353,14 @@ void Solver::Search::reportUnreachable(SolveReport &report)
     }
     // The flags set in some state.
     std::vector<std::uint32_t> everSet;
-    for (std::uint32_t state = 0; state < known.size(); ++state) {
-        const std::uint32_t *word = known.key(state) + 2;
-        everSet.resize(std::max<std::size_t>(everSet.size(), word[0]), 0);
-        for (std::uint32_t index = 0; index < word[0]; ++index)
-            everSet[index] |= word[1 + index];
+    for (std::size_t record = 0, state = 0; state < known.size(); ++state, record = known.next(record)) {
+        const char *at = known.key(record);
+        readNumber(at);
+        readNumber(at);
+        const std::uint32_t flagWords = readNumber(at);
+        everSet.resize(std::max<std::size_t>(everSet.size(), flagWords), 0);
+        for (std::uint32_t index = 0; index < flagWords; ++index)
+            everSet[index] |= readNumber(at);
     }
     for (const FlagDeclaration &flag : game.rules.flags)
         if (const std::uint32_t number = flags.find(flag.id); number == Names::none || !bitSet(everSet, number))

@@ -55,7 +55,8 @@ struct SolveReport {
 // a condition names). After a press the game is
 // stepped until the walk ends, however long it is, so that a door at the end
 // of a walk is gone through. The game must have been started (without
-// devices, for speed) and is left in some explored state.
+// devices, for speed) and is left in some explored state; while the solver
+// runs, the game tells it what happens instead of the game's own trace.
 class Solver {
 public:
     Solver(Game &game, std::size_t maxStates);

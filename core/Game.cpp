@@ -295,10 +295,15 @@ Game::Snapshot Game::snapshotBesidesState() const
 
 void Game::restore(const Snapshot &moment)
 {
+    restoreBesidesState(moment);
+    state = moment.state;
+}
+
+void Game::restoreBesidesState(const Snapshot &moment)
+{
     leaveScene();
     static_cast<PlayMoment &>(*this) = moment;
-    state = moment.state;
-    // The state's change count goes back too: what was worked out from a
+    // The state's change count may go back too: what was worked out from a
     // later state under the same count must be worked out again.
     activityScene = nullptr;
     currentSceneId = moment.sceneId;

@@ -190,6 +190,9 @@ public:
     // own way takes, without copying the state.
     Snapshot snapshotBesidesState() const;
     void restore(const Snapshot &moment);
+    // The same, with the state left as it is: what a tool that keeps the
+    // state its own way goes back with, without copying the state.
+    void restoreBesidesState(const Snapshot &moment);
 
     // Stops every sound and music of the scene and the catalogue, so that the
     // audio library's threads are idle when the program ends.

@@ -39,19 +39,39 @@ WalkArea::WalkArea(Polygon area, std::vector<Polygon> holes) : outline(std::move
             std::max({extent, std::abs(edge.left), std::abs(edge.top), std::abs(edge.right), std::abs(edge.bottom)});
     grid = EdgeGrid(segments, 1e-6 * extent + 4 * tolerance);
     links.resize(corners.size());
-    for (std::size_t i = 0; i < corners.size(); ++i) {
-        // Lines from one corner to the next few corners in order are mostly
-        // blocked by the same edge.
-        std::size_t blocker = edges.size();
-        for (std::size_t j = i + 1; j < corners.size(); ++j) {
-            const Point a = corners[i].at;
-            const Point b = corners[j].at;
-            if (tangentAt(corners[i], b) && tangentAt(corners[j], a) && sees(a, b, blocker)) {
-                links[i].push_back({j, distance(a, b)});
-                links[j].push_back({i, distance(a, b)});
-            }
+    linked.assign(corners.size(), 0);
+}
+
+// Each pair is looked at from its lower-numbered corner to the other,
+// whichever of them is asked for first, so the answer and the length are
+// the same either way; a pair looked at already is read from the list of
+// the corner asked for before.
+const std::vector<WalkArea::Link> &WalkArea::linksOf(std::size_t corner) const
+{
+    std::vector<Link> &found = links[corner];
+    if (linked[corner])
+        return found;
+    // Lines from one corner to the next few corners in order are mostly
+    // blocked by the same edge.
+    std::size_t blocker = edges.size();
+    for (std::size_t other = 0; other < corners.size(); ++other) {
+        if (other == corner)
+            continue;
+        if (linked[other]) {
+            const std::vector<Link> &theirs = links[other];
+            const auto back = std::lower_bound(theirs.begin(), theirs.end(), corner,
+                                               [](const Link &link, std::size_t to) { return link.to < to; });
+            if (back != theirs.end() && back->to == corner)
+                found.push_back({other, back->length});
+            continue;
         }
+        const Corner &first = corners[std::min(corner, other)];
+        const Corner &second = corners[std::max(corner, other)];
+        if (tangentAt(first, second.at) && tangentAt(second, first.at) && sees(first.at, second.at, blocker))
+            found.push_back({other, distance(first.at, second.at)});
     }
+    linked[corner] = 1;
+    return found;
 }
 
 void WalkArea::addPolygon(const Polygon &polygon, std::size_t number)
@@ -253,7 +273,7 @@ std::vector<Point> WalkArea::shortest(Point from, Point to) const
         if (done[node])
             continue;
         done[node] = true;
-        const std::vector<Link> &out = node == start ? fromStart : links[node];
+        const std::vector<Link> &out = node == start ? fromStart : linksOf(node);
         for (const Link &link : out)
             if (!done[link.to])
                 relax(node, link.to, link.length);

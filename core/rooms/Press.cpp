@@ -123,9 +123,11 @@ void Game::clickAt(sf::Vector2f point)
 
 std::vector<std::size_t> Game::reachedBy(sf::Vector2f point)
 {
+    // The bounds hover keeps: a transform for every sprite of the scene was
+    // most of a press's time.
+    learnHooks();
     std::vector<std::size_t> reached;
     if (interaction.pressTop) {
-        learnHooks();
         for (std::size_t i = scene->sprites.size(); i > 0; --i)
             if (built->hooked[i - 1] && boundsOf(i - 1).contains(point) && isActive(i - 1)) {
                 reached.push_back(i - 1);
@@ -134,7 +136,7 @@ std::vector<std::size_t> Game::reachedBy(sf::Vector2f point)
         return reached;
     }
     for (std::size_t i = 0; i < scene->sprites.size(); ++i) {
-        if (!scene->sprites[i]->contains(point))
+        if (!boundsOf(i).contains(point))
             continue;
         // Only the sprites under the point are asked, not the whole scene.
         const PlacedSprite &placed = built->sprites[i];

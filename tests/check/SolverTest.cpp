@@ -57,6 +57,70 @@ std::string independentFlags(int count)
     return gameXml(assets, children, "", "width=\"800\" height=\"600\" fps=\"60\" goal=\"f0, f1\"");
 }
 
+// One press sets forty flags and leads to a second room; there four of
+// them are cleared and set again, each on its own, in any order: states
+// that differ in one bit of a long row of flags, among them the 32nd.
+std::string fortyFlags()
+{
+    std::string all;
+    for (int i = 0; i < 40; ++i)
+        all += (all.empty() ? "f" : ", f") + std::to_string(i);
+    std::string assets;
+    std::string toggles;
+    int place = 0;
+    for (const std::string n : {"5", "20", "31", "39"}) {
+        assets += "<sprite id=\"t" + n + "\" src=\"box.png\" position=\"" + std::to_string(110 * ++place) +
+                  ", 0\" origin=\"0, 0\"/>\n";
+        toggles += "<t" + n + " if=\"f" + n + "\" clearFlag=\"f" + n + "\"/>\n<t" + n + " if=\"!f" + n +
+                   "\" setFlag=\"f" + n + "\"/>\n";
+    }
+    return "<game entryScene=\"1\" title=\"T\" width=\"800\" height=\"600\" fps=\"60\" "
+           "goal=\"f0, !f5, !f20, !f31, !f39\">\n<assets path=\"\">\n<sprite id=\"many\" src=\"box.png\"/>\n" +
+           assets + "</assets>\n<scenes>\n<scene sceneId=\"1\"><many setFlag=\"" + all +
+           "\" onClickScene=\"2\"/></scene>\n<scene sceneId=\"2\">\n" + toggles + "</scene>\n</scenes>\n</game>\n";
+}
+
+// Three rooms in a ring, the goal in the third behind a lever in the first.
+// With the lever down, the trap in the second room shuts every door: the
+// game goes round in circles, and one press leaves it stuck.
+const std::string ringOfRooms = R"(<game entryScene="1" title="T" width="800" height="600" fps="60" goal="won">
+<assets path="">
+<sprite id="next" src="box.png" position="600, 100" origin="0, 0"/>
+<sprite id="lever" src="box.png" position="100, 100" origin="0, 0"/>
+<sprite id="trap" src="box.png" position="300, 100" origin="0, 0"/>
+<sprite id="prize" src="box.png" position="300, 300" origin="0, 0"/>
+</assets>
+<scenes>
+<scene sceneId="1">
+<next if="!stuck" onClickScene="2"/>
+<lever if="!lever" setFlag="lever"/>
+<lever if="lever" clearFlag="lever"/>
+</scene>
+<scene sceneId="2">
+<next if="!stuck" onClickScene="3"/>
+<trap if="!lever, !stuck" setFlag="stuck"/>
+</scene>
+<scene sceneId="3">
+<next onClickScene="1"/>
+<prize if="lever" setFlag="won"/>
+</scene>
+</scenes>
+</game>
+)";
+
+// Counts what it is told.
+class CountedTrace : public TraceSink {
+public:
+    int told = 0;
+
+    void startFrame(std::uint64_t) override { ++told; }
+    void record(TraceEvent, std::string_view) override { ++told; }
+    void record(TraceEvent, sf::Vector2f) override { ++told; }
+    void record(TraceEvent, const std::vector<TraceField> &) override { ++told; }
+    void recordPath(const std::vector<Point> &) override { ++told; }
+    void recordFacing(std::string_view) override { ++told; }
+};
+
 // A corridor that winds up the world in `rows` rows of 1,000 units, 20 wide
 // and 40 apart, joined at the right and left ends in turn: the way from its
 // lower left end to its upper row's far end is some 25 units a row longer
@@ -142,6 +206,47 @@ TEST_F(SolverTest, CountsEachSetOfIndependentFlagsOnce)
     ASSERT_EQ(three.solution->size(), 2u);
     const std::set<std::string> presses{(*three.solution)[0].what, (*three.solution)[1].what};
     EXPECT_EQ(presses, (std::set<std::string>{"press <s0> in scene 1", "press <s1> in scene 1"}));
+}
+
+TEST_F(SolverTest, KeepsApartStatesThatDifferInOneFlagOfMany)
+{
+    // One state before the press that sets every flag, sixteen after it,
+    // and fifteen of those again once the goal has been reached: the
+    // figures of a search that kept each state's flags by name.
+    const SolveReport report = solve(fortyFlags());
+    EXPECT_EQ(report.states, 32u);
+    EXPECT_EQ(report.moves, 125u);
+    ASSERT_TRUE(report.solution.has_value());
+    EXPECT_EQ(report.solution->size(), 5u);
+}
+
+TEST_F(SolverTest, FindsTheDeadEndOfAGameThatGoesRoundInCircles)
+{
+    const SolveReport report = solve(ringOfRooms);
+    EXPECT_EQ(report.states, 19u);
+    EXPECT_EQ(report.moves, 26u);
+    ASSERT_TRUE(report.solution.has_value());
+    EXPECT_EQ(report.solution->size(), 4u);
+    std::vector<std::string> deadEnds;
+    for (const Diagnostic &finding : report.findings)
+        if (finding.code == "dead-end")
+            deadEnds.push_back(finding.message);
+    EXPECT_EQ(deadEnds,
+              std::vector<std::string>{
+                  "dead end: after \"press <trap> in scene 2\" the goal can no longer be reached (shortest "
+                  "way there: press <next> in scene 1, press <trap> in scene 2; 2 states sealed by this press)"});
+}
+
+TEST_F(SolverTest, TellsTheGamesTraceNothingAndGivesItBack)
+{
+    CountedTrace trace;
+    start(ringOfRooms);
+    settle(game);
+    game.trace = &trace;
+    const SolveReport report = Solver(game, 1000).run();
+    EXPECT_EQ(report.states, 19u);
+    EXPECT_EQ(game.trace, &trace);
+    EXPECT_EQ(trace.told, 0);
 }
 
 TEST_F(SolverTest, StopsAtTheLimitWithTheStatesFoundSoFar)

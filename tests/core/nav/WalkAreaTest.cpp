@@ -295,6 +295,50 @@ TEST(WalkArea, PathsStayInsideAndMatchABruteForceSearch)
     EXPECT_GT(compared, 3000);
 }
 
+// Which corners see each other is worked out as ways first turn there: a
+// path is the same whichever paths were asked for before it, in whatever
+// order, as in an area asked for nothing else.
+TEST(WalkArea, APathIsTheSameWhateverWasAskedBefore)
+{
+    std::mt19937 random(8);
+    auto offInteger = [](Polygon polygon) {
+        for (Point &corner : polygon)
+            corner = {corner.x * 0.731 + 0.123, corner.y * 0.617 + 0.311};
+        return polygon;
+    };
+    int turning = 0;
+    for (int round = 0; round < 30; ++round) {
+        const Polygon area = star(random, 500, 500, 150, 480, 12 + round);
+        std::vector<Polygon> holes;
+        std::uniform_real_distribution<double> place(200, 800);
+        for (int attempt = 0; attempt < 12 && holes.size() < 5; ++attempt) {
+            const Polygon hole = star(random, place(random), place(random), 20, 60, 3 + attempt % 4);
+            if (clear(hole, area, holes))
+                holes.push_back(hole);
+        }
+        std::vector<Polygon> shiftedHoles;
+        for (const Polygon &hole : holes)
+            shiftedHoles.push_back(offInteger(hole));
+        const Oracle oracle{area, holes};
+        std::vector<std::pair<Point, Point>> queries;
+        for (int query = 0; query < 12; ++query)
+            queries.emplace_back(randomPointIn(random, oracle), randomPointIn(random, oracle));
+        const WalkArea forwards(offInteger(area), shiftedHoles);
+        const WalkArea backwards(offInteger(area), shiftedHoles);
+        std::vector<std::vector<Point>> asked(queries.size());
+        for (std::size_t i = queries.size(); i-- > 0;)
+            asked[i] = backwards.path(queries[i].first, queries[i].second);
+        for (std::size_t i = 0; i < queries.size(); ++i) {
+            const WalkArea fresh(offInteger(area), shiftedHoles);
+            const std::vector<Point> alone = fresh.path(queries[i].first, queries[i].second);
+            ASSERT_TRUE(forwards.path(queries[i].first, queries[i].second) == alone) << "round " << round;
+            ASSERT_TRUE(asked[i] == alone) << "round " << round;
+            turning += alone.size() > 2;
+        }
+    }
+    EXPECT_GT(turning, 100);
+}
+
 TEST(WalkArea, TargetsOutsideGoToTheNearestBoundaryPointFirstEdgeOnTies)
 {
     // A U: two arms joined at the bottom.
