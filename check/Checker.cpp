@@ -827,6 +827,7 @@ void Checker::checkValue(Node *node, const Attribute *attribute, const Attribute
     case Syntax::cellSize:
     case Syntax::count:
     case Syntax::facing:
+    case Syntax::sequenceId:
         break;
     }
 }

@@ -290,6 +290,30 @@ private:
     void drawConversation();
     EAudio *freeAudio(const char *audioId);
 
+    // The player's part of a frame's step: its walk, and what waits for the walk to end.
+    void walkOn();
+
+    // Cutscenes (script/Sequence.cpp).
+    // The cutscene a press starts, now or once the walk to it ends.
+    void startSequenceOf(const std::vector<const ActionRules *> &counted, bool arrived);
+    void queueSequence(std::string_view id);
+    // The entered scene's cutscene: queued, or kept until its entry text is put away.
+    void enterSequenceOf(bool first);
+    // Ends the step that is over, goes on with the next, and starts the next
+    // cutscene in the queue once none runs; called where a frame's parts end.
+    void runSequences();
+    void beginSequence(const SequenceRules &sequence);
+    // Starts steps from the current one until one waits or the cutscene ends.
+    void runSteps();
+    bool stepEnded() const;
+    void endSequence(bool skipped);
+    // Applies what the rest of the cutscene would do, as playing it through would.
+    void skipSequence();
+    void walkToTheEnd();
+    void sequencePress();
+    void sequenceKey(std::string_view name);
+    void drawLine(const LineRules &line);
+
     // Scene changes (rooms/SceneChange.cpp).
     void changeScene(int sceneId);
     // What goes when the player leaves the scene in play, whether by a door,
