@@ -347,7 +347,13 @@ std::uint64_t walkToEnd(Game &game)
 std::uint64_t settle(Game &game)
 {
     game.transition();
-    return walkToEnd(game);
+    std::uint64_t frames = walkToEnd(game);
+    // A cutscene the press starts is part of the press, taken to its end as a skip takes it.
+    while (game.cutscene().running() || !game.cutscene().queued.empty()) {
+        game.finishCutscenes();
+        frames += walkToEnd(game);
+    }
+    return frames;
 }
 
 class Solver::Search {
@@ -1006,8 +1012,11 @@ SolveReport Solver::Search::run()
             // Where the player ends up decides nothing unless a door or a
             // conversation waits for the walk, or the player's own click text
             // could cover the next press: only then is the walk stepped through.
-            if (game.pendingExit() || game.pendingDialog() || game.pendingPress() || playerShowsText)
+            if (game.pendingExit() || game.pendingDialog() || game.pendingPress() || game.pendingSequence() ||
+                playerShowsText)
                 walkOut();
+            // A cutscene the press started is part of the press, taken to its end as a skip takes it.
+            game.finishCutscenes();
             key();
             if (arrivals.size() >= maxStates && known.find(keyWords) == StateTable::none) {
                 report.limitReached = true;

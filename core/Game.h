@@ -48,6 +48,7 @@ public:
     using LoadedGame::root;
     using LoadedGame::rules;
     using LoadedGame::scene;
+    using LoadedGame::sequences;
     using LoadedGame::sprites;
     using LoadedGame::state;
     using PlayMoment::sceneNode;
@@ -156,6 +157,11 @@ public:
     bool isActive(std::size_t index) const;
     // The conversation in play, if any: it takes every press and the keys it knows.
     const ConversationMoment &conversation() const { return talk; }
+    // The cutscene in play, if any, and those waiting for it to end.
+    const SequenceMoment &cutscene() const { return script; }
+    // Skips the cutscene in play and each waiting one, skippable or not: the
+    // state is then where they would all have ended.
+    void finishCutscenes();
     // A door that waits for the walk to it to end, if any.
     std::optional<int> pendingExit() const { return waitingExit; }
     // Where row `row` of a conversation's menu lies: the press that chooses it lands there.
@@ -164,6 +170,8 @@ public:
     bool pendingPress() const { return pendingAction.has_value(); }
     // Whether a conversation waits for the walk to it to end.
     bool pendingDialog() const { return !waitingDialog.empty(); }
+    // Whether a cutscene waits for the walk to it to end.
+    bool pendingSequence() const { return !waitingSequence.empty(); }
     // The scene children and <use>s whose click counted in the last press
     // (their effects ran), in list order: what explains a press to tools.
     const std::vector<Node *> &lastRan() const { return ran; }

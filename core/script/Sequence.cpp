@@ -198,6 +198,15 @@ void Game::walkToTheEnd()
     tell(TraceEvent::arrived, player->sprite->position);
 }
 
+void Game::finishCutscenes()
+{
+    while (script.running() || !script.queued.empty()) {
+        if (script.running())
+            skipSequence();
+        runSequences();
+    }
+}
+
 void Game::sequencePress()
 {
     const StepRules &step = script.current();

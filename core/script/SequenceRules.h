@@ -33,6 +33,11 @@ struct StepRules {
     int scene = 0;
     std::string_view dialog;
 
+    // The kind the format table lists the step's attributes under.
+    const char *formatKind() const
+    {
+        return kind == Kind::say ? "sequence say" : kind == Kind::scene ? "sequence scene" : name;
+    }
     // Whether the step can last beyond the frame it starts in.
     bool waits() const { return kind == Kind::say || kind == Kind::walk || kind == Kind::wait || kind == Kind::talk; }
 };

@@ -34,11 +34,8 @@ void Game::close()
 {
     autoSaveAsked = rules.saveName.has_value();
     // The auto save keeps where the cutscenes would end, not a moment inside one.
-    while (autoSaveAsked && (script.running() || !script.queued.empty())) {
-        if (script.running())
-            skipSequence();
-        runSequences();
-    }
+    if (autoSaveAsked)
+        finishCutscenes();
 }
 
 void Game::draw()
