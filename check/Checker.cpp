@@ -278,6 +278,7 @@ private:
     void checkDialogReference(const Attribute *attribute);
     void checkSequenceReference(const Attribute *attribute);
     void checkSequenceSection(Node *sequences);
+    void checkSequenceLoop(const SequenceRules &sequence, const StepRules &step);
 
     void checkFile(Node *asset, FileUse use);
     const FileVerdict &verdict(const std::string &path, FileUse use);
@@ -397,6 +398,8 @@ void Checker::checkSequenceSection(Node *sequences)
             checkAttributes(step.node, formatOf(step.formatKind()));
             checkCondition(step.condition, hasAttribute(step.node, "if"));
             checkEffectNames(step.effects);
+            if (step.kind == StepRules::Kind::scene)
+                checkSequenceLoop(sequence, step);
             if (step.line.by && std::string_view(step.line.by) != "player" && !sprites.contains(step.line.by))
                 report(step.line.by, "unknown-reference",
                        "\"by\" names " + quote(step.line.by) +
@@ -957,6 +960,24 @@ void Checker::checkDialogReference(const Attribute *attribute)
     report(attribute->value(), "unknown-reference",
            quote(nameOf(attribute)) + " names " + quote(id) + ", but no <dialog> has that id" +
                suggestions.didYouMean(id, ids, quote));
+}
+
+// A cutscene that enters a scene whose entry runs that cutscene again runs
+// on every time it ends.
+void Checker::checkSequenceLoop(const SequenceRules &sequence, const StepRules &step)
+{
+    Node *scenes = getChild(game.root, "scenes");
+    for (Node *scene = scenes ? scenes->first_node() : nullptr; scene; scene = scene->next_sibling()) {
+        const Attribute *id = isElement(scene) ? hasAttribute(scene, "sceneId") : nullptr;
+        if (!id || readInt(id->value()) != step.scene)
+            continue;
+        const SceneRules &entered = game.rules.scene(scene);
+        if (entered.onEnterSequence == sequence.id || entered.onFirstEnterSequence == sequence.id)
+            report(elementPosition(step.node), "sequence-loop",
+                   "the cutscene " + quote(sequence.id) + " enters scene " + std::to_string(step.scene) +
+                       ", whose entry runs " + quote(sequence.id) + " again: it may never end");
+        return;
+    }
 }
 
 void Checker::checkSequenceReference(const Attribute *attribute)

@@ -42,7 +42,7 @@ TEST_F(SequenceTest, TwoSequencesWithOneIdOrAStepTheEngineCannotReadRefuseToStar
         {"<sequence id='intro'><jump/></sequence>", "8:22: error: <jump> is not a step of a cutscene"},
         {"<sequence id='intro'><wait frames='0'/></sequence>", "8:36: error: \"frames\" must be a whole number from 1"},
         {"<sequence id='intro'><wait/></sequence>", "8:22: error: <wait> has no \"frames\""},
-        {"<sequence id='intro'><walk who='cat' to='1, 2'/></sequence>", "8:33: error: \"who\" is \"cat\""},
+        {"<sequence id='intro'><walk who='cat'/></sequence>", "8:22: error: <walk> has no \"to\""},
         {"<sequence id='in.tro'/>", "8:15: error: \"id\" is \"in.tro\", which is not an id of a <sequence>"}};
     for (const auto &[sequences, message] : cases) {
         SCOPED_TRACE(sequences);
@@ -75,6 +75,22 @@ TEST_F(SequenceTest, TheCheckerWarnsOfStepsAndTriggersNamingWhatIsNotThere)
                                             "12 unknown-attribute",
                                             "17 unknown-reference (suggested)"};
     EXPECT_EQ(found, expected);
+}
+
+TEST_F(SequenceTest, TheCheckerWarnsOfACutsceneEnteringASceneThatRunsItAgain)
+{
+    const std::string xml = "<game entryScene='1' title='t' width='800' height='600' fps='60'>\n<assets path=''>\n"
+                            "<sprite id='box' src='box.png' position='100, 100' origin='0, 0'/>\n</assets>\n"
+                            "<sequences>\n<sequence id='loop'>\n<scene to='2'/>\n</sequence>\n"
+                            "<sequence id='once'>\n<scene to='1'/>\n</sequence>\n</sequences>\n"
+                            "<scenes>\n<scene sceneId='1'>\n<box onClickSequence='loop'/>\n</scene>\n"
+                            "<scene sceneId='2' onFirstEnterSequence='loop'>\n<box onClickSequence='once'/>\n"
+                            "</scene>\n</scenes>\n</game>\n";
+    write(xml);
+    std::vector<std::string> found;
+    for (const Diagnostic &finding : checkGame(dir.path(), "game.xml", "game.xml"))
+        found.push_back(std::to_string(finding.line) + " " + finding.code);
+    EXPECT_EQ(found, std::vector<std::string>{"7 sequence-loop"});
 }
 
 TEST_F(SequenceTest, TheSolverTakesACutsceneAsPartOfThePressThatStartsIt)
