@@ -318,6 +318,10 @@ private:
     // Applies what the rest of the cutscene would do, as playing it through would.
     void skipSequence();
     void walkToTheEnd();
+    // A walk step of a sprite: sent on its way, a frame of it, and all the rest of it at once.
+    void sendSprite(const StepRules &step);
+    void walkSprite();
+    void walkSpriteToTheEnd();
     void sequencePress();
     void sequenceKey(std::string_view name);
     void drawLine(const LineRules &line);

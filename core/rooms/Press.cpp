@@ -16,6 +16,7 @@ void Game::step()
     if (script.running())
         --script.framesLeft;
     walkOn();
+    walkSprite();
     runSequences();
 }
 

@@ -10,6 +10,8 @@
 #include "elements/EScene.h"
 #include "elements/ESprite.h"
 
+#include <algorithm>
+
 namespace {
 
 TraceField::Value byOf(const char *by)
@@ -111,7 +113,9 @@ void Game::runSteps()
             }
             break;
         case StepRules::Kind::walk:
-            if (player)
+            if (!step.who.empty())
+                sendSprite(step);
+            else if (player)
                 sendPlayer(step.to);
             break;
         case StepRules::Kind::wait:
@@ -147,7 +151,7 @@ bool Game::stepEnded() const
     case StepRules::Kind::wait:
         return script.framesLeft <= 0;
     case StepRules::Kind::walk:
-        return !player || !player->walking;
+        return step.who.empty() ? !player || !player->walking : script.walker == nullptr;
     case StepRules::Kind::talk:
         return !talk.running();
     default:
@@ -158,6 +162,11 @@ bool Game::stepEnded() const
 void Game::endSequence(bool skipped)
 {
     tell(TraceEvent::sequenceEnd, {{"sequence", std::string(script.sequence->id)}, {"skipped", skipped}});
+    // What shows of a sprite afterwards is the state's to say, from where it was placed.
+    for (const auto &[sprite, placement] : script.moved)
+        sprite->setPosition(placement.x, placement.y);
+    script.moved.clear();
+    script.walker = nullptr;
     script.sequence = nullptr;
     script.step = 0;
 }
@@ -166,13 +175,18 @@ void Game::skipSequence()
 {
     const SequenceRules &sequence = *script.sequence;
     const StepRules &now = script.current();
-    if (now.kind == StepRules::Kind::walk)
+    if (now.kind == StepRules::Kind::walk && now.who.empty())
         walkToTheEnd();
+    else if (now.kind == StepRules::Kind::walk)
+        walkSpriteToTheEnd();
     else if (now.kind == StepRules::Kind::talk && talk.running())
         endDialog("stop");
     for (std::size_t i = script.step + 1; i < sequence.steps.size(); ++i) {
         const StepRules &step = sequence.steps[i];
-        if (step.kind == StepRules::Kind::walk && player) {
+        if (step.kind == StepRules::Kind::walk && !step.who.empty()) {
+            sendSprite(step);
+            walkSpriteToTheEnd();
+        } else if (step.kind == StepRules::Kind::walk && player) {
             player->setTarget(step.to.x, step.to.y);
             walkToTheEnd();
         } else if (step.kind == StepRules::Kind::effects && state.holds(step.condition)) {
@@ -196,6 +210,65 @@ void Game::walkToTheEnd()
     player->walking = false;
     tellTurns();
     tell(TraceEvent::arrived, player->sprite->position);
+}
+
+void Game::sendSprite(const StepRules &step)
+{
+    script.walker = nullptr;
+    for (std::size_t i = scene->sprites.size(); i > 0 && !script.walker; --i)
+        if (idEquals(scene->sprites[i - 1]->id, std::string(step.who).c_str()) && isActive(i - 1))
+            script.walker = scene->sprites[i - 1];
+    if (!script.walker)
+        return;
+    ESprite *sprite = script.walker;
+    if (std::none_of(script.moved.begin(), script.moved.end(), [&](const auto &one) { return one.first == sprite; }))
+        script.moved.emplace_back(sprite, sprite->position);
+    const Point from{sprite->position.x, sprite->position.y};
+    Point to{step.to.x, step.to.y};
+    if (scene->walkArea) {
+        to = scene->walkArea->targetFor(to);
+        script.walkerRoute = Route(scene->walkArea->path(from, to));
+    } else {
+        script.walkerRoute = Route({from, to});
+    }
+    script.walkerSpeed = sprite->sceneChild ? readInteger(sprite->sceneChild, "speed", player ? player->speed : 10)
+                                            : (player ? player->speed : 10);
+    tell(TraceEvent::walk, {{"who", std::string(step.who)},
+                            {"x", static_cast<std::int64_t>(to.x)},
+                            {"y", static_cast<std::int64_t>(to.y)}});
+}
+
+// As the player walks a route: the walk ends in the step after landing.
+void Game::walkSprite()
+{
+    ESprite *sprite = script.walker;
+    if (!sprite)
+        return;
+    const std::string who = sprite->id ? sprite->id : "";
+    if (script.walkerRoute.finished() || script.walkerSpeed <= 0) {
+        script.walker = nullptr;
+        tell(TraceEvent::arrived, {{"who", who},
+                                   {"x", static_cast<std::int64_t>(sprite->position.x)},
+                                   {"y", static_cast<std::int64_t>(sprite->position.y)}});
+        return;
+    }
+    script.walkerRoute.advance(script.walkerSpeed);
+    const Point at = script.walkerRoute.position();
+    sprite->setPosition(static_cast<float>(at.x), static_cast<float>(at.y));
+    tell(TraceEvent::player, {{"who", who},
+                              {"x", static_cast<std::int64_t>(sprite->position.x)},
+                              {"y", static_cast<std::int64_t>(sprite->position.y)}});
+}
+
+void Game::walkSpriteToTheEnd()
+{
+    if (!script.walker)
+        return;
+    while (!script.walkerRoute.finished() && script.walkerSpeed > 0)
+        script.walkerRoute.advance(script.walkerSpeed);
+    const Point at = script.walkerRoute.position();
+    script.walker->setPosition(static_cast<float>(at.x), static_cast<float>(at.y));
+    walkSprite();
 }
 
 void Game::finishCutscenes()

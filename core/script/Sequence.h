@@ -1,10 +1,17 @@
 #pragma once
 
+#include "core/nav/Route.h"
 #include "core/script/SequenceRules.h"
+
+#include <SFML/System/Vector2.hpp>
 
 #include <cstddef>
 #include <deque>
 #include <string_view>
+#include <utility>
+#include <vector>
+
+class ESprite;
 
 // Where the cutscenes are: the one running and its step, and those that
 // fired while it ran, waiting their turn. Play changes it, so it is part of
@@ -16,6 +23,12 @@ struct SequenceMoment {
     int framesLeft = 0;
     // A say that waits for a press got one.
     bool passed = false;
+    // A sprite a walk step moves, its way and its speed; each sprite moved
+    // and its placement, which it goes back to as the cutscene ends.
+    ESprite *walker = nullptr;
+    Route walkerRoute;
+    int walkerSpeed = 0;
+    std::vector<std::pair<ESprite *, sf::Vector2f>> moved;
     std::deque<const SequenceRules *> queued;
     // A scene's enter cutscene waits until its entry text is put away.
     std::string_view afterEntryText;

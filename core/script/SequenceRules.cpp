@@ -99,9 +99,8 @@ StepRules SequenceBook::readStep(Node *step, GameRules &rules)
     } else if (name == "walk") {
         requireAttributes(step, "walk");
         read.kind = StepRules::Kind::walk;
-        if (const Attribute *who = hasAttribute(step, "who"); who && std::string_view(who->value()) != "player")
-            throw StartupError("\"who\" is \"" + std::string(who->value()) + "\"; only the player walks in a cutscene",
-                               who->value());
+        if (viewOf(step, "who") != "player")
+            read.who = viewOf(step, "who");
         read.to = parsePoint(hasAttribute(step, "to"));
     } else if (name == "wait") {
         requireAttributes(step, "wait");

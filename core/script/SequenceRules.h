@@ -25,8 +25,9 @@ struct StepRules {
     LineRules line;
     // say and wait: the frames it lasts; a say without waits for a press.
     std::optional<int> frames;
-    // walk: where the player walks to.
+    // walk: where the player, or the sprite of the asset id `who`, walks to.
     sf::Vector2f to;
+    std::string_view who;
     // do: the effects, when `condition` holds.
     Condition condition;
     Effects effects;

@@ -1,4 +1,5 @@
 #include "core/Frame.h"
+#include "elements/EScene.h"
 #include "elements/ESprite.h"
 #include "support/GameFixture.h"
 
@@ -12,6 +13,7 @@
 // items, scene, visited scenes and player position. Random cutscenes over a
 // small game of two rooms (one with a walk area, one with level limits) are
 // played through once and skipped with Escape at every frame of the play.
+// A box the cutscene walks is back at its placement either way.
 
 namespace {
 
@@ -21,11 +23,13 @@ struct Ending {
     const Node *scene = nullptr;
     std::set<int> visited;
     sf::Vector2f at;
+    // Where the first room's box stands: walked or not, back at its placement.
+    sf::Vector2f box;
 
     bool operator==(const Ending &other) const
     {
         return flags == other.flags && items == other.items && scene == other.scene && visited == other.visited &&
-               at == other.at;
+               at == other.at && box == other.box;
     }
 };
 
@@ -52,8 +56,10 @@ std::string randomStep(std::mt19937 &random)
     case 2:
         return "<wait frames=\"" + std::to_string(pick(1, 5)) + "\"/>";
     case 3:
-    case 4:
         return "<walk to=\"" + std::to_string(pick(0, 1100)) + ", " + std::to_string(pick(700, 1100)) + "\"/>";
+    case 4:
+        return "<walk who=\"box\" to=\"" + std::to_string(pick(0, 1100)) + ", " + std::to_string(pick(0, 1100)) +
+               "\"/>";
     case 5: {
         const bool item = pick(0, 1) == 1;
         const std::string name = names[pick(0, 1) + (item ? 2 : 0)];
@@ -95,8 +101,8 @@ class SequenceSkip : public GameFixture {
 protected:
     Ending ending() const
     {
-        return {game.state.flags, game.state.inventory, game.sceneNode, game.state.visited,
-                game.player->sprite->position};
+        return {game.state.flags,   game.state.inventory,          game.sceneNode,
+                game.state.visited, game.player->sprite->position, box->position};
     }
 
     // Plays from `start`, passing every line with Enter, and presses Escape
@@ -110,6 +116,8 @@ protected:
         EXPECT_FALSE(game.cutscene().running()) << "the cutscene never ended";
         return ending();
     }
+
+    const ESprite *box = nullptr;
 };
 
 TEST_F(SequenceSkip, EndsWherePlayingThroughEndsWheneverEscapeComes)
@@ -123,9 +131,14 @@ TEST_F(SequenceSkip, EndsWherePlayingThroughEndsWheneverEscapeComes)
         game.release();
         resetCatalogue();
         start(xml);
+        for (const ESprite *sprite : game.scene->sprites)
+            if (idEquals(sprite->id, "box"))
+                box = sprite;
+        ASSERT_NE(box, nullptr);
         const Game::Snapshot begun = game.snapshot();
         int frames = 0;
         const Ending through = play(begun, std::nullopt, frames);
+        EXPECT_EQ(through.box, sf::Vector2f(500, 700)) << xml;
         for (int skipAt = 0; skipAt <= frames; ++skipAt) {
             int skippedAfter = 0;
             EXPECT_EQ(play(begun, skipAt, skippedAfter), through) << "Escape in frame " << skipAt << " of\n" << xml;
