@@ -223,8 +223,8 @@ void Game::sendSprite(const StepRules &step)
     ESprite *sprite = script.walker;
     if (std::none_of(script.moved.begin(), script.moved.end(), [&](const auto &one) { return one.first == sprite; }))
         script.moved.emplace_back(sprite, sprite->position);
-    const Point from{sprite->position.x, sprite->position.y};
-    Point to{step.to.x, step.to.y};
+    const Point from{static_cast<double>(sprite->position.x), static_cast<double>(sprite->position.y)};
+    Point to{static_cast<double>(step.to.x), static_cast<double>(step.to.y)};
     if (scene->walkArea) {
         to = scene->walkArea->targetFor(to);
         script.walkerRoute = Route(scene->walkArea->path(from, to));
