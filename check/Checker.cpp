@@ -276,6 +276,9 @@ private:
     void checkRange(const Attribute *attribute, const AttributeFormat &format, double value);
     void checkReference(const Attribute *attribute, const IdIndex &ids, const char *kind);
     void checkDialogReference(const Attribute *attribute);
+    void checkSequenceReference(const Attribute *attribute);
+    void checkSequenceSection(Node *sequences);
+    void checkSequenceLoop(const SequenceRules &sequence, const StepRules &step);
 
     void checkFile(Node *asset, FileUse use);
     const FileVerdict &verdict(const std::string &path, FileUse use);
@@ -359,6 +362,8 @@ void Checker::walk()
             checkScenes(section);
         else if (section == getChild(root, "dialogs"))
             checkDialogSection(section);
+        else if (section == getChild(root, "sequences"))
+            checkSequenceSection(section);
     }
 }
 
@@ -377,6 +382,29 @@ void Checker::checkDialogSection(Node *dialogs)
             checkCondition(option.condition, hasAttribute(option.node, "if"));
             checkEffectNames(option.effects);
             checkLines(option.lines);
+        }
+    }
+}
+
+// As the conversations: the engine refused a malformed step already.
+void Checker::checkSequenceSection(Node *sequences)
+{
+    checkAttributes(sequences, formatOf("sequences"));
+    for (const SequenceRules &sequence : game.sequences.sequences) {
+        settleBefore(sequence.node);
+        checkAttributes(sequence.node, formatOf("sequence"));
+        for (const StepRules &step : sequence.steps) {
+            settleBefore(step.node);
+            checkAttributes(step.node, formatOf(step.formatKind()));
+            checkCondition(step.condition, hasAttribute(step.node, "if"));
+            checkEffectNames(step.effects);
+            if (step.kind == StepRules::Kind::scene)
+                checkSequenceLoop(sequence, step);
+            if (step.line.by && std::string_view(step.line.by) != "player" && !sprites.contains(step.line.by))
+                report(step.line.by, "unknown-reference",
+                       "\"by\" names " + quote(step.line.by) +
+                           ", which is neither player nor a <sprite>; the line is shown at its text's own position" +
+                           suggestions.didYouMean(step.line.by, sprites.ids(), quote));
         }
     }
 }
@@ -828,6 +856,9 @@ void Checker::checkValue(Node *node, const Attribute *attribute, const Attribute
     case Syntax::count:
     case Syntax::facing:
         break;
+    case Syntax::sequenceId:
+        checkSequenceReference(attribute);
+        break;
     }
 }
 
@@ -928,6 +959,37 @@ void Checker::checkDialogReference(const Attribute *attribute)
         ids.push_back(dialog.id);
     report(attribute->value(), "unknown-reference",
            quote(nameOf(attribute)) + " names " + quote(id) + ", but no <dialog> has that id" +
+               suggestions.didYouMean(id, ids, quote));
+}
+
+// A cutscene that enters a scene whose entry runs that cutscene again runs
+// on every time it ends.
+void Checker::checkSequenceLoop(const SequenceRules &sequence, const StepRules &step)
+{
+    Node *scenes = getChild(game.root, "scenes");
+    for (Node *scene = scenes ? scenes->first_node() : nullptr; scene; scene = scene->next_sibling()) {
+        const Attribute *id = isElement(scene) ? hasAttribute(scene, "sceneId") : nullptr;
+        if (!id || readInt(id->value()) != step.scene)
+            continue;
+        const SceneRules &entered = game.rules.scene(scene);
+        if (entered.onEnterSequence == sequence.id || entered.onFirstEnterSequence == sequence.id)
+            report(elementPosition(step.node), "sequence-loop",
+                   "the cutscene " + quote(sequence.id) + " enters scene " + std::to_string(step.scene) +
+                       ", whose entry runs " + quote(sequence.id) + " again: it may never end");
+        return;
+    }
+}
+
+void Checker::checkSequenceReference(const Attribute *attribute)
+{
+    const std::string_view id = valueOf(attribute);
+    if (game.sequences.find(id))
+        return;
+    std::vector<std::string_view> ids;
+    for (const SequenceRules &sequence : game.sequences.sequences)
+        ids.push_back(sequence.id);
+    report(attribute->value(), "unknown-reference",
+           quote(nameOf(attribute)) + " names " + quote(id) + ", but no <sequence> has that id" +
                suggestions.didYouMean(id, ids, quote));
 }
 

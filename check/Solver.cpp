@@ -462,7 +462,13 @@ std::uint64_t walkToEnd(Game &game)
 std::uint64_t settle(Game &game)
 {
     game.transition();
-    return walkToEnd(game);
+    std::uint64_t frames = walkToEnd(game);
+    // A cutscene the press starts is part of the press, taken to its end as a skip takes it.
+    while (game.cutscene().running() || !game.cutscene().queued.empty()) {
+        game.finishCutscenes();
+        frames += walkToEnd(game);
+    }
+    return frames;
 }
 
 class Solver::Search {
@@ -1138,13 +1144,16 @@ SolveReport Solver::Search::run()
             // conversation or the press itself waits for the walk, or the
             // player's own click text could cover the next press: only then is
             // the walk stepped through.
-            if (game.pendingExit() || game.pendingDialog() || actsOnArrival || playerShowsText)
+            if (game.pendingExit() || game.pendingDialog() || actsOnArrival || game.pendingSequence() ||
+                playerShowsText)
                 walkOut();
             // A press that acts on arrival has run what it runs only now.
             if (actsOnArrival && !game.lastRan().empty())
                 where = located(move);
             for (const Node *node : game.lastRan())
                 ran.insert(node);
+            // A cutscene the press started is part of the press, taken to its end as a skip takes it.
+            game.finishCutscenes();
             key();
             if (arrivals.size() >= maxStates && known.find(keyBytes) == StateTable::none) {
                 report.limitReached = true;

@@ -82,5 +82,6 @@ std::uint64_t walkToEnd(Game &game);
 // What the frames after a press do, called after the press: the door it
 // committed is gone through, then the game is stepped, frame by frame, until
 // the walk has ended (or can no longer end) and a door at its end has been
-// gone through. Returns the frames stepped after the press's own.
+// gone through, and any cutscene it started has been skipped to its end.
+// Returns the frames stepped after the press's own.
 std::uint64_t settle(Game &game);

@@ -66,6 +66,10 @@ void Game::start(std::shared_ptr<const GameDocument> shared, std::optional<int> 
     // text shows in frame 0, and a goal that already holds is reached there.
     show(built->firstEnterText ? built->firstEnterText : built->enterText);
     checkGoal();
+    if (const SequenceRules *first = sequences.find(sequences.startSequence))
+        script.queued.push_back(first);
+    enterSequenceOf(true);
+    runSequences();
 }
 
 void Game::release()
@@ -195,6 +199,7 @@ void Game::checkStartup()
     rules.read(root);
     pointerRules.read(root);
     dialogs.read(root, rules);
+    sequences.read(root, rules);
     interaction.read(root, rules);
     warnOfMissingScenes();
     requireScene(currentSceneId);
@@ -205,6 +210,7 @@ void Game::loadRules()
     rules.read(root);
     pointerRules.read(root);
     dialogs.read(root, rules);
+    sequences.read(root, rules);
     interaction.read(root, rules);
     warnOfMissingScenes();
     for (const FlagDeclaration &flag : rules.flags)

@@ -48,6 +48,7 @@ public:
     using LoadedGame::root;
     using LoadedGame::rules;
     using LoadedGame::scene;
+    using LoadedGame::sequences;
     using LoadedGame::sprites;
     using LoadedGame::state;
     using PlayMoment::sceneNode;
@@ -156,6 +157,11 @@ public:
     bool isActive(std::size_t index) const;
     // The conversation in play, if any: it takes every press and the keys it knows.
     const ConversationMoment &conversation() const { return talk; }
+    // The cutscene in play, if any, and those waiting for it to end.
+    const SequenceMoment &cutscene() const { return script; }
+    // Skips the cutscene in play and each waiting one, skippable or not: the
+    // state is then where they would all have ended.
+    void finishCutscenes();
     // A door that waits for the walk to it to end, if any.
     std::optional<int> pendingExit() const { return waitingExit; }
     // Where row `row` of a conversation's menu lies: the press that chooses it lands there.
@@ -164,6 +170,8 @@ public:
     bool pendingPress() const { return pendingAction.has_value(); }
     // Whether a conversation waits for the walk to it to end.
     bool pendingDialog() const { return !waitingDialog.empty(); }
+    // Whether a cutscene waits for the walk to it to end.
+    bool pendingSequence() const { return !waitingSequence.empty(); }
     // The scene children and <use>s whose click counted in the last press
     // (their effects ran), in list order: what explains a press to tools.
     const std::vector<Node *> &lastRan() const { return ran; }
@@ -292,6 +300,34 @@ private:
     std::optional<sf::FloatRect> speakerBounds(const char *by) const;
     void drawConversation();
     EAudio *freeAudio(const char *audioId);
+
+    // The player's part of a frame's step: its walk, and what waits for the walk to end.
+    void walkOn();
+
+    // Cutscenes (script/Sequence.cpp).
+    // The cutscene a press starts, now or once the walk to it ends.
+    void startSequenceOf(const std::vector<const ActionRules *> &counted, bool arrived);
+    void queueSequence(std::string_view id);
+    // The entered scene's cutscene: queued, or kept until its entry text is put away.
+    void enterSequenceOf(bool first);
+    // Ends the step that is over, goes on with the next, and starts the next
+    // cutscene in the queue once none runs; called where a frame's parts end.
+    void runSequences();
+    void beginSequence(const SequenceRules &sequence);
+    // Starts steps from the current one until one waits or the cutscene ends.
+    void runSteps();
+    bool stepEnded() const;
+    void endSequence(bool skipped);
+    // Applies what the rest of the cutscene would do, as playing it through would.
+    void skipSequence();
+    void walkToTheEnd();
+    // A walk step of a sprite: sent on its way, a frame of it, and all the rest of it at once.
+    void sendSprite(const StepRules &step);
+    void walkSprite();
+    void walkSpriteToTheEnd();
+    void sequencePress();
+    void sequenceKey(std::string_view name);
+    void drawLine(const LineRules &line);
 
     // Scene changes (rooms/SceneChange.cpp).
     void changeScene(int sceneId);

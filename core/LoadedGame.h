@@ -2,6 +2,7 @@
 
 #include "core/interact/InteractionRules.h"
 #include "core/rooms/GameRules.h"
+#include "core/script/Sequence.h"
 #include "core/state/GameState.h"
 #include "core/talk/Conversation.h"
 #include "core/text/Diagnostics.h"
@@ -92,6 +93,9 @@ struct PlayMoment {
     // The conversation in play, and one a press started that waits for the walk to end.
     ConversationMoment talk;
     std::string_view waitingDialog;
+    // The cutscenes in play, and one a press started that waits for the walk to end.
+    SequenceMoment script;
+    std::string_view waitingSequence;
 };
 
 // The click hooks of a <use>, claimed when its scene is built.
@@ -150,6 +154,7 @@ struct LoadedGame : PlayMoment {
     GameRules rules;
     PointerRules pointerRules;
     DialogBook dialogs;
+    SequenceBook sequences;
     InteractionRules interaction;
 
     // The scene in play as built, found from sceneNode.

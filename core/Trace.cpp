@@ -77,6 +77,12 @@ const char *traceName(TraceEvent event)
         return "dialog-goto";
     case TraceEvent::dialogEnd:
         return "dialog-end";
+    case TraceEvent::sequenceStart:
+        return "sequence-start";
+    case TraceEvent::sequenceStep:
+        return "step";
+    case TraceEvent::sequenceEnd:
+        return "sequence-end";
     case TraceEvent::dialogMissing:
         return "dialog-missing";
     case TraceEvent::actionPending:

@@ -57,6 +57,10 @@ enum class TraceEvent {
     dialogGoto,    // an option goes on in another conversation: from, to
     dialogEnd,     // the conversation ends: dialog, reason (stop, empty or load)
     dialogMissing, // a press or an option names no conversation: dialog
+    // Only for documents with cutscenes (a line of one is a say: sequence, text, by).
+    sequenceStart, // a cutscene starts: sequence
+    sequenceStep,  // one of its steps starts: sequence, index, kind
+    sequenceEnd,   // it ends: sequence, skipped
     // Only for documents that ask for them.
     actionPending,   // a press's action waits for the walk to end: id of the sprite
     actionCancelled, // a waiting action is given up: id

@@ -32,6 +32,14 @@ const char *heading(const ElementFormat &format)
         return "`<say>`: a line, in a `<dialog>` (its opening lines) or in an `<option>`";
     if (kind == "option")
         return "`<option>`: a child of `<dialog>`, one choice of its menu";
+    if (kind == "sequences")
+        return "`<sequences>`: a child of the root holding the cutscenes";
+    if (kind == "sequence")
+        return "`<sequence>`: a child of `<sequences>`, one cutscene; its children are its steps, run in order";
+    if (kind == "sequence say")
+        return "`<say>` in a `<sequence>`: a line, passed by a press, Enter or Space, or after its frames";
+    if (kind == "sequence scene")
+        return "`<scene>` in a `<sequence>`: a scene change";
     return nullptr;
 }
 

@@ -69,6 +69,8 @@ Pattern patternOf(const AttributeFormat &attribute)
             commaList("!?(" + name + "|i/" + name + "|v/" + wholeNumber + "|o/" + dialogId + "\\." + dialogId + ")")};
     case Syntax::dialogId:
         return {"The id of a <dialog>.", dialogId};
+    case Syntax::sequenceId:
+        return {"The id of a <sequence>.", dialogId};
     case Syntax::idList:
         return {"Flag or item names separated by commas.", commaList(name)};
     case Syntax::point:
@@ -229,6 +231,7 @@ std::string elements(Types &types)
         emptyElement("inventory", "inventory", types, "        ", " minOccurs=\"0\"") +
         "        <xs:element name=\"scenes\" type=\"scenes\"/>\n"
         "        <xs:element name=\"dialogs\" type=\"dialogs\" minOccurs=\"0\"/>\n"
+        "        <xs:element name=\"sequences\" type=\"sequences\" minOccurs=\"0\"/>\n"
         "      </xs:all>\n" +
         attributesOf("root", types, "      ") + "    </xs:complexType>\n  </xs:element>\n\n";
 
@@ -265,6 +268,18 @@ std::string elements(Types &types)
            "        </xs:complexType>\n      </xs:element>\n"
            "    </xs:sequence>\n  </xs:complexType>\n\n";
     out += "  <xs:complexType name=\"say\">\n" + attributesOf("say", types, "    ") + "  </xs:complexType>\n\n";
+
+    out += "  <xs:complexType name=\"sequences\">\n    <xs:sequence>\n"
+           "      <xs:element name=\"sequence\" minOccurs=\"0\" maxOccurs=\"unbounded\">\n"
+           "        <xs:complexType>\n          <xs:choice minOccurs=\"0\" maxOccurs=\"unbounded\">\n" +
+           emptyElement("say", "sequence say", types, "            ") +
+           emptyElement("walk", "walk", types, "            ") + emptyElement("wait", "wait", types, "            ") +
+           emptyElement("play", "play", types, "            ") + emptyElement("do", "do", types, "            ") +
+           emptyElement("scene", "sequence scene", types, "            ") +
+           emptyElement("talk", "talk", types, "            ") + "          </xs:choice>\n" +
+           attributesOf("sequence", types, "          ") +
+           "        </xs:complexType>\n      </xs:element>\n"
+           "    </xs:sequence>\n  </xs:complexType>\n\n";
 
     out += "  <xs:complexType name=\"scenes\">\n    <xs:sequence>\n"
            "      <xs:any processContents=\"lax\" minOccurs=\"0\" maxOccurs=\"unbounded\"/>\n"

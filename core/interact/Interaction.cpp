@@ -26,7 +26,7 @@ void replaceAll(std::string &text, const std::string &name, const std::string &v
 } // namespace
 
 // A child's own walkTo means "act there" only where nothing else gives it a
-// meaning: a door and a conversation wait for it in their own way.
+// meaning: a door, a conversation and a cutscene wait for it in their own way.
 bool Game::waitsForArrival(const std::vector<std::size_t> &reached) const
 {
     if (!player || !built->placesPlayer)
@@ -40,7 +40,7 @@ bool Game::waitsForArrival(const std::vector<std::size_t> &reached) const
         if (interaction.actOnArrival)
             return true;
         if (childRules && childRules->action.walkTo && !childRules->action.exitScene &&
-            childRules->action.dialog.empty())
+            childRules->action.dialog.empty() && childRules->action.sequence.empty())
             return true;
     }
     return false;

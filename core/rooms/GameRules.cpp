@@ -148,6 +148,10 @@ void GameRules::readScene(Node *scene)
     rules.onEnterText = valueOrNull(scene, "onEnterText");
     rules.onFirstEnterText = valueOrNull(scene, "onFirstEnterText");
     rules.musicLoop = booleanOr(scene, "musicLoop", false);
+    if (const Attribute *given = hasAttribute(scene, "onEnterSequence"))
+        rules.onEnterSequence = std::string_view(given->value(), given->value_size());
+    if (const Attribute *given = hasAttribute(scene, "onFirstEnterSequence"))
+        rules.onFirstEnterSequence = std::string_view(given->value(), given->value_size());
     scenes.emplace(scene, rules);
     // Only children with rules are kept: a scene of many plain sprites costs nothing here.
     for (Node *child = scene->first_node(); child; child = child->next_sibling())
@@ -202,6 +206,8 @@ ActionRules GameRules::readAction(Node *node)
         action.dialog = std::string_view(dialog->value(), dialog->value_size());
         action.dialogWhere = dialog->value();
     }
+    if (const Attribute *sequence = hasAttribute(node, "onClickSequence"))
+        action.sequence = std::string_view(sequence->value(), sequence->value_size());
     return action;
 }
 
@@ -305,7 +311,7 @@ std::optional<std::string_view> GameRules::currentItem(std::string_view saved) c
 bool ChildRules::isPlain() const
 {
     return active.terms.empty() && action.effects.empty() && !action.exitScene && !action.walkTo && uses.empty() &&
-           !fromScene && action.dialog.empty();
+           !fromScene && action.dialog.empty() && action.sequence.empty();
 }
 
 const ChildRules *GameRules::child(const Node *sceneChild) const

@@ -38,6 +38,8 @@ struct ActionRules {
     // The conversation the press starts, after its effects.
     std::string_view dialog;
     const char *dialogWhere = nullptr;
+    // The cutscene the press starts, after its effects and its walk.
+    std::string_view sequence;
 };
 
 // A <use> under a scene child: what using `item` ("*": any) on it does.
@@ -60,12 +62,18 @@ struct ChildRules {
     bool isPlain() const;
     // A press on the child does something besides its sound and its text:
     // a use, a door or an effect.
-    bool acts() const { return !uses.empty() || action.exitScene || !action.effects.empty() || !action.dialog.empty(); }
+    bool acts() const
+    {
+        return !uses.empty() || action.exitScene || !action.effects.empty() || !action.dialog.empty() ||
+               !action.sequence.empty();
+    }
 };
 
 struct SceneRules {
     const char *onEnterText = nullptr;
     const char *onFirstEnterText = nullptr;
+    std::string_view onEnterSequence;
+    std::string_view onFirstEnterSequence;
     bool musicLoop = false;
 };
 

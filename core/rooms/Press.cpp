@@ -13,6 +13,15 @@
 void Game::step()
 {
     scene->animate();
+    if (script.running())
+        --script.framesLeft;
+    walkOn();
+    walkSprite();
+    runSequences();
+}
+
+void Game::walkOn()
+{
     if (!player || !player->walking)
         return;
     const sf::Vector2f before = player->sprite->position;
@@ -29,6 +38,10 @@ void Game::step()
             waitingDialog = {};
             startDialog(dialog);
         }
+        if (!waitingSequence.empty()) {
+            queueSequence(waitingSequence);
+            waitingSequence = {};
+        }
         if (pendingAction) {
             const PendingAction action = std::move(*pendingAction);
             pendingAction.reset();
@@ -43,10 +56,11 @@ void Game::press(sf::Vector2f point, sf::Mouse::Button button)
 {
     pointerAt = point;
     keyboardLast = false;
-    if (button == sf::Mouse::Right && interaction.lookWithRight && !talk.running())
+    if (button == sf::Mouse::Right && interaction.lookWithRight && !talk.running() && !script.running())
         look(point);
     else
         pressAt(point);
+    runSequences();
 }
 
 void Game::pressAt(sf::Vector2f point)
@@ -57,6 +71,11 @@ void Game::pressAt(sf::Vector2f point)
         talkPress(point);
         return;
     }
+    if (script.running()) {
+        tell(TraceEvent::click, point);
+        sequencePress();
+        return;
+    }
     if (pressInventory(point))
         return;
     tell(TraceEvent::click, point);
@@ -65,6 +84,7 @@ void Game::pressAt(sf::Vector2f point)
         waitingExit.reset();
     }
     waitingDialog = {};
+    waitingSequence = {};
     cancelPendingAction();
     if (player)
         sendPlayer(point);
@@ -169,6 +189,7 @@ void Game::act(const std::vector<std::size_t> &reached, const std::optional<std:
     takeDoor(counted, item, dismissed, arrived);
     checkGoal();
     startDialogOf(counted, arrived);
+    startSequenceOf(counted, arrived);
 }
 
 bool Game::dismissText()
@@ -293,4 +314,5 @@ void Game::checkGoal()
         return;
     state.goalReached = true;
     tell(TraceEvent::goal, std::vector<TraceField>{});
+    queueSequence(sequences.goalSequence);
 }

@@ -18,9 +18,12 @@ void Game::transition()
         const int next = *committedExit;
         committedExit.reset();
         changeScene(next);
+        runSequences();
     }
     updateHover();
-    if (quickSaveAsked && talk.running())
+    if (quickSaveAsked && script.running())
+        refuseSave("quick", "sequence-active", "a cutscene is running; save once it ends");
+    else if (quickSaveAsked && talk.running())
         refuseSave("quick", "dialog-active", "a conversation is running; save once it ends");
     else if (quickSaveAsked)
         writeSave("quick");
@@ -46,6 +49,7 @@ void Game::changeScene(int sceneId)
     tell(TraceEvent::sceneEnter, {{"scene", std::int64_t{sceneId}}, {"from", std::int64_t{from}}, {"first", first}});
     show(first && built->firstEnterText ? built->firstEnterText : built->enterText);
     checkGoal();
+    enterSequenceOf(first);
 }
 
 void Game::leaveScene()
@@ -61,6 +65,8 @@ void Game::leaveScene()
     waitingExit.reset();
     waitingDialog = {};
     pendingAction.reset();
+    waitingSequence = {};
+    script.afterEntryText = {};
     if (player)
         player->walking = false;
 }

@@ -204,22 +204,27 @@ std::optional<sf::FloatRect> Game::speakerBounds(const char *by) const
     return std::nullopt;
 }
 
+void Game::drawLine(const LineRules &line)
+{
+    EText *text = freeText(line.text);
+    if (!text)
+        return;
+    sf::Text shown = text->drawable;
+    if (const std::optional<sf::FloatRect> speaker = speakerBounds(line.by)) {
+        const sf::FloatRect own = shown.getGlobalBounds();
+        sf::Vector2f shift(speaker->left + speaker->width / 2 - (own.left + own.width / 2),
+                           speaker->top - speakerGap - (own.top + own.height));
+        shift.x += intoWorld(own.left + shift.x, own.left + shift.x + own.width);
+        shift.y += intoWorld(own.top + shift.y, own.top + shift.y + own.height);
+        shown.move(shift);
+    }
+    window->draw(shown);
+}
+
 void Game::drawConversation()
 {
     if (talk.line) {
-        EText *text = freeText(talk.line->text);
-        if (!text)
-            return;
-        sf::Text shown = text->drawable;
-        if (const std::optional<sf::FloatRect> speaker = speakerBounds(talk.line->by)) {
-            const sf::FloatRect own = shown.getGlobalBounds();
-            sf::Vector2f shift(speaker->left + speaker->width / 2 - (own.left + own.width / 2),
-                               speaker->top - speakerGap - (own.top + own.height));
-            shift.x += intoWorld(own.left + shift.x, own.left + shift.x + own.width);
-            shift.y += intoWorld(own.top + shift.y, own.top + shift.y + own.height);
-            shown.move(shift);
-        }
-        window->draw(shown);
+        drawLine(*talk.line);
         return;
     }
     for (std::size_t row = 0; row < talk.rows.size(); ++row)

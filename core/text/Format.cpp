@@ -57,7 +57,11 @@ std::vector<ElementFormat> buildFormat()
            "the label while an item is held: {item} and {target} replaced by their names"},
           {"dialogMenu", Syntax::point, false, "40, 800", "top-left of the first row of a conversation's menu"},
           {"dialogRowHeight", Syntax::decimal, false, "56", "height of a row of a conversation's menu", 0, std::nullopt,
-           true, true}}},
+           true, true},
+          {"startSequence", Syntax::sequenceId, false, "none",
+           "the cutscene a new game (not a loaded one) starts with"},
+          {"goalSequence", Syntax::sequenceId, false, "none", "the cutscene run when the goal is first reached"},
+          {"waitCursor", Syntax::spriteId, false, "the usual cursor", "the cursor while a cutscene runs"}}},
         {"assets", {{"path", Syntax::text, true, "", "folder that every src is read from"}}},
         {"sprite",
          {{"id", Syntax::text, false, "none: the asset is skipped", "the name scenes place it by"},
@@ -132,6 +136,10 @@ std::vector<ElementFormat> buildFormat()
           {"onEnterText", Syntax::textId, false, "none", "shown on entering the scene"},
           {"onFirstEnterText", Syntax::textId, false, "onEnterText", "shown on entering it the first time"},
           {"musicLoop", Syntax::boolean, false, "false", "true: the music this scene starts loops"},
+          {"onEnterSequence", Syntax::sequenceId, false, "none",
+           "the cutscene run on entering the scene, once its entry text is put away"},
+          {"onFirstEnterSequence", Syntax::sequenceId, false, "onEnterSequence",
+           "the cutscene run on entering it the first time"},
           {"walkArea", Syntax::points, false, "none: the level limits", "the polygon the player walks in"},
           {"walkHoles", Syntax::pointGroups, false, "none", "polygons inside the walk area the player walks round"}}},
         {"scene child",
@@ -143,7 +151,8 @@ std::vector<ElementFormat> buildFormat()
           {"onClickText", Syntax::textId, false, "none", "the text a click shows"},
           {"volume", Syntax::decimal, false, "the audio's own", "loudness of the click sound", 0, maxVolume},
           {"pitch", Syntax::decimal, false, "the audio's own", "pitch of the click sound", 0, std::nullopt, true},
-          {"speed", Syntax::integer, false, "the player's own", "the player's steps per frame", 0},
+          {"speed", Syntax::integer, false, "the player's own",
+           "the player's (or a sprite's, walked by a cutscene) steps per frame", 0},
           {"textPosition", Syntax::pair, false, "position", "where the text appears"},
           {"size", Syntax::integer, false, "the text's own", "character size of the text", 0, maxCharacterSize},
           {"src", Syntax::presence, false, "absent", "present: the text loads its font again"},
@@ -162,6 +171,8 @@ std::vector<ElementFormat> buildFormat()
           {"hoverText", Syntax::textId, false, "none", "the text shown while the pointer or the focus is on it"},
           {"hoverCursor", Syntax::spriteId, false, "the root's cursor", "the cursor while the pointer is on it"},
           {"onClickDialog", Syntax::dialogId, false, "none", "the conversation a click starts, after its effects"},
+          {"onClickSequence", Syntax::sequenceId, false, "none",
+           "the cutscene a click starts, after its effects (and the walk to walkTo)"},
           {"onLookText", Syntax::textId, false, "none", "the text a look shows"},
           {"onLookAudio", Syntax::audioId, false, "none", "the sound a look plays"}}},
         {"use",
@@ -175,7 +186,9 @@ std::vector<ElementFormat> buildFormat()
           {"takeItem", Syntax::idList, false, "none", "items the use takes"},
           {"onClickScene", Syntax::sceneId, false, "none", "the scene the use goes to"},
           {"walkTo", Syntax::point, false, "none", "where the player walks before going"},
-          {"onClickDialog", Syntax::dialogId, false, "none", "the conversation the use starts, after its effects"}}},
+          {"onClickDialog", Syntax::dialogId, false, "none", "the conversation the use starts, after its effects"},
+          {"onClickSequence", Syntax::sequenceId, false, "none",
+           "the cutscene the use starts, after its effects (and the walk to walkTo)"}}},
         {"dialogs", {}},
         {"dialog", {{"id", Syntax::text, true, "", "the conversation's name (letters, digits, _ -)"}}},
         {"say",
@@ -195,6 +208,31 @@ std::vector<ElementFormat> buildFormat()
           {"clearFlag", Syntax::idList, false, "none", "flags choosing it clears"},
           {"giveItem", Syntax::idList, false, "none", "items choosing it gives"},
           {"takeItem", Syntax::idList, false, "none", "items choosing it takes"}}},
+        {"sequences", {}},
+        {"sequence",
+         {{"id", Syntax::text, true, "", "the cutscene's name (letters, digits, _ -)"},
+          {"skippable", Syntax::boolean, false, "true", "false: Escape does not skip it"}}},
+        {"sequence say",
+         {{"text", Syntax::textId, true, "", "the line"},
+          {"by", Syntax::text, false, "none: at the text's own position",
+           "player, or the sprite asset the line is said above"},
+          {"audio", Syntax::audioId, false, "none", "the sound played as the line shows"},
+          {"frames", Syntax::count, false, "none: it waits for a press", "frames of play the line shows"}}},
+        {"walk",
+         {{"who", Syntax::text, false, "player",
+           "player, or the asset id of an active sprite of the scene, walked at its speed and put back as the "
+           "cutscene ends"},
+          {"to", Syntax::point, true, "", "where the walk ends"}}},
+        {"wait", {{"frames", Syntax::count, true, "", "frames of play it waits"}}},
+        {"play", {{"audio", Syntax::audioId, true, "", "the sound played (not waited for)"}}},
+        {"do",
+         {{"if", Syntax::condition, false, "always", "the effects apply only while it holds"},
+          {"setFlag", Syntax::idList, false, "none", "flags it sets"},
+          {"clearFlag", Syntax::idList, false, "none", "flags it clears"},
+          {"giveItem", Syntax::idList, false, "none", "items it gives"},
+          {"takeItem", Syntax::idList, false, "none", "items it takes"}}},
+        {"sequence scene", {{"to", Syntax::sceneId, true, "", "the scene changed to, as a door changes it"}}},
+        {"talk", {{"dialog", Syntax::dialogId, true, "", "the conversation run; the step ends when it ends"}}},
     };
 }
 
@@ -267,6 +305,8 @@ const char *syntaxName(Syntax syntax)
         return "direction";
     case Syntax::dialogId:
         return "dialog id";
+    case Syntax::sequenceId:
+        return "sequence id";
     }
     return "text";
 }

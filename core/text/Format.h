@@ -38,6 +38,7 @@ enum class Syntax {
     count,       // a whole number from 1
     facing,      // down, left, right or up
     dialogId,    // names a <dialog>
+    sequenceId,  // names a <sequence>
 };
 
 struct AttributeFormat {
@@ -62,7 +63,8 @@ struct AttributeFormat {
 struct ElementFormat {
     // "root", "assets", "sprite", "audio", "text", "player", "state",
     // "flag", "item", "inventory", "scene", "scene child", "use", "dialogs",
-    // "dialog", "say" or "option": the root,
+    // "dialog", "say", "option", "sequences", "sequence", "sequence say",
+    // "walk", "wait", "play", "do", "sequence scene" or "talk": the root,
     // scenes and scene children are recognised by their place in the
     // document, not by their name.
     const char *kind;

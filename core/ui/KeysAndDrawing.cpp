@@ -13,22 +13,29 @@
 void Game::key(std::string_view name)
 {
     // A conversation's keys work whether or not the game is played by keyboard.
-    if (talk.running())
+    if (script.running())
+        sequenceKey(name);
+    else if (talk.running())
         talkKey(name);
     else if (pointerRules.keyboardPlay)
         playKey(name);
     // A game without a saveName has no use for these keys.
-    if (!rules.saveName)
-        return;
-    if (name == "F5")
-        quickSaveAsked = true;
-    else if (name == "F9")
-        quickLoadAsked = true;
+    if (rules.saveName) {
+        if (name == "F5")
+            quickSaveAsked = true;
+        // A cutscene plays to its end before another moment can be loaded.
+        else if (name == "F9" && !script.running())
+            quickLoadAsked = true;
+    }
+    runSequences();
 }
 
 void Game::close()
 {
     autoSaveAsked = rules.saveName.has_value();
+    // The auto save keeps where the cutscenes would end, not a moment inside one.
+    if (autoSaveAsked)
+        finishCutscenes();
 }
 
 void Game::draw()
@@ -44,7 +51,9 @@ void Game::draw()
     drawInventory();
     if (talk.running())
         drawConversation();
-    else
+    else if (script.running() && script.current().kind == StepRules::Kind::say)
+        drawLine(script.current().line);
+    else if (!script.running())
         drawPointerShows();
 }
 

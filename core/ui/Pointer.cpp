@@ -131,7 +131,7 @@ void Game::setFocus(std::optional<std::size_t> index)
 void Game::updateHover()
 {
     // A conversation takes the pointer: what is under it waits until it ends.
-    if (!pointerRules.used || talk.running())
+    if (!pointerRules.used || talk.running() || script.running())
         return;
     if (focused && !interactive(*focused))
         setFocus(std::nullopt);
@@ -213,6 +213,8 @@ void Game::drawLabel(const char *textId)
 
 Game::CursorImage Game::cursor() const
 {
+    if (script.running() && sequences.waitCursor)
+        return spriteImage(sequences.waitCursor);
     if (!pointerRules.used || !pointerAt)
         return {};
     if (state.selected) {
