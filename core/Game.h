@@ -324,6 +324,11 @@ private:
     // A walk step of a sprite: sent on its way, a frame of it, and all the rest of it at once.
     void sendSprite(const StepRules &step);
     void walkSprite();
+    void startAnimation(const StepRules &step);
+    void playCell(const StepRules &step);
+    void animateOn();
+    void stopAnimation();
+    void giveBackCell(ESprite *sprite);
     void walkSpriteToTheEnd();
     void sequencePress();
     void sequenceKey(std::string_view name);

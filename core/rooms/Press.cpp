@@ -13,6 +13,7 @@
 void Game::step()
 {
     scene->animate();
+    animateOn();
     if (script.running())
         --script.framesLeft;
     walkOn();

@@ -135,6 +135,9 @@ void Game::runSteps()
         case StepRules::Kind::talk:
             startDialog(step.dialog);
             break;
+        case StepRules::Kind::animate:
+            startAnimation(step);
+            break;
         }
         if (step.waits() && !stepEnded())
             return;
@@ -154,6 +157,8 @@ bool Game::stepEnded() const
         return step.who.empty() ? !player || !player->walking : script.walker == nullptr;
     case StepRules::Kind::talk:
         return !talk.running();
+    case StepRules::Kind::animate:
+        return script.animated == nullptr;
     default:
         return true;
     }
@@ -175,6 +180,7 @@ void Game::skipSequence()
 {
     const SequenceRules &sequence = *script.sequence;
     const StepRules &now = script.current();
+    stopAnimation();
     if (now.kind == StepRules::Kind::walk && now.who.empty())
         walkToTheEnd();
     else if (now.kind == StepRules::Kind::walk)
@@ -269,6 +275,63 @@ void Game::walkSpriteToTheEnd()
     const Point at = script.walkerRoute.position();
     script.walker->setPosition(static_cast<float>(at.x), static_cast<float>(at.y));
     walkSprite();
+}
+
+// Cell k shows for `delay` frames from the step's first; the step ends in
+// the last frame of its last cell, and the sprite is its own again in the
+// frame after.
+void Game::startAnimation(const StepRules &step)
+{
+    script.animated = nullptr;
+    const std::string id(step.who);
+    for (std::size_t i = scene->sprites.size(); i > 0 && !script.animated; --i)
+        if (idEquals(scene->sprites[i - 1]->id, id.c_str()) && isActive(i - 1))
+            script.animated = scene->sprites[i - 1];
+    if (!script.animated)
+        return;
+    script.animatedCell = script.animated->cell();
+    script.animatedFrames = 0;
+    playCell(step);
+}
+
+void Game::playCell(const StepRules &step)
+{
+    const auto last = static_cast<int>(step.cells.size()) * step.delay - 1;
+    script.animated->showCell(step.cells[static_cast<std::size_t>(script.animatedFrames / step.delay)]);
+    if (script.animatedFrames >= last) {
+        script.animationDone = script.animated;
+        script.animated = nullptr;
+    }
+}
+
+// After the scene's own animation of the frame, so the step's cell is the one drawn.
+void Game::animateOn()
+{
+    if (script.animationDone) {
+        giveBackCell(script.animationDone);
+        script.animationDone = nullptr;
+    }
+    if (!script.animated)
+        return;
+    ++script.animatedFrames;
+    playCell(script.current());
+}
+
+void Game::stopAnimation()
+{
+    for (ESprite *sprite : {script.animated, script.animationDone})
+        if (sprite)
+            giveBackCell(sprite);
+    script.animated = script.animationDone = nullptr;
+}
+
+// The loop's cell for this frame, or the cell it showed before.
+void Game::giveBackCell(ESprite *sprite)
+{
+    if (sprite->loop)
+        sprite->animate(scene->frame);
+    else
+        sprite->showCell(std::max(script.animatedCell, 0));
 }
 
 void Game::finishCutscenes()

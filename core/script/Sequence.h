@@ -29,6 +29,12 @@ struct SequenceMoment {
     Route walkerRoute;
     int walkerSpeed = 0;
     std::vector<std::pair<ESprite *, sf::Vector2f>> moved;
+    // A sprite an animate step plays, the frames it has played so far and
+    // the cell it showed before; one whose last cell was just shown.
+    ESprite *animated = nullptr;
+    int animatedFrames = 0;
+    int animatedCell = -1;
+    ESprite *animationDone = nullptr;
     std::deque<const SequenceRules *> queued;
     // A scene's enter cutscene waits until its entry text is put away.
     std::string_view afterEntryText;

@@ -1,5 +1,7 @@
 #include "core/script/SequenceRules.h"
 
+#include "core/text/Lists.h"
+
 #include "core/text/StartupError.h"
 
 #include <cstring>
@@ -124,13 +126,19 @@ StepRules SequenceBook::readStep(Node *step, GameRules &rules)
         requireAttributes(step, "sequence scene");
         read.kind = StepRules::Kind::scene;
         read.scene = parseStrictInteger(hasAttribute(step, "to"));
+    } else if (name == "animate") {
+        requireAttributes(step, "animate");
+        read.kind = StepRules::Kind::animate;
+        read.who = viewOf(step, "sprite");
+        read.cells = readCells(hasAttribute(step, "frames"));
+        read.delay = countOf(step, "delay").value_or(read.delay);
     } else if (name == "talk") {
         requireAttributes(step, "talk");
         read.kind = StepRules::Kind::talk;
         read.dialog = viewOf(step, "dialog");
     } else {
         throw StartupError("<" + std::string(name) +
-                               "> is not a step of a cutscene (say, walk, wait, play, do, scene or talk)",
+                               "> is not a step of a cutscene (say, walk, wait, play, do, scene, talk or animate)",
                            elementPosition(step));
     }
     return read;

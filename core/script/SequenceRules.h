@@ -15,7 +15,7 @@
 
 // One step of a cutscene, of the kind its element names.
 struct StepRules {
-    enum class Kind { say, walk, wait, play, effects, scene, talk };
+    enum class Kind { say, walk, wait, play, effects, scene, talk, animate };
 
     Node *node = nullptr;
     Kind kind = Kind::wait;
@@ -25,9 +25,12 @@ struct StepRules {
     LineRules line;
     // say and wait: the frames it lasts; a say without waits for a press.
     std::optional<int> frames;
-    // walk: where the player, or the sprite of the asset id `who`, walks to.
+    // walk: where the player, or the sprite of the asset id `who`, walks to;
+    // animate: the sprite `who` shows `cells`, each for `delay` frames.
     sf::Vector2f to;
     std::string_view who;
+    std::vector<int> cells;
+    int delay = 6;
     // do: the effects, when `condition` holds.
     Condition condition;
     Effects effects;
@@ -40,7 +43,11 @@ struct StepRules {
         return kind == Kind::say ? "sequence say" : kind == Kind::scene ? "sequence scene" : name;
     }
     // Whether the step can last beyond the frame it starts in.
-    bool waits() const { return kind == Kind::say || kind == Kind::walk || kind == Kind::wait || kind == Kind::talk; }
+    bool waits() const
+    {
+        return kind == Kind::say || kind == Kind::walk || kind == Kind::wait || kind == Kind::talk ||
+               kind == Kind::animate;
+    }
 };
 
 struct SequenceRules {

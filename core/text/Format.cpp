@@ -231,6 +231,10 @@ std::vector<ElementFormat> buildFormat()
           {"clearFlag", Syntax::idList, false, "none", "flags it clears"},
           {"giveItem", Syntax::idList, false, "none", "items it gives"},
           {"takeItem", Syntax::idList, false, "none", "items it takes"}}},
+        {"animate",
+         {{"sprite", Syntax::spriteId, true, "", "an active sprite of the scene with that asset id"},
+          {"frames", Syntax::cells, true, "", "the cells of its sheet played once, then its own animation again"},
+          {"delay", Syntax::count, false, "6", "frames of play each cell shows"}}},
         {"sequence scene", {{"to", Syntax::sceneId, true, "", "the scene changed to, as a door changes it"}}},
         {"talk", {{"dialog", Syntax::dialogId, true, "", "the conversation run; the step ends when it ends"}}},
     };
