@@ -117,14 +117,46 @@ void printJson(const std::string &file, const std::vector<Diagnostic> &findings,
     std::cout << report.dump(2, ' ', false, nlohmann::ordered_json::error_handler_t::replace) << '\n';
 }
 
+bool skippableCutsceneRuns(const Game &game)
+{
+    return game.cutscene().running() && game.cutscene().sequence->skippable;
+}
+
+std::string skipLine(std::uint64_t frame)
+{
+    return formatCommand(ReplayCommand::key(frame, "Escape")) + "  # skip the cutscene\n";
+}
+
+// The frames a press takes until the next one. The solver took a cutscene the
+// press starts to its end as a skip does, so the script skips it with Escape
+// in the frame after it starts, where played frames would otherwise be ignored.
+std::uint64_t settleSkipping(Game &game, std::uint64_t frame, std::string &script)
+{
+    game.transition();
+    std::uint64_t frames = walkToEnd(game);
+    if (skippableCutsceneRuns(game)) {
+        frames += 1;
+        script += skipLine(frame + frames);
+    }
+    while (game.cutscene().running() || !game.cutscene().queued.empty()) {
+        game.finishCutscenes();
+        frames += walkToEnd(game);
+    }
+    return frames;
+}
+
 // The walkthrough as a replay script: each press in the frame after the walk
 // of the one before has ended, as stepping the game from its start counts
-// them, then a shot beside the script.
-std::string walkthroughScript(Game &game, const std::vector<SolvedPress> &solution, const std::string &shot)
+// them, then a shot beside the script. A skippable cutscene the game opens
+// with is skipped first.
+std::string walkthroughScript(Game &game, const std::vector<SolvedPress> &solution, const std::string &shot,
+                              bool opensWithCutscene)
 {
     std::string script = "# The shortest way to the goal, written by adventure --solve. Each press comes\n"
                          "# in the frame after the walk of the one before has ended.\n";
     std::uint64_t frame = 1;
+    if (opensWithCutscene)
+        script += skipLine(frame++);
     for (const SolvedPress &press : solution) {
         if (press.key.empty()) {
             game.press(press.point);
@@ -134,7 +166,7 @@ std::string walkthroughScript(Game &game, const std::vector<SolvedPress> &soluti
             script += formatCommand(ReplayCommand::key(frame, press.key));
         }
         script += "  # " + press.what + "\n";
-        frame += settle(game) + 1;
+        frame += settleSkipping(game, frame, script) + 1;
     }
     return script + "at " + std::to_string(frame) + " shot " + shot + "  # the goal is reached\n";
 }
@@ -189,6 +221,7 @@ int solve(const Options &options)
             std::cerr << game.describe(error) << '\n';
             return 2;
         }
+        const bool opensWithCutscene = skippableCutsceneRuns(game);
         settle(game);
         const Game::Snapshot start = game.snapshot();
         const auto began = std::chrono::steady_clock::now();
@@ -196,7 +229,8 @@ int solve(const Options &options)
         seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - began).count();
         if (solved->solution && !walkthrough.empty()) {
             game.restore(start);
-            script = walkthroughScript(game, *solved->solution, walkthrough.stem().string() + "-goal.png");
+            script = walkthroughScript(game, *solved->solution, walkthrough.stem().string() + "-goal.png",
+                                       opensWithCutscene);
         }
     }
     const SolveReport &report = *solved;

@@ -121,6 +121,32 @@ TEST(SolveMode, WritesAWalkthroughThatReplaysToTheGoal)
     EXPECT_TRUE(shot.good());
 }
 
+// The solver takes a cutscene to its end as a skip does, so the script it
+// writes skips each one with Escape: the one the game opens with and the one
+// the key's press starts. Presses made while either ran would do nothing.
+TEST(SolveMode, WritesAWalkthroughThatSkipsCutscenes)
+{
+    TempDir dir;
+    std::string document = withoutDoorB(twoDoors);
+    const auto replace = [&](const std::string &from, const std::string &to) {
+        document.replace(document.find(from), from.size(), to);
+    };
+    replace("goal=\"won\">", "goal=\"won\" startSequence=\"intro\">");
+    replace("onClickText=\"note\"/>", "onClickText=\"note\" onClickSequence=\"pause\"/>");
+    replace("<scenes>", "<sequences><sequence id=\"intro\"><wait frames=\"600\"/></sequence>"
+                        "<sequence id=\"pause\"><say text=\"note\" frames=\"600\"/></sequence></sequences><scenes>");
+    dir.write("game.xml", document);
+    writeAssets(dir);
+    const ProcessResult result = runSolver(dir.path(), {"--write-walkthrough", "walk.replay"});
+    EXPECT_EQ(result.status, 0) << result.out << result.err;
+    const ProcessResult played =
+        runEngine(dir.path(), "", 60, {".", "--replay", "walk.replay", "--trace", "walk.trace"});
+    EXPECT_EQ(played.status, 0) << played.err;
+    const std::string trace = readWholeFile(dir.file("walk.trace"));
+    EXPECT_NE(trace.find("\"sequence\": \"pause\", \"skipped\": true"), std::string::npos) << trace;
+    EXPECT_NE(trace.find("\"event\": \"goal\""), std::string::npos) << readWholeFile(dir.file("walk.replay"));
+}
+
 TEST(SolveMode, StopsAtTheStateLimitWithStatusThree)
 {
     // Twenty flags set in any order: about a million states.
