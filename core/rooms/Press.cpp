@@ -96,11 +96,13 @@ void Game::clickAt(sf::Vector2f point)
     std::vector<const ActionRules *> counted;
     ran.clear();
     bool used = false;
-    // The bounds hover keeps: a transform for every sprite of the scene was
-    // most of a press's time.
+    // The bounds hover keeps (only the player's move): a transform for every
+    // sprite of the scene was most of a press's time.
     learnHooks();
+    const ESprite *walker = player ? player->sprite : nullptr;
     for (std::size_t i = 0; i < scene->sprites.size(); ++i) {
-        if (!boundsOf(i).contains(point))
+        const ESprite *sprite = scene->sprites[i];
+        if (!(sprite == walker ? sprite->contains(point) : built->bounds[i].contains(point)))
             continue;
         // Only the sprites under the point are asked, not the whole scene.
         const PlacedSprite &placed = built->sprites[i];
