@@ -89,6 +89,19 @@ void appendNumber(std::string &key, std::uint32_t number)
     key.push_back(static_cast<char>(number));
 }
 
+// The numbers written one after another, in place of what `key` held.
+void writeNumbers(std::string &key, const std::vector<std::uint32_t> &numbers)
+{
+    key.resize(numbers.size() * 5);
+    char *out = key.data();
+    for (std::uint32_t number : numbers) {
+        for (; number >= 0x80; number >>= 7)
+            *out++ = static_cast<char>(number | 0x80);
+        *out++ = static_cast<char>(number);
+    }
+    key.resize(static_cast<std::size_t>(out - key.data()));
+}
+
 // The number written at `at`, and `at` moved past it.
 std::uint32_t readNumber(const char *&at)
 {
@@ -565,7 +578,9 @@ private:
     std::size_t maxStates;
     bool playerShowsText = false;
     StateTable known;
-    // The key of the state in play, built again for each.
+    // The key of the state in play, built again for each: its numbers, then
+    // their bytes.
+    std::vector<std::uint32_t> keyWords;
     std::string keyBytes;
     // What a state's first arrival left that its key does not tell (the
     // scene, the texts shown, the player's walk), each distinct one once;
@@ -604,8 +619,6 @@ private:
     Numbering<std::string> labels;
     Names items;
     std::unordered_map<LabelKey, std::uint32_t, LabelKeyHash> labelNumbers;
-    // The chosen marks of a key, sorted; kept between calls as the key is.
-    std::vector<std::uint32_t> markNumbers;
     // Kept between calls so that building a key allocates nothing.
     std::string bytes;
     Numbering<const void *> things;
@@ -631,47 +644,47 @@ SolveReport Solver::run()
 void Solver::Search::key()
 {
     const GameState &state = game.state;
-    keyBytes.clear();
-    appendNumber(keyBytes, things(game.sceneNode));
-    appendNumber(keyBytes, state.goalReached ? 1 : 0);
+    keyWords.clear();
+    keyWords.push_back(things(game.sceneNode));
+    keyWords.push_back(state.goalReached ? 1 : 0);
     // The flags as bits by number, up to the last word with one set: a key
     // grows with the flags there are, not with the flags set, and a state
     // with every one of 3,000 flags set still takes 94 words.
     std::size_t flagWords = stateFlags.size();
     while (flagWords > 0 && stateFlags[flagWords - 1] == 0)
         --flagWords;
-    appendNumber(keyBytes, static_cast<std::uint32_t>(flagWords));
-    for (std::size_t index = 0; index < flagWords; ++index)
-        appendNumber(keyBytes, stateFlags[index]);
-    appendNumber(keyBytes, static_cast<std::uint32_t>(state.inventory.size()));
+    keyWords.push_back(static_cast<std::uint32_t>(flagWords));
+    keyWords.insert(keyWords.end(), stateFlags.begin(), stateFlags.begin() + static_cast<std::ptrdiff_t>(flagWords));
+    keyWords.push_back(static_cast<std::uint32_t>(state.inventory.size()));
     for (const std::string &item : state.inventory)
-        appendNumber(keyBytes, items(item));
-    appendNumber(keyBytes, state.selected ? items(*state.selected) + 1 : 0);
-    appendNumber(keyBytes, static_cast<std::uint32_t>(state.visited.size()));
+        keyWords.push_back(items(item));
+    keyWords.push_back(state.selected ? items(*state.selected) + 1 : 0);
+    keyWords.push_back(static_cast<std::uint32_t>(state.visited.size()));
     for (const int scene : state.visited)
-        appendNumber(keyBytes, static_cast<std::uint32_t>(scene));
+        keyWords.push_back(static_cast<std::uint32_t>(scene));
     // Only the marks that can change what happens; in one order, whatever
     // the order they were chosen in.
-    markNumbers.clear();
+    const std::size_t markCount = keyWords.size();
+    keyWords.push_back(0);
     for (const std::string &mark : state.chosen)
-        if (const std::uint32_t number = marks.find(mark); number != Names::none)
-            markNumbers.push_back(number);
-    std::sort(markNumbers.begin(), markNumbers.end());
-    appendNumber(keyBytes, static_cast<std::uint32_t>(markNumbers.size()));
-    for (const std::uint32_t number : markNumbers)
-        appendNumber(keyBytes, number);
+        if (const std::uint32_t number = marks.find(mark); number != Names::none) {
+            keyWords.push_back(number);
+            ++keyWords[markCount];
+        }
+    std::sort(keyWords.begin() + static_cast<std::ptrdiff_t>(markCount) + 1, keyWords.end());
     for (const EText *text : game.scene->texts)
         if (text->visible)
-            appendNumber(keyBytes, things(text));
-    appendNumber(keyBytes, game.pendingExit() ? static_cast<std::uint32_t>(*game.pendingExit()) ^ 0x80000000u : 0);
+            keyWords.push_back(things(text));
+    keyWords.push_back(game.pendingExit() ? static_cast<std::uint32_t>(*game.pendingExit()) ^ 0x80000000u : 0);
     const ConversationMoment &talk = game.conversation();
     if (talk.running() || game.pendingDialog()) {
-        appendNumber(keyBytes, things(talk.dialog));
-        appendNumber(keyBytes, things(talk.line));
-        appendNumber(keyBytes, things(talk.chosen));
-        appendNumber(keyBytes, talk.atMenu() ? 1 : 0);
-        appendNumber(keyBytes, things(game.pendingDialog() ? &game.dialogs : nullptr));
+        keyWords.push_back(things(talk.dialog));
+        keyWords.push_back(things(talk.line));
+        keyWords.push_back(things(talk.chosen));
+        keyWords.push_back(talk.atMenu() ? 1 : 0);
+        keyWords.push_back(things(game.pendingDialog() ? &game.dialogs : nullptr));
     }
+    writeNumbers(keyBytes, keyWords);
 }
 
 // The game's state back from a state's key, in the order key() wrote it:

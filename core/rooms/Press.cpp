@@ -144,8 +144,8 @@ void Game::clickAt(sf::Vector2f point)
 
 std::vector<std::size_t> Game::reachedBy(sf::Vector2f point)
 {
-    // The bounds hover keeps: a transform for every sprite of the scene was
-    // most of a press's time.
+    // The bounds hover keeps (only the player's move): a transform for every
+    // sprite of the scene was most of a press's time.
     learnHooks();
     std::vector<std::size_t> reached;
     if (interaction.pressTop) {
@@ -156,8 +156,10 @@ std::vector<std::size_t> Game::reachedBy(sf::Vector2f point)
             }
         return reached;
     }
+    const ESprite *walker = player ? player->sprite : nullptr;
     for (std::size_t i = 0; i < scene->sprites.size(); ++i) {
-        if (!boundsOf(i).contains(point))
+        const ESprite *sprite = scene->sprites[i];
+        if (!(sprite == walker ? sprite->contains(point) : built->bounds[i].contains(point)))
             continue;
         // Only the sprites under the point are asked, not the whole scene.
         const PlacedSprite &placed = built->sprites[i];
