@@ -70,7 +70,7 @@ void Game::runSequences()
     }
     while (!script.running() && !script.queued.empty()) {
         const SequenceRules *next = script.queued.front();
-        script.queued.pop_front();
+        script.queued.erase(script.queued.begin());
         beginSequence(*next);
     }
 }

@@ -6,7 +6,6 @@
 #include <SFML/System/Vector2.hpp>
 
 #include <cstddef>
-#include <deque>
 #include <string_view>
 #include <utility>
 #include <vector>
@@ -35,7 +34,9 @@ struct SequenceMoment {
     int animatedFrames = 0;
     int animatedCell = -1;
     ESprite *animationDone = nullptr;
-    std::deque<const SequenceRules *> queued;
+    // A vector, not a deque: every moment the solver goes back to copies
+    // it, and an empty vector costs no allocation where an empty deque does.
+    std::vector<const SequenceRules *> queued;
     // A scene's enter cutscene waits until its entry text is put away.
     std::string_view afterEntryText;
 
