@@ -5,6 +5,7 @@
 #include "app/OutputFiles.h"
 #include "app/replay/ReplayScript.h"
 #include "check/Solver.h"
+#include "core/Frame.h"
 #include "core/Game.h"
 #include "core/assets/Resources.h"
 #include "core/text/GameDocument.h"
@@ -117,46 +118,56 @@ void printJson(const std::string &file, const std::vector<Diagnostic> &findings,
     std::cout << report.dump(2, ' ', false, nlohmann::ordered_json::error_handler_t::replace) << '\n';
 }
 
-bool skippableCutsceneRuns(const Game &game)
-{
-    return game.cutscene().running() && game.cutscene().sequence->skippable;
-}
-
 std::string skipLine(std::uint64_t frame)
 {
     return formatCommand(ReplayCommand::key(frame, "Escape")) + "  # skip the cutscene\n";
 }
 
-// The frames a press takes until the next one. The solver took a cutscene the
-// press starts to its end as a skip does, so the script skips it with Escape
-// in the frame after it starts, where played frames would otherwise be ignored.
-std::uint64_t settleSkipping(Game &game, std::uint64_t frame, std::string &script)
+// Escape would leave a conversation the cutscene holds as a stop leaves it,
+// and the solver chose in it: such a cutscene is played through up to it.
+bool talkAhead(const SequenceMoment &cutscene)
+{
+    return std::any_of(cutscene.sequence->steps.begin() + static_cast<std::ptrdiff_t>(cutscene.step),
+                       cutscene.sequence->steps.end(),
+                       [](const StepRules &step) { return step.kind == StepRules::Kind::talk; });
+}
+
+// The frames after `frame` until the next press, as the solver took them: the
+// walk to its end, then each cutscene skipped with Escape where the solver
+// skipped it, or else played frame by frame, its lines passed with Enter,
+// up to its end or the conversation it holds.
+std::uint64_t settleCutscenes(Game &game, std::uint64_t frame, std::string &script)
 {
     game.transition();
     std::uint64_t frames = walkToEnd(game);
-    if (skippableCutsceneRuns(game)) {
-        frames += 1;
-        script += skipLine(frame + frames);
-    }
-    while (game.cutscene().running() || !game.cutscene().queued.empty()) {
-        game.finishCutscenes();
-        frames += walkToEnd(game);
+    const SequenceMoment &cutscene = game.cutscene();
+    while ((cutscene.running() || !cutscene.queued.empty()) && !game.conversation().running()) {
+        ++frames;
+        std::string_view key;
+        if (cutscene.running() && cutscene.sequence->skippable && !talkAhead(cutscene)) {
+            key = "Escape";
+            script += skipLine(frame + frames);
+        } else if (cutscene.running() && cutscene.current().kind == StepRules::Kind::say &&
+                   !cutscene.current().frames) {
+            key = "Enter";
+            script += formatCommand(ReplayCommand::key(frame + frames, "Enter")) + "  # pass the line\n";
+        }
+        playFrame(game, [&](Game &played) {
+            if (!key.empty())
+                played.key(key);
+        });
     }
     return frames;
 }
 
 // The walkthrough as a replay script: each press in the frame after the walk
-// of the one before has ended, as stepping the game from its start counts
-// them, then a shot beside the script. A skippable cutscene the game opens
-// with is skipped first.
-std::string walkthroughScript(Game &game, const std::vector<SolvedPress> &solution, const std::string &shot,
-                              bool opensWithCutscene)
+// and the cutscenes of the one before have ended, as stepping the game from
+// its start counts them, then a shot beside the script.
+std::string walkthroughScript(Game &game, const std::vector<SolvedPress> &solution, const std::string &shot)
 {
     std::string script = "# The shortest way to the goal, written by adventure --solve. Each press comes\n"
                          "# in the frame after the walk of the one before has ended.\n";
-    std::uint64_t frame = 1;
-    if (opensWithCutscene)
-        script += skipLine(frame++);
+    std::uint64_t frame = settleCutscenes(game, 0, script) + 1;
     for (const SolvedPress &press : solution) {
         if (press.key.empty()) {
             game.press(press.point);
@@ -166,7 +177,7 @@ std::string walkthroughScript(Game &game, const std::vector<SolvedPress> &soluti
             script += formatCommand(ReplayCommand::key(frame, press.key));
         }
         script += "  # " + press.what + "\n";
-        frame += settleSkipping(game, frame, script) + 1;
+        frame += settleCutscenes(game, frame, script) + 1;
     }
     return script + "at " + std::to_string(frame) + " shot " + shot + "  # the goal is reached\n";
 }
@@ -221,16 +232,14 @@ int solve(const Options &options)
             std::cerr << game.describe(error) << '\n';
             return 2;
         }
-        const bool opensWithCutscene = skippableCutsceneRuns(game);
-        settle(game);
         const Game::Snapshot start = game.snapshot();
+        settle(game);
         const auto began = std::chrono::steady_clock::now();
         solved.emplace(Solver(game, options.maxStates).run());
         seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - began).count();
         if (solved->solution && !walkthrough.empty()) {
             game.restore(start);
-            script = walkthroughScript(game, *solved->solution, walkthrough.stem().string() + "-goal.png",
-                                       opensWithCutscene);
+            script = walkthroughScript(game, *solved->solution, walkthrough.stem().string() + "-goal.png");
         }
     }
     const SolveReport &report = *solved;

@@ -400,6 +400,11 @@ void Checker::checkSequenceSection(Node *sequences)
             checkEffectNames(step.effects);
             if (step.kind == StepRules::Kind::scene)
                 checkSequenceLoop(sequence, step);
+            if (step.kind == StepRules::Kind::walk && !step.who.empty() && !sprites.contains(step.who))
+                report(hasAttribute(step.node, "who")->value(), "unknown-reference",
+                       "\"who\" names " + quote(step.who) +
+                           ", which is neither player nor a <sprite>; the step ends at once" +
+                           suggestions.didYouMean(step.who, sprites.ids(), quote));
             if (step.line.by && std::string_view(step.line.by) != "player" && !sprites.contains(step.line.by))
                 report(step.line.by, "unknown-reference",
                        "\"by\" names " + quote(step.line.by) +

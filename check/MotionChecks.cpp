@@ -74,6 +74,7 @@ private:
     void checkReach(Node *child, const sf::FloatRect &bounds);
     void checkPresses();
     void noteHoldable(const Effects &effects);
+    void noteCutsceneWalks();
     void report(const char *where, const char *code, const std::string &message);
 
     const Game &game;
@@ -93,6 +94,8 @@ private:
     std::vector<Pressable> pressable;
     // Every item the game can ever hold: each takes a slot of the bar.
     std::set<std::string_view> holdable;
+    // The walk steps of cutscenes by the scene whose walk area they walk in.
+    std::map<int, std::vector<const StepRules *>> cutsceneWalks;
 };
 
 MotionChecks::MotionChecks(const Game &loaded, const std::string &gameFolder, std::vector<Diagnostic> &into)
@@ -102,6 +105,7 @@ MotionChecks::MotionChecks(const Game &loaded, const std::string &gameFolder, st
     for (const ItemDeclaration &item : game.rules.items)
         if (item.held)
             holdable.insert(item.id);
+    noteCutsceneWalks();
 }
 
 std::string shown(Point p)
@@ -114,6 +118,44 @@ std::string shown(Point p)
 bool isElement(const Node *node)
 {
     return node->type() == rapidxml::node_element;
+}
+
+// A cutscene walks in the scene a press or an entry starts it in (the entry
+// scene for the one the game opens with) until a scene step changes it. One
+// the goal starts may run anywhere: its walks are left alone.
+void MotionChecks::noteCutsceneWalks()
+{
+    std::map<std::string_view, std::set<int>> startsIn;
+    const auto startedIn = [&](Node *node, const char *trigger, int scene) {
+        if (const Attribute *id = hasAttribute(node, trigger))
+            startsIn[std::string_view(id->value(), id->value_size())].insert(scene);
+    };
+    startedIn(game.root, "startSequence", readInteger(game.root, "entryScene", 0));
+    Node *scenes = getChild(game.root, "scenes");
+    for (Node *scene = scenes ? scenes->first_node() : nullptr; scene; scene = scene->next_sibling()) {
+        if (!isElement(scene))
+            continue;
+        const int id = readInteger(scene, "sceneId", 0);
+        startedIn(scene, "onEnterSequence", id);
+        startedIn(scene, "onFirstEnterSequence", id);
+        for (Node *child = scene->first_node(); child; child = child->next_sibling()) {
+            if (!isElement(child))
+                continue;
+            startedIn(child, "onClickSequence", id);
+            for (Node *use = child->first_node("use"); use; use = use->next_sibling("use"))
+                startedIn(use, "onClickSequence", id);
+        }
+    }
+    for (const SequenceRules &sequence : game.sequences.sequences) {
+        std::set<int> in = startsIn[sequence.id];
+        for (const StepRules &step : sequence.steps) {
+            if (step.kind == StepRules::Kind::scene)
+                in = {step.scene};
+            else if (step.kind == StepRules::Kind::walk)
+                for (const int scene : in)
+                    cutsceneWalks[scene].push_back(&step);
+        }
+    }
 }
 
 std::vector<Polygon> MotionChecks::polygons(const Attribute *attribute, bool grouped)
@@ -182,9 +224,16 @@ void MotionChecks::checkScene(Node *scene, Point playerAt, bool placesPlayer)
             }
             holes.push_back(hole);
         }
+    const WalkArea walkable(area, holes);
+    for (const StepRules *step : cutsceneWalks[readInteger(scene, "sceneId", 0)]) {
+        const Point to{step->to.x, step->to.y};
+        if (!walkable.contains(to))
+            report(hasAttribute(step->node, "to")->value(), "walk-area",
+                   "the cutscene walks to " + shown(to) +
+                       ", outside the walk area of the scene it walks in; the walk ends at the nearest point inside");
+    }
     if (!placesPlayer)
         return;
-    const WalkArea walkable(area, holes);
     if (!walkable.contains(playerAt))
         report(areaText->value(), "walk-area",
                "the player starts at " + shown(playerAt) +

@@ -476,9 +476,10 @@ std::uint64_t settle(Game &game)
 {
     game.transition();
     std::uint64_t frames = walkToEnd(game);
-    // A cutscene the press starts is part of the press, taken to its end as a skip takes it.
-    while (game.cutscene().running() || !game.cutscene().queued.empty()) {
-        game.finishCutscenes();
+    // A cutscene the press starts is part of the press, taken to its end as a
+    // skip takes it, or to a conversation it holds, which the next moves choose in.
+    while ((game.cutscene().running() || !game.cutscene().queued.empty()) && !game.conversation().running()) {
+        game.finishCutscenesUpToTalk();
         frames += walkToEnd(game);
     }
     return frames;
@@ -684,6 +685,14 @@ void Solver::Search::key()
         keyWords.push_back(talk.atMenu() ? 1 : 0);
         keyWords.push_back(things(game.pendingDialog() ? &game.dialogs : nullptr));
     }
+    // A conversation a cutscene holds: what the cutscene does after it.
+    const SequenceMoment &cutscene = game.cutscene();
+    if (cutscene.running()) {
+        keyWords.push_back(things(cutscene.sequence));
+        keyWords.push_back(static_cast<std::uint32_t>(cutscene.step));
+        for (const SequenceRules *queued : cutscene.queued)
+            keyWords.push_back(things(queued));
+    }
     writeNumbers(keyBytes, keyWords);
 }
 
@@ -800,6 +809,12 @@ std::uint32_t Solver::Search::context()
     for (const OptionRules *option : talk.rows)
         appendBytes(bytes, option);
     appendBytes(bytes, moment.waitingDialog.data());
+    const SequenceMoment &cutscene = moment.script;
+    appendBytes(bytes, cutscene.sequence);
+    appendBytes(bytes, cutscene.step);
+    for (const SequenceRules *queued : cutscene.queued)
+        appendBytes(bytes, queued);
+    appendBytes(bytes, cutscene.afterEntryText.data());
     const auto seen = contextNumbers.find(bytes);
     if (seen != contextNumbers.end())
         return seen->second;
@@ -1165,8 +1180,9 @@ SolveReport Solver::Search::run()
                 where = located(move);
             for (const Node *node : game.lastRan())
                 ran.insert(node);
-            // A cutscene the press started is part of the press, taken to its end as a skip takes it.
-            game.finishCutscenes();
+            // A cutscene the press started is part of the press, taken to its end
+            // as a skip takes it, or to a conversation it holds.
+            game.finishCutscenesUpToTalk();
             key();
             if (arrivals.size() >= maxStates && known.find(keyBytes) == StateTable::none) {
                 report.limitReached = true;

@@ -162,6 +162,10 @@ public:
     // Skips the cutscene in play and each waiting one, skippable or not: the
     // state is then where they would all have ended.
     void finishCutscenes();
+    // As finishCutscenes(), but a conversation a cutscene holds is started
+    // and left running, for whoever plays on to choose in it; the cutscene
+    // goes on once the conversation ends.
+    void finishCutscenesUpToTalk();
     // A door that waits for the walk to it to end, if any.
     std::optional<int> pendingExit() const { return waitingExit; }
     // Where row `row` of a conversation's menu lies: the press that chooses it lands there.
@@ -318,8 +322,9 @@ private:
     void runSteps();
     bool stepEnded() const;
     void endSequence(bool skipped);
-    // Applies what the rest of the cutscene would do, as playing it through would.
-    void skipSequence();
+    // Applies what the rest of the cutscene would do, as playing it through
+    // would; up to a conversation and no further when `untilTalk`.
+    void skipSequence(bool untilTalk = false);
     void walkToTheEnd();
     // A walk step of a sprite: sent on its way, a frame of it, and all the rest of it at once.
     void sendSprite(const StepRules &step);

@@ -176,7 +176,7 @@ void Game::endSequence(bool skipped)
     script.step = 0;
 }
 
-void Game::skipSequence()
+void Game::skipSequence(bool untilTalk)
 {
     const SequenceRules &sequence = *script.sequence;
     const StepRules &now = script.current();
@@ -189,6 +189,11 @@ void Game::skipSequence()
         endDialog("stop");
     for (std::size_t i = script.step + 1; i < sequence.steps.size(); ++i) {
         const StepRules &step = sequence.steps[i];
+        if (untilTalk && step.kind == StepRules::Kind::talk) {
+            script.step = i;
+            runSteps();
+            return;
+        }
         if (step.kind == StepRules::Kind::walk && !step.who.empty()) {
             sendSprite(step);
             walkSpriteToTheEnd();
@@ -339,6 +344,17 @@ void Game::finishCutscenes()
     while (script.running() || !script.queued.empty()) {
         if (script.running())
             skipSequence();
+        runSequences();
+    }
+}
+
+void Game::finishCutscenesUpToTalk()
+{
+    while (script.running() || !script.queued.empty()) {
+        if (talk.running())
+            return;
+        if (script.running() && !stepEnded())
+            skipSequence(true);
         runSequences();
     }
 }

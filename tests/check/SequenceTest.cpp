@@ -62,7 +62,8 @@ TEST_F(SequenceTest, TwoSequencesWithOneIdOrAStepTheEngineCannotReadRefuseToStar
 TEST_F(SequenceTest, TheCheckerWarnsOfStepsAndTriggersNamingWhatIsNotThere)
 {
     write(sequenceGame("<sequence id='intro'>\n<say text='lien' by='bx'/>\n<talk dialog='chat'/>\n"
-                       "<do setFlag='won' giveItem='thing'/>\n<walk to='10, 10' speed='3'/>\n</sequence>",
+                       "<do setFlag='won' giveItem='thing'/>\n<walk to='10, 10' speed='3'/>\n"
+                       "<walk who='bax' to='10, 10'/>\n</sequence>",
                        "onClickSequence='intr'"));
     std::vector<std::string> found;
     for (const Diagnostic &finding : checkGame(dir.path(), "game.xml", "game.xml"))
@@ -73,8 +74,26 @@ TEST_F(SequenceTest, TheCheckerWarnsOfStepsAndTriggersNamingWhatIsNotThere)
                                             "10 unknown-reference",
                                             "11 undeclared",
                                             "12 unknown-attribute",
-                                            "17 unknown-reference (suggested)"};
+                                            "13 unknown-reference (suggested)",
+                                            "18 unknown-reference (suggested)"};
     EXPECT_EQ(found, expected);
+}
+
+// A cutscene walks in the walk area of the scene it runs in: the one its
+// trigger is in, until it changes scene.
+TEST_F(SequenceTest, TheCheckerWarnsOfACutsceneWalkingOutsideTheWalkArea)
+{
+    write("<game entryScene='1' title='t' width='800' height='600' fps='60' startSequence='intro'>\n"
+          "<assets path=''>\n<sprite id='box' src='box.png' position='100, 100' origin='0, 0'/>\n</assets>\n"
+          "<sequences>\n<sequence id='intro'>\n<walk to='900, 900'/>\n<scene to='2'/>\n<walk to='900, 900'/>\n"
+          "</sequence>\n<sequence id='later'>\n<walk to='50, 50'/>\n</sequence>\n</sequences>\n<scenes>\n"
+          "<scene sceneId='1' walkArea='0, 0, 500, 0, 500, 500, 0, 500'><box/></scene>\n"
+          "<scene sceneId='2' walkArea='100, 100, 1000, 100, 1000, 1000, 100, 1000'>\n"
+          "<box onClickSequence='later'/>\n</scene>\n</scenes>\n</game>\n");
+    std::vector<std::string> found;
+    for (const Diagnostic &finding : checkGame(dir.path(), "game.xml", "game.xml"))
+        found.push_back(std::to_string(finding.line) + " " + finding.code);
+    EXPECT_EQ(found, (std::vector<std::string>{"7 walk-area", "12 walk-area"}));
 }
 
 TEST_F(SequenceTest, TheCheckerWarnsOfACutsceneEnteringASceneThatRunsItAgain)

@@ -147,6 +147,47 @@ TEST(SolveMode, WritesAWalkthroughThatSkipsCutscenes)
     EXPECT_NE(trace.find("\"event\": \"goal\""), std::string::npos) << readWholeFile(dir.file("walk.replay"));
 }
 
+// A conversation a cutscene holds is where the solver chooses: only one
+// answer wins, and Escape would leave the conversation as a stop does, so
+// the script plays the cutscene up to it (passing the line that waits for a
+// press, even in an intro Escape cannot skip) and chooses by key.
+TEST(SolveMode, ChoosesInAConversationACutsceneHolds)
+{
+    TempDir dir;
+    dir.write("game.xml", R"(<game entryScene="1" width="800" height="600" title="t" fps="60" goal="won"
+      startSequence="intro" dialogMenu="40, 400" dialogRowHeight="50">
+<assets path="">
+<sprite id="box" src="box.png" position="100, 100" origin="0, 0"/>
+<text id="note" src="f.ttf">A note.</text>
+<text id="no" src="f.ttf">No.</text>
+<text id="yes" src="f.ttf">Yes.</text>
+</assets>
+<state><flag id="won"/></state>
+<dialogs><dialog id="ask">
+<option id="no" text="no" then="stop"/>
+<option id="yes" text="yes" then="stop"/>
+</dialog></dialogs>
+<sequences>
+<sequence id="intro" skippable="false"><say text="note"/></sequence>
+<sequence id="asks"><wait frames="30"/><say text="note"/><talk dialog="ask"/><wait frames="30"/>
+<do if="o/ask.yes" setFlag="won"/></sequence>
+</sequences>
+<scenes><scene sceneId="1"><box onClickSequence="asks"/></scene></scenes>
+</game>
+)");
+    writeAssets(dir);
+    const ProcessResult result = runSolver(dir.path(), {"--write-walkthrough", "walk.replay"});
+    EXPECT_EQ(result.status, 0) << result.out << result.err;
+    const std::string script = readWholeFile(dir.file("walk.replay"));
+    EXPECT_NE(script.find("key 2  # choose \"yes\" in \"ask\""), std::string::npos) << script;
+    const ProcessResult played =
+        runEngine(dir.path(), "", 60, {".", "--replay", "walk.replay", "--trace", "walk.trace"});
+    EXPECT_EQ(played.status, 0) << played.err;
+    const std::string trace = readWholeFile(dir.file("walk.trace"));
+    EXPECT_NE(trace.find("\"option\": \"yes\""), std::string::npos) << trace;
+    EXPECT_NE(trace.find("\"event\": \"goal\""), std::string::npos) << script;
+}
+
 TEST(SolveMode, StopsAtTheStateLimitWithStatusThree)
 {
     // Twenty flags set in any order: about a million states.
