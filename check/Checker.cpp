@@ -119,11 +119,6 @@ std::string_view valueOf(const Attribute *attribute)
     return {attribute->value(), attribute->value_size()};
 }
 
-bool isElement(const Node *node)
-{
-    return node->type() == rapidxml::node_element;
-}
-
 // Namespace declarations and prefixed attributes (xsi:noNamespaceSchemaLocation
 // for an editor's schema) belong to XML tools, not to the engine.
 bool belongsToXmlTools(std::string_view name)
@@ -277,6 +272,8 @@ private:
     void checkReference(const Attribute *attribute, const IdIndex &ids, const char *kind);
     void checkDialogReference(const Attribute *attribute);
     void checkSequenceReference(const Attribute *attribute);
+    // A reference to one of few ids, such as those of dialogs or sequences.
+    void checkListedReference(const Attribute *attribute, const std::vector<std::string_view> &ids, const char *kind);
     void checkSequenceSection(Node *sequences);
     void checkSequenceLoop(const SequenceRules &sequence, const StepRules &step);
 
@@ -956,14 +953,28 @@ void Checker::checkReference(const Attribute *attribute, const IdIndex &ids, con
 
 void Checker::checkDialogReference(const Attribute *attribute)
 {
-    const std::string_view id = valueOf(attribute);
-    if (game.dialogs.find(id))
-        return;
     std::vector<std::string_view> ids;
     for (const DialogRules &dialog : game.dialogs.dialogs)
         ids.push_back(dialog.id);
+    checkListedReference(attribute, ids, "dialog");
+}
+
+void Checker::checkSequenceReference(const Attribute *attribute)
+{
+    std::vector<std::string_view> ids;
+    for (const SequenceRules &sequence : game.sequences.sequences)
+        ids.push_back(sequence.id);
+    checkListedReference(attribute, ids, "sequence");
+}
+
+void Checker::checkListedReference(const Attribute *attribute, const std::vector<std::string_view> &ids,
+                                   const char *kind)
+{
+    const std::string_view id = valueOf(attribute);
+    if (std::find(ids.begin(), ids.end(), id) != ids.end())
+        return;
     report(attribute->value(), "unknown-reference",
-           quote(nameOf(attribute)) + " names " + quote(id) + ", but no <dialog> has that id" +
+           quote(nameOf(attribute)) + " names " + quote(id) + ", but no <" + kind + "> has that id" +
                suggestions.didYouMean(id, ids, quote));
 }
 
@@ -983,19 +994,6 @@ void Checker::checkSequenceLoop(const SequenceRules &sequence, const StepRules &
                        ", whose entry runs " + quote(sequence.id) + " again: it may never end");
         return;
     }
-}
-
-void Checker::checkSequenceReference(const Attribute *attribute)
-{
-    const std::string_view id = valueOf(attribute);
-    if (game.sequences.find(id))
-        return;
-    std::vector<std::string_view> ids;
-    for (const SequenceRules &sequence : game.sequences.sequences)
-        ids.push_back(sequence.id);
-    report(attribute->value(), "unknown-reference",
-           quote(nameOf(attribute)) + " names " + quote(id) + ", but no <sequence> has that id" +
-               suggestions.didYouMean(id, ids, quote));
 }
 
 void Checker::checkFile(Node *asset, FileUse use)

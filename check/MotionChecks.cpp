@@ -115,11 +115,6 @@ std::string shown(Point p)
     return text.str();
 }
 
-bool isElement(const Node *node)
-{
-    return node->type() == rapidxml::node_element;
-}
-
 // A cutscene walks in the scene a press or an entry starts it in (the entry
 // scene for the one the game opens with) until a scene step changes it. One
 // the goal starts may run anywhere: its walks are left alone.

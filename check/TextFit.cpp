@@ -17,11 +17,6 @@ namespace {
 constexpr auto world = static_cast<float>(worldSize);
 constexpr int defaultSize = 15;
 
-bool isElement(const Node *node)
-{
-    return node->type() == rapidxml::node_element;
-}
-
 // Characters in the longest line and the number of lines.
 std::pair<std::size_t, std::size_t> extent(std::string_view text)
 {

@@ -15,16 +15,6 @@
 
 namespace {
 
-bool isElement(const Node *node)
-{
-    return node->type() == rapidxml::node_element;
-}
-
-bool named(const Node *node, const char *name)
-{
-    return std::strcmp(node->name(), name) == 0;
-}
-
 // A window dimension read from the root, refused when no window can have it.
 int windowDimension(Node *root, const char *name)
 {

@@ -7,17 +7,6 @@
 
 namespace {
 
-const char *valueOf(Node *node, const char *name)
-{
-    const Attribute *attribute = hasAttribute(node, name);
-    return attribute ? attribute->value() : nullptr;
-}
-
-bool isElement(const Node *node)
-{
-    return node->type() == rapidxml::node_element;
-}
-
 // One of the words `allowed`, the first of them when absent.
 std::string_view oneOf(Node *node, const char *name, const std::vector<std::string_view> &allowed)
 {
@@ -43,8 +32,8 @@ void InteractionRules::read(Node *root, GameRules &rules)
     if (const Attribute *arrival = hasAttribute(root, "actOnArrival"))
         actOnArrival = parseBoolean(arrival);
     lookWithRight = oneOf(root, "lookButton", {"none", "right"}) == "right";
-    useText = valueOf(root, "useText");
-    unhandledLookText = valueOf(root, "unhandledLookText");
+    useText = valueOrNull(root, "useText");
+    unhandledLookText = valueOrNull(root, "unhandledLookText");
     for (Node *section = root->first_node(); section; section = section->next_sibling()) {
         if (!isElement(section) || std::strcmp(section->name(), "state") != 0)
             continue;
@@ -52,7 +41,7 @@ void InteractionRules::read(Node *root, GameRules &rules)
             if (!isElement(declared) || std::strcmp(declared->name(), "item") != 0 || !hasAttribute(declared, "id"))
                 continue;
             ItemRules read;
-            read.look = valueOf(declared, "look");
+            read.look = valueOrNull(declared, "look");
             for (Node *use = declared->first_node(); use; use = use->next_sibling())
                 if (isElement(use) && std::strcmp(use->name(), "use") == 0)
                     read.uses.push_back(rules.readUse(use));
@@ -68,7 +57,7 @@ void InteractionRules::read(Node *root, GameRules &rules)
             continue;
         for (Node *child = scene->first_node(); child; child = child->next_sibling())
             if (isElement(child))
-                if (const Look read{valueOf(child, "onLookText"), valueOf(child, "onLookAudio")};
+                if (const Look read{valueOrNull(child, "onLookText"), valueOrNull(child, "onLookAudio")};
                     read.text || read.audio)
                     looks.emplace(child, read);
     }

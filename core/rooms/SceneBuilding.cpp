@@ -12,20 +12,6 @@
 
 #include <cstring>
 
-namespace {
-
-bool isElement(const Node *node)
-{
-    return node->type() == rapidxml::node_element;
-}
-
-bool named(const Node *node, const char *name)
-{
-    return std::strcmp(node->name(), name) == 0;
-}
-
-} // namespace
-
 void Game::activateScene(int sceneId)
 {
     Node *node = requireScene(sceneId);

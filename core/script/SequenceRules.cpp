@@ -9,28 +9,6 @@
 
 namespace {
 
-bool isElement(const Node *node)
-{
-    return node->type() == rapidxml::node_element;
-}
-
-bool named(const Node *node, const char *name)
-{
-    return std::strcmp(node->name(), name) == 0;
-}
-
-const char *valueOrNull(Node *node, const char *name)
-{
-    const Attribute *given = hasAttribute(node, name);
-    return given ? given->value() : nullptr;
-}
-
-std::string_view viewOf(Node *node, const char *name)
-{
-    const Attribute *given = hasAttribute(node, name);
-    return given ? std::string_view(given->value(), given->value_size()) : std::string_view();
-}
-
 std::vector<std::string_view> idListOf(Node *node, const char *name)
 {
     const Attribute *given = hasAttribute(node, name);

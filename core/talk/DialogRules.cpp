@@ -8,22 +8,6 @@
 
 namespace {
 
-bool isElement(const Node *node)
-{
-    return node->type() == rapidxml::node_element;
-}
-
-bool named(const Node *node, const char *name)
-{
-    return std::strcmp(node->name(), name) == 0;
-}
-
-const char *valueOrNull(Node *node, const char *name)
-{
-    const Attribute *given = hasAttribute(node, name);
-    return given ? given->value() : nullptr;
-}
-
 std::string_view requireId(Node *node)
 {
     const Attribute *given = hasAttribute(node, "id");

@@ -19,6 +19,16 @@ bool isBlank(const std::string &text)
 
 } // namespace
 
+bool isElement(const Node *node)
+{
+    return node->type() == rapidxml::node_element;
+}
+
+bool named(const Node *node, const char *name)
+{
+    return std::strcmp(node->name(), name) == 0;
+}
+
 Node *getChild(Node *node, const char *name)
 {
     for (Node *child = node->first_node(); child; child = child->next_sibling())
@@ -38,6 +48,18 @@ Attribute *hasAttribute(Node *node, const char *name)
 const char *getAttribute(Node *node, const char *name)
 {
     return hasAttribute(node, name)->value();
+}
+
+const char *valueOrNull(Node *node, const char *name)
+{
+    const Attribute *given = hasAttribute(node, name);
+    return given ? given->value() : nullptr;
+}
+
+std::string_view viewOf(Node *node, const char *name)
+{
+    const Attribute *given = hasAttribute(node, name);
+    return given ? std::string_view(given->value(), given->value_size()) : std::string_view();
 }
 
 std::string getAttributeString(Node *node, const char *name)

@@ -5,6 +5,7 @@
 
 #include <cstddef>
 #include <string>
+#include <string_view>
 #include <vector>
 
 // Read access to the parsed game document. Every attribute the engine reads
@@ -14,6 +15,11 @@
 using Node = rapidxml::xml_node<char>;
 using Attribute = rapidxml::xml_attribute<char>;
 
+// Whether the node is an element (not text, a comment or a declaration).
+bool isElement(const Node *node);
+// Whether the node's name is exactly `name`.
+bool named(const Node *node, const char *name);
+
 // First child element named `name`, or null.
 Node *getChild(Node *node, const char *name);
 
@@ -22,6 +28,11 @@ Attribute *hasAttribute(Node *node, const char *name);
 
 // Value text of an attribute that must be present, pointing into the document.
 const char *getAttribute(Node *node, const char *name);
+
+// Value text of an optional attribute, or null when absent.
+const char *valueOrNull(Node *node, const char *name);
+// The value as it lies in the document, or empty when absent.
+std::string_view viewOf(Node *node, const char *name);
 
 // Copy of the value text, or the empty string when absent.
 std::string getAttributeString(Node *node, const char *name);

@@ -122,11 +122,6 @@ void checkNode(Node *node, const ElementFormat &format)
     }
 }
 
-bool isElement(const Node *node)
-{
-    return node->type() == rapidxml::node_element;
-}
-
 void checkCorners(const Attribute *attribute, std::size_t corners)
 {
     if (corners > maxCorners)

@@ -2,19 +2,9 @@
 
 #include "core/text/StrictValues.h"
 
-namespace {
-
-const char *valueOf(Node *node, const char *name)
-{
-    const Attribute *attribute = hasAttribute(node, name);
-    return attribute ? attribute->value() : nullptr;
-}
-
-} // namespace
-
 void PointerRules::read(Node *root)
 {
-    cursor = valueOf(root, "cursor");
+    cursor = valueOrNull(root, "cursor");
     if (const Attribute *keys = hasAttribute(root, "keyboardPlay")) {
         keyboardPlay = parseBoolean(keys);
         used = true;
@@ -27,7 +17,7 @@ void PointerRules::read(Node *root)
         for (Node *child = scene->first_node(); child; child = child->next_sibling()) {
             if (child->type() != rapidxml::node_element)
                 continue;
-            const ChildLabels labels{valueOf(child, "hoverText"), valueOf(child, "hoverCursor")};
+            const ChildLabels labels{valueOrNull(child, "hoverText"), valueOrNull(child, "hoverCursor")};
             if (!labels.hoverText && !labels.hoverCursor)
                 continue;
             children.emplace(child, labels);
