@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <filesystem>
 #include <functional>
 #include <optional>
 #include <string>
@@ -183,4 +184,35 @@ TEST_F(TextBoxes, ADocumentWithoutTheNewNamesDrawsTheSamePixelsAsBefore)
                 differ += stored.getPixel(x, y) != shot->getPixel(x, y);
         EXPECT_EQ(differ, 0) << file;
     }
+}
+
+// The example's garden: the postbox's pale note runs over the pale moon, and
+// its box keeps the moon from behind the letters. The window shows the world
+// at 0.8 pixels a unit; the moon is round (656, 144) in pixels, 48 across.
+TEST(StudyGarden, ThePaleNoteOverThePaleMoonIsOnItsBox)
+{
+    if (!std::filesystem::exists(std::string(STUDY_DIR) + "/game.xml"))
+        GTEST_SKIP() << "the example is not built";
+    TempDir files;
+    files.write("garden.replay", "at 3 key Escape\nat 8 click 760 650 right\nat 9 click 760 650 right\n"
+                                 "at 12 shot garden.png\nat 13 close\n");
+    const ProcessResult result = runEngine(
+        files.path(), "", 60,
+        {STUDY_DIR, "--scene", "3", "--save-dir", files.file("saves"), "--replay", files.file("garden.replay")});
+    ASSERT_EQ(result.status, 0) << result.err;
+    sf::Image shot;
+    ASSERT_TRUE(shot.loadFromFile(files.file("garden.png")));
+    // The moon is pale and warm; the letters are pale and blue.
+    auto moonlike = [](sf::Color c) { return c.r > 200 && c.r > c.b + 15; };
+    // Where the note and the moon overlap, no pixel is the moon's.
+    int moon = 0, box = 0;
+    for (unsigned y = 125; y < 165; ++y)
+        for (unsigned x = 625; x < 650; ++x) {
+            moon += moonlike(shot.getPixel(x, y));
+            box += shot.getPixel(x, y).r < 80;
+        }
+    EXPECT_EQ(moon, 0);
+    EXPECT_GT(box, 25 * 40 / 2) << "the box darkens most of it";
+    // Right of the box the moon shows as drawn.
+    EXPECT_TRUE(moonlike(shot.getPixel(690, 144)));
 }
