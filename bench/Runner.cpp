@@ -210,6 +210,7 @@ public:
     void reloadCase();
     void walkCases();
     void talkCases();
+    void wrapCase();
     void solveCases();
     void printTable() const;
 
@@ -639,6 +640,18 @@ void Benchmarks::walkCases()
                     format("%.3f", median(slowest) / frame), "report", "-"});
 }
 
+// A text of 10,000 characters wrapped once (bench_wrap): the median of the
+// runs after the first, which meets the font's glyphs cold.
+void Benchmarks::wrapCase()
+{
+    const auto run = results(runChild({BENCH_WRAP, options.quick ? "3" : "200"})).front();
+    note("wrap 10,000 characters into " + format("%.0f", run.at("lines")) + " lines: the first (glyphs cold) " +
+         format("%.3f", run.at("first_ms")) + " ms, the slowest of the rest " + format("%.3f", run.at("max_ms")) +
+         " ms");
+    rows.push_back({"wrap 10000 characters", format("%.4f ms", run.at("median_ms")), "-",
+                    format("%.3f", run.at("median_ms")), "< 1 ms", run.at("median_ms") < 1.0 ? "yes" : "NO"});
+}
+
 // The solver on its three shapes (bench_solve): the example's size to
 // 300,000 states, twenty independent flags and a chain of 3,000 flags each
 // explored whole. States a second by the wall clock, the processor time's
@@ -706,7 +719,7 @@ Options parse(int argc, char **argv)
                 options.only.insert(name);
         } else {
             throw std::runtime_error("usage: bench_runner [--quick] [--data DIR] "
-                                     "[--only load,shared,frame,click,startup,pacing,reload,walk,solve]");
+                                     "[--only load,shared,frame,click,startup,pacing,reload,walk,solve,wrap]");
         }
     }
     return options;
@@ -730,6 +743,7 @@ int main(int argc, char **argv)
             {"startup", [&] { benchmarks.startupCase(); }}, {"pacing", [&] { benchmarks.pacingCases(); }},
             {"reload", [&] { benchmarks.reloadCase(); }},   {"walk", [&] { benchmarks.walkCases(); }},
             {"talk", [&] { benchmarks.talkCases(); }},      {"solve", [&] { benchmarks.solveCases(); }},
+            {"wrap", [&] { benchmarks.wrapCase(); }},
         };
         for (const auto &[name, run] : cases)
             if (options.wants(name))

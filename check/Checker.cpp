@@ -1099,7 +1099,8 @@ std::size_t checkGame(std::shared_ptr<const GameDocument> document, const std::s
     if (found.empty()) {
         checkMotion(game, folder, found);
         checkDialogs(game, textScale, found);
-        checkTextFit(game, textScale, found);
+        checkTextFit(game, folder, textScale, found);
+        checkTextWrap(game, folder, textScale, found);
     }
     // These come whole from the engine; each place is kept until the walk is past it.
     for (Diagnostic &finding : found)

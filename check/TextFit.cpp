@@ -1,11 +1,18 @@
 #include "check/TextFit.h"
 
+#include "check/FontMeasure.h"
 #include "core/Game.h"
 #include "core/text/Document.h"
+#include "core/text/FileKind.h"
 #include "core/text/Format.h"
+#include "elements/TextBox.h"
+#include "elements/TextWrap.h"
 
 #include <algorithm>
+#include <cmath>
 #include <cstring>
+#include <filesystem>
+#include <optional>
 #include <set>
 #include <string>
 #include <string_view>
@@ -32,10 +39,43 @@ std::pair<std::size_t, std::size_t> extent(std::string_view text)
     return {longest, lines};
 }
 
+// A text's wrap and outline, and the font file it is measured in.
+struct Wrapping {
+    TextBox box;
+    std::string font;
+};
+
+// None without a wrap, or without a font file to measure it in.
+std::optional<Wrapping> wrappingOf(Node *text, const std::filesystem::path &assets)
+{
+    const Attribute *src = hasAttribute(text, "src");
+    if (!hasAttribute(text, "wrap") || !src)
+        return std::nullopt;
+    Wrapping wrapping{TextBox::read(text), (assets / src->value()).string()};
+    // Only a regular file is opened: a pipe would wait for a writer for ever.
+    if (fileKind(wrapping.font) != FileKind::regular)
+        return std::nullopt;
+    return wrapping;
+}
+
+std::filesystem::path assetsOf(const Game &game, const std::string &folder)
+{
+    return std::filesystem::path(folder) / assetPathOf(game.assetsNode);
+}
+
+std::string shown(float value)
+{
+    std::string text = std::to_string(value);
+    text.erase(text.find_last_not_of('0') + 1);
+    if (text.back() == '.')
+        text.pop_back();
+    return text;
+}
+
 class TextFit {
 public:
-    TextFit(const Game &loaded, float factor, std::vector<Diagnostic> &found)
-        : game(loaded), scale(factor), findings(found)
+    TextFit(const Game &loaded, const std::string &folder, float factor, std::vector<Diagnostic> &found)
+        : game(loaded), assets(assetsOf(loaded, folder)), scale(factor), findings(found)
     {
     }
 
@@ -93,10 +133,21 @@ private:
         const bool ownWords = child && child->value_size() > 0 && !getChild(child, "use");
         const std::string_view words = ownWords ? std::string_view(child->value(), child->value_size())
                                                 : std::string_view(text->value(), text->value_size());
-        const auto [columns, lines] = extent(words);
+        auto [columns, lines] = extent(words);
         const sf::Vector2f factors = readPair(text, "scale", {1.f, 1.f});
         const float em = static_cast<float>(size) * scale;
-        const float right = position.x + 0.6f * em * static_cast<float>(columns) * factors.x;
+        float width = 0.6f * em * static_cast<float>(columns);
+        // A wrapped text is laid out as it is drawn: its lines are the ones the window shows.
+        if (const std::optional<Wrapping> wrapping = wrappingOf(text, assets)) {
+            FontMeasure font(wrapping->font, static_cast<unsigned>(std::lround(em)), wrapping->box.drawnOutline());
+            if (font.loaded()) {
+                const WrappedText laidOut =
+                    wrapText(sf::String::fromUtf8(words.begin(), words.end()), font, *wrapping->box.wrap);
+                lines = laidOut.lines;
+                width = laidOut.widest;
+            }
+        }
+        const float right = position.x + width * factors.x;
         const float bottom = position.y + 1.2f * em * static_cast<float>(lines) * factors.y;
         if (right <= world && bottom <= world)
             return;
@@ -108,16 +159,8 @@ private:
                                 std::to_string(worldSize) + " units"});
     }
 
-    static std::string shown(float value)
-    {
-        std::string text = std::to_string(value);
-        text.erase(text.find_last_not_of('0') + 1);
-        if (text.back() == '.')
-            text.pop_back();
-        return text;
-    }
-
     const Game &game;
+    std::filesystem::path assets;
     float scale;
     std::vector<Diagnostic> &findings;
     std::unordered_map<std::string_view, Node *> texts;
@@ -126,9 +169,36 @@ private:
 
 } // namespace
 
-void checkTextFit(const Game &game, float scale, std::vector<Diagnostic> &findings)
+void checkTextWrap(const Game &game, const std::string &folder, float scale, std::vector<Diagnostic> &findings)
+{
+    const std::filesystem::path assets = assetsOf(game, folder);
+    for (Node *text = game.assetsNode->first_node("text"); text; text = text->next_sibling("text")) {
+        // The engine skips a text without an id, and reads no wrap of it.
+        const Attribute *id = hasAttribute(text, "id");
+        const std::optional<Wrapping> wrapping = id ? wrappingOf(text, assets) : std::nullopt;
+        if (!wrapping || text->value_size() == 0)
+            continue;
+        // A size outside the format's range has its own warning; here it is only kept measurable.
+        const int own = std::clamp(readInteger(text, "size", defaultSize), 1, 2048);
+        const auto size = static_cast<unsigned>(std::lround(static_cast<float>(own) * scale));
+        const std::string_view words(text->value(), text->value_size());
+        FontMeasure font(wrapping->font, size, wrapping->box.drawnOutline());
+        const float widest = widestCharacter(sf::String::fromUtf8(words.begin(), words.end()), font);
+        const float wrap = *wrapping->box.wrap;
+        if (wrap >= widest)
+            continue;
+        const auto [line, column] = game.position(hasAttribute(text, "wrap")->value());
+        findings.push_back({Severity::warning, line, column, "wrap-too-narrow",
+                            "\"wrap\" is " + shown(wrap) + ", but the widest character of the text \"" +
+                                std::string(id->value()) + "\" is about " + std::to_string(std::lround(widest)) +
+                                " units wide at size " + std::to_string(size) +
+                                "; such a character takes a line of its own and still runs past"});
+    }
+}
+
+void checkTextFit(const Game &game, const std::string &folder, float scale, std::vector<Diagnostic> &findings)
 {
     if (scale == 1.f || !game.root || !getChild(game.root, "assets") || !getChild(game.root, "scenes"))
         return;
-    TextFit(game, scale, findings).walk();
+    TextFit(game, folder, scale, findings).walk();
 }

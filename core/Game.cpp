@@ -10,6 +10,7 @@
 #include "elements/EScene.h"
 #include "elements/ESprite.h"
 #include "elements/EText.h"
+#include "elements/TextBox.h"
 
 #include <cstring>
 
@@ -186,6 +187,10 @@ Node *Game::findScene(int sceneId)
 void Game::checkStartup()
 {
     requireAttributes(assetsNode, "assets");
+    // What loading the texts refuses, without building them.
+    for (Node *text = assetsNode->first_node("text"); text; text = text->next_sibling("text"))
+        if (hasAttribute(text, "id"))
+            TextBox::read(text);
     rules.read(root);
     pointerRules.read(root);
     dialogs.read(root, rules);

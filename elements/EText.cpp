@@ -4,6 +4,7 @@
 #include "core/text/Diagnostics.h"
 #include "core/text/Format.h"
 #include "elements/Catalogue.h"
+#include "elements/TextWrap.h"
 
 #include <algorithm>
 #include <cctype>
@@ -36,6 +37,8 @@ void EText::loadAttributes(Node *assetNode)
         color = sf::Color(255, 255, 255, 255);
     }
     drawable.setFillColor(color);
+    box = TextBox::read(assetNode);
+    box.style(drawable);
 }
 
 void EText::echoColor(const std::vector<int> &components)
@@ -62,7 +65,27 @@ void EText::setString(std::string content)
         warnAt(node ? elementPosition(node) : nullptr, "long-text",
                "Text \"" + std::string(id ? id : "") + "\" has more than " + std::to_string(maxShownCharacters) +
                    " characters; only the first " + std::to_string(maxShownCharacters) + " are shown");
-    drawable.setString(sf::String::fromUtf8(begin, shown));
+    layOut();
+}
+
+void EText::layOut()
+{
+    const char *begin = string.data();
+    const char *end = begin + string.size();
+    drawable.setString(laidOut(sf::String::fromUtf8(begin, utf8Prefix(begin, end, maxShownCharacters))));
+}
+
+sf::String EText::laidOut(const sf::String &words) const
+{
+    if (!box.wrap)
+        return words;
+    return wrapText(words, font, drawnSize(), *box.wrap, box.drawnOutline()).text;
+}
+
+void EText::draw(sf::RenderTarget &target, const sf::Text &shown) const
+{
+    box.drawBehind(target, shown);
+    target.draw(shown, sf::RenderStates::Default);
 }
 
 void EText::setPosition(float x, float y)
@@ -95,12 +118,17 @@ void EText::applySceneNode(Node *sceneChild)
     if (hasAttribute(sceneChild, "size")) {
         setSizeFrom(sceneChild);
         drawable.setCharacterSize(drawnSize());
+        // Lines wrapped at the asset's size are too wide, or too short, at this one.
+        if (box.wrap)
+            layOut();
     }
     // Only the presence counts: the text loads its own font file again, which
     // matters only while that file could not be loaded.
     if (hasAttribute(sceneChild, "src")) {
         loadFont(node);
         drawable.setFont(font);
+        if (box.wrap)
+            layOut();
     }
 }
 

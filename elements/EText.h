@@ -1,9 +1,11 @@
 #pragma once
 
 #include "elements/EObject.h"
+#include "elements/TextBox.h"
 
 #include <SFML/Graphics/Color.hpp>
 #include <SFML/Graphics/Font.hpp>
+#include <SFML/Graphics/RenderTarget.hpp>
 #include <SFML/Graphics/Text.hpp>
 
 #include <cstddef>
@@ -29,6 +31,7 @@ public:
     std::string string;
     sf::Color color;
     sf::Text drawable;
+    TextBox box;
     Node *node = nullptr;
     // Only click dispatch sets and clears it: true while a click shows the text.
     bool visible = false;
@@ -40,6 +43,12 @@ public:
     // its alpha is opaque.
     sf::Color setColor(std::vector<int> components, std::size_t given = 4);
     void setString(std::string content);
+    // Words as this text shows them: wrapped to its width, when it has one, at the size it is drawn.
+    sf::String laidOut(const sf::String &words) const;
+    // Draws `shown`, this text's drawable or a copy of it moved or given other
+    // words, on its box when it has one.
+    void draw(sf::RenderTarget &target, const sf::Text &shown) const;
+    void draw(sf::RenderTarget &target) const { draw(target, drawable); }
     void setPosition(float x, float y);
     void applySceneNode(Node *sceneChild);
     // The character size drawn: the text's own, scaled, at most the largest size the format takes.
@@ -50,5 +59,7 @@ private:
     // promises authors, while the text is loaded.
     static void echoColor(const std::vector<int> &components);
     void loadFont(Node *from);
+    // Sets the drawable's words from `string`, as many as are shown, laid out.
+    void layOut();
     void setSizeFrom(Node *from);
 };

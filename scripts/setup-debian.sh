@@ -4,7 +4,7 @@ set -euo pipefail
 
 packages=(
   cmake ninja-build g++ pkg-config
-  libsfml-dev librapidxml-dev libopenal-dev libx11-dev libgl1-mesa-dri
+  libsfml-dev libfreetype-dev librapidxml-dev libopenal-dev libx11-dev libgl1-mesa-dri
   libcli11-dev nlohmann-json3-dev libxml2-utils clang-format clang-tidy
   googletest libgtest-dev
   xvfb xauth xdotool x11-utils fonts-dejavu-core sox

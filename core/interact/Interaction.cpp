@@ -206,7 +206,7 @@ bool Game::drawUseSentence(const char *targetLabel)
     replaceAll(words, "{item}", itemName ? itemName->string : *state.selected);
     replaceAll(words, "{target}", target->string);
     sf::Text shown = sentence->drawable;
-    shown.setString(sf::String::fromUtf8(words.begin(), words.end()));
-    window->draw(shown);
+    shown.setString(sentence->laidOut(sf::String::fromUtf8(words.begin(), words.end())));
+    sentence->draw(*window, shown);
     return true;
 }

@@ -218,7 +218,7 @@ void Game::drawLine(const LineRules &line)
         shift.y += intoWorld(own.top + shift.y, own.top + shift.y + own.height);
         shown.move(shift);
     }
-    window->draw(shown);
+    text->draw(*window, shown);
 }
 
 void Game::drawConversation()
@@ -231,7 +231,7 @@ void Game::drawConversation()
         if (EText *text = freeText(talk.rows[row]->text)) {
             sf::Text shown = text->drawable;
             shown.setPosition(rowBox(row).left, rowBox(row).top);
-            window->draw(shown);
+            text->draw(*window, shown);
         }
     if (talk.focusedRow)
         outline(rowBox(*talk.focusedRow));

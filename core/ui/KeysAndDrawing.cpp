@@ -46,7 +46,7 @@ void Game::draw()
     for (std::size_t i = 0; i < scene->texts.size(); ++i) {
         const Condition *condition = i < built->textConditions.size() ? built->textConditions[i] : nullptr;
         if (!condition || state.holds(*condition))
-            window->draw(scene->texts[i]->drawable, sf::RenderStates::Default);
+            scene->texts[i]->draw(*window);
     }
     drawInventory();
     if (talk.running())

@@ -188,7 +188,7 @@ void Game::drawPointerShows()
         // The item held names itself, not a use of itself on itself.
         if (const ItemDeclaration *declared = rules.item(*hoveredItem))
             if (EText *text = freeText(declared->name))
-                window->draw(text->drawable);
+                text->draw(*window);
     }
 }
 
@@ -208,7 +208,7 @@ void Game::drawLabel(const char *textId)
     if (drawUseSentence(textId))
         return;
     if (EText *text = freeText(textId))
-        window->draw(text->drawable);
+        text->draw(*window);
 }
 
 Game::CursorImage Game::cursor() const
