@@ -5,6 +5,7 @@
 #include "app/OutputFiles.h"
 #include "app/replay/ReplayScript.h"
 #include "check/Solver.h"
+#include "core/Frame.h"
 #include "core/Game.h"
 #include "core/assets/Resources.h"
 #include "core/text/GameDocument.h"
@@ -127,6 +128,15 @@ std::string skipLine(std::uint64_t frame)
     return formatCommand(ReplayCommand::key(frame, "Escape")) + "  # skip the cutscene\n";
 }
 
+// The frames of the fades under way, played out: presses wait for them.
+std::uint64_t waitOutFades(Game &game)
+{
+    std::uint64_t frames = 0;
+    for (; game.fading(); ++frames)
+        playFrame(game);
+    return frames;
+}
+
 // The frames a press takes until the next one. The solver took a cutscene the
 // press starts to its end as a skip does, so the script skips it with Escape
 // in the frame after it starts, where played frames would otherwise be ignored.
@@ -134,6 +144,7 @@ std::uint64_t settleSkipping(Game &game, std::uint64_t frame, std::string &scrip
 {
     game.transition();
     std::uint64_t frames = walkToEnd(game);
+    frames += waitOutFades(game);
     if (skippableCutsceneRuns(game)) {
         frames += 1;
         script += skipLine(frame + frames);
@@ -157,6 +168,8 @@ std::string walkthroughScript(Game &game, const std::vector<SolvedPress> &soluti
     std::uint64_t frame = 1;
     if (opensWithCutscene)
         script += skipLine(frame++);
+    // The entry scene's fade in holds the first press back until it ends.
+    frame = std::max(frame, waitOutFades(game));
     for (const SolvedPress &press : solution) {
         if (press.key.empty()) {
             game.press(press.point);
@@ -229,6 +242,8 @@ int solve(const Options &options)
         seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - began).count();
         if (solved->solution && !walkthrough.empty()) {
             game.restore(start);
+            // The walkthrough is played as a player plays it: with its fades.
+            game.fades = true;
             script = walkthroughScript(game, *solved->solution, walkthrough.stem().string() + "-goal.png",
                                        opensWithCutscene);
         }
