@@ -161,7 +161,7 @@ std::uint64_t settleSkipping(Game &game, std::uint64_t frame, std::string &scrip
 // them, then a shot beside the script. A skippable cutscene the game opens
 // with is skipped first.
 std::string walkthroughScript(Game &game, const std::vector<SolvedPress> &solution, const std::string &shot,
-                              bool opensWithCutscene)
+                              bool opensWithCutscene, std::uint64_t openingFade)
 {
     std::string script = "# The shortest way to the goal, written by adventure --solve. Each press comes\n"
                          "# in the frame after the walk of the one before has ended.\n";
@@ -169,7 +169,9 @@ std::string walkthroughScript(Game &game, const std::vector<SolvedPress> &soluti
     if (opensWithCutscene)
         script += skipLine(frame++);
     // The entry scene's fade in holds the first press back until it ends.
-    frame = std::max(frame, waitOutFades(game));
+    waitOutFades(game);
+    if (openingFade > 0)
+        frame = std::max(frame, openingFade + 1);
     for (const SolvedPress &press : solution) {
         if (press.key.empty()) {
             game.press(press.point);
@@ -235,6 +237,7 @@ int solve(const Options &options)
             return 2;
         }
         const bool opensWithCutscene = skippableCutsceneRuns(game);
+        const auto openingFade = static_cast<std::uint64_t>(game.fadeFramesLeft());
         settle(game);
         const Game::Snapshot start = game.snapshot();
         const auto began = std::chrono::steady_clock::now();
@@ -245,7 +248,7 @@ int solve(const Options &options)
             // The walkthrough is played as a player plays it: with its fades.
             game.fades = true;
             script = walkthroughScript(game, *solved->solution, walkthrough.stem().string() + "-goal.png",
-                                       opensWithCutscene);
+                                       opensWithCutscene, openingFade);
         }
     }
     const SolveReport &report = *solved;

@@ -167,6 +167,8 @@ public:
     void finishCutscenes();
     // Whether a fade runs: presses then do nothing but their click.
     bool fading() const;
+    // The frames until the fade under way ends; 0 when none runs.
+    int fadeFramesLeft() const { return fading() ? fade.frames - fade.elapsed : 0; }
     // How dark the picture is: 0 clear to 1 black.
     float darkness() const { return fades ? fade.darkness() : 0.f; }
     // The square world is drawn as large as the window holds, with bars.

@@ -5,7 +5,9 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <string>
+#include <vector>
 
 // How a scene is shown, judged by the replay's shots and its trace: the
 // player sorted by depth among the sprites and sized by it, fades, the
@@ -69,7 +71,7 @@ unsigned heightAt(const sf::Image &image, unsigned x)
 {
     unsigned count = 0;
     for (unsigned y = 0; y < image.getSize().y; ++y)
-        count += image.getPixel(x, y) == sf::Color::Magenta ? 1 : 0;
+        count += image.getPixel(x, y) == sf::Color::Magenta ? 1u : 0u;
     return count;
 }
 
@@ -245,4 +247,119 @@ TEST_F(Stage, ASceneWithTheBarHiddenNeitherDrawsNorPressesIt)
     EXPECT_EQ(shot("hidden.png").getPixel(30, 30), sf::Color::Black);
     EXPECT_EQ(trace.find("item-selected"), std::string::npos) << trace;
     EXPECT_NE(trace.find("\"event\": \"click\", \"x\": 50, \"y\": 50"), std::string::npos) << trace;
+}
+
+namespace {
+
+// The Study, replayed from `script` with saves and shots in the test's folder.
+class StudyStage : public testing::Test {
+protected:
+    void replay(const std::string &script, std::vector<std::string> more = {})
+    {
+        files.write("play.replay", script);
+        std::vector<std::string> arguments{STUDY_DIR, "--replay", files.file("play.replay"), "--save-dir",
+                                           files.file("")};
+        arguments.insert(arguments.end(), more.begin(), more.end());
+        const ProcessResult result = runEngine(files.path(), "", 120, arguments);
+        ASSERT_EQ(result.status, 0) << result.err;
+    }
+
+    sf::Image shot(const std::string &name) const
+    {
+        sf::Image image;
+        EXPECT_TRUE(image.loadFromFile(files.file(name))) << name;
+        return image;
+    }
+
+    TempDir files;
+};
+
+// The share of the pixels of a world rectangle that differ between two shots
+// of the 880-pixel window.
+double differing(const sf::Image &a, const sf::Image &b, sf::IntRect world)
+{
+    const auto pixel = [](int units) { return static_cast<unsigned>(units) * 880 / 1100; };
+    unsigned differ = 0;
+    unsigned all = 0;
+    for (unsigned y = pixel(world.top); y < pixel(world.top + world.height); ++y)
+        for (unsigned x = pixel(world.left); x < pixel(world.left + world.width); ++x, ++all)
+            differ += a.getPixel(x, y) != b.getPixel(x, y) ? 1u : 0u;
+    return static_cast<double>(differ) / all;
+}
+
+// The height in pixels of what differs between two shots within a world rectangle.
+unsigned differingHeight(const sf::Image &a, const sf::Image &b, sf::IntRect world)
+{
+    const auto pixel = [](int units) { return static_cast<unsigned>(units) * 880 / 1100; };
+    unsigned top = 880;
+    unsigned bottom = 0;
+    for (unsigned y = pixel(world.top); y < pixel(world.top + world.height); ++y)
+        for (unsigned x = pixel(world.left); x < pixel(world.left + world.width); ++x)
+            if (a.getPixel(x, y) != b.getPixel(x, y)) {
+                top = std::min(top, y);
+                bottom = std::max(bottom, y + 1);
+            }
+    return bottom > top ? bottom - top : 0;
+}
+
+double brightness(const sf::Image &image)
+{
+    double sum = 0;
+    for (unsigned y = 0; y < image.getSize().y; y += 4)
+        for (unsigned x = 0; x < image.getSize().x; x += 4) {
+            const sf::Color c = image.getPixel(x, y);
+            sum += c.r + c.g + c.b;
+        }
+    return sum / ((image.getSize().x / 4) * (image.getSize().y / 4));
+}
+
+} // namespace
+
+TEST_F(StudyStage, ThePlayerWalksBehindTheDeskAndInFrontOfIt)
+{
+    // The desk meets the floor at y 810. Standing at y 770 the player is
+    // hidden where the desk is; at y 900 its head and shoulders cover it.
+    // The pointer is moved off the desk before each shot.
+    replay("at 5 key Escape\nat 30 shot alone.png\nat 40 click 199 770\nat 190 move 1000 300\n"
+           "at 200 shot behind.png\nat 210 click 199 900\nat 290 move 1000 300\nat 300 shot front.png\n"
+           "at 301 close\n");
+    const sf::Image alone = shot("alone.png");
+    const sf::IntRect deskWherePlayerStands(165, 680, 70, 120);
+    EXPECT_EQ(differing(alone, shot("behind.png"), deskWherePlayerStands), 0.0);
+    EXPECT_GT(differing(alone, shot("front.png"), sf::IntRect(175, 740, 50, 60)), 0.5);
+}
+
+TEST_F(StudyStage, TheGardenDrawsThePlayerSmallerFurtherBack)
+{
+    // Started in the garden, the player stands at y 980 (scale 0.943); it
+    // walks to the back and a step forward, to stand facing the same way at
+    // y 815 (0.766): its drawn heights keep that ratio.
+    replay("at 5 key Escape\nat 30 shot near.png\nat 40 click 330 800\nat 120 click 330 815\n"
+           "at 190 move 1000 300\nat 200 shot far.png\nat 201 close\n",
+           {"--scene", "3"});
+    const sf::Image near = shot("near.png");
+    const sf::Image far = shot("far.png");
+    const double nearHeight = differingHeight(near, far, sf::IntRect(250, 818, 160, 170));
+    const double farHeight = differingHeight(near, far, sf::IntRect(250, 600, 160, 217));
+    ASSERT_GT(farHeight, 0);
+    EXPECT_NEAR(nearHeight / farHeight, 0.943 / 0.766, 0.04) << nearHeight << " against " << farHeight;
+}
+
+TEST_F(StudyStage, RoomsFadeIntoEachOtherAndTheWorldKeepsItsShapeInAWideWindow)
+{
+    // From the hallway back to the study: the walk to the door (once the
+    // first press has put the hallway's note away), twenty frames to black,
+    // twenty back from it.
+    replay("at 5 key Escape\nat 30 shot hall.png\nat 40 click 150 484\nat 100 click 150 484\n"
+           "at 115 shot darker.png\n"
+           "at 400 shot study.png\nat 410 resize 1100 700\nat 420 shot wide.png\nat 421 close\n",
+           {"--scene", "2"});
+    const double hall = brightness(shot("hall.png"));
+    EXPECT_LT(brightness(shot("darker.png")), hall * 0.9);
+    EXPECT_GT(brightness(shot("study.png")), 0.0);
+    const sf::Image wide = shot("wide.png");
+    ASSERT_EQ(wide.getSize(), sf::Vector2u(1100, 700));
+    EXPECT_EQ(wide.getPixel(100, 350), sf::Color::Black);
+    EXPECT_EQ(wide.getPixel(1000, 350), sf::Color::Black);
+    EXPECT_NE(wide.getPixel(550, 350), sf::Color::Black);
 }
