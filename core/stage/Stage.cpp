@@ -41,7 +41,7 @@ const std::vector<std::size_t> *Game::depthOrder()
 
 void Game::scalePlayer()
 {
-    if (!player)
+    if (!player || !stage.scalesPlayer)
         return;
     const SceneStage &shown = stage.scene(sceneNode);
     const float factor =

@@ -83,8 +83,10 @@ void StageBook::read(Node *root)
         SceneStage stage;
         if (const Attribute *sorted = hasAttribute(scene, "depthSort"))
             stage.depthSort = parseBoolean(sorted);
-        if (const Attribute *scale = hasAttribute(scene, "playerScale"))
+        if (const Attribute *scale = hasAttribute(scene, "playerScale")) {
             stage.playerScale = readDepthScale(scale);
+            scalesPlayer = true;
+        }
         if (const Attribute *in = hasAttribute(scene, "fadeIn"))
             stage.fadeIn = readFadeFrames(in);
         if (const Attribute *out = hasAttribute(scene, "fadeOut"))

@@ -37,6 +37,8 @@ public:
 
     // The square world keeps its shape in any window.
     bool keepAspect = false;
+    // Some scene sizes the player by depth: only then does a walk's frame ask.
+    bool scalesPlayer = false;
 
     const SceneStage &scene(const Node *sceneNode) const;
     // A scene child's baseline, if it has one.
