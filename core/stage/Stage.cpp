@@ -10,6 +10,8 @@
 
 #include <SFML/Graphics/RectangleShape.hpp>
 
+#include <cmath>
+
 void Game::sortByDepth(BuiltScene &scenePlaced)
 {
     if (!stage.scene(sceneNode).depthSort)
@@ -90,6 +92,6 @@ void Game::drawFade()
         return;
     const auto side = static_cast<float>(worldSize);
     sf::RectangleShape cover(sf::Vector2f(side, side));
-    cover.setFillColor(sf::Color(0, 0, 0, static_cast<sf::Uint8>(darkness * 255.f + 0.5f)));
+    cover.setFillColor(sf::Color(0, 0, 0, static_cast<sf::Uint8>(std::lround(darkness * 255.f))));
     window->draw(cover);
 }
