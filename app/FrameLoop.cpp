@@ -69,10 +69,18 @@ sf::Vector2f insideWorld(sf::Vector2f point)
     return {std::clamp(point.x, 0.f, world), std::clamp(point.y, 0.f, world)};
 }
 
+// A game that keeps its aspect takes a point on a bar as it is: the press
+// reaches no sprite there, and the player walks as far as it may towards it.
+sf::Vector2f pressPoint(const Game &game, sf::Vector2f point)
+{
+    return game.keepsAspect() ? point : insideWorld(point);
+}
+
 void render(Game &game, sf::RenderWindow &window, FrameInput &input, std::uint64_t frame)
 {
     const bool drawn = input.draws(frame);
     if (drawn) {
+        applyView(game, window);
         window.clear(sf::Color(0, 0, 0, 255));
         game.draw();
         drawCursor(game, window);
@@ -84,6 +92,28 @@ void render(Game &game, sf::RenderWindow &window, FrameInput &input, std::uint64
 
 } // namespace
 
+sf::View letterboxView(sf::Vector2u size)
+{
+    const auto world = static_cast<float>(worldSize);
+    sf::View view(sf::FloatRect(0.f, 0.f, world, world));
+    if (size.x == 0 || size.y == 0)
+        return view;
+    const auto width = static_cast<float>(size.x);
+    const auto height = static_cast<float>(size.y);
+    const float side = std::min(width, height);
+    view.setViewport({(width - side) / 2.f / width, (height - side) / 2.f / height, side / width, side / height});
+    return view;
+}
+
+void applyView(const Game &game, sf::RenderWindow &window)
+{
+    if (game.keepsAspect())
+        window.setView(letterboxView(window.getSize()));
+    else if (window.getView().getViewport() != window.getDefaultView().getViewport())
+        // A reload may replace a game that kept its aspect with one that does not.
+        window.setView(window.getDefaultView());
+}
+
 void MouseInput::handleEvents(std::uint64_t frame, Game &game, sf::RenderWindow &window)
 {
     sf::Event event{};
@@ -93,6 +123,8 @@ void MouseInput::handleEvents(std::uint64_t frame, Game &game, sf::RenderWindow 
     while (window.pollEvent(event)) {
         if (overlay)
             overlay->handle(event);
+        if (event.type == sf::Event::Resized)
+            applyView(game, window);
         if (event.type == sf::Event::Closed) {
             window.close();
             record(recording, ReplayCommand::close(frame));
@@ -104,12 +136,12 @@ void MouseInput::handleEvents(std::uint64_t frame, Game &game, sf::RenderWindow 
             }
         } else if (event.type == sf::Event::MouseButtonPressed) {
             // The pointer where it is now, not where the event says it was.
-            const sf::Vector2f point = insideWorld(window.mapPixelToCoords(sf::Mouse::getPosition(window)));
+            const sf::Vector2f point = pressPoint(game, window.mapPixelToCoords(sf::Mouse::getPosition(window)));
             record(recording, ReplayCommand::click(frame, point, event.mouseButton.button));
             game.press(point, event.mouseButton.button);
             moved.reset();
         } else if (event.type == sf::Event::MouseMoved) {
-            moved = insideWorld(window.mapPixelToCoords(sf::Vector2i(event.mouseMove.x, event.mouseMove.y)));
+            moved = pressPoint(game, window.mapPixelToCoords(sf::Vector2i(event.mouseMove.x, event.mouseMove.y)));
         }
     }
     if (moved) {

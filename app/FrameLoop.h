@@ -3,6 +3,7 @@
 #include "app/FramePacer.h"
 
 #include <SFML/Graphics/RenderWindow.hpp>
+#include <SFML/Graphics/View.hpp>
 #include <SFML/System/Vector2.hpp>
 
 #include <cstdint>
@@ -43,6 +44,13 @@ private:
     std::ostream *recording;
     DebugOverlay *overlay;
 };
+
+// The world as a game that keeps its aspect shows it in a window of `size`:
+// the square as large as the window holds, centred, the rest left black.
+sf::View letterboxView(sf::Vector2u size);
+// The view the game is drawn and pressed through: letterboxed when it keeps
+// its aspect, else the world stretched over the whole window.
+void applyView(const Game &game, sf::RenderWindow &window);
 
 // One pass of the loop: the frame played with the window's events as its
 // input, then clear, draw, display (when the input draws the frame).

@@ -132,14 +132,24 @@ bool talkAhead(const SequenceMoment &cutscene)
                        [](const StepRules &step) { return step.kind == StepRules::Kind::talk; });
 }
 
+// The frames of the fades under way, played out: presses wait for them.
+std::uint64_t waitOutFades(Game &game)
+{
+    std::uint64_t frames = 0;
+    for (; game.fading(); ++frames)
+        playFrame(game);
+    return frames;
+}
+
 // The frames after `frame` until the next press, as the solver took them: the
-// walk to its end, then each cutscene skipped with Escape where the solver
-// skipped it, or else played frame by frame, its lines passed with Enter,
-// up to its end or the conversation it holds.
+// walk and the fades to their end, then each cutscene skipped with Escape
+// where the solver skipped it, or else played frame by frame, its lines
+// passed with Enter, up to its end or the conversation it holds.
 std::uint64_t settleCutscenes(Game &game, std::uint64_t frame, std::string &script)
 {
     game.transition();
     std::uint64_t frames = walkToEnd(game);
+    frames += waitOutFades(game);
     const SequenceMoment &cutscene = game.cutscene();
     while ((cutscene.running() || !cutscene.queued.empty()) && !game.conversation().running()) {
         ++frames;
@@ -157,7 +167,8 @@ std::uint64_t settleCutscenes(Game &game, std::uint64_t frame, std::string &scri
                 played.key(key);
         });
     }
-    return frames;
+    // A scene the cutscene entered fades in.
+    return frames + waitOutFades(game);
 }
 
 // The walkthrough as a replay script: each press in the frame after the walk
@@ -239,6 +250,8 @@ int solve(const Options &options)
         seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - began).count();
         if (solved->solution && !walkthrough.empty()) {
             game.restore(start);
+            // The walkthrough is played as a player plays it: with its fades.
+            game.fades = true;
             script = walkthroughScript(game, *solved->solution, walkthrough.stem().string() + "-goal.png");
         }
     }

@@ -1,7 +1,7 @@
 // Runs every benchmark case, engine against bare, alternating the two, and
 // prints one table of medians and ratios.
 // Usage: bench_runner [--quick] [--data DIR]
-//                     [--only load,shared,frame,click,startup,pacing,reload,walk,solve]
+//                     [--only load,shared,frame,click,startup,pacing,reload,walk,talk,solve,wrap,depth]
 // Needs an X display (DISPLAY set). Programs and the example game are found
 // where the build put them.
 
@@ -212,6 +212,7 @@ public:
     void talkCases();
     void wrapCase();
     void solveCases();
+    void depthCase();
     void printTable() const;
 
 private:
@@ -690,6 +691,19 @@ void Benchmarks::solveCases()
                     "< 0.3 s", chain.at("seconds") < 0.3 ? "yes" : "NO"});
 }
 
+// A frame of 1,000 sprites, the player walking among them, sorted by depth
+// against drawn as listed (bench_depth), both in one process.
+void Benchmarks::depthCase()
+{
+    const std::string dir = caseDir("depth");
+    fs::create_directories(dir);
+    const std::string frames = options.quick ? "60" : "4000";
+    const std::map<std::string, double> run = results(runChild({BENCH_DEPTH, dir, frames})).front();
+    note("depth: median frame " + format("%.3f", run.at("sorted_ms")) + " ms sorted, " +
+         format("%.3f", run.at("listed_ms")) + " ms as listed");
+    rows.push_back(ratioRow("frame 1,000 depthSort", run.at("sorted_ms"), run.at("listed_ms"), "ms", 1.1));
+}
+
 void Benchmarks::printTable() const
 {
     std::printf("\n%-28s %-20s %-20s %-7s %-15s %s\n", "case", "engine", "bare", "ratio", "target", "met");
@@ -718,8 +732,9 @@ Options parse(int argc, char **argv)
             for (std::string name; std::getline(names, name, ',');)
                 options.only.insert(name);
         } else {
-            throw std::runtime_error("usage: bench_runner [--quick] [--data DIR] "
-                                     "[--only load,shared,frame,click,startup,pacing,reload,walk,solve,wrap]");
+            throw std::runtime_error(
+                "usage: bench_runner [--quick] [--data DIR] "
+                "[--only load,shared,frame,click,startup,pacing,reload,walk,talk,solve,wrap,depth]");
         }
     }
     return options;
@@ -743,7 +758,7 @@ int main(int argc, char **argv)
             {"startup", [&] { benchmarks.startupCase(); }}, {"pacing", [&] { benchmarks.pacingCases(); }},
             {"reload", [&] { benchmarks.reloadCase(); }},   {"walk", [&] { benchmarks.walkCases(); }},
             {"talk", [&] { benchmarks.talkCases(); }},      {"solve", [&] { benchmarks.solveCases(); }},
-            {"wrap", [&] { benchmarks.wrapCase(); }},
+            {"wrap", [&] { benchmarks.wrapCase(); }},       {"depth", [&] { benchmarks.depthCase(); }},
         };
         for (const auto &[name, run] : cases)
             if (options.wants(name))

@@ -150,6 +150,8 @@ std::string rangeProblem(const AttributeFormat &format, double value)
                " never moves";
     if (name.find("LevelLimit") != std::string_view::npos)
         return "the world is " + range;
+    if (name == "baseline")
+        return "the world is " + range + " high: no one stands there";
     return std::string("\"") + format.name + "\" is " + range;
 }
 
@@ -936,8 +938,10 @@ void Checker::checkList(Node *node, const Attribute *attribute, const AttributeF
 void Checker::checkRange(const Attribute *attribute, const AttributeFormat &format, double value)
 {
     const std::string problem = rangeProblem(format, value);
+    // A baseline sorts against where the player can stand, which is inside the world.
+    const bool depth = std::string_view(format.name) == "baseline";
     if (!problem.empty())
-        report(attribute->value(), "out-of-range",
+        report(attribute->value(), depth ? "outside-world" : "out-of-range",
                quote(nameOf(attribute)) + " is " + quote(valueOf(attribute)) + ", but " + problem);
 }
 

@@ -630,7 +630,11 @@ private:
     std::unordered_map<const Node *, std::vector<Target>> targetsByScene;
 };
 
-Solver::Solver(Game &game, std::size_t maxStates) : search(std::make_unique<Search>(game, maxStates)) {}
+Solver::Solver(Game &game, std::size_t maxStates) : search(std::make_unique<Search>(game, maxStates))
+{
+    // A fade changes what is seen and when presses count, never what can happen.
+    game.fades = false;
+}
 
 Solver::~Solver() = default;
 

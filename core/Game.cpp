@@ -53,6 +53,8 @@ void Game::start(std::shared_ptr<const GameDocument> shared, std::optional<int> 
     if (startFromSave())
         return;
     activateScene(sceneId.value_or(currentSceneId));
+    startFade(Fade::Kind::in, stage.scene(sceneNode).fadeIn, false);
+    fade.held = true;
     // The scene played first counts as entered, for the first time: its
     // text shows in frame 0, and a goal that already holds is reached there.
     show(built->firstEnterText ? built->firstEnterText : built->enterText);
@@ -196,6 +198,7 @@ void Game::checkStartup()
     dialogs.read(root, rules);
     sequences.read(root, rules);
     interaction.read(root, rules);
+    stage.read(root);
     warnOfMissingScenes();
     requireScene(currentSceneId);
 }
@@ -207,6 +210,7 @@ void Game::loadRules()
     dialogs.read(root, rules);
     sequences.read(root, rules);
     interaction.read(root, rules);
+    stage.read(root);
     warnOfMissingScenes();
     for (const FlagDeclaration &flag : rules.flags)
         if (flag.set)

@@ -64,6 +64,9 @@ public:
     TraceSink *trace = nullptr;
     // Where a game with a saveName saves, and whether it starts from a save.
     SaveSettings saves;
+    // Fades run; a tool that explores what can happen turns them off, since
+    // they change only what is seen and when presses count.
+    bool fades = true;
 
     Game() = default;
     Game(const Game &) = delete;
@@ -166,6 +169,14 @@ public:
     // and left running, for whoever plays on to choose in it; the cutscene
     // goes on once the conversation ends.
     void finishCutscenesUpToTalk();
+    // Whether a fade runs: presses then do nothing but their click.
+    bool fading() const;
+    // The frames until the fade under way ends; 0 when none runs.
+    int fadeFramesLeft() const { return fading() ? fade.frames - fade.elapsed : 0; }
+    // How dark the picture is: 0 clear to 1 black.
+    float darkness() const { return fades ? fade.darkness() : 0.f; }
+    // The square world is drawn as large as the window holds, with bars.
+    bool keepsAspect() const { return stage.keepAspect; }
     // A door that waits for the walk to it to end, if any.
     std::optional<int> pendingExit() const { return waitingExit; }
     // Where row `row` of a conversation's menu lies: the press that chooses it lands there.
@@ -338,6 +349,16 @@ private:
     void sequencePress();
     void sequenceKey(std::string_view name);
     void drawLine(const LineRules &line);
+
+    // Depth, the player's size by depth and fades (stage/Stage.cpp).
+    void sortByDepth(BuiltScene &scenePlaced);
+    // The scene's sprite places in drawing order, or null when drawn as listed.
+    const std::vector<std::size_t> *depthOrder();
+    void scalePlayer();
+    void startFade(Fade::Kind kind, int frames, bool fromCutscene);
+    // Starts the fade a door of this scene waits for; false when it has none.
+    bool leaveThroughFade(int next);
+    void drawFade();
 
     // Scene changes (rooms/SceneChange.cpp).
     void changeScene(int sceneId);

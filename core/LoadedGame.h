@@ -3,6 +3,9 @@
 #include "core/interact/InteractionRules.h"
 #include "core/rooms/GameRules.h"
 #include "core/script/Sequence.h"
+#include "core/stage/DepthOrder.h"
+#include "core/stage/Fade.h"
+#include "core/stage/StageRules.h"
 #include "core/state/GameState.h"
 #include "core/talk/Conversation.h"
 #include "core/text/Diagnostics.h"
@@ -96,6 +99,8 @@ struct PlayMoment {
     // The cutscenes in play, and one a press started that waits for the walk to end.
     SequenceMoment script;
     std::string_view waitingSequence;
+    // The picture fading, and the door a fade to black holds.
+    Fade fade;
 };
 
 // The click hooks of a <use>, claimed when its scene is built.
@@ -127,6 +132,10 @@ struct BuiltScene {
     // first asked: only the player moves once a scene is built.
     std::vector<char> hooked;
     std::vector<sf::FloatRect> bounds;
+    // In a scene sorted by depth: the order, and the places as last drawn.
+    bool sortsByDepth = false;
+    DepthOrder depth;
+    std::vector<std::size_t> drawOrder;
 };
 
 // Everything one loaded game holds: its share of the document, what loading
@@ -156,6 +165,7 @@ struct LoadedGame : PlayMoment {
     DialogBook dialogs;
     SequenceBook sequences;
     InteractionRules interaction;
+    StageBook stage;
 
     // The scene in play as built, found from sceneNode.
     EScene *scene = nullptr;

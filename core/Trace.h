@@ -65,6 +65,7 @@ enum class TraceEvent {
     actionPending,   // a press's action waits for the walk to end: id of the sprite
     actionCancelled, // a waiting action is given up: id
     look,            // a look at a sprite or an item: its id
+    fade,            // a fade starts: kind (in or out), frames
 };
 
 // One named value of a trace line, written in the order given.

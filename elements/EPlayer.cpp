@@ -5,6 +5,7 @@
 #include "elements/Catalogue.h"
 #include "elements/ESprite.h"
 
+#include <algorithm>
 #include <cmath>
 
 namespace {
@@ -85,7 +86,7 @@ void EPlayer::update()
         if (hasArrived() || hasPassedTarget())
             walking = false;
         else
-            sprite->moveSteps(direction, speed);
+            sprite->moveSteps(direction, stride());
         const sf::Vector2f exact = sprite->drawable->getPosition();
         sprite->position = {std::trunc(exact.x), std::trunc(exact.y)};
     }
@@ -104,7 +105,7 @@ void EPlayer::followRoute()
         walking = false;
         return;
     }
-    const std::size_t corners = route.advance(speed);
+    const std::size_t corners = route.advance(stride());
     if (corners > 0) {
         const Point ahead = route.heading();
         turnTowards(ahead.x, ahead.y);
@@ -142,10 +143,18 @@ sf::Vector2f EPlayer::directionTo(float x, float y) const
 bool EPlayer::hasArrived() const
 {
     // Whole units, as the player steps.
-    const int halfSpeed = speed / 2;
+    const int halfSpeed = stride() / 2;
     const auto half = static_cast<float>(halfSpeed);
     const sf::Vector2f at = sprite->position;
     return !(at.x - half > target.x || target.x > at.x + half || at.y - half > target.y || target.y > at.y + half);
+}
+
+int EPlayer::stride() const
+{
+    if (speedFactor == 1.f || speed <= 0)
+        return speed;
+    // A player shrunk far away still moves.
+    return std::max(1, static_cast<int>(std::lround(static_cast<float>(speed) * speedFactor)));
 }
 
 bool EPlayer::hasPassedTarget() const

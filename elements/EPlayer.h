@@ -21,6 +21,8 @@ class WalkArea;
 class EPlayer {
 public:
     int speed = 10;
+    // The player's size (and so its stride) for its depth, when the scene gives one.
+    float speedFactor = 1.f;
     sf::Vector2f direction;
     sf::Vector2f target;
     ESprite *sprite = nullptr;
@@ -50,6 +52,8 @@ public:
     bool hasArrived() const;
     // True once the target lies behind the stored position along the walk.
     bool hasPassedTarget() const;
+    // The unit steps of a frame: the speed, for the player's depth.
+    int stride() const;
 
 private:
     void followRoute();

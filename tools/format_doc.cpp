@@ -38,6 +38,8 @@ const char *heading(const ElementFormat &format)
         return "`<sequence>`: a child of `<sequences>`, one cutscene; its children are its steps, run in order";
     if (kind == "sequence say")
         return "`<say>` in a `<sequence>`: a line, passed by a press, Enter or Space, or after its frames";
+    if (kind == "fade")
+        return "`<fade>` in a `<sequence>`: the picture darkens to black or lightens again";
     if (kind == "sequence scene")
         return "`<scene>` in a `<sequence>`: a scene change";
     return nullptr;

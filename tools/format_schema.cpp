@@ -276,8 +276,8 @@ std::string elements(Types &types)
            emptyElement("walk", "walk", types, "            ") + emptyElement("wait", "wait", types, "            ") +
            emptyElement("play", "play", types, "            ") + emptyElement("do", "do", types, "            ") +
            emptyElement("scene", "sequence scene", types, "            ") +
-           emptyElement("talk", "talk", types, "            ") + "          </xs:choice>\n" +
-           attributesOf("sequence", types, "          ") +
+           emptyElement("fade", "fade", types, "            ") + emptyElement("talk", "talk", types, "            ") +
+           "          </xs:choice>\n" + attributesOf("sequence", types, "          ") +
            "        </xs:complexType>\n      </xs:element>\n"
            "    </xs:sequence>\n  </xs:complexType>\n\n";
 

@@ -14,6 +14,7 @@
 
 #include <SFML/Graphics/Image.hpp>
 #include <SFML/Graphics/Texture.hpp>
+#include <SFML/System/Sleep.hpp>
 #include <SFML/Window/Event.hpp>
 
 #include <algorithm>
@@ -52,7 +53,7 @@ std::optional<std::string> unreadable(const std::string &path)
     return std::nullopt;
 }
 
-ReplayScript readScript(const std::string &path)
+ReplayScript readScript(const std::string &path, bool keepsAspect)
 {
     std::error_code ignored;
     std::ifstream in;
@@ -72,7 +73,7 @@ ReplayScript readScript(const std::string &path)
     std::ostringstream text;
     text << in.rdbuf();
     ReplayScript script;
-    if (const std::optional<Diagnostic> error = parseReplayScript(text.str(), script))
+    if (const std::optional<Diagnostic> error = parseReplayScript(text.str(), script, keepsAspect))
         throw UnusableFile{renderDiagnostic(path, *error)};
     return script;
 }
@@ -157,6 +158,15 @@ bool saveShot(const sf::RenderWindow &window, const fs::path &path)
 // The script as a frame's input: its clicks in the event phase, its shots
 // once the frame is drawn, and the end after its last frame. The window's
 // own input is taken and ignored, except its close button.
+// The window's new size, waited for as the window system makes it, so that a
+// shot in the same frame shows it.
+void resize(sf::RenderWindow &window, sf::Vector2u size)
+{
+    window.setSize(size);
+    for (int tries = 0; tries < 100 && window.getSize() != size; ++tries)
+        sf::sleep(sf::milliseconds(5));
+}
+
 class ScriptInput : public FrameInput {
 public:
     // Drawing takes most of a frame under a software renderer (about 5 ms of
@@ -184,6 +194,8 @@ public:
                 game.key(script.commands[i].keyName);
             else if (script.commands[i].kind == ReplayCommand::Kind::close)
                 game.close();
+            else if (script.commands[i].kind == ReplayCommand::Kind::resize)
+                resize(window, script.commands[i].size);
     }
 
     bool draws(std::uint64_t frame) const override
@@ -236,7 +248,13 @@ struct ReplayFiles {
 ReplayFiles readFiles(const Options &options, const GameDocument &document)
 {
     ReplayFiles files;
-    files.script = readScript(options.replay);
+    // Only a game that keeps its aspect has bars to press: its root says so
+    // before the game is loaded.
+    const Node *assets = document.assets();
+    const Node *root = assets ? assets->parent() : nullptr;
+    const Attribute *aspect = root ? root->first_attribute("aspect") : nullptr;
+    files.script =
+        readScript(options.replay, aspect && std::string_view(aspect->value(), aspect->value_size()) == "keep");
     files.shots = shotPaths(files.script, options.replay);
     claimOutputs(options, document, files.script, files.shots);
     if (!options.expect.empty())

@@ -73,7 +73,10 @@ struct ScriptError {
 
 class LineReader {
 public:
-    LineReader(std::string_view line, std::size_t number) : words(splitWords(line)), lineNumber(number) {}
+    LineReader(std::string_view line, std::size_t number, bool aspectKept)
+        : words(splitWords(line)), lineNumber(number), keepsAspect(aspectKept)
+    {
+    }
 
     bool empty() const { return words.empty(); }
 
@@ -101,6 +104,11 @@ public:
             readShot(command);
         else if (name.text == "close")
             command.kind = ReplayCommand::Kind::close;
+        else if (name.text == "resize" && keepsAspect)
+            readResize(command);
+        else if (keepsAspect)
+            throw ScriptError{name.column, "unknown command " + quoted(name.text) +
+                                               "; expected click, move, key, shot, resize or close"};
         else
             throw ScriptError{name.column,
                               "unknown command " + quoted(name.text) + "; expected click, move, key, shot or close"};
@@ -150,7 +158,7 @@ private:
         for (float *axis : {&point.x, &point.y}) {
             const Word word = next(missing);
             *axis = coordinate(word);
-            if (*axis < 0.f || *axis > static_cast<float>(worldSize))
+            if (!keepsAspect && (*axis < 0.f || *axis > static_cast<float>(worldSize)))
                 throw ScriptError{word.column, std::string(axis == &point.x ? "x" : "y") + " is " +
                                                    std::string(cut(word.text)) + ", outside the world, which is 0 to " +
                                                    std::to_string(worldSize) +
@@ -173,6 +181,23 @@ private:
             }
         throw ScriptError{button.column,
                           "unknown button " + quoted(button.text) + "; expected left, right, middle, x1 or x2"};
+    }
+
+    // As large as a window the engine opens may be.
+    void readResize(ReplayCommand &command)
+    {
+        constexpr unsigned largest = 8192;
+        command.kind = ReplayCommand::Kind::resize;
+        for (unsigned *side : {&command.size.x, &command.size.y}) {
+            const Word word = next("\"resize\" needs a width and a height in pixels");
+            unsigned value = 0;
+            const char *end = word.text.data() + word.text.size();
+            const auto [stop, error] = std::from_chars(word.text.data(), end, value);
+            if (stop != end || error != std::errc() || value < 1 || value > largest)
+                throw ScriptError{word.column, quoted(word.text) + " is not a size in pixels (1 to " +
+                                                   std::to_string(largest) + ")"};
+            *side = value;
+        }
     }
 
     void readMove(ReplayCommand &command)
@@ -234,6 +259,7 @@ private:
     std::vector<Word> words;
     std::size_t taken = 0;
     std::size_t lineNumber;
+    bool keepsAspect;
 };
 
 } // namespace
@@ -287,7 +313,7 @@ std::uint64_t ReplayScript::lastFrame() const
     return commands.empty() ? 0 : commands.back().frame;
 }
 
-std::optional<Diagnostic> parseReplayScript(std::string_view text, ReplayScript &script)
+std::optional<Diagnostic> parseReplayScript(std::string_view text, ReplayScript &script, bool keepsAspect)
 {
     script.commands.clear();
     std::optional<std::pair<std::uint64_t, std::size_t>> previous;
@@ -295,7 +321,7 @@ std::optional<Diagnostic> parseReplayScript(std::string_view text, ReplayScript 
     std::size_t lineNumber = 0;
     for (std::size_t begin = 0; begin <= text.size(); ++lineNumber) {
         const std::size_t end = std::min(text.find('\n', begin), text.size());
-        LineReader line(text.substr(begin, end - begin), lineNumber + 1);
+        LineReader line(text.substr(begin, end - begin), lineNumber + 1, keepsAspect);
         begin = end + 1;
         if (line.empty())
             continue;
@@ -340,6 +366,8 @@ std::string formatCommand(const ReplayCommand &command)
         return line + " shot " + command.file;
     case ReplayCommand::Kind::close:
         return line + " close";
+    case ReplayCommand::Kind::resize:
+        return line + " resize " + std::to_string(command.size.x) + " " + std::to_string(command.size.y);
     }
     return line;
 }

@@ -13,9 +13,10 @@
 #include <vector>
 
 // One line of a replay script: "at FRAME click X Y [BUTTON]", "at FRAME move
-// X Y", "at FRAME key NAME", "at FRAME shot FILE.png" or "at FRAME close".
+// X Y", "at FRAME key NAME", "at FRAME shot FILE.png" or "at FRAME close";
+// for a game that keeps its aspect also "at FRAME resize WIDTH HEIGHT".
 struct ReplayCommand {
-    enum class Kind { click, move, key, shot, close };
+    enum class Kind { click, move, key, shot, close, resize };
 
     std::uint64_t frame = 0;
     Kind kind = Kind::close;
@@ -26,6 +27,8 @@ struct ReplayCommand {
     std::string file;
     // A key's name, one of keyNames().
     std::string keyName;
+    // The window's new size in pixels, for a resize.
+    sf::Vector2u size;
     // Where the command's argument starts, for what is found out later.
     std::size_t line = 1;
     std::size_t column = 1;
@@ -56,8 +59,10 @@ struct ReplayScript {
 
 // Reads a script's text: one command a line, "#" starts a comment, blank
 // lines and blanks between words are free. The first malformed line gives
-// an error located at the offending word, and no commands.
-std::optional<Diagnostic> parseReplayScript(std::string_view text, ReplayScript &script);
+// an error located at the offending word, and no commands. A game that keeps
+// its aspect (`keepsAspect`) has bars round the world where a press lands off
+// it, and a window whose resizing shows them.
+std::optional<Diagnostic> parseReplayScript(std::string_view text, ReplayScript &script, bool keepsAspect = false);
 
 // The line a recording writes for a command, which reads back as the same
 // command: "at 12 click 687.5 300" (the left button goes unnamed).

@@ -2,6 +2,7 @@
 // a plain press, the use of an item, the effects, a door and the goal.
 #include "core/Game.h"
 
+#include "core/text/Format.h"
 #include "elements/EAudio.h"
 #include "elements/EPlayer.h"
 #include "elements/EScene.h"
@@ -12,6 +13,8 @@
 // frame is first walked towards in the next.
 void Game::step()
 {
+    if (fades)
+        fade.advance();
     scene->animate();
     animateOn();
     if (script.running())
@@ -26,7 +29,9 @@ void Game::walkOn()
     if (!player || !player->walking)
         return;
     const sf::Vector2f before = player->sprite->position;
+    scalePlayer();
     player->update();
+    scalePlayer();
     tellTurns();
     if (!player->walking) {
         tell(TraceEvent::arrived, player->sprite->position);
@@ -57,7 +62,7 @@ void Game::press(sf::Vector2f point, sf::Mouse::Button button)
 {
     pointerAt = point;
     keyboardLast = false;
-    if (button == sf::Mouse::Right && interaction.lookWithRight && !talk.running() && !script.running())
+    if (button == sf::Mouse::Right && interaction.lookWithRight && !talk.running() && !script.running() && !fading())
         look(point);
     else
         pressAt(point);
@@ -67,6 +72,10 @@ void Game::press(sf::Vector2f point, sf::Mouse::Button button)
 void Game::pressAt(sf::Vector2f point)
 {
     ran.clear();
+    if (fading()) {
+        tell(TraceEvent::click, point);
+        return;
+    }
     if (talk.running()) {
         tell(TraceEvent::click, point);
         talkPress(point);
@@ -103,7 +112,7 @@ void Game::sendPlayer(sf::Vector2f point)
 
 bool Game::pressInventory(sf::Vector2f point)
 {
-    if (!rules.inventory)
+    if (!rules.inventory || stage.scene(sceneNode).inventoryHidden)
         return false;
     const std::optional<std::size_t> slot = rules.inventory->slotAt(point, state.inventory.size());
     if (!slot)
@@ -148,6 +157,24 @@ std::vector<std::size_t> Game::reachedBy(sf::Vector2f point)
     // sprite of the scene was most of a press's time.
     learnHooks();
     std::vector<std::size_t> reached;
+    // Off the world (on a bar round it) a press reaches nothing.
+    const auto side = static_cast<float>(worldSize);
+    if (stage.keepAspect && !sf::FloatRect(0.f, 0.f, side, side).contains(point))
+        return reached;
+    if (const std::vector<std::size_t> *order = depthOrder()) {
+        const ESprite *walker = player ? player->sprite : nullptr;
+        for (std::size_t k = 0; k < order->size(); ++k) {
+            const std::size_t i = interaction.pressTop ? (*order)[order->size() - 1 - k] : (*order)[k];
+            const ESprite *sprite = scene->sprites[i];
+            const bool under = sprite == walker ? sprite->contains(point) : built->bounds[i].contains(point);
+            if (!under || !isActive(i) || (interaction.pressTop && !built->hooked[i]))
+                continue;
+            reached.push_back(i);
+            if (interaction.pressTop)
+                break;
+        }
+        return reached;
+    }
     if (interaction.pressTop) {
         for (std::size_t i = scene->sprites.size(); i > 0; --i)
             if (built->hooked[i - 1] && boundsOf(i - 1).contains(point) && isActive(i - 1)) {

@@ -48,6 +48,7 @@ void Game::enter(Node *sceneElement, std::optional<int> from)
         scene->frame = 0;
         replacePlayer(sceneElement, from);
     }
+    scalePlayer();
 }
 
 BuiltScene &Game::build(Node *sceneElement, std::optional<int> from)
@@ -74,6 +75,7 @@ BuiltScene &Game::build(Node *sceneElement, std::optional<int> from)
     const SceneRules &sceneRules = rules.scene(sceneElement);
     built->enterText = freeText(sceneRules.onEnterText);
     built->firstEnterText = freeText(sceneRules.onFirstEnterText);
+    sortByDepth(*built);
     return *built;
 }
 

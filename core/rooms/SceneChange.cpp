@@ -11,14 +11,26 @@ void Game::transition()
     // A load that is performed wins over the frame's scene change.
     if (quickLoadAsked) {
         quickLoadAsked = false;
-        if (loadSave(saveFolder() + "/quick.json", "quick"))
+        if (loadSave(saveFolder() + "/quick.json", "quick")) {
             committedExit.reset();
+            fade = Fade();
+        }
+    }
+    // The door a fade to black held is taken once it is black, or at once
+    // when the window closes, so the auto save keeps where the door leads.
+    if (fade.exitTo && (!fade.running() || autoSaveAsked || !fades)) {
+        const int next = *fade.exitTo;
+        fade = Fade();
+        changeScene(next);
+        runSequences();
     }
     if (committedExit) {
         const int next = *committedExit;
         committedExit.reset();
-        changeScene(next);
-        runSequences();
+        if (autoSaveAsked || !leaveThroughFade(next)) {
+            changeScene(next);
+            runSequences();
+        }
     }
     updateHover();
     if (quickSaveAsked && script.running())
@@ -47,6 +59,7 @@ void Game::changeScene(int sceneId)
     state.visited.insert(sceneId);
     state.touch();
     tell(TraceEvent::sceneEnter, {{"scene", std::int64_t{sceneId}}, {"from", std::int64_t{from}}, {"first", first}});
+    startFade(Fade::Kind::in, stage.scene(next).fadeIn, false);
     show(first && built->firstEnterText ? built->firstEnterText : built->enterText);
     checkGoal();
     enterSequenceOf(first);

@@ -138,6 +138,9 @@ void Game::runSteps()
         case StepRules::Kind::animate:
             startAnimation(step);
             break;
+        case StepRules::Kind::fade:
+            startFade(step.darken ? Fade::Kind::out : Fade::Kind::in, *step.frames, true);
+            break;
         }
         if (step.waits() && !stepEnded())
             return;
@@ -152,6 +155,7 @@ bool Game::stepEnded() const
     case StepRules::Kind::say:
         return step.frames ? script.framesLeft <= 0 : script.passed;
     case StepRules::Kind::wait:
+    case StepRules::Kind::fade:
         return script.framesLeft <= 0;
     case StepRules::Kind::walk:
         return step.who.empty() ? !player || !player->walking : script.walker == nullptr;
@@ -171,6 +175,8 @@ void Game::endSequence(bool skipped)
     for (const auto &[sprite, placement] : script.moved)
         sprite->setPosition(placement.x, placement.y);
     script.moved.clear();
+    if (fade.fromCutscene)
+        fade = Fade();
     script.walker = nullptr;
     script.sequence = nullptr;
     script.step = 0;

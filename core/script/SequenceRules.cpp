@@ -110,14 +110,25 @@ StepRules SequenceBook::readStep(Node *step, GameRules &rules)
         read.who = viewOf(step, "sprite");
         read.cells = readCells(hasAttribute(step, "frames"));
         read.delay = countOf(step, "delay").value_or(read.delay);
+    } else if (name == "fade") {
+        requireAttributes(step, "fade");
+        read.kind = StepRules::Kind::fade;
+        const Attribute *to = hasAttribute(step, "to");
+        const std::string_view toWhat(to->value(), to->value_size());
+        if (toWhat != "black" && toWhat != "clear")
+            throw StartupError("\"to\" is \"" + std::string(toWhat) + "\"; a fade goes to \"black\" or \"clear\"",
+                               to->value());
+        read.darken = toWhat == "black";
+        read.frames = countOf(step, "frames");
     } else if (name == "talk") {
         requireAttributes(step, "talk");
         read.kind = StepRules::Kind::talk;
         read.dialog = viewOf(step, "dialog");
     } else {
-        throw StartupError("<" + std::string(name) +
-                               "> is not a step of a cutscene (say, walk, wait, play, do, scene, talk or animate)",
-                           elementPosition(step));
+        throw StartupError(
+            "<" + std::string(name) +
+                "> is not a step of a cutscene (say, walk, wait, play, do, scene, talk, animate or fade)",
+            elementPosition(step));
     }
     return read;
 }

@@ -15,7 +15,7 @@
 
 // One step of a cutscene, of the kind its element names.
 struct StepRules {
-    enum class Kind { say, walk, wait, play, effects, scene, talk, animate };
+    enum class Kind { say, walk, wait, play, effects, scene, talk, animate, fade };
 
     Node *node = nullptr;
     Kind kind = Kind::wait;
@@ -36,6 +36,8 @@ struct StepRules {
     Effects effects;
     int scene = 0;
     std::string_view dialog;
+    // fade: to black, else clear again.
+    bool darken = false;
 
     // The kind the format table lists the step's attributes under.
     const char *formatKind() const
@@ -46,7 +48,7 @@ struct StepRules {
     bool waits() const
     {
         return kind == Kind::say || kind == Kind::walk || kind == Kind::wait || kind == Kind::talk ||
-               kind == Kind::animate;
+               kind == Kind::animate || kind == Kind::fade;
     }
 };
 

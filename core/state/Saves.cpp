@@ -192,6 +192,7 @@ void Game::applySave(const SaveData &data, const std::string &slot)
     if (player && built->placesPlayer && data.player) {
         player->sprite->setPosition(data.player->x, data.player->y);
         player->target = *data.player;
+        scalePlayer();
     }
     tell(TraceEvent::sceneEnter,
          {{"scene", std::int64_t{data.scene}}, {"from", std::string("load")}, {"first", false}});

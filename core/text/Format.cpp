@@ -16,6 +16,8 @@ constexpr double maxCharacterSize = 2048;
 constexpr double maxWindowSize = 8192;
 constexpr double maxVolume = 100;
 constexpr double maxColorComponent = 255;
+// Ten seconds at sixty frames: a longer fade is a slip, not a wish.
+constexpr double maxFadeFrames = 600;
 
 // The transform every placed image reads, on its asset and on a scene child.
 constexpr AttributeFormat position{"position", Syntax::pair, false, "0, 0", "where it is placed"};
@@ -61,7 +63,9 @@ std::vector<ElementFormat> buildFormat()
           {"startSequence", Syntax::sequenceId, false, "none",
            "the cutscene a new game (not a loaded one) starts with"},
           {"goalSequence", Syntax::sequenceId, false, "none", "the cutscene run when the goal is first reached"},
-          {"waitCursor", Syntax::spriteId, false, "the usual cursor", "the cursor while a cutscene runs"}}},
+          {"waitCursor", Syntax::spriteId, false, "the usual cursor", "the cursor while a cutscene runs"},
+          {"aspect", Syntax::text, false, "stretch",
+           "keep: the square world drawn as large as the window holds, centred, with black bars"}}},
         {"assets", {{"path", Syntax::text, true, "", "folder that every src is read from"}}},
         {"sprite",
          {{"id", Syntax::text, false, "none: the asset is skipped", "the name scenes place it by"},
@@ -151,7 +155,17 @@ std::vector<ElementFormat> buildFormat()
           {"onFirstEnterSequence", Syntax::sequenceId, false, "onEnterSequence",
            "the cutscene run on entering it the first time"},
           {"walkArea", Syntax::points, false, "none: the level limits", "the polygon the player walks in"},
-          {"walkHoles", Syntax::pointGroups, false, "none", "polygons inside the walk area the player walks round"}}},
+          {"walkHoles", Syntax::pointGroups, false, "none", "polygons inside the walk area the player walks round"},
+          {"depthSort", Syntax::boolean, false, "false",
+           "true: the player and the children with a baseline drawn lowest baseline first, at the player's place"},
+          {"playerScale", Syntax::points, false, "none: the player's own size",
+           "y1, s1, y2, s2: the player's scale (and speed) is s1 at y1 and s2 at y2, linear between, held "
+           "outside; each scale above 0"},
+          {"fadeIn", Syntax::integer, false, "0", "frames of the fade from black on entering", 0, maxFadeFrames, false,
+           true},
+          {"fadeOut", Syntax::integer, false, "0", "frames of the fade to black before a door leaves", 0, maxFadeFrames,
+           false, true},
+          {"inventory", Syntax::text, false, "shown", "hidden: no bar is drawn or pressed in the scene"}}},
         {"scene child",
          {{"position", Syntax::pair, false, "the asset's", "where the sprite (and a text) is placed"},
           {"scale", Syntax::pair, false, "the asset's", "scale factors"},
@@ -184,7 +198,9 @@ std::vector<ElementFormat> buildFormat()
           {"onClickSequence", Syntax::sequenceId, false, "none",
            "the cutscene a click starts, after its effects (and the walk to walkTo)"},
           {"onLookText", Syntax::textId, false, "none", "the text a look shows"},
-          {"onLookAudio", Syntax::audioId, false, "none", "the sound a look plays"}}},
+          {"onLookAudio", Syntax::audioId, false, "none", "the sound a look plays"},
+          {"baseline", Syntax::decimal, false, "none",
+           "with the scene's depthSort: the world y it is sorted by against the player's feet", 0, worldSize}}},
         {"use",
          {{"item", Syntax::text, true, "", "the item used, or * for any"},
           {"if", Syntax::condition, false, "always", "the use counts only while it holds"},
@@ -245,6 +261,9 @@ std::vector<ElementFormat> buildFormat()
          {{"sprite", Syntax::spriteId, true, "", "an active sprite of the scene with that asset id"},
           {"frames", Syntax::cells, true, "", "the cells of its sheet played once, then its own animation again"},
           {"delay", Syntax::count, false, "6", "frames of play each cell shows"}}},
+        {"fade",
+         {{"to", Syntax::text, true, "", "black (darken) or clear (lighten again)"},
+          {"frames", Syntax::count, true, "", "frames of play the fade lasts"}}},
         {"sequence scene", {{"to", Syntax::sceneId, true, "", "the scene changed to, as a door changes it"}}},
         {"talk", {{"dialog", Syntax::dialogId, true, "", "the conversation run; the step ends when it ends"}}},
     };

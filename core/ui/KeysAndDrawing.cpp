@@ -40,9 +40,15 @@ void Game::close()
 
 void Game::draw()
 {
-    for (std::size_t i = 0; i < scene->sprites.size(); ++i)
-        if (isActive(i))
-            window->draw(*scene->sprites[i]->drawable, sf::RenderStates::Default);
+    if (const std::vector<std::size_t> *order = depthOrder()) {
+        for (const std::size_t i : *order)
+            if (isActive(i))
+                window->draw(*scene->sprites[i]->drawable, sf::RenderStates::Default);
+    } else {
+        for (std::size_t i = 0; i < scene->sprites.size(); ++i)
+            if (isActive(i))
+                window->draw(*scene->sprites[i]->drawable, sf::RenderStates::Default);
+    }
     for (std::size_t i = 0; i < scene->texts.size(); ++i) {
         const Condition *condition = i < built->textConditions.size() ? built->textConditions[i] : nullptr;
         if (!condition || state.holds(*condition))
@@ -55,11 +61,12 @@ void Game::draw()
         drawLine(script.current().line);
     else if (!script.running())
         drawPointerShows();
+    drawFade();
 }
 
 void Game::drawInventory()
 {
-    if (!rules.inventory)
+    if (!rules.inventory || stage.scene(sceneNode).inventoryHidden)
         return;
     const InventoryBar &bar = *rules.inventory;
     for (std::size_t slot = 0; slot < state.inventory.size(); ++slot) {

@@ -138,12 +138,20 @@ void Game::updateHover()
     std::optional<std::size_t> sprite;
     std::optional<std::string> item;
     if (pointerAt) {
-        const std::optional<std::size_t> slot =
-            rules.inventory ? rules.inventory->slotAt(*pointerAt, state.inventory.size()) : std::nullopt;
+        const std::optional<std::size_t> slot = rules.inventory && !stage.scene(sceneNode).inventoryHidden
+                                                    ? rules.inventory->slotAt(*pointerAt, state.inventory.size())
+                                                    : std::nullopt;
         if (slot)
             item = state.inventory[*slot];
         learnHooks();
-        for (std::size_t i = scene->sprites.size(); !slot && i > 0; --i)
+        if (const std::vector<std::size_t> *order = depthOrder(); order && !slot) {
+            for (auto at = order->rbegin(); at != order->rend(); ++at)
+                if (built->hooked[*at] && boundsOf(*at).contains(*pointerAt) && isActive(*at)) {
+                    sprite = *at;
+                    break;
+                }
+        }
+        for (std::size_t i = scene->sprites.size(); !slot && !built->sortsByDepth && i > 0; --i)
             if (built->hooked[i - 1] && boundsOf(i - 1).contains(*pointerAt) && isActive(i - 1)) {
                 sprite = i - 1;
                 break;
