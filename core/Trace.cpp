@@ -91,6 +91,8 @@ const char *traceName(TraceEvent event)
         return "action-cancelled";
     case TraceEvent::look:
         return "look";
+    case TraceEvent::speak:
+        return "speak";
     }
     return "unknown";
 }

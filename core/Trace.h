@@ -65,6 +65,8 @@ enum class TraceEvent {
     actionPending,   // a press's action waits for the walk to end: id of the sprite
     actionCancelled, // a waiting action is given up: id
     look,            // a look at a sprite or an item: its id
+    // Only while the game speaks aloud (--speak).
+    speak, // a text is spoken: its id
 };
 
 // One named value of a trace line, written in the order given.
