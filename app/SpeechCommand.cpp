@@ -175,6 +175,7 @@ void SpeechCommand::start(const std::string &words)
     posix_spawn_file_actions_destroy(&files);
     if (failed == 0) {
         speaking = child;
+        unreaped = child;
         startedAt = Clock::now();
         return;
     }
@@ -192,6 +193,7 @@ void SpeechCommand::stopSpeaking()
         return;
     // Not yet reaped, so the group is still this command's and no other's.
     kill(-speaking, SIGKILL);
+    unreaped = 0;
     while (waitpid(speaking, nullptr, 0) < 0 && errno == EINTR) {
     }
     speaking = 0;
@@ -199,6 +201,20 @@ void SpeechCommand::stopSpeaking()
 
 void SpeechCommand::reapIfEnded()
 {
-    if (speaking > 0 && waitpid(speaking, nullptr, WNOHANG) == speaking)
-        speaking = 0;
+    if (speaking <= 0)
+        return;
+    // Looked at before it is reaped, so that endAll never ends a group
+    // whose number another process has taken since.
+    siginfo_t ended{};
+    if (waitid(P_PID, static_cast<id_t>(speaking), &ended, WEXITED | WNOHANG | WNOWAIT) != 0 || ended.si_pid == 0)
+        return;
+    unreaped = 0;
+    waitpid(speaking, nullptr, 0);
+    speaking = 0;
+}
+
+void SpeechCommand::endAll()
+{
+    if (const pid_t group = unreaped.exchange(0); group > 0)
+        kill(-group, SIGKILL);
 }

@@ -2,6 +2,7 @@
 
 #include "core/speak/Speaker.h"
 
+#include <atomic>
 #include <chrono>
 #include <condition_variable>
 #include <cstddef>
@@ -40,6 +41,10 @@ public:
     // when ADVENTURE_SPEAK_COMMAND cannot be read as a command.
     static std::optional<std::vector<std::string>> fromEnvironment(std::ostream &messages);
 
+    // Ends the command speaking now, without waiting: for a stop signal,
+    // which ends the program before any destructor runs.
+    static void endAll();
+
     // Long enough for a command to start and take its words, short enough
     // that a label passed over is not talked over.
     static constexpr std::chrono::milliseconds cutAfter{250};
@@ -67,5 +72,8 @@ private:
     // process group, and when it started.
     pid_t speaking = 0;
     Clock::time_point startedAt;
+    // The group of the command last started, while it is not yet reaped (so
+    // the group is surely its own): what endAll ends.
+    static inline std::atomic<pid_t> unreaped{0};
     std::thread worker;
 };

@@ -84,6 +84,23 @@ TEST(SpeechCommand, AHangingCommandIsCutShortByTheNextAndAtTheEndNeverWaitedFor)
     EXPECT_EQ(messages.str(), "");
 }
 
+// A stop signal ends the program before any destructor runs: what speaks is ended first.
+TEST(SpeechCommand, EndAllEndsTheCommandSpeakingAtOnce)
+{
+    const TempDir dir;
+    std::ostringstream messages;
+    SpeechCommand speech(hangingRecorder(dir), messages);
+    speech.say("words");
+    const std::vector<std::string> said = waitForLines(dir.file("said"), 1);
+    ASSERT_EQ(said.size(), 1u);
+    const pid_t pid = std::atoi(said.front().c_str());
+    SpeechCommand::endAll();
+    const Clock::time_point until = Clock::now() + std::chrono::seconds(2);
+    while (!gone(pid) && Clock::now() < until)
+        std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    EXPECT_TRUE(gone(pid));
+}
+
 // A command quicker than the words come says each of them, in order.
 TEST(SpeechCommand, WordsHandedOverFasterThanTheyAreSaidWaitTheirTurn)
 {
