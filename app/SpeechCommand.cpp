@@ -1,14 +1,15 @@
 #include "app/SpeechCommand.h"
 
 #include "core/text/Diagnostics.h"
+#include "core/text/StartupError.h"
 
 #include <algorithm>
 #include <cerrno>
 #include <chrono>
 #include <csignal>
 #include <cstdlib>
-#include <cstring>
 #include <fcntl.h>
+#include <filesystem>
 #include <ostream>
 #include <spawn.h>
 #include <sstream>
@@ -27,15 +28,21 @@ constexpr std::chrono::milliseconds waitingPoll(5);
 
 // The file `name` names as a shell would run it: itself when it holds a
 // slash, else the first executable file of that name on PATH; empty when none.
+bool runnable(const std::string &path)
+{
+    std::error_code ignored;
+    return std::filesystem::is_regular_file(path, ignored) && access(path.c_str(), X_OK) == 0;
+}
+
 std::string findProgram(const std::string &name)
 {
     if (name.find('/') != std::string::npos)
-        return access(name.c_str(), X_OK) == 0 ? name : std::string();
+        return runnable(name) ? name : std::string();
     const char *path = std::getenv("PATH");
     std::istringstream folders(path && *path ? path : "/usr/local/bin:/usr/bin:/bin");
     for (std::string folder; std::getline(folders, folder, ':');) {
-        const std::string candidate = (folder.empty() ? std::string(".") : folder) + "/" + name;
-        if (access(candidate.c_str(), X_OK) == 0)
+        std::string candidate = (folder.empty() ? std::string(".") : folder) + "/" + name;
+        if (runnable(candidate))
             return candidate;
     }
     return {};
@@ -91,7 +98,8 @@ std::optional<std::vector<std::string>> SpeechCommand::fromEnvironment(std::ostr
         // Cancelling first: what was said before is cut short by what is said now.
         return std::vector<std::string>{"spd-say", "--cancel", "--"};
     wordexp_t split{};
-    if (wordexp(chosen, &split, WRDE_NOCMD | WRDE_UNDEF) != 0) {
+    // Read once, as the run starts and before the speech thread does.
+    if (wordexp(chosen, &split, WRDE_NOCMD | WRDE_UNDEF) != 0) { // NOLINT(concurrency-mt-unsafe)
         messages << "adventure: cannot speak: ADVENTURE_SPEAK_COMMAND is \"" << escapeControl(chosen)
                  << "\", which is not a command (quote as a shell does; nothing is run to read it); playing on silent"
                  << std::endl;
@@ -181,7 +189,7 @@ void SpeechCommand::start(const std::string &words)
     }
     // One line, written whole: the frame's thread may be writing too.
     std::ostringstream line;
-    line << "adventure: cannot speak: " << escapeControl(program) << ": " << std::strerror(failed)
+    line << "adventure: cannot speak: " << escapeControl(program) << ": " << describeError(failed)
          << "; playing on silent\n";
     messages << line.str() << std::flush;
     program.clear();
