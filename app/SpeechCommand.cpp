@@ -97,16 +97,19 @@ std::optional<std::vector<std::string>> SpeechCommand::fromEnvironment(std::ostr
     if (!chosen || !*chosen)
         // Cancelling first: what was said before is cut short by what is said now.
         return std::vector<std::string>{"spd-say", "--cancel", "--"};
+    std::vector<std::string> command;
     wordexp_t split{};
     // Read once, as the run starts and before the speech thread does.
-    if (wordexp(chosen, &split, WRDE_NOCMD | WRDE_UNDEF) != 0) { // NOLINT(concurrency-mt-unsafe)
+    if (wordexp(chosen, &split, WRDE_NOCMD | WRDE_UNDEF) == 0) { // NOLINT(concurrency-mt-unsafe)
+        command.assign(split.we_wordv, split.we_wordv + split.we_wordc);
+        wordfree(&split);
+    }
+    if (command.empty()) {
         messages << "adventure: cannot speak: ADVENTURE_SPEAK_COMMAND is \"" << escapeControl(chosen)
                  << "\", which is not a command (quote as a shell does; nothing is run to read it); playing on silent"
                  << std::endl;
         return std::nullopt;
     }
-    std::vector<std::string> command(split.we_wordv, split.we_wordv + split.we_wordc);
-    wordfree(&split);
     return command;
 }
 

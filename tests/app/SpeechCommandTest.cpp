@@ -140,8 +140,10 @@ TEST(SpeechCommand, TheCommandComesFromTheEnvironmentSplitAsAShellSplitsWords)
     // Nothing is run to read it.
     setenv("ADVENTURE_SPEAK_COMMAND", "say $(touch /tmp/never)", 1);
     EXPECT_EQ(SpeechCommand::fromEnvironment(messages), std::nullopt);
-    setenv("ADVENTURE_SPEAK_COMMAND", "say 'unclosed", 1);
-    EXPECT_EQ(SpeechCommand::fromEnvironment(messages), std::nullopt);
+    for (const char *refused : {"say 'unclosed", "say $NO_SUCH_VARIABLE_HERE", "  "}) {
+        setenv("ADVENTURE_SPEAK_COMMAND", refused, 1);
+        EXPECT_EQ(SpeechCommand::fromEnvironment(messages), std::nullopt) << refused;
+    }
     unsetenv("ADVENTURE_SPEAK_COMMAND");
     EXPECT_NE(messages.str().find("adventure: cannot speak: ADVENTURE_SPEAK_COMMAND is \"say $(touch /tmp/never)\""),
               std::string::npos);
