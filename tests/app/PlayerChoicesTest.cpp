@@ -112,12 +112,3 @@ TEST_F(Choosing, AGameWithoutASaveNameKeepsNoSettings)
     EXPECT_TRUE(std::filesystem::is_empty(dir.file("saves")));
     EXPECT_NE(messages.str().find("adventure: --remember: the game keeps no settings"), std::string::npos);
 }
-
-TEST(LanguageToUse, TheCommandLineComesFirstThenTheSettings)
-{
-    PlayerSettings settings;
-    EXPECT_EQ(languageToUse(std::nullopt, settings), std::nullopt);
-    settings.language = "de";
-    EXPECT_EQ(languageToUse(std::nullopt, settings), "de");
-    EXPECT_EQ(languageToUse(std::string("fr"), settings), "fr");
-}
