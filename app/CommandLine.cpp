@@ -98,9 +98,18 @@ std::optional<int> parseCommandLine(int argc, char **argv, Options &options)
         app.add_flag("--continue", options.continueAuto, "start from the save made when the window was last closed")
             ->excludes(scene)
             ->excludes(load);
+    bool speaks = false;
+    CLI::Option *speak =
+        app.add_flag("--speak,!--no-speak", speaks,
+                     "say aloud the label under the pointer or the focus, each text shown and the option a "
+                     "conversation's focus moves to, with spd-say or the command ADVENTURE_SPEAK_COMMAND names "
+                     "(--no-speak: not, whatever the settings say)");
+    CLI::Option *remember = app.add_flag(
+        "--remember", options.remember,
+        "write the settings this run plays with (--speak, --text-scale) to the game's settings.json, beside its saves");
     // The modes that report instead of playing take none of play's options.
     const auto excludePlay = [&](CLI::Option *mode) {
-        for (CLI::Option *playOption : {scene, watch, debug, replay, record, trace})
+        for (CLI::Option *playOption : {scene, watch, debug, replay, record, trace, speak, remember})
             mode->excludes(playOption);
     };
     CLI::Option *check =
@@ -180,6 +189,9 @@ std::optional<int> parseCommandLine(int argc, char **argv, Options &options)
     }
     if (scene->count() > 0)
         options.scene = readInt(sceneId.c_str());
+    if (speak->count() > 0)
+        options.speak = speaks;
+    options.textScaleGiven = app.get_option("--text-scale")->count() > 0;
     // Frames count on across reloads, so what was recorded could not be
     // replayed: refused before a display is asked for.
     if (options.watch && !options.record.empty()) {

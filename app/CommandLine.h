@@ -56,8 +56,15 @@ struct Options {
     std::string replay;
     std::string trace;
     std::string expect;
-    // Every text's character size is multiplied by this (0.5 to 3).
+    // Every text's character size is multiplied by this (0.5 to 3); given
+    // on the command line, it wins over the player's settings.
     float textScale = 1.f;
+    bool textScaleGiven = false;
+    // Say aloud what is under the pointer or the focus and each text shown
+    // (--speak, --no-speak); none leaves it to the player's settings.
+    std::optional<bool> speak;
+    // Write the settings this run uses to the game's settings.json.
+    bool remember = false;
     // Saves: the folder instead of the one the game's saveName names (or, in
     // a replay, instead of a temporary one); a save
     // to start from; start from the auto save; with --check, a save to check.

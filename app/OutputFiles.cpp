@@ -1,6 +1,7 @@
 #include "app/OutputFiles.h"
 
 #include "app/CommandLine.h"
+#include "app/SpeechCommand.h"
 #include "core/text/Diagnostics.h"
 #include "core/text/Document.h"
 #include "core/text/GameDocument.h"
@@ -221,6 +222,7 @@ void stopIfSignalled()
         return;
     OutputFile::flushAll();
     TemporaryFolder::removeAll();
+    SpeechCommand::endAll();
     std::signal(signal, SIG_DFL);
     std::raise(signal);
 }

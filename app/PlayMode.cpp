@@ -6,6 +6,7 @@
 #include "app/FrameLoop.h"
 #include "app/JsonTrace.h"
 #include "app/OutputFiles.h"
+#include "app/PlayerChoices.h"
 #include "app/Reload.h"
 #include "app/SavePlaces.h"
 #include "app/Startup.h"
@@ -58,7 +59,8 @@ void idleFrame(sf::RenderWindow &window)
 // Plays `first`, then reloads the game whenever its files change; a refused
 // document never ends the program. Frames count on across reloads.
 void playWatching(const Options &options, std::shared_ptr<const GameDocument> first, sf::RenderWindow &window,
-                  FrameInput &input, TraceSink *trace, DebugOverlay *overlay, const SaveSettings &saves)
+                  FrameInput &input, TraceSink *trace, DebugOverlay *overlay, const SaveSettings &saves,
+                  Speaker *speaker)
 {
     const GameLocation &location = options.game;
     // Taken once, while the folder surely exists: it may be deleted and made
@@ -66,7 +68,8 @@ void playWatching(const Options &options, std::shared_ptr<const GameDocument> fi
     // folder that is gone.
     std::error_code error;
     const fs::path folder = fs::current_path(error);
-    std::unique_ptr<Game> game = reload(nullptr, std::move(first), location, options.scene, window, trace, saves);
+    std::unique_ptr<Game> game =
+        reload(nullptr, std::move(first), location, options.scene, window, trace, saves, speaker);
     FileWatcher watcher;
     watcher.watch(watchedFiles(folder, location, game.get()));
     FramePacer pacer(frameRateLimit);
@@ -77,7 +80,7 @@ void playWatching(const Options &options, std::shared_ptr<const GameDocument> fi
                 std::cerr << "adventure: cannot enter the game folder " << escapeControl(folder.string()) << ": "
                           << describeErrno() << std::endl;
             game = reload(std::move(game), GameDocument::read(location.file, location.shown), location, options.scene,
-                          window, trace, saves);
+                          window, trace, saves, speaker);
             watcher.watch(watchedFiles(folder, location, game.get()));
             pacer = FramePacer(frameRateLimit);
             if (overlay)
@@ -123,11 +126,13 @@ int play(const Options &options)
     int status = 0;
     if (options.watch) {
         const SaveSettings saves = saveSettings(options, *document);
+        const PlayerChoices choices = takePlayerChoices(options, *document, saves, std::cerr);
         status = runInWindow(
             options, std::move(document),
             [&](sf::RenderWindow &window, std::shared_ptr<const GameDocument> first) {
                 MouseInput mouse = input(window);
-                playWatching(options, std::move(first), window, mouse, traced, overlay ? &*overlay : nullptr, saves);
+                playWatching(options, std::move(first), window, mouse, traced, overlay ? &*overlay : nullptr, saves,
+                             choices.speech.get());
                 return 0;
             },
             waitForEnter);

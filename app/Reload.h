@@ -9,6 +9,7 @@
 
 class Game;
 class GameDocument;
+class Speaker;
 class TraceSink;
 struct SaveSettings;
 
@@ -21,4 +22,4 @@ struct SaveSettings;
 // --check` finds them in that same document.
 std::unique_ptr<Game> reload(std::unique_ptr<Game> running, std::shared_ptr<const GameDocument> document,
                              const GameLocation &location, std::optional<int> sceneId, sf::RenderWindow &window,
-                             TraceSink *trace, const SaveSettings &saves);
+                             TraceSink *trace, const SaveSettings &saves, Speaker *speech = nullptr);

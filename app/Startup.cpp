@@ -1,6 +1,7 @@
 #include "app/Startup.h"
 
 #include "app/CommandLine.h"
+#include "app/PlayerChoices.h"
 #include "app/SavePlaces.h"
 #include "core/Game.h"
 #include "core/assets/LibraryErrors.h"
@@ -81,7 +82,6 @@ int runInWindow(const Options &options, std::shared_ptr<const GameDocument> docu
                 const std::function<void()> &afterStartupError)
 {
     const GameLocation &location = options.game;
-    EText::sizeScale = options.textScale;
     // Outside the try, so that whatever the body releases goes while the window exists.
     std::unique_ptr<DisplayCheck> display;
     std::unique_ptr<sf::RenderWindow> window;
@@ -108,12 +108,14 @@ int runGame(const Options &options, std::shared_ptr<const GameDocument> document
 {
     // Before the engine enters the game's folder, which relative paths would then miss.
     const SaveSettings saves = saveSettings(options, *document);
+    const PlayerChoices choices = takePlayerChoices(options, *document, saves, std::cerr);
     const int status = runInWindow(
         options, std::move(document),
         [&](sf::RenderWindow &window, std::shared_ptr<const GameDocument> read) {
             game.window = &window;
             game.trace = trace;
             game.saves = saves;
+            game.speech = choices.speech.get();
             game.start(std::move(read), options.scene);
             const int played = body(game, window);
             game.release();
@@ -121,5 +123,6 @@ int runGame(const Options &options, std::shared_ptr<const GameDocument> document
         },
         afterStartupError);
     game.trace = nullptr;
+    game.speech = nullptr;
     return status;
 }

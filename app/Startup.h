@@ -20,9 +20,10 @@ int runInWindow(const Options &options, std::shared_ptr<const GameDocument> docu
                 const std::function<int(sf::RenderWindow &, std::shared_ptr<const GameDocument>)> &body,
                 const std::function<void()> &afterStartupError);
 
-// The start-up that every mode which plays shares: it checks for a display,
-// opens the window, enters the game's folder and starts the game on
-// `document` with `trace` told what happens, then runs `body` and returns
+// The start-up that every mode which plays shares: it takes the player's
+// choices (see PlayerChoices), checks for a display, opens the window,
+// enters the game's folder and starts the game on `document` with `trace`
+// told what happens, then runs `body` and returns
 // its status. A game that cannot start has its located error printed, then
 // `afterStartupError` runs and the status is 1. The game is released while
 // its window exists.

@@ -2,6 +2,7 @@
 
 #include "core/LoadedGame.h"
 #include "core/Trace.h"
+#include "core/speak/Speaker.h"
 #include "core/state/SaveFile.h"
 #include "core/state/SaveSettings.h"
 
@@ -67,6 +68,9 @@ public:
     // Fades run; a tool that explores what can happen turns them off, since
     // they change only what is seen and when presses count.
     bool fades = true;
+    // Says aloud the label under the pointer or the focus, each text shown
+    // and the option a conversation's focus moves to; null says nothing.
+    Speaker *speech = nullptr;
 
     Game() = default;
     Game(const Game &) = delete;
@@ -310,6 +314,8 @@ private:
     void talkPress(sf::Vector2f point);
     void talkKey(std::string_view name);
     void talkPointer(sf::Vector2f point);
+    // Moves the focus to row `row` of the menu, and says it.
+    void focusRow(std::size_t row);
     float rowHeight() const;
     std::optional<std::size_t> rowAt(sf::Vector2f point) const;
     std::optional<sf::FloatRect> speakerBounds(const char *by) const;
@@ -389,11 +395,23 @@ private:
     void moveFocus(bool forwards);
     void setFocus(std::optional<std::size_t> index);
     void updateHover();
+    // The label drawn for the pointer or the focus: its text's id (null for
+    // none), and whether it names the item held, which is drawn as it is.
+    struct ShownLabel {
+        const char *text = nullptr;
+        bool heldItem = false;
+    };
+    ShownLabel shownLabel() const;
     void drawPointerShows();
     void outline(const sf::FloatRect &bounds);
     void drawLabel(const char *textId);
     CursorImage spriteImage(const char *spriteId) const;
     void drawInventory();
+
+    // Self-voicing (speak/Speaking.cpp).
+    void speak(const EText *text);
+    void speak(const char *textId);
+    void speakLabel();
 
     // What loading and play report (Game.cpp).
     void warn(const char *where, const char *code, const std::string &message) const;

@@ -184,6 +184,8 @@ struct LoadedGame : PlayMoment {
     // Saves in the save folder that this game refused, named as saving names them:
     // the next save into their place moves them aside first.
     std::set<std::string> refusedSaves;
+    // The label said aloud last, so that it is said again only when it changes.
+    std::string_view spokenLabel;
     // Which sprites of the scene are active, worked out again when the state changes.
     mutable std::vector<char> activity;
     mutable unsigned long activityVersion = 0;

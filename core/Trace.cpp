@@ -93,6 +93,8 @@ const char *traceName(TraceEvent event)
         return "look";
     case TraceEvent::fade:
         return "fade";
+    case TraceEvent::speak:
+        return "speak";
     }
     return "unknown";
 }

@@ -66,6 +66,8 @@ enum class TraceEvent {
     actionCancelled, // a waiting action is given up: id
     look,            // a look at a sprite or an item: its id
     fade,            // a fade starts: kind (in or out), frames
+    // Only while the game speaks aloud (--speak).
+    speak, // a text is spoken: its id
 };
 
 // One named value of a trace line, written in the order given.

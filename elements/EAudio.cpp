@@ -19,7 +19,7 @@ void EAudio::applyVolumeAndPitch(Node *from)
 {
     volume = readDecimal(from, "volume", volume);
     pitch = readDecimal(from, "pitch", pitch);
-    sound.setVolume(volume);
+    sound.setVolume(volume * effectsShare);
     sound.setPitch(pitch);
 }
 
@@ -31,7 +31,7 @@ void EAudio::loadSound()
     if (!buffer)
         return;
     sound.setBuffer(*buffer);
-    sound.setVolume(volume);
+    sound.setVolume(volume * effectsShare);
     sound.setPitch(pitch);
 }
 
@@ -47,7 +47,7 @@ void EAudio::playMusic(bool loop)
     const LibraryErrors errors(diagnostics, srcPosition(node), "unreadable-file");
     if (!music.openFromFile(src))
         return;
-    music.setVolume(volume);
+    music.setVolume(volume * musicShare);
     music.setPitch(pitch);
     music.setLoop(loop);
     music.play();

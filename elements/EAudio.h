@@ -17,6 +17,12 @@ public:
     const sf::SoundBuffer *buffer = nullptr;
     OnDemandSound sound;
     OnDemandMusic music;
+    // The player's share of every music's, click sound's and voice line's
+    // volume (0 to 1), set before loading.
+    static inline float musicShare = 1.f;
+    static inline float effectsShare = 1.f;
+    static inline float voiceShare = 1.f;
+
     float volume = 100.f;
     float pitch = 1.f;
     Node *node = nullptr;

@@ -7,7 +7,7 @@ packages=(
   libsfml-dev libfreetype-dev librapidxml-dev libopenal-dev libx11-dev libgl1-mesa-dri
   libcli11-dev nlohmann-json3-dev libxml2-utils clang-format clang-tidy
   googletest libgtest-dev
-  xvfb xauth xdotool x11-utils fonts-dejavu-core sox
+  xvfb xauth xdotool x11-utils fonts-dejavu-core sox speech-dispatcher
   dpkg-dev file help2man lintian desktop-file-utils libglib2.0-bin
 )
 if [ "${ADVENTURE_WITH_FUZZER:-0}" = 1 ]; then

@@ -30,8 +30,9 @@ elif [ "${ADVENTURE_TSAN:-0}" = 1 ]; then
   # The start-up prefetch, the audio library's threads and the error-stream
   # router, under load, play and reload. Not the tests that listen to the
   # engine's sound in real time: the sanitizer slows it past their deadlines,
-  # and the in-process audio tests drive the same threads.
-  selection=(-R 'Prefetch|Audio|Reload|Load|Watch|LibraryErrors|Startup' -E '^e2e[.]Audio[.]')
+  # and the in-process audio tests drive the same threads. And the speech
+  # thread, with the commands it runs.
+  selection=(-R 'Prefetch|Audio|Reload|Load|Watch|LibraryErrors|Startup|SpeechCommand' -E '^e2e[.]Audio[.]')
   export TSAN_OPTIONS="${TSAN_OPTIONS:-halt_on_error=1 suppressions=$root/tools/tsan.supp}"
 else
   build="$root/build"

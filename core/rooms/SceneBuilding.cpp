@@ -206,6 +206,7 @@ void Game::show(EText *text)
     scene->texts.push_back(text);
     text->visible = true;
     tell(TraceEvent::textShown, text->id);
+    speak(text);
 }
 
 bool Game::isActive(std::size_t index) const

@@ -33,6 +33,7 @@ void Game::transition()
         }
     }
     updateHover();
+    speakLabel();
     if (quickSaveAsked && script.running())
         refuseSave("quick", "sequence-active", "a cutscene is running; save once it ends");
     else if (quickSaveAsked && talk.running())

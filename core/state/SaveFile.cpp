@@ -54,20 +54,6 @@ SaveProblem corrupt(std::string message, std::size_t line = 0, std::size_t colum
     return {LoadRefusal::corrupt, line, column, std::move(message)};
 }
 
-// 1-based line and column of the byte `offset` (0-based) of `text`.
-std::pair<std::size_t, std::size_t> lineAndColumn(std::string_view text, std::size_t offset)
-{
-    offset = std::min(offset, text.size());
-    std::size_t line = 1;
-    std::size_t lineStart = 0;
-    for (std::size_t i = 0; i < offset; ++i)
-        if (text[i] == '\n') {
-            ++line;
-            lineStart = i + 1;
-        }
-    return {line, offset - lineStart + 1};
-}
-
 // The deepest a save nests: its object and the lists and the point in it,
 // with room for what a later format may add. The library copies a parsed
 // value recursively, so a deeper save is refused before it is parsed.
@@ -237,6 +223,19 @@ std::optional<SaveProblem> readFields(const Json &object, SaveData &data)
 }
 
 } // namespace
+
+std::pair<std::size_t, std::size_t> lineAndColumn(std::string_view text, std::size_t offset)
+{
+    offset = std::min(offset, text.size());
+    std::size_t line = 1;
+    std::size_t lineStart = 0;
+    for (std::size_t i = 0; i < offset; ++i)
+        if (text[i] == '\n') {
+            ++line;
+            lineStart = i + 1;
+        }
+    return {line, offset - lineStart + 1};
+}
 
 std::string saveText(const SaveData &data)
 {

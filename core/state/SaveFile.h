@@ -9,6 +9,7 @@
 #include <string>
 #include <string_view>
 #include <sys/types.h>
+#include <utility>
 #include <variant>
 #include <vector>
 
@@ -39,6 +40,9 @@ struct SaveData {
     // first chosen; none (and no key) for a game without conversations.
     std::optional<std::vector<std::string>> chosen;
 };
+
+// 1-based line and column of the byte `offset` (0-based) of `text`.
+std::pair<std::size_t, std::size_t> lineAndColumn(std::string_view text, std::size_t offset);
 
 // The bytes of `data`, ending in a newline.
 std::string saveText(const SaveData &data);

@@ -69,6 +69,7 @@ void Game::sayNextLine()
         tell(TraceEvent::say, {{"dialog", std::string(talk.dialog->id)},
                                {"text", std::string(orEmpty(line.text))},
                                {"by", line.by ? TraceField::Value(std::string(line.by)) : TraceField::Value(nullptr)}});
+        speak(line.text);
         if (EAudio *audio = freeAudio(line.audio)) {
             audio->playSound();
             tell(TraceEvent::sound, audio->id);
@@ -151,9 +152,9 @@ void Game::talkKey(std::string_view name)
     }
     const std::size_t rows = talk.rows.size();
     if (name == "Down") {
-        talk.focusedRow = talk.focusedRow ? (*talk.focusedRow + 1) % rows : 0;
+        focusRow(talk.focusedRow ? (*talk.focusedRow + 1) % rows : 0);
     } else if (name == "Up") {
-        talk.focusedRow = talk.focusedRow ? (*talk.focusedRow + rows - 1) % rows : rows - 1;
+        focusRow(talk.focusedRow ? (*talk.focusedRow + rows - 1) % rows : rows - 1);
     } else if (name == "Enter") {
         if (talk.focusedRow)
             choose(*talk.focusedRow);
@@ -167,7 +168,15 @@ void Game::talkKey(std::string_view name)
 void Game::talkPointer(sf::Vector2f point)
 {
     if (const std::optional<std::size_t> row = rowAt(point))
-        talk.focusedRow = row;
+        focusRow(*row);
+}
+
+void Game::focusRow(std::size_t row)
+{
+    if (talk.focusedRow == row)
+        return;
+    talk.focusedRow = row;
+    speak(talk.rows[row]->text);
 }
 
 float Game::rowHeight() const

@@ -180,24 +180,31 @@ void Game::drawPointerShows()
                 outline(scene->sprites[i]->drawable->getGlobalBounds());
     if (focused)
         outline(scene->sprites[*focused]->drawable->getGlobalBounds());
-    // Labels share a place on the screen: one is drawn, that of the focus
-    // after a key, else the pointer's, else the focus's.
+    const ShownLabel label = shownLabel();
+    if (!label.text)
+        return;
+    if (!label.heldItem) {
+        drawLabel(label.text);
+    } else if (EText *text = freeText(label.text)) {
+        text->draw(*window);
+    }
+}
+
+// Labels share a place on the screen: one is drawn, that of the focus after
+// a key, else the pointer's, else the focus's.
+Game::ShownLabel Game::shownLabel() const
+{
     const PointerRules::ChildLabels *focusLabels =
         focused ? pointerRules.child(scene->sprites[*focused]->sceneChild) : nullptr;
-    if (focusLabels && (keyboardLast || (!hoveredSprite && !hoveredItem))) {
-        drawLabel(focusLabels->hoverText);
-    } else if (hoveredSprite) {
-        if (const PointerRules::ChildLabels *labels = pointerRules.child(scene->sprites[*hoveredSprite]->sceneChild))
-            drawLabel(labels->hoverText);
-    } else if (hoveredItem && hoveredItem != state.selected) {
-        if (const ItemDeclaration *declared = rules.item(*hoveredItem))
-            drawLabel(declared->name);
-    } else if (hoveredItem) {
-        // The item held names itself, not a use of itself on itself.
-        if (const ItemDeclaration *declared = rules.item(*hoveredItem))
-            if (EText *text = freeText(declared->name))
-                text->draw(*window);
+    if (focusLabels && (keyboardLast || (!hoveredSprite && !hoveredItem)))
+        return {focusLabels->hoverText, false};
+    if (hoveredSprite) {
+        const PointerRules::ChildLabels *labels = pointerRules.child(scene->sprites[*hoveredSprite]->sceneChild);
+        return {labels ? labels->hoverText : nullptr, false};
     }
+    const ItemDeclaration *declared = hoveredItem ? rules.item(*hoveredItem) : nullptr;
+    // The item held names itself, not a use of itself on itself.
+    return {declared ? declared->name : nullptr, declared && hoveredItem == state.selected};
 }
 
 void Game::outline(const sf::FloatRect &bounds)

@@ -151,3 +151,37 @@ TEST(Audio, ExitingWhileMusicAndAClickSoundPlayIsAlwaysClean)
         ASSERT_EQ(engine.closeAndExit(), 0) << engine.err();
     }
 }
+
+// The player's volumes are shares of the game's own: here the click sounds at
+// half and the music at its own volume, the same file played by both.
+TEST(Audio, ThePlayersSettingsScaleClickSoundsApartFromTheMusic)
+{
+    GameFolder game(R"(<game entryScene="1" width="550" height="550" title="E2E" fps="60" saveName="volumes">
+  <assets path="assets">
+    <sprite id="button" src="button.png" position="100, 100" origin="0, 0"/>
+    <audio id="song" src="song.wav"/>
+    <audio id="loud" src="song.wav"/>
+  </assets>
+  <scenes>
+    <scene sceneId="1" music="song">
+      <button onClickAudio="loud"/>
+    </scene>
+  </scenes>
+</game>
+)");
+    constexpr double songSeconds = 0.8;
+    game.image("button.png", 100, 100, green).tone("song.wav", songSeconds, 440, 0.5);
+    const TempDir saves;
+    saves.write("settings.json", R"({"musicVolume": 100, "effectsVolume": 50})");
+    EngineSession engine(game.path(), {"--save-dir", saves.path()});
+    ASSERT_TRUE(engine.waitForWindow("E2E", 550, 550));
+    CapturedAudio audio;
+    ASSERT_TRUE(engine.waitForAudio("the music followed by silence", burstsHeard(1, 0.3), &audio));
+    engine.click(75, 75);
+    ASSERT_TRUE(engine.waitForAudio("the click sound", burstsHeard(2), &audio));
+    const std::vector<Burst> bursts = audio.finishedBursts();
+    ASSERT_EQ(bursts.size(), 2u) << audio.describeBursts();
+    EXPECT_GT(bursts[0].rms, 0.05) << audio.describeBursts();
+    EXPECT_NEAR(bursts[1].rms / bursts[0].rms, 0.5, 0.1) << audio.describeBursts();
+    EXPECT_EQ(engine.closeAndExit(), 0);
+}
