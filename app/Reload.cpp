@@ -44,7 +44,7 @@ void printWarnings(std::shared_ptr<const GameDocument> document, const GameLocat
 
 std::unique_ptr<Game> reload(std::unique_ptr<Game> running, std::shared_ptr<const GameDocument> document,
                              const GameLocation &location, std::optional<int> sceneId, sf::RenderWindow &window,
-                             TraceSink *trace, const SaveSettings &saves)
+                             TraceSink *trace, const SaveSettings &saves, const std::optional<std::string> &language)
 {
     CatalogueState runningState;
     swapCatalogue(runningState);
@@ -53,6 +53,7 @@ std::unique_ptr<Game> reload(std::unique_ptr<Game> running, std::shared_ptr<cons
     next->echo = nullptr;
     next->trace = trace;
     next->saves = saves;
+    next->language = language;
     try {
         next->start(document, sceneId);
     } catch (const StartupError &error) {

@@ -6,6 +6,7 @@
 
 #include <memory>
 #include <optional>
+#include <string>
 
 class Game;
 class GameDocument;
@@ -21,4 +22,4 @@ struct SaveSettings;
 // --check` finds them in that same document.
 std::unique_ptr<Game> reload(std::unique_ptr<Game> running, std::shared_ptr<const GameDocument> document,
                              const GameLocation &location, std::optional<int> sceneId, sf::RenderWindow &window,
-                             TraceSink *trace, const SaveSettings &saves);
+                             TraceSink *trace, const SaveSettings &saves, const std::optional<std::string> &language);

@@ -64,6 +64,9 @@ public:
     TraceSink *trace = nullptr;
     // Where a game with a saveName saves, and whether it starts from a save.
     SaveSettings saves;
+    // The language asked for (--lang, or a player's setting); none plays the
+    // document's own texts. Set before starting.
+    std::optional<std::string> language;
 
     Game() = default;
     Game(const Game &) = delete;
@@ -219,6 +222,8 @@ public:
     const std::string &documentName() const { return fileName; }
 
 private:
+    // True while noteDrawnTexts() walks what would be drawn.
+    bool noting = false;
     // Loading (Game.cpp).
     void applyWindowSettings();
     bool hasId(Node *assetNode) const;
@@ -236,6 +241,16 @@ private:
     Node *entrance(Node *sceneElement, std::optional<int> from) const;
     void replacePlayer(Node *sceneElement, std::optional<int> from);
     void show(EText *text);
+    // Before the texts are built: the language asked for, its strings and font.
+    void chooseLanguage();
+    // What draw() would draw, drawn nowhere: the texts drawn for the first
+    // time in the base language are told. Only while a language falls back.
+    void noteDrawnTexts();
+    void noteText(const EText *text);
+    void drawText(const EText *text, const sf::Drawable &shown);
+    void drawShape(const sf::Drawable &shape);
+    // The voice of a text shown by a click, an entry, a line or a cutscene.
+    void playVoice(const char *textId);
     EText *freeText(const char *textId);
 
     // A press in its parts (rooms/Press.cpp).

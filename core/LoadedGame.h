@@ -1,6 +1,7 @@
 #pragma once
 
 #include "core/interact/InteractionRules.h"
+#include "core/lang/Language.h"
 #include "core/rooms/GameRules.h"
 #include "core/script/Sequence.h"
 #include "core/state/GameState.h"
@@ -156,6 +157,8 @@ struct LoadedGame : PlayMoment {
     DialogBook dialogs;
     SequenceBook sequences;
     InteractionRules interaction;
+    LanguageList languages;
+    LanguageRun languageRun;
 
     // The scene in play as built, found from sceneNode.
     EScene *scene = nullptr;

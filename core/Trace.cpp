@@ -91,6 +91,12 @@ const char *traceName(TraceEvent event)
         return "action-cancelled";
     case TraceEvent::look:
         return "look";
+    case TraceEvent::language:
+        return "language";
+    case TraceEvent::textFallback:
+        return "text-fallback";
+    case TraceEvent::voice:
+        return "voice";
     }
     return "unknown";
 }

@@ -65,6 +65,10 @@ enum class TraceEvent {
     actionPending,   // a press's action waits for the walk to end: id of the sprite
     actionCancelled, // a waiting action is given up: id
     look,            // a look at a sprite or an item: its id
+    // Only while a language is played or voices are given.
+    language,     // frame 0, a language other than the base: lang
+    textFallback, // a text is first drawn in the base language: id, lang, reason (missing or stale)
+    voice,        // a shown text's voice file plays: id, file
 };
 
 // One named value of a trace line, written in the order given.

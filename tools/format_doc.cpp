@@ -38,6 +38,10 @@ const char *heading(const ElementFormat &format)
         return "`<sequence>`: a child of `<sequences>`, one cutscene; its children are its steps, run in order";
     if (kind == "sequence say")
         return "`<say>` in a `<sequence>`: a line, passed by a press, Enter or Space, or after its frames";
+    if (kind == "languages")
+        return "`<languages>`: a child of the root, the languages its texts are translated to (docs/translating.md)";
+    if (kind == "language")
+        return "`<language>`: a child of `<languages>`, one translation";
     if (kind == "sequence scene")
         return "`<scene>` in a `<sequence>`: a scene change";
     return nullptr;

@@ -217,6 +217,7 @@ void Game::plainPress(std::size_t index, bool dismissed, std::vector<const Actio
         scene->texts.push_back(text);
         text->visible = true;
         tell(TraceEvent::textShown, text->id);
+        playVoice(text->id);
     }
     const PlacedSprite &placed = built->sprites[index];
     if (!dismissed && placed.rules) {

@@ -218,6 +218,7 @@ void Game::show(EText *text)
     scene->texts.push_back(text);
     text->visible = true;
     tell(TraceEvent::textShown, text->id);
+    playVoice(text->id);
 }
 
 bool Game::isActive(std::size_t index) const

@@ -105,6 +105,7 @@ void Game::runSteps()
             tell(TraceEvent::say, {{"sequence", std::string(script.sequence->id)},
                                    {"text", std::string(step.line.text ? step.line.text : "")},
                                    {"by", byOf(step.line.by)}});
+            playVoice(step.line.text);
             [[fallthrough]];
         case StepRules::Kind::play:
             if (EAudio *audio = freeAudio(step.line.audio)) {

@@ -69,6 +69,7 @@ void Game::sayNextLine()
         tell(TraceEvent::say, {{"dialog", std::string(talk.dialog->id)},
                                {"text", std::string(orEmpty(line.text))},
                                {"by", line.by ? TraceField::Value(std::string(line.by)) : TraceField::Value(nullptr)}});
+        playVoice(line.text);
         if (EAudio *audio = freeAudio(line.audio)) {
             audio->playSound();
             tell(TraceEvent::sound, audio->id);
@@ -218,7 +219,7 @@ void Game::drawLine(const LineRules &line)
         shift.y += intoWorld(own.top + shift.y, own.top + shift.y + own.height);
         shown.move(shift);
     }
-    window->draw(shown);
+    drawText(text, shown);
 }
 
 void Game::drawConversation()
@@ -231,7 +232,7 @@ void Game::drawConversation()
         if (EText *text = freeText(talk.rows[row]->text)) {
             sf::Text shown = text->drawable;
             shown.setPosition(rowBox(row).left, rowBox(row).top);
-            window->draw(shown);
+            drawText(text, shown);
         }
     if (talk.focusedRow)
         outline(rowBox(*talk.focusedRow));

@@ -42,11 +42,11 @@ void Game::draw()
 {
     for (std::size_t i = 0; i < scene->sprites.size(); ++i)
         if (isActive(i))
-            window->draw(*scene->sprites[i]->drawable, sf::RenderStates::Default);
+            drawShape(*scene->sprites[i]->drawable);
     for (std::size_t i = 0; i < scene->texts.size(); ++i) {
         const Condition *condition = i < built->textConditions.size() ? built->textConditions[i] : nullptr;
         if (!condition || state.holds(*condition))
-            window->draw(scene->texts[i]->drawable, sf::RenderStates::Default);
+            drawText(scene->texts[i], scene->texts[i]->drawable);
     }
     drawInventory();
     if (talk.running())
@@ -68,7 +68,7 @@ void Game::drawInventory()
         if (icon != icons.end() && icon->second) {
             sf::Sprite picture(*icon->second);
             picture.setPosition(corner);
-            window->draw(picture);
+            drawShape(picture);
         }
         if (state.selected == state.inventory[slot]) {
             constexpr float width = 2.f;
@@ -77,7 +77,7 @@ void Game::drawInventory()
             outline.setFillColor(sf::Color::Transparent);
             outline.setOutlineColor(sf::Color(255, 255, 0));
             outline.setOutlineThickness(width);
-            window->draw(outline);
+            drawShape(outline);
         }
     }
 }

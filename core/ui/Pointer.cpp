@@ -188,7 +188,7 @@ void Game::drawPointerShows()
         // The item held names itself, not a use of itself on itself.
         if (const ItemDeclaration *declared = rules.item(*hoveredItem))
             if (EText *text = freeText(declared->name))
-                window->draw(text->drawable);
+                drawText(text, text->drawable);
     }
 }
 
@@ -199,7 +199,7 @@ void Game::outline(const sf::FloatRect &bounds)
     shape.setFillColor(sf::Color::Transparent);
     shape.setOutlineColor(outlineColour);
     shape.setOutlineThickness(outlineWidth);
-    window->draw(shape);
+    drawShape(shape);
 }
 
 // While an item is held, a game with a use text names the use instead.
@@ -208,7 +208,7 @@ void Game::drawLabel(const char *textId)
     if (drawUseSentence(textId))
         return;
     if (EText *text = freeText(textId))
-        window->draw(text->drawable);
+        drawText(text, text->drawable);
 }
 
 Game::CursorImage Game::cursor() const
