@@ -180,7 +180,14 @@ bool Game::hasId(Node *assetNode) const
 
 std::vector<std::string> Game::namedFiles() const
 {
-    return assetsNode ? assetFiles(assetsNode) : std::vector<std::string>();
+    std::vector<std::string> files = assetsNode ? assetFiles(assetsNode) : std::vector<std::string>();
+    // A translation and its font travel with the game and reload it when saved.
+    for (const LanguageDeclaration &language : languages.languages) {
+        files.push_back(language.src);
+        if (!language.font.empty())
+            files.push_back(language.font);
+    }
+    return files;
 }
 
 Node *Game::findScene(int sceneId)

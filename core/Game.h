@@ -109,8 +109,9 @@ public:
     // game was tried in it); the frame loop paces itself to frameRateLimit.
     void applyToWindow();
     const sf::String &title() const { return windowTitle; }
-    // Every file the assets name, after the asset path rules, relative to the
-    // game's folder; known once the document is loaded.
+    // Every file the assets name, after the asset path rules, and every
+    // translation file and language font, relative to the game's folder;
+    // known once the document is loaded.
     std::vector<std::string> namedFiles() const;
 
     // The parts of one frame, which playFrame (core/Frame.h) calls in their
