@@ -3,8 +3,8 @@
 #include "app/CommandLine.h"
 #include "check/Checker.h"
 #include "check/TranslationChecks.h"
-#include "core/text/GameDocument.h"
 #include "core/text/FileKind.h"
+#include "core/text/GameDocument.h"
 #include "core/text/StartupError.h"
 
 #include <nlohmann/json.hpp>

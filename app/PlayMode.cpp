@@ -66,8 +66,8 @@ void playWatching(const Options &options, std::shared_ptr<const GameDocument> fi
     // folder that is gone.
     std::error_code error;
     const fs::path folder = fs::current_path(error);
-    std::unique_ptr<Game> game = reload(nullptr, std::move(first), location, options.scene, window, trace, saves,
-                                         options.language);
+    std::unique_ptr<Game> game =
+        reload(nullptr, std::move(first), location, options.scene, window, trace, saves, options.language);
     FileWatcher watcher;
     watcher.watch(watchedFiles(folder, location, game.get()));
     FramePacer pacer(frameRateLimit);

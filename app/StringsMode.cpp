@@ -31,8 +31,7 @@ int writeStrings(const Options &options)
         return 0;
     } catch (const StartupError &error) {
         const auto [line, column] = document->position(error.where());
-        std::cerr << renderDiagnostic(location.shown, {Severity::error, line, column, "startup", error.what()})
-                  << '\n';
+        std::cerr << renderDiagnostic(location.shown, {Severity::error, line, column, "startup", error.what()}) << '\n';
     } catch (const FileFault &fault) {
         std::cerr << renderDiagnostic(fault.file, {Severity::error, fault.line, fault.column, "startup", fault.message})
                   << '\n';

@@ -64,9 +64,9 @@ public:
                 at(FilePlace{opened.shown, text.string->line, text.string->column}, Severity::warning,
                    "translation-stale",
                    "the translation of " + inQuotes(text.text->id) +
-                       (text.string->stale ? std::string(" is marked stale")
-                                           : " was made for another base text: the base now reads " +
-                                                 inQuotes(text.text->text)) +
+                       (text.string->stale
+                            ? std::string(" is marked stale")
+                            : " was made for another base text: the base now reads " + inQuotes(text.text->text)) +
                        "; it is drawn in the base language until it is brought up to date");
         }
         for (const TranslatedString *orphan : comparison.orphans)
@@ -111,9 +111,8 @@ std::vector<FileFinding> checkTranslations(const GameDocument &document, const s
     const std::vector<BaseText> texts = baseTexts(getChild(root, "assets"));
     if (!languages.baseVoice.empty())
         report.at(elementPosition(root), Severity::note, "voice-coverage",
-                  "the base language: voice files for " +
-                      std::to_string(report.voiced(languages.baseVoice, texts)) + " of the " +
-                      std::to_string(texts.size()) + " texts");
+                  "the base language: voice files for " + std::to_string(report.voiced(languages.baseVoice, texts)) +
+                      " of the " + std::to_string(texts.size()) + " texts");
     for (const LanguageDeclaration &declared : languages.languages)
         report.language(declared, texts, asked && *asked == declared.id);
     return std::move(report.found);

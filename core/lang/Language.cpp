@@ -42,10 +42,10 @@ OpenedLanguage openLanguage(const LanguageDeclaration &language, const std::stri
     opened.shown = (fs::path(documentShown).parent_path() / language.src).string();
     std::error_code error;
     if (!language.font.empty() && !fs::is_regular_file(fs::path(folder) / language.font, error))
-        opened.problems.push_back({"translation-file-missing",
-                                   "the font " + inQuotes(language.font) + " of the language " + inQuotes(language.id) +
-                                       " is not a file",
-                                   language.fontAt, std::nullopt});
+        opened.problems.push_back(
+            {"translation-file-missing",
+             "the font " + inQuotes(language.font) + " of the language " + inQuotes(language.id) + " is not a file",
+             language.fontAt, std::nullopt});
     if (!fs::is_regular_file(fs::path(folder) / language.src, error)) {
         opened.problems.push_back({"translation-file-missing",
                                    "the translation file " + inQuotes(language.src) + " of the language " +
@@ -70,8 +70,8 @@ OpenedLanguage openLanguage(const LanguageDeclaration &language, const std::stri
     for (const TranslatedString &string : file.strings)
         if (const auto [first, fresh] = firstLine.emplace(string.id, string.line); !fresh)
             opened.problems.push_back({"translation-duplicate",
-                                       "a second string for the text " + inQuotes(string.id) + " (the first is on line " +
-                                           std::to_string(first->second) + ")",
+                                       "a second string for the text " + inQuotes(string.id) +
+                                           " (the first is on line " + std::to_string(first->second) + ")",
                                        nullptr, FilePlace{opened.shown, string.line, string.column}});
     return opened;
 }

@@ -31,7 +31,8 @@ std::string valueOf(const Node *node)
 
 bool blank(std::string_view text)
 {
-    return std::all_of(text.begin(), text.end(), [](char c) { return c == ' ' || c == '\t' || c == '\n' || c == '\r'; });
+    return std::all_of(text.begin(), text.end(),
+                       [](char c) { return c == ' ' || c == '\t' || c == '\n' || c == '\r'; });
 }
 
 // Language ids go into file names and onto the command line.
@@ -122,8 +123,8 @@ public:
         if (!hasId || string.id.empty())
             fail(elementPosition(node), "<string> needs an \"id\": the id of the text it translates");
         if (!hasSource)
-            fail(elementPosition(node), "<string id=" + inQuotes(string.id) +
-                                            "> needs a \"source\": the base text it was translated from");
+            fail(elementPosition(node),
+                 "<string id=" + inQuotes(string.id) + "> needs a \"source\": the base text it was translated from");
         for (Node *child = node->first_node(); child; child = child->next_sibling())
             if (isElement(child))
                 fail(elementPosition(child), "<string> holds text only, not <" + std::string(nameOf(child)) + ">");
@@ -146,7 +147,9 @@ void readOrphans(const std::string &path, const std::string &shownAs, Translatio
     for (std::size_t at = text.find(orphanOpen); at != std::string::npos; at = text.find(orphanOpen, at + 1)) {
         const std::size_t begin = at + orphanOpen.size();
         const std::size_t end = text.find(orphanClose, begin);
-        const std::size_t line = static_cast<std::size_t>(std::count(text.begin(), text.begin() + static_cast<std::ptrdiff_t>(begin), '\n')) + 1;
+        const std::size_t line = static_cast<std::size_t>(std::count(
+                                     text.begin(), text.begin() + static_cast<std::ptrdiff_t>(begin), '\n')) +
+                                 1;
         const std::size_t lineStart = text.rfind('\n', begin);
         const std::size_t column = begin - (lineStart == std::string::npos ? 0 : lineStart + 1) + 1;
         if (end == std::string::npos)
@@ -184,15 +187,32 @@ std::string escaped(std::string_view text, bool attribute, bool inComment)
     std::string out;
     for (const char c : text) {
         switch (c) {
-        case '&': out += "&amp;"; break;
-        case '<': out += "&lt;"; break;
-        case '>': out += "&gt;"; break;
-        case '"': out += attribute ? "&quot;" : "\""; break;
-        case '\n': out += attribute ? "&#10;" : "\n"; break;
-        case '\r': out += "&#13;"; break;
-        case '\t': out += attribute ? "&#9;" : "\t"; break;
-        case '-': out += inComment ? "&#45;" : "-"; break;
-        default: out += c;
+        case '&':
+            out += "&amp;";
+            break;
+        case '<':
+            out += "&lt;";
+            break;
+        case '>':
+            out += "&gt;";
+            break;
+        case '"':
+            out += attribute ? "&quot;" : "\"";
+            break;
+        case '\n':
+            out += attribute ? "&#10;" : "\n";
+            break;
+        case '\r':
+            out += "&#13;";
+            break;
+        case '\t':
+            out += attribute ? "&#9;" : "\t";
+            break;
+        case '-':
+            out += inComment ? "&#45;" : "-";
+            break;
+        default:
+            out += c;
         }
     }
     return out;
@@ -201,8 +221,8 @@ std::string escaped(std::string_view text, bool attribute, bool inComment)
 std::string stringElement(const std::string &id, const std::string &source, const std::string &text, bool stale,
                           const std::optional<std::string> &was, bool inComment)
 {
-    std::string out = "<string id=\"" + escaped(id, true, inComment) + "\" source=\"" +
-                      escaped(source, true, inComment) + "\"";
+    std::string out =
+        "<string id=\"" + escaped(id, true, inComment) + "\" source=\"" + escaped(source, true, inComment) + "\"";
     if (stale)
         out += " stale=\"true\"";
     if (was)
@@ -306,8 +326,8 @@ TranslationFile readTranslation(const std::string &path, const std::string &show
 
 std::size_t Comparison::count(Standing standing) const
 {
-    return static_cast<std::size_t>(std::count_if(
-        texts.begin(), texts.end(), [&](const TextStanding &text) { return text.standing == standing; }));
+    return static_cast<std::size_t>(
+        std::count_if(texts.begin(), texts.end(), [&](const TextStanding &text) { return text.standing == standing; }));
 }
 
 Comparison compare(const std::vector<BaseText> &texts, const TranslationFile &file)
@@ -335,8 +355,7 @@ Comparison compare(const std::vector<BaseText> &texts, const TranslationFile &fi
     return comparison;
 }
 
-std::string mergedTranslation(const std::string &lang, const std::vector<BaseText> &texts,
-                              const TranslationFile &file)
+std::string mergedTranslation(const std::string &lang, const std::vector<BaseText> &texts, const TranslationFile &file)
 {
     // An orphan whose id the game has again, and no string has, is a
     // translation again.
@@ -356,8 +375,7 @@ std::string mergedTranslation(const std::string &lang, const std::vector<BaseTex
     }
     const Comparison comparison = compare(texts, merged);
     std::ostringstream out;
-    out << "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<translation lang=\"" << escaped(lang, true, false)
-        << "\">\n";
+    out << "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<translation lang=\"" << escaped(lang, true, false) << "\">\n";
     for (const TextStanding &entry : comparison.texts) {
         const TranslatedString *string = entry.string;
         const std::string &base = entry.text->text;
@@ -380,8 +398,8 @@ std::string mergedTranslation(const std::string &lang, const std::vector<BaseTex
         kept.push_back(&orphan);
     for (const TranslatedString *orphan : kept)
         out << "  " << orphanOpen
-            << stringElement(orphan->id, orphan->source, orphan->text, orphan->stale, orphan->was, true)
-            << orphanClose << '\n';
+            << stringElement(orphan->id, orphan->source, orphan->text, orphan->stale, orphan->was, true) << orphanClose
+            << '\n';
     out << "</translation>\n";
     return out.str();
 }

@@ -108,8 +108,7 @@ Comparison compare(const std::vector<BaseText> &texts, const TranslationFile &fi
 
 // The merged translation file --strings writes, deterministic and a fixed
 // point: merging its own output gives the same text again.
-std::string mergedTranslation(const std::string &lang, const std::vector<BaseText> &texts,
-                              const TranslationFile &file);
+std::string mergedTranslation(const std::string &lang, const std::vector<BaseText> &texts, const TranslationFile &file);
 
 // The voice file of text `id` under `pattern` ("voice/de/{id}.ogg").
 std::string voiceFile(std::string_view pattern, std::string_view id);

@@ -116,10 +116,11 @@ TEST_F(Language, GermanIsDrawnWhereCurrentAndTheBaseTextWhereTheBaseChanged)
     EXPECT_EQ(widthOf(files.file("shot.png"), sf::Color::Green), green) << "stale: the base text";
     EXPECT_EQ(widthOf(files.file("shot.png"), sf::Color::Blue), blue) << "missing: the base text";
     EXPECT_EQ(trace.find(R"({"frame": 0, "event": "language", "lang": "de"})"), 0u) << trace;
-    EXPECT_TRUE(has(trace, R"({"frame": 0, "event": "text-fallback", "id": "changed", "lang": "de", "reason": "stale"})"))
-        << trace;
     EXPECT_TRUE(
-        has(trace, R"({"frame": 0, "event": "text-fallback", "id": "untranslated", "lang": "de", "reason": "missing"})"))
+        has(trace, R"({"frame": 0, "event": "text-fallback", "id": "changed", "lang": "de", "reason": "stale"})"))
+        << trace;
+    EXPECT_TRUE(has(
+        trace, R"({"frame": 0, "event": "text-fallback", "id": "untranslated", "lang": "de", "reason": "missing"})"))
         << trace;
     EXPECT_EQ(trace.find("text-fallback", trace.find("untranslated")), std::string::npos) << "told once: " << trace;
 
@@ -177,11 +178,13 @@ TEST_F(Language, CheckCountsEachLanguageAndRefusesAsStartUpDoesForTheOneAsked)
     EXPECT_NE(checked.out.find(lang + ":4:3: warning: the translation of \"changed\" was made for another base text"),
               std::string::npos)
         << checked.out;
-    EXPECT_NE(checked.out.find(lang + ":6:3: warning: the game has no text \"gone\""), std::string::npos) << checked.out;
+    EXPECT_NE(checked.out.find(lang + ":6:3: warning: the game has no text \"gone\""), std::string::npos)
+        << checked.out;
 
     writeGerman("<translation lang=\"de\">\n  <string id=\"note\" source=\"█\">a</string>\n"
                 "  <string id=\"note\" source=\"█\">b</string>\n</translation>\n");
-    const std::string refusal = "lang/de.xml:3:3: error: a second string for the text \"note\" (the first is on line 2)";
+    const std::string refusal =
+        "lang/de.xml:3:3: error: a second string for the text \"note\" (the first is on line 2)";
     const ProcessResult played = runEngine(game.path(), "", 30, {"--lang", "de"});
     EXPECT_EQ(played.status, 1);
     EXPECT_NE(played.err.find(refusal), std::string::npos) << played.err;

@@ -54,7 +54,8 @@ TEST(Translation, OnlyAStringMadeForTodaysBaseTextIsTranslated)
     ASSERT_EQ(comparison.duplicates.size(), 1u);
     EXPECT_EQ(comparison.duplicates[0]->line, 6u);
 
-    const TranslationFile empty = fileFrom(R"(<translation lang="de"><string id="door" source="Locked."/></translation>)");
+    const TranslationFile empty =
+        fileFrom(R"(<translation lang="de"><string id="door" source="Locked."/></translation>)");
     EXPECT_EQ(compare(texts, empty).count(Standing::missing), 3u) << "an empty string is a missing one";
 }
 
@@ -94,13 +95,15 @@ TEST(Translation, AMergeMarksStaleKeepsOrphansAndIsAFixedPoint)
 
 TEST(Translation, AFileThatIsNoTranslationIsRefusedWhereItGoesWrong)
 {
-    EXPECT_EQ(faultOf("<translation lang=\"de\">\n  <string id=\"a\" source=\"A\" stale=\"yes\">B</string>\n</translation>"),
-              "lang/de.xml:2:36: \"stale\" is \"yes\", but it must be true or false");
+    EXPECT_EQ(
+        faultOf("<translation lang=\"de\">\n  <string id=\"a\" source=\"A\" stale=\"yes\">B</string>\n</translation>"),
+        "lang/de.xml:2:36: \"stale\" is \"yes\", but it must be true or false");
     EXPECT_EQ(faultOf("<translation lang=\"de\">\n <string id=\"a\" src=\"A\">B</string></translation>"),
               "lang/de.xml:2:17: <string> does not read \"src\" (it reads id, source, stale, was)");
     EXPECT_EQ(faultOf("<translation lang=\"de\">\n<string id=\"a\">B</string></translation>"),
               "lang/de.xml:2:1: <string id=\"a\"> needs a \"source\": the base text it was translated from");
-    EXPECT_EQ(faultOf("<strings lang=\"de\"/>"), "lang/de.xml:1:1: a translation file's root is <translation lang=\"ID\">");
+    EXPECT_EQ(faultOf("<strings lang=\"de\"/>"),
+              "lang/de.xml:1:1: a translation file's root is <translation lang=\"ID\">");
     EXPECT_EQ(faultOf("<translation lang=\"de\"><p/></translation>"),
               "lang/de.xml:1:24: <translation> holds <string> elements only, not <p>");
     EXPECT_EQ(faultOf("<translation lang=\"de\">\n  <string id=\"a\" source=\"A>B</string>\n").substr(0, 31),
