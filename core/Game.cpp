@@ -182,10 +182,10 @@ std::vector<std::string> Game::namedFiles() const
 {
     std::vector<std::string> files = assetsNode ? assetFiles(assetsNode) : std::vector<std::string>();
     // A translation and its font travel with the game and reload it when saved.
-    for (const LanguageDeclaration &language : languages.languages) {
-        files.push_back(language.src);
-        if (!language.font.empty())
-            files.push_back(language.font);
+    for (const LanguageDeclaration &offered : languages.languages) {
+        files.push_back(offered.src);
+        if (!offered.font.empty())
+            files.push_back(offered.font);
     }
     return files;
 }

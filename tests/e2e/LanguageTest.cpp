@@ -195,3 +195,21 @@ TEST_F(Language, CheckCountsEachLanguageAndRefusesAsStartUpDoesForTheOneAsked)
     EXPECT_NE(json.out.find(R"("code": "translation-duplicate")"), std::string::npos) << json.out;
     EXPECT_NE(json.out.find(R"("severity": "note")"), std::string::npos) << json.out;
 }
+
+TEST(LanguageFont, AFontTheLanguageNamesMustBeThereForItToStart)
+{
+    std::string withFont = document;
+    const std::string voice = R"( voice="assets/de-{id}.wav")";
+    withFont.replace(withFont.find(voice), voice.size(), R"( font="fonts/Missing.ttf")");
+    GameFolder game(withFont);
+    game.image("box.png", 100, 100, {200, 100, 0}).font();
+    std::filesystem::create_directories(game.path() + "/lang");
+    std::ofstream(game.path() + "/lang/de.xml") << german;
+    const ProcessResult played = runEngine(game.path(), "", 30, {"--lang", "de"});
+    EXPECT_EQ(played.status, 1);
+    EXPECT_NE(
+        played.err.find("game.xml:4:62: error: the font \"fonts/Missing.ttf\" of the language \"de\" is not a file"),
+        std::string::npos)
+        << played.err;
+    EXPECT_EQ(runEngine(game.path(), "", 30, {"--check"}).status, 0) << "a warning while the language is not asked for";
+}
