@@ -106,15 +106,15 @@ TEST_F(Language, GermanIsDrawnWhereCurrentAndTheBaseTextWhereTheBaseChanged)
 {
     const std::string script = "at 1 shot shot.png\nat 2 close\n";
     replayed(script);
-    const int red = widthOf(files.file("shot.png"), sf::Color::Red);
-    const int green = widthOf(files.file("shot.png"), sf::Color::Green);
-    const int blue = widthOf(files.file("shot.png"), sf::Color::Blue);
-    ASSERT_GT(red, 10);
+    const int redWidth = widthOf(files.file("shot.png"), sf::Color::Red);
+    const int greenWidth = widthOf(files.file("shot.png"), sf::Color::Green);
+    const int blueWidth = widthOf(files.file("shot.png"), sf::Color::Blue);
+    ASSERT_GT(redWidth, 10);
 
     const std::string trace = replayed(script, {"--lang", "de"});
-    EXPECT_NEAR(widthOf(files.file("shot.png"), sf::Color::Red), 2 * red, 3) << "current: German";
-    EXPECT_EQ(widthOf(files.file("shot.png"), sf::Color::Green), green) << "stale: the base text";
-    EXPECT_EQ(widthOf(files.file("shot.png"), sf::Color::Blue), blue) << "missing: the base text";
+    EXPECT_NEAR(widthOf(files.file("shot.png"), sf::Color::Red), 2 * redWidth, 3) << "current: German";
+    EXPECT_EQ(widthOf(files.file("shot.png"), sf::Color::Green), greenWidth) << "stale: the base text";
+    EXPECT_EQ(widthOf(files.file("shot.png"), sf::Color::Blue), blueWidth) << "missing: the base text";
     EXPECT_EQ(trace.find(R"({"frame": 0, "event": "language", "lang": "de"})"), 0u) << trace;
     EXPECT_TRUE(
         has(trace, R"({"frame": 0, "event": "text-fallback", "id": "changed", "lang": "de", "reason": "stale"})"))
@@ -167,7 +167,7 @@ TEST_F(Language, CheckCountsEachLanguageAndRefusesAsStartUpDoesForTheOneAsked)
     const ProcessResult checked = runEngine(game.path(), "", 30, {"--check"});
     EXPECT_EQ(checked.status, 0) << checked.err;
     const std::string lang = "lang/de.xml";
-    for (const std::string &line :
+    for (const char *line :
          {"game.xml:1:1: note: the base language: voice files for 0 of the 4 texts [voice-coverage]",
           "game.xml:4:5: warning: the language \"de\" has no translation of the text \"untranslated\"; it is drawn in "
           "the base language [translation-missing]",
