@@ -2,7 +2,9 @@
 
 #include "app/CommandLine.h"
 #include "check/Checker.h"
+#include "check/TranslationChecks.h"
 #include "core/text/FileKind.h"
+#include "core/text/GameDocument.h"
 #include "core/text/StartupError.h"
 
 #include <nlohmann/json.hpp>
@@ -18,7 +20,7 @@ namespace {
 
 const char *severityName(Severity severity)
 {
-    return severity == Severity::error ? "error" : "warning";
+    return severity == Severity::error ? "error" : severity == Severity::warning ? "warning" : "note";
 }
 
 std::string count(std::size_t number, const char *what)
@@ -35,7 +37,7 @@ public:
     // A finding in `file`: the document, or a save checked against it.
     void add(const std::string &file, const Diagnostic &finding)
     {
-        ++(finding.severity == Severity::error ? errors : warnings);
+        ++(finding.severity == Severity::error ? errors : finding.severity == Severity::warning ? warnings : notes);
         if (json)
             printJson(file, finding);
         else
@@ -46,7 +48,7 @@ public:
     void finish(std::size_t unsuggested)
     {
         if (json) {
-            std::cout << (errors + warnings == 0 ? "[]" : "\n]") << '\n';
+            std::cout << (errors + warnings + notes == 0 ? "[]" : "\n]") << '\n';
             return;
         }
         std::cout << count(errors, "error") << ", " << count(warnings, "warning");
@@ -70,12 +72,13 @@ private:
         std::string text = "  " + object.dump(2, ' ', false, nlohmann::ordered_json::error_handler_t::replace);
         for (std::size_t at = text.find('\n'); at != std::string::npos; at = text.find('\n', at + 3))
             text.replace(at, 1, "\n  ");
-        std::cout << (errors + warnings == 1 ? "[\n" : ",\n") << text;
+        std::cout << (errors + warnings + notes == 1 ? "[\n" : ",\n") << text;
     }
 
     bool json;
     std::size_t errors = 0;
     std::size_t warnings = 0;
+    std::size_t notes = 0;
 };
 
 } // namespace
@@ -103,8 +106,11 @@ int check(const Options &options)
         return 2;
     }
     Report report(options.format == "json");
-    const std::size_t unsuggested = checkGame(location.folder, location.file, location.shown, options.textScale,
+    const std::shared_ptr<const GameDocument> read = readGameDocument(location);
+    const std::size_t unsuggested = checkGame(read, location.folder, options.textScale,
                                               [&](const Diagnostic &finding) { report.add(location.shown, finding); });
+    for (const FileFinding &found : checkTranslations(*read, location.folder, options.language))
+        report.add(found.file, found.finding);
     if (!options.checkSave.empty())
         for (const Diagnostic &found : checkSaveFile(location.folder, location.file, options.checkSave))
             report.add(options.checkSave, found);

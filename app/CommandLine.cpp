@@ -1,8 +1,10 @@
 #include "app/CommandLine.h"
 
+#include "core/lang/Translation.h"
 #include "core/text/Diagnostics.h"
 #include "core/text/Document.h"
 #include "core/text/GameDocument.h"
+#include "core/text/StartupError.h"
 
 #include <CLI/CLI.hpp>
 
@@ -45,6 +47,37 @@ std::optional<std::string> saveDirRefusal(const std::string &saveDir, const Game
         return std::nullopt;
     return "will not save in " + escapeControl(saveDir) +
            " (--save-dir): it is in the game's folder, where saves are never written; name a folder outside it";
+}
+
+// Why `id` names no language of the game, for --lang and --strings (which
+// takes a translated one only). A document that does not read, or whose
+// list of languages is malformed, is left to start-up, which says where.
+std::optional<std::string> languageRefusal(const char *option, const std::string &id, const GameLocation &game,
+                                           bool baseTaken)
+{
+    const std::shared_ptr<const GameDocument> document = readGameDocument(game);
+    LanguageList languages;
+    try {
+        Node *root = document->parsed().first_node();
+        if (!root)
+            return std::nullopt;
+        languages = readLanguages(root);
+    } catch (const StartupError &) {
+        return std::nullopt;
+    }
+    if (languages.find(id) || (baseTaken && !languages.base.empty() && id == languages.base))
+        return std::nullopt;
+    std::string known;
+    for (const std::string &offered : languages.ids())
+        if (baseTaken || offered != languages.base)
+            known += (known.empty() ? "" : ", ") + offered;
+    const std::string said = std::string(option) + " " + escapeControl(id) + ": ";
+    if (languages.base.empty())
+        return said + escapeControl(game.shown) + " offers no languages (it has no <languages>)";
+    if (known.empty())
+        return said + "\"" + escapeControl(id) + "\" is the base language, and " + escapeControl(game.shown) +
+               " offers no other";
+    return said + escapeControl(game.shown) + " offers no such language; it offers " + escapeControl(known);
 }
 
 } // namespace
@@ -158,6 +191,21 @@ std::optional<int> parseCommandLine(int argc, char **argv, Options &options)
                        ? "F is \"" + factor + "\", but it must be a number from 0.5 to 3"
                        : std::string();
         });
+    CLI::Option *language =
+        app.add_option("--lang", options.language,
+                       "play in the language with this id (a <language> of the game, or its baseLanguage); with "
+                       "--check, what would refuse it is an error")
+            ->option_text("ID");
+    solve->excludes(language);
+    CLI::Option *strings =
+        app.add_option("--strings", options.stringsOf,
+                       "write the merged translation file of the language with this id to standard output, for "
+                       "translators: every text with its base text, stale translations marked")
+            ->option_text("ID")
+            ->excludes(check)
+            ->excludes(solve)
+            ->excludes(language);
+    excludePlay(strings);
     app.add_flag("--strict", options.strict, "with --check: warnings fail the check as errors do")->needs(check);
     // Either mode reports in either form; CLI11 reads several needs() as all of them.
     app.callback([&] {
@@ -200,6 +248,16 @@ std::optional<int> parseCommandLine(int argc, char **argv, Options &options)
         return 2;
     }
     options.game = locateGame(options.path);
+    const bool stringsAsked = strings->count() > 0;
+    if (options.language || stringsAsked) {
+        const std::optional<std::string> refused =
+            stringsAsked ? languageRefusal("--strings", options.stringsOf, options.game, false)
+                         : languageRefusal("--lang", *options.language, options.game, true);
+        if (refused) {
+            std::cerr << "adventure: " << *refused << '\n';
+            return 2;
+        }
+    }
     if (const std::optional<std::string> refused = saveDirRefusal(options.saveDir, options.game)) {
         std::cerr << "adventure: " << *refused << '\n';
         return 2;

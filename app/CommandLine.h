@@ -65,6 +65,11 @@ struct Options {
     std::optional<bool> speak;
     // Write the settings this run uses to the game's settings.json.
     bool remember = false;
+    // The language to play (--lang), by its id in the document; none plays
+    // the document's own texts. One value, whoever fills it.
+    std::optional<std::string> language;
+    // --strings: the language whose merged translation file is written out.
+    std::string stringsOf;
     // Saves: the folder instead of the one the game's saveName names (or, in
     // a replay, instead of a temporary one); a save
     // to start from; start from the auto save; with --check, a save to check.

@@ -69,7 +69,7 @@ void playWatching(const Options &options, std::shared_ptr<const GameDocument> fi
     std::error_code error;
     const fs::path folder = fs::current_path(error);
     std::unique_ptr<Game> game =
-        reload(nullptr, std::move(first), location, options.scene, window, trace, saves, speaker);
+        reload(nullptr, std::move(first), location, options.scene, window, trace, saves, speaker, options.language);
     FileWatcher watcher;
     watcher.watch(watchedFiles(folder, location, game.get()));
     FramePacer pacer(frameRateLimit);
@@ -80,7 +80,7 @@ void playWatching(const Options &options, std::shared_ptr<const GameDocument> fi
                 std::cerr << "adventure: cannot enter the game folder " << escapeControl(folder.string()) << ": "
                           << describeErrno() << std::endl;
             game = reload(std::move(game), GameDocument::read(location.file, location.shown), location, options.scene,
-                          window, trace, saves, speaker);
+                          window, trace, saves, speaker, options.language);
             watcher.watch(watchedFiles(folder, location, game.get()));
             pacer = FramePacer(frameRateLimit);
             if (overlay)

@@ -1,6 +1,7 @@
 #include "app/PlayerChoices.h"
 
 #include "app/CommandLine.h"
+#include "core/lang/Translation.h"
 #include "core/state/AtomicFile.h"
 #include "core/state/SaveSettings.h"
 #include "core/text/Diagnostics.h"
@@ -78,8 +79,33 @@ PlayerSettings withCommandLine(PlayerSettings fromFile, const Options &options)
         fromFile.speak = *options.speak;
     if (options.textScaleGiven)
         fromFile.textScale = options.textScale;
+    if (options.language)
+        fromFile.language = options.language;
     return fromFile;
 }
+
+namespace {
+
+// A language the player chose for another game, or one this game dropped,
+// is no reason to refuse to start: its own texts are played instead.
+void dropUnknownLanguage(PlayerSettings &settings, const GameDocument &document, std::ostream &messages)
+{
+    if (!settings.language)
+        return;
+    LanguageList languages;
+    try {
+        languages = readLanguages(document.parsed().first_node());
+    } catch (const StartupError &) {
+        return; // start-up says where the list is malformed
+    }
+    if (languages.find(*settings.language) || *settings.language == languages.base)
+        return;
+    messages << "adventure: the settings' language \"" << escapeControl(*settings.language)
+             << "\" is not one this game offers: it is played in its own words" << std::endl;
+    settings.language.reset();
+}
+
+} // namespace
 
 std::optional<std::string> languageToUse(const std::optional<std::string> &commandLine, const PlayerSettings &settings)
 {
@@ -108,6 +134,8 @@ PlayerChoices takePlayerChoices(const Options &options, const GameDocument &docu
     }
     PlayerChoices choices;
     choices.settings = withCommandLine(std::move(fromFile), options);
+    if (!options.language)
+        dropUnknownLanguage(choices.settings, document, messages);
     if (options.remember) {
         if (path.empty())
             messages << "adventure: --remember: the game keeps no settings (it has no saveName, or there is no "

@@ -44,7 +44,8 @@ void printWarnings(std::shared_ptr<const GameDocument> document, const GameLocat
 
 std::unique_ptr<Game> reload(std::unique_ptr<Game> running, std::shared_ptr<const GameDocument> document,
                              const GameLocation &location, std::optional<int> sceneId, sf::RenderWindow &window,
-                             TraceSink *trace, const SaveSettings &saves, Speaker *speech)
+                             TraceSink *trace, const SaveSettings &saves, Speaker *speech,
+                             const std::optional<std::string> &language)
 {
     CatalogueState runningState;
     swapCatalogue(runningState);
@@ -54,6 +55,7 @@ std::unique_ptr<Game> reload(std::unique_ptr<Game> running, std::shared_ptr<cons
     next->trace = trace;
     next->saves = saves;
     next->speech = speech;
+    next->language = language;
     try {
         next->start(document, sceneId);
     } catch (const StartupError &error) {

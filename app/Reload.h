@@ -6,6 +6,7 @@
 
 #include <memory>
 #include <optional>
+#include <string>
 
 class Game;
 class GameDocument;
@@ -19,7 +20,8 @@ struct SaveSettings;
 // prints its located error, gives the window back to the running game and
 // returns that one unchanged (null when there was none yet). Either way it
 // then prints the document's warnings, with their codes, as `adventure
-// --check` finds them in that same document.
+// --check` finds them in that same document. The next game plays in `language`.
 std::unique_ptr<Game> reload(std::unique_ptr<Game> running, std::shared_ptr<const GameDocument> document,
                              const GameLocation &location, std::optional<int> sceneId, sf::RenderWindow &window,
-                             TraceSink *trace, const SaveSettings &saves, Speaker *speech = nullptr);
+                             TraceSink *trace, const SaveSettings &saves, Speaker *speech = nullptr,
+                             const std::optional<std::string> &language = std::nullopt);

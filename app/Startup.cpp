@@ -96,7 +96,8 @@ int runInWindow(const Options &options, std::shared_ptr<const GameDocument> docu
         gameResources().adopt(prefetch.take());
         return body(*window, std::move(document));
     } catch (const StartupError &error) {
-        std::cerr << renderDiagnostic(location.shown, game.diagnose(error)) << std::endl;
+        const std::optional<FilePlace> &place = error.elsewhere();
+        std::cerr << renderDiagnostic(place ? place->file : location.shown, game.diagnose(error)) << std::endl;
         game.release();
         afterStartupError();
         return 1;
@@ -116,6 +117,7 @@ int runGame(const Options &options, std::shared_ptr<const GameDocument> document
             game.trace = trace;
             game.saves = saves;
             game.speech = choices.speech.get();
+            game.language = languageToUse(options.language, choices.settings);
             game.start(std::move(read), options.scene);
             const int played = body(game, window);
             game.release();

@@ -3,6 +3,7 @@
 #include "app/CommandLine.h"
 #include "app/PlayMode.h"
 #include "app/SolveMode.h"
+#include "app/StringsMode.h"
 #include "app/replay/ReplayMode.h"
 #include "core/assets/LibraryErrors.h"
 #include "core/text/Diagnostics.h"
@@ -22,6 +23,8 @@ int main(int argc, char **argv)
     try {
         if (!options.bundle.empty())
             return bundle(options);
+        if (!options.stringsOf.empty())
+            return writeStrings(options);
         if (options.check)
             return check(options);
         if (options.solve)

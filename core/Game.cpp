@@ -45,6 +45,7 @@ void Game::start(const char *name, std::optional<int> sceneId, const std::string
 void Game::start(std::shared_ptr<const GameDocument> shared, std::optional<int> sceneId)
 {
     load(std::move(shared));
+    chooseLanguage();
     loadAssets();
     loadRules();
     if (sceneId && !findScene(*sceneId))
@@ -107,6 +108,7 @@ void Game::load(std::shared_ptr<const GameDocument> shared)
     currentSceneId = readInt(getAttribute(root, "entryScene"));
     applyWindowSettings();
     checkStrictValues(root);
+    languages = readLanguages(root);
 }
 
 void Game::applyWindowSettings()
@@ -171,7 +173,14 @@ bool Game::hasId(Node *assetNode) const
 
 std::vector<std::string> Game::namedFiles() const
 {
-    return assetsNode ? assetFiles(assetsNode) : std::vector<std::string>();
+    std::vector<std::string> files = assetsNode ? assetFiles(assetsNode) : std::vector<std::string>();
+    // A translation and its font travel with the game and reload it when saved.
+    for (const LanguageDeclaration &offered : languages.languages) {
+        files.push_back(offered.src);
+        if (!offered.font.empty())
+            files.push_back(offered.font);
+    }
+    return files;
 }
 
 Node *Game::findScene(int sceneId)
@@ -323,6 +332,8 @@ void Game::restoreBesidesState(const Snapshot &moment)
 
 void Game::stopAudio()
 {
+    if (languageRun.voice)
+        languageRun.voice->stop();
     for (EAudio *audio : audioCatalogue)
         audio->stop();
     for (const auto &entry : builtScenes) {
@@ -338,11 +349,13 @@ void Game::stopAudio()
 
 std::string Game::describe(const StartupError &error) const
 {
-    return renderDiagnostic(fileName, diagnose(error));
+    return renderDiagnostic(error.elsewhere() ? error.elsewhere()->file : fileName, diagnose(error));
 }
 
 Diagnostic Game::diagnose(const StartupError &error) const
 {
+    if (const std::optional<FilePlace> &place = error.elsewhere())
+        return {Severity::error, place->line, place->column, "startup", error.what()};
     const auto [line, column] = position(error.where());
     return {Severity::error, line, column, "startup", error.what()};
 }

@@ -71,6 +71,9 @@ public:
     // Says aloud the label under the pointer or the focus, each text shown
     // and the option a conversation's focus moves to; null says nothing.
     Speaker *speech = nullptr;
+    // The language asked for (--lang, or a player's setting); none plays the
+    // document's own texts. Set before starting.
+    std::optional<std::string> language;
 
     Game() = default;
     Game(const Game &) = delete;
@@ -113,8 +116,9 @@ public:
     // game was tried in it); the frame loop paces itself to frameRateLimit.
     void applyToWindow();
     const sf::String &title() const { return windowTitle; }
-    // Every file the assets name, after the asset path rules, relative to the
-    // game's folder; known once the document is loaded.
+    // Every file the assets name, after the asset path rules, and every
+    // translation file and language font, relative to the game's folder;
+    // known once the document is loaded.
     std::vector<std::string> namedFiles() const;
 
     // The parts of one frame, which playFrame (core/Frame.h) calls in their
@@ -238,6 +242,8 @@ public:
     const std::string &documentName() const { return fileName; }
 
 private:
+    // True while noteDrawnTexts() walks what would be drawn.
+    bool noting = false;
     // Loading (Game.cpp).
     void applyWindowSettings();
     bool hasId(Node *assetNode) const;
@@ -255,6 +261,16 @@ private:
     Node *entrance(Node *sceneElement, std::optional<int> from) const;
     void replacePlayer(Node *sceneElement, std::optional<int> from);
     void show(EText *text);
+    // Before the texts are built: the language asked for, its strings and font.
+    void chooseLanguage();
+    // What draw() would draw, drawn nowhere: the texts drawn for the first
+    // time in the base language are told. Only while a language falls back.
+    void noteDrawnTexts();
+    void noteText(const EText *text);
+    void drawText(const EText *text, const sf::Text &shown);
+    void drawShape(const sf::Drawable &shape);
+    // The voice of a text shown by a click, an entry, a line or a cutscene.
+    void playVoice(const char *textId);
     EText *freeText(const char *textId);
 
     // A press in its parts (rooms/Press.cpp).

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "core/interact/InteractionRules.h"
+#include "core/lang/Language.h"
 #include "core/rooms/GameRules.h"
 #include "core/script/Sequence.h"
 #include "core/stage/DepthOrder.h"
@@ -166,6 +167,8 @@ struct LoadedGame : PlayMoment {
     SequenceBook sequences;
     InteractionRules interaction;
     StageBook stage;
+    LanguageList languages;
+    LanguageRun languageRun;
 
     // The scene in play as built, found from sceneNode.
     EScene *scene = nullptr;

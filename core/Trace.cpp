@@ -95,6 +95,12 @@ const char *traceName(TraceEvent event)
         return "fade";
     case TraceEvent::speak:
         return "speak";
+    case TraceEvent::language:
+        return "language";
+    case TraceEvent::textFallback:
+        return "text-fallback";
+    case TraceEvent::voice:
+        return "voice";
     }
     return "unknown";
 }

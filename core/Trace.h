@@ -68,6 +68,10 @@ enum class TraceEvent {
     fade,            // a fade starts: kind (in or out), frames
     // Only while the game speaks aloud (--speak).
     speak, // a text is spoken: its id
+    // Only while a language is played or voices are given.
+    language,     // frame 0, a language other than the base: lang
+    textFallback, // a text is first drawn in the base language: id, lang, reason (missing or stale)
+    voice,        // a shown text's voice file plays: id, file
 };
 
 // One named value of a trace line, written in the order given.

@@ -2,6 +2,7 @@
 
 #include "core/assets/Resources.h"
 #include "core/text/Diagnostics.h"
+#include "elements/EText.h"
 
 #include <memory>
 #include <new>
@@ -23,6 +24,7 @@ int windowWidth = defaultWindowSide;
 int windowHeight = defaultWindowSide;
 int frameRateLimit = defaultFrameRateLimit;
 Diagnostics *diagnostics = nullptr;
+std::shared_ptr<const TextLanguage> textLanguage;
 
 namespace {
 
@@ -130,6 +132,7 @@ struct CatalogueState::Values {
     int windowHeight = defaultWindowSide;
     int frameRateLimit = defaultFrameRateLimit;
     Diagnostics *diagnostics = nullptr;
+    std::shared_ptr<const TextLanguage> textLanguage;
 };
 
 CatalogueState::CatalogueState() : values(std::make_unique<Values>()) {}
@@ -159,6 +162,7 @@ void swapCatalogue(CatalogueState &state)
     std::swap(windowHeight, aside.windowHeight);
     std::swap(frameRateLimit, aside.frameRateLimit);
     std::swap(diagnostics, aside.diagnostics);
+    std::swap(textLanguage, aside.textLanguage);
     gameResources().findings = diagnostics;
 }
 

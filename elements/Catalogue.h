@@ -8,6 +8,7 @@
 class Diagnostics;
 class EAudio;
 class EText;
+struct TextLanguage;
 
 // State of the loaded game that the elements read while they are built: the
 // asset path that prefixes every "src", the sound and text catalogues that
@@ -22,6 +23,8 @@ extern int currentSceneId;
 extern int windowWidth;
 extern int windowHeight;
 extern int frameRateLimit;
+// The language the texts are built in; null for the document's own.
+extern std::shared_ptr<const TextLanguage> textLanguage;
 // Where elements report load failures; owned by the loaded game, null
 // between games (reports then go to standard error unlocated).
 extern Diagnostics *diagnostics;

@@ -12,7 +12,16 @@
 #include <cstdint>
 #include <iostream>
 
-EText::EText(Node *assetNode) : font(gameResources().font(srcPath(assetNode))), node(assetNode)
+namespace {
+
+std::string fontPath(Node *assetNode)
+{
+    return textLanguage && !textLanguage->font.empty() ? textLanguage->font : srcPath(assetNode);
+}
+
+} // namespace
+
+EText::EText(Node *assetNode) : font(gameResources().font(fontPath(assetNode))), node(assetNode)
 {
     loadCommon(assetNode);
     loadAttributes(assetNode);
@@ -26,6 +35,9 @@ void EText::loadAttributes(Node *assetNode)
 {
     loadFont(assetNode);
     string = assetNode->value_size() > 0 ? std::string(assetNode->value(), assetNode->value_size()) : "[missing]";
+    if (textLanguage && id)
+        if (const auto translated = textLanguage->strings.find(id); translated != textLanguage->strings.end())
+            string = translated->second;
     characterSize = 15;
     setSizeFrom(assetNode);
     if (hasAttribute(assetNode, "color")) {

@@ -10,7 +10,16 @@
 
 #include <cstddef>
 #include <string>
+#include <unordered_map>
 #include <vector>
+
+// The language texts are drawn in, when it is not the document's own: a text
+// takes the string of its id here (only translations current for today's
+// base text are kept), and a font, when given, replaces every text's.
+struct TextLanguage {
+    std::unordered_map<std::string, std::string> strings;
+    std::string font;
+};
 
 // A text drawn with the font its file gives, shared with every text naming
 // the same file. Built from a "text" asset node; a scene

@@ -40,6 +40,10 @@ const char *heading(const ElementFormat &format)
         return "`<say>` in a `<sequence>`: a line, passed by a press, Enter or Space, or after its frames";
     if (kind == "fade")
         return "`<fade>` in a `<sequence>`: the picture darkens to black or lightens again";
+    if (kind == "languages")
+        return "`<languages>`: a child of the root, the languages its texts are translated to (docs/translating.md)";
+    if (kind == "language")
+        return "`<language>`: a child of `<languages>`, one translation";
     if (kind == "sequence scene")
         return "`<scene>` in a `<sequence>`: a scene change";
     return nullptr;

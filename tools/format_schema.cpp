@@ -232,6 +232,7 @@ std::string elements(Types &types)
         "        <xs:element name=\"scenes\" type=\"scenes\"/>\n"
         "        <xs:element name=\"dialogs\" type=\"dialogs\" minOccurs=\"0\"/>\n"
         "        <xs:element name=\"sequences\" type=\"sequences\" minOccurs=\"0\"/>\n"
+        "        <xs:element name=\"languages\" type=\"languages\" minOccurs=\"0\"/>\n"
         "      </xs:all>\n" +
         attributesOf("root", types, "      ") + "    </xs:complexType>\n  </xs:element>\n\n";
 
@@ -279,6 +280,10 @@ std::string elements(Types &types)
            emptyElement("fade", "fade", types, "            ") + emptyElement("talk", "talk", types, "            ") +
            "          </xs:choice>\n" + attributesOf("sequence", types, "          ") +
            "        </xs:complexType>\n      </xs:element>\n"
+           "    </xs:sequence>\n  </xs:complexType>\n\n";
+
+    out += "  <xs:complexType name=\"languages\">\n    <xs:sequence>\n" +
+           emptyElement("language", "language", types, "      ", " minOccurs=\"0\" maxOccurs=\"unbounded\"") +
            "    </xs:sequence>\n  </xs:complexType>\n\n";
 
     out += "  <xs:complexType name=\"scenes\">\n    <xs:sequence>\n"

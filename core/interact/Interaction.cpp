@@ -207,6 +207,8 @@ bool Game::drawUseSentence(const char *targetLabel)
     replaceAll(words, "{target}", target->string);
     sf::Text shown = sentence->drawable;
     shown.setString(sentence->laidOut(sf::String::fromUtf8(words.begin(), words.end())));
-    sentence->draw(*window, shown);
+    drawText(sentence, shown);
+    noteText(itemName);
+    noteText(target);
     return true;
 }

@@ -245,6 +245,7 @@ void Game::plainPress(std::size_t index, bool dismissed, std::vector<const Actio
         text->visible = true;
         tell(TraceEvent::textShown, text->id);
         speak(text);
+        playVoice(text->id);
     }
     const PlacedSprite &placed = built->sprites[index];
     if (!dismissed && placed.rules) {

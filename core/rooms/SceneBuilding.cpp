@@ -207,6 +207,7 @@ void Game::show(EText *text)
     text->visible = true;
     tell(TraceEvent::textShown, text->id);
     speak(text);
+    playVoice(text->id);
 }
 
 bool Game::isActive(std::size_t index) const

@@ -43,6 +43,7 @@ void Game::transition()
     if (autoSaveAsked)
         writeSave("auto");
     quickSaveAsked = autoSaveAsked = false;
+    noteDrawnTexts();
 }
 
 void Game::changeScene(int sceneId)

@@ -106,6 +106,7 @@ void Game::runSteps()
                                    {"text", std::string(step.line.text ? step.line.text : "")},
                                    {"by", byOf(step.line.by)}});
             speak(step.line.text);
+            playVoice(step.line.text);
             [[fallthrough]];
         case StepRules::Kind::play:
             if (EAudio *audio = freeAudio(step.line.audio)) {

@@ -70,6 +70,7 @@ void Game::sayNextLine()
                                {"text", std::string(orEmpty(line.text))},
                                {"by", line.by ? TraceField::Value(std::string(line.by)) : TraceField::Value(nullptr)}});
         speak(line.text);
+        playVoice(line.text);
         if (EAudio *audio = freeAudio(line.audio)) {
             audio->playSound();
             tell(TraceEvent::sound, audio->id);
@@ -227,7 +228,7 @@ void Game::drawLine(const LineRules &line)
         shift.y += intoWorld(own.top + shift.y, own.top + shift.y + own.height);
         shown.move(shift);
     }
-    text->draw(*window, shown);
+    drawText(text, shown);
 }
 
 void Game::drawConversation()
@@ -240,7 +241,7 @@ void Game::drawConversation()
         if (EText *text = freeText(talk.rows[row]->text)) {
             sf::Text shown = text->drawable;
             shown.setPosition(rowBox(row).left, rowBox(row).top);
-            text->draw(*window, shown);
+            drawText(text, shown);
         }
     if (talk.focusedRow)
         outline(rowBox(*talk.focusedRow));

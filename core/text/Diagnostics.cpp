@@ -85,9 +85,12 @@ std::string escapeControl(std::string_view text)
 
 std::string renderDiagnostic(std::string_view file, const Diagnostic &diagnostic, bool withCode)
 {
-    std::string text =
-        escapeControl(file) + ":" + std::to_string(diagnostic.line) + ":" + std::to_string(diagnostic.column) + ": " +
-        (diagnostic.severity == Severity::error ? "error: " : "warning: ") + escapeControl(diagnostic.message);
+    std::string text = escapeControl(file) + ":" + std::to_string(diagnostic.line) + ":" +
+                       std::to_string(diagnostic.column) + ": " +
+                       (diagnostic.severity == Severity::error     ? "error: "
+                        : diagnostic.severity == Severity::warning ? "warning: "
+                                                                   : "note: ") +
+                       escapeControl(diagnostic.message);
     if (withCode && !diagnostic.code.empty())
         text += " [" + diagnostic.code + "]";
     return text;

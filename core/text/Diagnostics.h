@@ -8,7 +8,8 @@
 
 class Source;
 
-enum class Severity { error, warning };
+// A note tells what the checker counted; it fails nothing, not even --strict.
+enum class Severity { error, warning, note };
 
 // One finding about a document: where it is (1-based line and column), how
 // bad, a stable code for tools, and the message for people.

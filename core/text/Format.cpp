@@ -65,7 +65,11 @@ std::vector<ElementFormat> buildFormat()
           {"goalSequence", Syntax::sequenceId, false, "none", "the cutscene run when the goal is first reached"},
           {"waitCursor", Syntax::spriteId, false, "the usual cursor", "the cursor while a cutscene runs"},
           {"aspect", Syntax::text, false, "stretch",
-           "keep: the square world drawn as large as the window holds, centred, with black bars"}}},
+           "keep: the square world drawn as large as the window holds, centred, with black bars"},
+          {"baseLanguage", Syntax::text, false, "none (required with <languages>)",
+           "the id of the language the document's texts are written in"},
+          {"baseVoice", Syntax::text, false, "none: no voice",
+           "the voice files of the base language, {id} replaced by a text's id (\"voice/en/{id}.ogg\")"}}},
         {"assets", {{"path", Syntax::text, true, "", "folder that every src is read from"}}},
         {"sprite",
          {{"id", Syntax::text, false, "none: the asset is skipped", "the name scenes place it by"},
@@ -266,6 +270,15 @@ std::vector<ElementFormat> buildFormat()
           {"frames", Syntax::count, true, "", "frames of play the fade lasts"}}},
         {"sequence scene", {{"to", Syntax::sceneId, true, "", "the scene changed to, as a door changes it"}}},
         {"talk", {{"dialog", Syntax::dialogId, true, "", "the conversation run; the step ends when it ends"}}},
+        {"languages", {}},
+        {"language",
+         {{"id", Syntax::text, true, "", "what --lang names it by (letters, digits, _ -)"},
+          {"name", Syntax::text, false, "empty", "the language's own name for it"},
+          {"src", Syntax::text, true, "", "its translation file, from the game's folder"},
+          {"font", Syntax::text, false, "none: each text's own",
+           "a font file, from the game's folder, that every text uses while the language is on"},
+          {"voice", Syntax::text, false, "none: no voice",
+           "its voice files, from the game's folder, {id} replaced by a text's id"}}},
     };
 }
 

@@ -64,7 +64,8 @@ struct ElementFormat {
     // "root", "assets", "sprite", "audio", "text", "player", "state",
     // "flag", "item", "inventory", "scene", "scene child", "use", "dialogs",
     // "dialog", "say", "option", "sequences", "sequence", "sequence say",
-    // "walk", "wait", "play", "do", "fade", "sequence scene" or "talk": the root,
+    // "walk", "wait", "play", "do", "fade", "sequence scene", "talk", "languages" or
+    // "language": the root,
     // scenes and scene children are recognised by their place in the
     // document, not by their name.
     const char *kind;

@@ -22,6 +22,11 @@ StartupError::StartupError(const std::string &message, const char *where)
 {
 }
 
+StartupError::StartupError(const std::string &message, FilePlace elsewhere)
+    : std::runtime_error(withNulsWritten(message)), position(nullptr), other(std::move(elsewhere))
+{
+}
+
 std::string describeErrno()
 {
     return describeError(errno);

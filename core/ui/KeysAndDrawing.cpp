@@ -43,16 +43,16 @@ void Game::draw()
     if (const std::vector<std::size_t> *order = depthOrder()) {
         for (const std::size_t i : *order)
             if (isActive(i))
-                window->draw(*scene->sprites[i]->drawable, sf::RenderStates::Default);
+                drawShape(*scene->sprites[i]->drawable);
     } else {
         for (std::size_t i = 0; i < scene->sprites.size(); ++i)
             if (isActive(i))
-                window->draw(*scene->sprites[i]->drawable, sf::RenderStates::Default);
+                drawShape(*scene->sprites[i]->drawable);
     }
     for (std::size_t i = 0; i < scene->texts.size(); ++i) {
         const Condition *condition = i < built->textConditions.size() ? built->textConditions[i] : nullptr;
         if (!condition || state.holds(*condition))
-            scene->texts[i]->draw(*window);
+            drawText(scene->texts[i], scene->texts[i]->drawable);
     }
     drawInventory();
     if (talk.running())
@@ -75,7 +75,7 @@ void Game::drawInventory()
         if (icon != icons.end() && icon->second) {
             sf::Sprite picture(*icon->second);
             picture.setPosition(corner);
-            window->draw(picture);
+            drawShape(picture);
         }
         if (state.selected == state.inventory[slot]) {
             constexpr float width = 2.f;
@@ -84,7 +84,7 @@ void Game::drawInventory()
             outline.setFillColor(sf::Color::Transparent);
             outline.setOutlineColor(sf::Color(255, 255, 0));
             outline.setOutlineThickness(width);
-            window->draw(outline);
+            drawShape(outline);
         }
     }
 }

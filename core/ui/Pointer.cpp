@@ -186,7 +186,7 @@ void Game::drawPointerShows()
     if (!label.heldItem) {
         drawLabel(label.text);
     } else if (EText *text = freeText(label.text)) {
-        text->draw(*window);
+        drawText(text, text->drawable);
     }
 }
 
@@ -214,7 +214,7 @@ void Game::outline(const sf::FloatRect &bounds)
     shape.setFillColor(sf::Color::Transparent);
     shape.setOutlineColor(outlineColour);
     shape.setOutlineThickness(outlineWidth);
-    window->draw(shape);
+    drawShape(shape);
 }
 
 // While an item is held, a game with a use text names the use instead.
@@ -223,7 +223,7 @@ void Game::drawLabel(const char *textId)
     if (drawUseSentence(textId))
         return;
     if (EText *text = freeText(textId))
-        text->draw(*window);
+        drawText(text, text->drawable);
 }
 
 Game::CursorImage Game::cursor() const
