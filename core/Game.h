@@ -380,6 +380,8 @@ private:
     void startFade(Fade::Kind kind, int frames, bool fromCutscene);
     // Starts the fade a door of this scene waits for; false when it has none.
     bool leaveThroughFade(int next);
+    // The scene change a fade to black held back, made now.
+    void takeFadingExit();
     void drawFade();
 
     // Scene changes (rooms/SceneChange.cpp).

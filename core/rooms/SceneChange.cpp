@@ -19,9 +19,7 @@ void Game::transition()
     // The door a fade to black held is taken once it is black, or at once
     // when the window closes, so the auto save keeps where the door leads.
     if (fade.exitTo && (!fade.running() || autoSaveAsked || !fades)) {
-        const int next = *fade.exitTo;
-        fade = Fade();
-        changeScene(next);
+        takeFadingExit();
         runSequences();
     }
     if (committedExit) {
@@ -44,6 +42,13 @@ void Game::transition()
         writeSave("auto");
     quickSaveAsked = autoSaveAsked = false;
     noteDrawnTexts();
+}
+
+void Game::takeFadingExit()
+{
+    const int next = *fade.exitTo;
+    fade = Fade();
+    changeScene(next);
 }
 
 void Game::changeScene(int sceneId)

@@ -129,9 +129,10 @@ void Game::runSteps()
             }
             break;
         case StepRules::Kind::scene:
-            if (findScene(step.scene))
-                changeScene(step.scene);
-            else
+            if (findScene(step.scene)) {
+                if (!leaveThroughFade(step.scene))
+                    changeScene(step.scene);
+            } else
                 tell(TraceEvent::sceneMissing, {{"scene", std::int64_t{step.scene}}});
             break;
         case StepRules::Kind::talk:
@@ -163,6 +164,8 @@ bool Game::stepEnded() const
         return step.who.empty() ? !player || !player->walking : script.walker == nullptr;
     case StepRules::Kind::talk:
         return !talk.running();
+    case StepRules::Kind::scene:
+        return !fade.exitTo;
     case StepRules::Kind::animate:
         return script.animated == nullptr;
     default:
@@ -195,6 +198,8 @@ void Game::skipSequence(bool untilTalk)
         walkSpriteToTheEnd();
     else if (now.kind == StepRules::Kind::talk && talk.running())
         endDialog("stop");
+    else if (now.kind == StepRules::Kind::scene && fade.exitTo)
+        takeFadingExit();
     for (std::size_t i = script.step + 1; i < sequence.steps.size(); ++i) {
         const StepRules &step = sequence.steps[i];
         if (untilTalk && step.kind == StepRules::Kind::talk) {

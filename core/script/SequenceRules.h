@@ -44,11 +44,12 @@ struct StepRules {
     {
         return kind == Kind::say ? "sequence say" : kind == Kind::scene ? "sequence scene" : name;
     }
-    // Whether the step can last beyond the frame it starts in.
+    // Whether the step can last beyond the frame it starts in: a scene step
+    // waits for the fade out of the scene it leaves.
     bool waits() const
     {
         return kind == Kind::say || kind == Kind::walk || kind == Kind::wait || kind == Kind::talk ||
-               kind == Kind::animate || kind == Kind::fade;
+               kind == Kind::animate || kind == Kind::fade || kind == Kind::scene;
     }
 };
 
