@@ -55,6 +55,8 @@ if(TARGET study)
   set(study_build ${CMAKE_BINARY_DIR}/examples/study)
   set(study_fonts DejaVuSans.ttf DejaVuSerif.ttf)
   install(FILES ${study_build}/game.xml DESTINATION ${ADVENTURE_STUDY_DIR})
+  # Its translations: the document names them, and a copy without them does not start in them.
+  install(DIRECTORY ${study_build}/lang DESTINATION ${ADVENTURE_STUDY_DIR})
   install(DIRECTORY ${study_build}/assets DESTINATION ${ADVENTURE_STUDY_DIR}
           PATTERN generated.stamp EXCLUDE
           PATTERN "DejaVu*.ttf" EXCLUDE)

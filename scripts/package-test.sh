@@ -50,9 +50,12 @@ echo "== its bundle"
 archive="$scratch/study.tar.gz"
 (cd / && "$engine" --bundle "$archive" "$game")
 [ "$(snapshot)" = "$before" ] || { echo "bundling changed the game's folder" >&2; exit 1; }
-# Exactly the document and the files it names (all under its asset path, "assets"): the
-# installed folder also holds images only the older example named.
-expected="$( (echo game.xml; grep -o 'src="[^"]*"' "$game/game.xml" | sed 's|^src="|assets/|; s|"$||'
+# Exactly the document and the files it names (its assets under its asset path, "assets",
+# its translations from the game's folder): the installed folder also holds images only the
+# older example named.
+expected="$( (echo game.xml
+  grep -v '<language ' "$game/game.xml" | grep -o 'src="[^"]*"' | sed 's|^src="|assets/|; s|"$||'
+  grep '<language ' "$game/game.xml" | grep -o 'src="[^"]*"' | sed 's|^src="||; s|"$||'
   printf '%s\n' play.sh the-study.desktop) | sort -u)"
 diff -u <(echo "$expected") <(tar -tzf "$archive" | sort)
 listing="$(tar -tvzf "$archive")"
