@@ -7,6 +7,7 @@
 #include "check/Solver.h"
 #include "core/Frame.h"
 #include "core/Game.h"
+#include "core/assets/LoadedLibraries.h"
 #include "core/assets/Resources.h"
 #include "core/text/GameDocument.h"
 #include "core/text/StartupError.h"
@@ -243,6 +244,9 @@ int solve(const Options &options)
             std::cerr << game.describe(error) << '\n';
             return 2;
         }
+        // Laying out a wrapped text draws its glyphs, which takes a graphics
+        // context even without a window: its driver stays loaded, as a window's does.
+        keepLoadedLibrariesMapped();
         const Game::Snapshot start = game.snapshot();
         settle(game);
         const auto began = std::chrono::steady_clock::now();

@@ -2,7 +2,7 @@
 #include "app/replay/ReplayScript.h"
 #include "core/text/Format.h"
 
-#include <SFML/Graphics/RenderTexture.hpp>
+#include <SFML/Graphics/View.hpp>
 
 #include <gtest/gtest.h>
 
@@ -11,12 +11,22 @@
 
 namespace {
 
-// Where the pixel `pixel` of a window of `size` lands in the world.
+// Where the pixel `pixel` of a window of `size` lands in the world, as the
+// graphics library's render targets map it; worked out here, since a render
+// texture per case would load and unload the GL driver each time, and the
+// driver leaves blocks behind when it is unloaded.
 sf::Vector2f worldAt(sf::Vector2u size, sf::Vector2i pixel)
 {
-    sf::RenderTexture target;
-    EXPECT_TRUE(target.create(size.x, size.y));
-    return target.mapPixelToCoords(pixel, letterboxView(size));
+    const sf::View view = letterboxView(size);
+    const sf::FloatRect part = view.getViewport();
+    const sf::IntRect shown(static_cast<int>(0.5f + static_cast<float>(size.x) * part.left),
+                            static_cast<int>(0.5f + static_cast<float>(size.y) * part.top),
+                            static_cast<int>(0.5f + static_cast<float>(size.x) * part.width),
+                            static_cast<int>(0.5f + static_cast<float>(size.y) * part.height));
+    const sf::Vector2f normalized(
+        -1.f + 2.f * static_cast<float>(pixel.x - shown.left) / static_cast<float>(shown.width),
+        1.f - 2.f * static_cast<float>(pixel.y - shown.top) / static_cast<float>(shown.height));
+    return view.getInverseTransform().transformPoint(normalized);
 }
 
 } // namespace
