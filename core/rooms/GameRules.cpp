@@ -318,3 +318,12 @@ const ItemDeclaration *GameRules::item(std::string_view id) const
             return &declared;
     return nullptr;
 }
+
+const ActionRules *lastNaming(const std::vector<const ActionRules *> &counted, std::string_view ActionRules::*name)
+{
+    const ActionRules *last = nullptr;
+    for (const ActionRules *action : counted)
+        if (!(action->*name).empty())
+            last = action;
+    return last;
+}

@@ -42,6 +42,11 @@ struct ActionRules {
     std::string_view sequence;
 };
 
+// Of several actions pressed at once, the last in the list that names
+// something in `name` (its conversation or its cutscene), as of doors the
+// last leads; null when none does.
+const ActionRules *lastNaming(const std::vector<const ActionRules *> &counted, std::string_view ActionRules::*name);
+
 // A <use> under a scene child: what using `item` ("*": any) on it does.
 struct UseRules {
     Node *node = nullptr;

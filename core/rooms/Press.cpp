@@ -301,14 +301,9 @@ void Game::takeDoor(const std::vector<const ActionRules *> &counted, const std::
     }
 }
 
-// Of several conversations pressed at once, the last in the list starts, as
-// of doors the last leads.
 void Game::startDialogOf(const std::vector<const ActionRules *> &counted, bool arrived)
 {
-    const ActionRules *starts = nullptr;
-    for (const ActionRules *action : counted)
-        if (!action->dialog.empty())
-            starts = action;
+    const ActionRules *starts = lastNaming(counted, &ActionRules::dialog);
     if (!starts)
         return;
     if (!arrived && starts->walkTo && player && built->placesPlayer && dialogs.find(starts->dialog)) {

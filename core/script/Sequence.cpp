@@ -21,14 +21,9 @@ TraceField::Value byOf(const char *by)
 
 } // namespace
 
-// Of several cutscenes pressed at once, the last in the list starts, as of
-// conversations the last starts.
 void Game::startSequenceOf(const std::vector<const ActionRules *> &counted, bool arrived)
 {
-    const ActionRules *starts = nullptr;
-    for (const ActionRules *action : counted)
-        if (!action->sequence.empty())
-            starts = action;
+    const ActionRules *starts = lastNaming(counted, &ActionRules::sequence);
     if (!starts)
         return;
     if (!arrived && starts->walkTo && player && built->placesPlayer && sequences.find(starts->sequence)) {

@@ -46,16 +46,8 @@ TEST_F(SequenceTest, TwoSequencesWithOneIdOrAStepTheEngineCannotReadRefuseToStar
         {"<sequence id='in.tro'/>", "8:15: error: \"id\" is \"in.tro\", which is not an id of a <sequence>"}};
     for (const auto &[sequences, message] : cases) {
         SCOPED_TRACE(sequences);
-        write(sequenceGame(sequences));
-        Game refused;
-        refused.echo = nullptr;
-        try {
-            refused.load("game.xml");
-            refused.checkStartup();
-            ADD_FAILURE() << "the game started";
-        } catch (const StartupError &error) {
-            EXPECT_NE(refused.describe(error).find(message), std::string::npos) << refused.describe(error);
-        }
+        const std::string refusal = startupRefusal(sequenceGame(sequences));
+        EXPECT_NE(refusal.find(message), std::string::npos) << (refusal.empty() ? "the game started" : refusal);
     }
 }
 

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "core/Game.h"
+#include "core/text/StartupError.h"
 #include "elements/Catalogue.h"
 #include "support/TestSupport.h"
 
@@ -34,6 +35,20 @@ protected:
     {
         write(xml);
         game.start("game.xml");
+    }
+    // How start-up refuses the document, as the engine words it; empty when it would start.
+    std::string startupRefusal(const std::string &xml)
+    {
+        write(xml);
+        Game refused;
+        refused.echo = nullptr;
+        try {
+            refused.load("game.xml");
+            refused.checkStartup();
+        } catch (const StartupError &error) {
+            return refused.describe(error);
+        }
+        return "";
     }
     void png(const std::string &name, unsigned width, unsigned height, sf::Color color = sf::Color::White)
     {
