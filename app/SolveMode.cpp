@@ -228,7 +228,7 @@ int solve(const Options &options)
                   << describeErrno() << '\n';
         return 2;
     }
-    Resources::withoutDevices = true;
+    gameResources().withoutDevices = true;
     Game game;
     game.echo = nullptr;
     // Made in place: GCC 12 takes a report moved into a default one for one

@@ -189,7 +189,7 @@ int main(int argc, char **argv)
 {
     const std::string only = argc > 1 ? argv[1] : "";
     const std::size_t limit = argc > 2 ? std::strtoull(argv[2], nullptr, 10) : 300000;
-    Resources::withoutDevices = true;
+    gameResources().withoutDevices = true;
     bool known = false;
     for (const Shape &shape : shapes) {
         if (!only.empty() && only != "all" && only != shape.name)

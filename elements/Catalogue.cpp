@@ -6,25 +6,7 @@
 
 #include <memory>
 #include <new>
-
-namespace {
-
-// What a game starts from before its document says otherwise, whether it is
-// the first one loaded or the next one built beside a running game.
-constexpr int defaultWindowSide = 100;
-constexpr int defaultFrameRateLimit = 24;
-
-} // namespace
-
-std::string assetPath;
-std::vector<EAudio *> audioCatalogue;
-std::vector<EText *> textCatalogue;
-int currentSceneId = 0;
-int windowWidth = defaultWindowSide;
-int windowHeight = defaultWindowSide;
-int frameRateLimit = defaultFrameRateLimit;
-Diagnostics *diagnostics = nullptr;
-std::shared_ptr<const TextLanguage> textLanguage;
+#include <utility>
 
 namespace {
 
@@ -35,6 +17,8 @@ constexpr bool sanitized = __has_feature(address_sanitizer);
 #else
 constexpr bool sanitized = false;
 #endif
+
+} // namespace
 
 class ElementArena {
 public:
@@ -100,69 +84,55 @@ private:
     std::size_t used = 0;
 };
 
-// Never destroyed itself: a game still loaded at exit is released by its
-// owner before the libraries under the elements shut down, or not at all.
-std::unique_ptr<ElementArena> &currentArena()
-{
-    static auto &instance = *new std::unique_ptr<ElementArena>(std::make_unique<ElementArena>());
-    return instance;
-}
+namespace {
 
 ElementArena &arena()
 {
-    return *currentArena();
+    return *loadedCatalogue().arena;
 }
 
 } // namespace
+
+LoadedCatalogue::LoadedCatalogue() : arena(std::make_unique<ElementArena>()) {}
+LoadedCatalogue::~LoadedCatalogue() = default;
+LoadedCatalogue::LoadedCatalogue(LoadedCatalogue &&) noexcept = default;
+LoadedCatalogue &LoadedCatalogue::operator=(LoadedCatalogue &&) noexcept = default;
+
+LoadedCatalogue &loadedCatalogue()
+{
+    // Never destroyed itself: a game still loaded at exit is released by its
+    // owner before the libraries under the elements shut down, or not at all.
+    static LoadedCatalogue &instance = *new LoadedCatalogue();
+    return instance;
+}
 
 void warnAt(const char *where, const char *code, const std::string &message)
 {
     warnInto(diagnostics, where, code, message);
 }
 
-struct CatalogueState::Values {
-    std::unique_ptr<ElementArena> arena = std::make_unique<ElementArena>();
-    std::unique_ptr<Resources> resources = std::make_unique<Resources>();
-    std::size_t loadedTextureBytes = 0;
-    std::string assetPath;
-    std::vector<EAudio *> audioCatalogue;
-    std::vector<EText *> textCatalogue;
-    int currentSceneId = 0;
-    int windowWidth = defaultWindowSide;
-    int windowHeight = defaultWindowSide;
-    int frameRateLimit = defaultFrameRateLimit;
-    Diagnostics *diagnostics = nullptr;
-    std::shared_ptr<const TextLanguage> textLanguage;
-};
-
-CatalogueState::CatalogueState() : values(std::make_unique<Values>()) {}
+CatalogueState::CatalogueState()
+{
+    const LoadedCatalogue &running = loadedCatalogue();
+    values.textScale = running.textScale;
+    values.musicShare = running.musicShare;
+    values.effectsShare = running.effectsShare;
+    values.voiceShare = running.voiceShare;
+    files.withoutDevices = gameResources().withoutDevices;
+}
 
 // What is set aside and never swapped back is released with it: the elements
 // first, then the files they shared.
 CatalogueState::~CatalogueState()
 {
-    values->arena->release();
-    // The texture budget counts the loaded game's images, whatever is released aside.
-    const std::size_t inUse = Resources::loadedTextureBytes;
-    values->resources->release();
-    Resources::loadedTextureBytes = inUse;
+    values.arena->release();
+    files.release();
 }
 
 void swapCatalogue(CatalogueState &state)
 {
-    CatalogueState::Values &aside = *state.values;
-    std::swap(currentArena(), aside.arena);
-    swapGameResources(aside.resources);
-    std::swap(Resources::loadedTextureBytes, aside.loadedTextureBytes);
-    std::swap(assetPath, aside.assetPath);
-    std::swap(audioCatalogue, aside.audioCatalogue);
-    std::swap(textCatalogue, aside.textCatalogue);
-    std::swap(currentSceneId, aside.currentSceneId);
-    std::swap(windowWidth, aside.windowWidth);
-    std::swap(windowHeight, aside.windowHeight);
-    std::swap(frameRateLimit, aside.frameRateLimit);
-    std::swap(diagnostics, aside.diagnostics);
-    std::swap(textLanguage, aside.textLanguage);
+    std::swap(loadedCatalogue(), state.values);
+    swapGameResources(state.files);
     gameResources().findings = diagnostics;
 }
 

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "core/assets/Resources.h"
+
 #include <cstddef>
 #include <memory>
 #include <string>
@@ -8,41 +10,75 @@
 class Diagnostics;
 class EAudio;
 class EText;
+class ElementArena;
 struct TextLanguage;
 
-// State of the loaded game that the elements read while they are built: the
+// What the loaded game's elements read while they are built and played: the
 // asset path that prefixes every "src", the sound and text catalogues that
-// click hooks and music look ids up in, the window values from the
-// document, and where loading reports what it finds. The catalogues point at
-// elements they do not own: the element arena below owns them all.
+// click hooks and music look ids up in, the window values from the document,
+// where loading reports what it finds, and how the player chose to read and
+// hear. One record per game; the running game's is loadedCatalogue(). The
+// catalogues point at elements they do not own: the element arena owns them
+// all.
+struct LoadedCatalogue {
+    LoadedCatalogue();
+    ~LoadedCatalogue();
+    LoadedCatalogue(LoadedCatalogue &&) noexcept;
+    LoadedCatalogue &operator=(LoadedCatalogue &&) noexcept;
+    LoadedCatalogue(const LoadedCatalogue &) = delete;
+    LoadedCatalogue &operator=(const LoadedCatalogue &) = delete;
 
-extern std::string assetPath;
-extern std::vector<EAudio *> audioCatalogue;
-extern std::vector<EText *> textCatalogue;
-extern int currentSceneId;
-extern int windowWidth;
-extern int windowHeight;
-extern int frameRateLimit;
-// The language the texts are built in; null for the document's own.
-extern std::shared_ptr<const TextLanguage> textLanguage;
-// Where elements report load failures; owned by the loaded game, null
-// between games (reports then go to standard error unlocated).
-extern Diagnostics *diagnostics;
+    std::unique_ptr<ElementArena> arena;
+    std::string assetPath;
+    std::vector<EAudio *> audioCatalogue;
+    std::vector<EText *> textCatalogue;
+    int currentSceneId = 0;
+    int windowWidth = 100;
+    int windowHeight = 100;
+    int frameRateLimit = 24;
+    // Null between games: reports then go to standard error unlocated.
+    Diagnostics *diagnostics = nullptr;
+    // The language the texts are built in; null for the document's own.
+    std::shared_ptr<const TextLanguage> textLanguage;
+    // The player's choices for the run: the scale of every text's character
+    // size, and the share (0 to 1) of every music's, click sound's and voice
+    // line's volume. A game built beside this one takes them over.
+    float textScale = 1.f;
+    float musicShare = 1.f;
+    float effectsShare = 1.f;
+    float voiceShare = 1.f;
+};
+
+// The running game's record: one object for the whole run, whose contents a
+// reload exchanges with the next game's (see swapCatalogue).
+LoadedCatalogue &loadedCatalogue();
+
+// The running game's values by the names the elements read them by.
+inline std::string &assetPath = loadedCatalogue().assetPath;
+inline std::vector<EAudio *> &audioCatalogue = loadedCatalogue().audioCatalogue;
+inline std::vector<EText *> &textCatalogue = loadedCatalogue().textCatalogue;
+inline int &currentSceneId = loadedCatalogue().currentSceneId;
+inline int &windowWidth = loadedCatalogue().windowWidth;
+inline int &windowHeight = loadedCatalogue().windowHeight;
+inline int &frameRateLimit = loadedCatalogue().frameRateLimit;
+inline std::shared_ptr<const TextLanguage> &textLanguage = loadedCatalogue().textLanguage;
+inline Diagnostics *&diagnostics = loadedCatalogue().diagnostics;
 
 // A warning from an element while it is built: into the loaded game's
 // diagnostics, or, for an element built outside a game, onto standard error.
 void warnAt(const char *where, const char *code, const std::string &message);
 
-// Puts every value above back to its initial state and releases every
-// element built since the last reset, destructors included, then the files
-// they shared, so one process can load game after game (reload, tests, the
-// fuzz target).
+// Puts the record back to its initial state and releases every element built
+// since the last reset, destructors included, then the files they shared, so
+// one process can load game after game (reload, tests, the fuzz target). The
+// player's choices stay.
 void resetCatalogue();
 
-// Everything a loaded game keeps in the globals above, its elements
-// included, held aside. A reload builds the next game while the running one
-// is set aside in one of these, and puts the running one back if the next
-// fails; nothing of either leaks into the other.
+// A loaded game's record and files, held aside. A reload builds the next game
+// while the running one is set aside in one of these, and puts the running
+// one back if the next fails; nothing of either leaks into the other. A new
+// one holds the initial values, the running game's player choices and device
+// switch, and no elements.
 class CatalogueState {
 public:
     CatalogueState();
@@ -50,12 +86,11 @@ public:
     CatalogueState(const CatalogueState &) = delete;
     CatalogueState &operator=(const CatalogueState &) = delete;
 
-    struct Values;
-    std::unique_ptr<Values> values;
+    LoadedCatalogue values;
+    Resources files;
 };
 
-// Exchanges the globals (and the elements they own) with `state`: a new
-// CatalogueState holds the initial values and no elements.
+// Exchanges the running game's record and files with `state`'s.
 void swapCatalogue(CatalogueState &state);
 
 // Storage for an element or a part it owns, released with the game. Elements

@@ -2,6 +2,7 @@
 
 #include "core/assets/OnDemandAudio.h"
 #include "core/assets/Resources.h"
+#include "elements/Catalogue.h"
 #include "elements/EObject.h"
 
 // A sound file the game plays either as a click sound (decoded whole when a
@@ -18,10 +19,10 @@ public:
     OnDemandSound sound;
     OnDemandMusic music;
     // The player's share of every music's, click sound's and voice line's
-    // volume (0 to 1), set before loading.
-    static inline float musicShare = 1.f;
-    static inline float effectsShare = 1.f;
-    static inline float voiceShare = 1.f;
+    // volume (0 to 1): the loaded game's (see LoadedCatalogue).
+    static inline float &musicShare = loadedCatalogue().musicShare;
+    static inline float &effectsShare = loadedCatalogue().effectsShare;
+    static inline float &voiceShare = loadedCatalogue().voiceShare;
 
     float volume = 100.f;
     float pitch = 1.f;

@@ -83,7 +83,7 @@ void ESprite::animate(std::uint64_t frame)
 void ESprite::loadTexture()
 {
     // Without a display there is no texture, but clicks still hit the image's bounds.
-    if (Resources::withoutDevices) {
+    if (gameResources().withoutDevices) {
         const sf::Vector2u size = gameResources().imageSize(src, srcPosition(node));
         drawable->setTextureRect(sf::IntRect(0, 0, static_cast<int>(size.x), static_cast<int>(size.y)));
         return;

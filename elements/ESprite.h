@@ -22,7 +22,7 @@ class ESprite : public EObject {
 public:
     // The budget for the game's distinct images (see Resources).
     static constexpr std::size_t maxTextureBytes = Resources::maxTextureBytes;
-    static inline std::size_t &loadedTextureBytes = Resources::loadedTextureBytes;
+    static inline std::size_t &loadedTextureBytes = gameResources().textureBytes;
 
     sf::Sprite *drawable = nullptr;
     const sf::Texture *texture = nullptr;

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "elements/Catalogue.h"
 #include "elements/EObject.h"
 #include "elements/TextBox.h"
 
@@ -32,8 +33,8 @@ public:
     // more than this; the rest of a longer one is not shown.
     static constexpr std::size_t maxShownCharacters = 65536;
     // Every text's character size is multiplied by this as it is drawn, for
-    // players who need larger text; set from the command line before loading.
-    static inline float sizeScale = 1.f;
+    // players who need larger text: the loaded game's textScale.
+    static inline float &sizeScale = loadedCatalogue().textScale;
 
     const sf::Font &font;
     int characterSize = 15;

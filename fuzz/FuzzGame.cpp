@@ -177,7 +177,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
     if (checkerError != refusal)
         std::abort();
     if (refusal.empty()) {
-        Resources::withoutDevices = true;
+        gameResources().withoutDevices = true;
         {
             Game game;
             game.echo = nullptr;
@@ -185,7 +185,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
             settle(game);
             Solver(game, 100).run();
         }
-        Resources::withoutDevices = false;
+        gameResources().withoutDevices = false;
     }
     if (fchdir(startDirectory) != 0)
         std::abort();

@@ -12,9 +12,6 @@
 #include <iostream>
 #include <vector>
 
-std::size_t Resources::loadedTextureBytes = 0;
-bool Resources::withoutDevices = false;
-
 // Decodes what the file really holds. The library's own loader allocates
 // whatever sample count the header claims first, so a tiny file with a lying
 // header could ask for gigabytes.
@@ -76,7 +73,7 @@ bool Resources::loadTexture(const std::string &path, const char *where, sf::Text
 bool Resources::upload(const std::string &path, const char *where, const sf::Image &image, sf::Texture &texture)
 {
     const std::size_t bytes = std::size_t(image.getSize().x) * image.getSize().y * 4;
-    if (bytes > maxTextureBytes - loadedTextureBytes) {
+    if (bytes > maxTextureBytes - textureBytes) {
         warnInto(findings, where, "texture-budget",
                  "Failed to load image \"" + path + "\" (the game's images would take more than " +
                      std::to_string(maxTextureBytes / (1024 * 1024)) + " MiB)");
@@ -84,7 +81,7 @@ bool Resources::upload(const std::string &path, const char *where, const sf::Ima
     }
     if (!texture.loadFromImage(image, sf::IntRect(0, 0, 0, 0)))
         return false;
-    loadedTextureBytes += bytes;
+    textureBytes += bytes;
     return true;
 }
 
@@ -166,34 +163,25 @@ void Resources::release()
     decodedImages.clear();
     imageSizes.clear();
     audioDevice.reset();
-    loadedTextureBytes = 0;
+    textureBytes = 0;
 }
-
-namespace {
-
-std::unique_ptr<Resources> &currentResources()
-{
-    // Never destroyed itself: released with the game, before the libraries
-    // under it shut down.
-    static auto &instance = *new std::unique_ptr<Resources>(std::make_unique<Resources>());
-    return instance;
-}
-
-} // namespace
 
 Resources &gameResources()
 {
-    return *currentResources();
+    // Never destroyed itself: released with the game, before the libraries
+    // under it shut down.
+    static Resources &instance = *new Resources();
+    return instance;
 }
 
-void swapGameResources(std::unique_ptr<Resources> &aside)
+void swapGameResources(Resources &aside)
 {
-    std::swap(currentResources(), aside);
+    std::swap(gameResources(), aside);
 }
 
 bool soundDeviceAvailable()
 {
-    if (Resources::withoutDevices)
+    if (gameResources().withoutDevices)
         return false;
     static const bool available = [] {
         // Without a device the library says so and then fails on the audio

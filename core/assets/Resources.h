@@ -31,6 +31,11 @@ struct LoadedFiles {
     std::unordered_set<std::string> sounds;
 };
 
+class Resources;
+// The files of the game being loaded or played: one object for the whole
+// run, whose contents a reload exchanges (see swapGameResources).
+Resources &gameResources();
+
 // The image, font and sound files of the loaded game, each read once and
 // shared by every element that names it. Keyed by the path as the elements
 // resolve it: the asset path followed by "src". A file that fails to load is
@@ -47,13 +52,18 @@ public:
     // Ten minutes of stereo at 48 kHz: more than any click sound needs, and
     // a bound on the memory one sound file can take.
     static constexpr std::size_t maxSoundSamples = 10u * 60u * 48000u * 2u;
-    // Pixel bytes of the distinct images loaded for the game.
-    static std::size_t loadedTextureBytes;
+    // Pixel bytes of the distinct images loaded for this game.
+    std::size_t textureBytes = 0;
+    // The loaded game's textureBytes, by the name the elements and their
+    // tests have always used.
+    static std::size_t &loadedTextureBytes;
     // Set for a run that has neither a display nor a sound device (the
     // solver): images are measured instead of uploaded, since any texture
     // needs a graphics context and the window library ends the process when
-    // it finds no display; and no sound device is asked for.
-    static bool withoutDevices;
+    // it finds no display; and no sound device is asked for. A run sets it
+    // once: release() keeps it, and the files of the next game built beside
+    // this one take it over.
+    bool withoutDevices = false;
 
     // The image file `path` as a texture, uploaded once; an empty texture
     // (drawn as nothing) while the file cannot be loaded, reported at `where`.
@@ -117,11 +127,12 @@ private:
     std::unique_ptr<sf::SoundBuffer> audioDevice;
 };
 
-// The files of the game being loaded or played.
-Resources &gameResources();
+inline std::size_t &Resources::loadedTextureBytes = gameResources().textureBytes;
+
 // Exchanges the game's files with `aside`: a reload builds the next game's
-// files while the running game's are set aside.
-void swapGameResources(std::unique_ptr<Resources> &aside);
+// files while the running game's are set aside. The entries do not move, so
+// the elements' pointers into them stay good.
+void swapGameResources(Resources &aside);
 
 // Whether the machine has a sound device. Asked of the library once per
 // process (without a device it says so once, here); while there is one, the
