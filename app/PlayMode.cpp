@@ -60,7 +60,7 @@ void idleFrame(sf::RenderWindow &window)
 // document never ends the program. Frames count on across reloads.
 void playWatching(const Options &options, std::shared_ptr<const GameDocument> first, sf::RenderWindow &window,
                   FrameInput &input, TraceSink *trace, DebugOverlay *overlay, const SaveSettings &saves,
-                  Speaker *speaker)
+                  Speaker *speaker, const std::optional<std::string> &language)
 {
     const GameLocation &location = options.game;
     // Taken once, while the folder surely exists: it may be deleted and made
@@ -69,7 +69,7 @@ void playWatching(const Options &options, std::shared_ptr<const GameDocument> fi
     std::error_code error;
     const fs::path folder = fs::current_path(error);
     std::unique_ptr<Game> game =
-        reload(nullptr, std::move(first), location, options.scene, window, trace, saves, speaker, options.language);
+        reload(nullptr, std::move(first), location, options.scene, window, trace, saves, speaker, language);
     FileWatcher watcher;
     watcher.watch(watchedFiles(folder, location, game.get()));
     FramePacer pacer(frameRateLimit);
@@ -80,7 +80,7 @@ void playWatching(const Options &options, std::shared_ptr<const GameDocument> fi
                 std::cerr << "adventure: cannot enter the game folder " << escapeControl(folder.string()) << ": "
                           << describeErrno() << std::endl;
             game = reload(std::move(game), GameDocument::read(location.file, location.shown), location, options.scene,
-                          window, trace, saves, speaker, options.language);
+                          window, trace, saves, speaker, language);
             watcher.watch(watchedFiles(folder, location, game.get()));
             pacer = FramePacer(frameRateLimit);
             if (overlay)
@@ -132,7 +132,7 @@ int play(const Options &options)
             [&](sf::RenderWindow &window, std::shared_ptr<const GameDocument> first) {
                 MouseInput mouse = input(window);
                 playWatching(options, std::move(first), window, mouse, traced, overlay ? &*overlay : nullptr, saves,
-                             choices.speech.get());
+                             choices.speech.get(), languageToUse(options.language, choices.settings));
                 return 0;
             },
             waitForEnter);

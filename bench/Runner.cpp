@@ -479,6 +479,34 @@ double StartupWatcher::measure(const std::string &program, const std::string &di
     return elapsed;
 }
 
+namespace {
+
+// The example game in `dir`, its assets and translations linked, with the
+// room it starts in shown at once instead of faded in from black. The
+// watcher cannot tell a black frame from none, so a fade-in times when the
+// room has begun to show, not when the engine drew its first frame.
+void writeUnfadedStudy(const std::string &dir)
+{
+    namespace fs = std::filesystem;
+    const fs::path study(BENCH_STUDY_DIR);
+    fs::create_directories(dir);
+    for (const char *folder : {"assets", "lang"})
+        if (!fs::exists(fs::path(dir) / folder))
+            fs::create_directory_symlink(study / folder, fs::path(dir) / folder);
+    std::ifstream in(study / "game.xml");
+    std::stringstream whole;
+    whole << in.rdbuf();
+    std::string document = whole.str();
+    const std::size_t entry = document.find("<scene sceneId=\"1\"");
+    const std::size_t fade = document.find(" fadeIn=\"", entry);
+    if (entry == std::string::npos || fade == std::string::npos || fade > document.find('>', entry))
+        throw std::runtime_error("the example's first room no longer fades in; the start-up case needs a look");
+    document.erase(fade, document.find('"', fade + 9) + 1 - fade);
+    std::ofstream(fs::path(dir) / "game.xml") << document;
+}
+
+} // namespace
+
 void Benchmarks::startupCase()
 {
     StartupWatcher watcher;
@@ -490,21 +518,26 @@ void Benchmarks::startupCase()
     const std::filesystem::path study(BENCH_STUDY_DIR);
     const std::string outside = study.parent_path().parent_path().string();
     const std::string relative = (study.parent_path().filename() / study.filename()).string();
-    std::vector<double> engine, fromOutside, bare;
+    const std::string unfaded = caseDir("startup-unfaded");
+    writeUnfadedStudy(unfaded);
+    std::vector<double> engine, fromOutside, withoutFade, bare;
     for (int i = 0; i < warmups + repetitions; ++i) {
         const double a = watcher.measure(BENCH_ADVENTURE, BENCH_STUDY_DIR);
         const double o = watcher.measure(BENCH_ADVENTURE, outside, relative.c_str());
+        const double u = watcher.measure(BENCH_ADVENTURE, unfaded);
         const double b = watcher.measure(BENCH_BARE_STARTUP, BENCH_STUDY_DIR);
         if (i < warmups)
             continue;
         engine.push_back(a);
         fromOutside.push_back(o);
+        withoutFade.push_back(u);
         bare.push_back(b);
-        note("start-up: engine " + format("%.1f", a) + " ms, from outside " + format("%.1f", o) + " ms, bare " +
-             format("%.1f", b) + " ms");
+        note("start-up: engine " + format("%.1f", a) + " ms, from outside " + format("%.1f", o) +
+             " ms, first room not faded in " + format("%.1f", u) + " ms, bare " + format("%.1f", b) + " ms");
     }
-    rows.push_back(ratioRow("start-up to first frame", median(engine), median(bare), "ms", 1.0));
-    rows.push_back(ratioRow("start-up to first frame, relative PATH", median(fromOutside), median(bare), "ms", 1.0));
+    rows.push_back(ratioRow("start-up to first frame", median(engine), median(bare), "ms", 0.9));
+    rows.push_back(ratioRow("start-up to first frame, relative PATH", median(fromOutside), median(bare), "ms", 0.9));
+    rows.push_back(ratioRow("start-up, first room not faded in", median(withoutFade), median(bare), "ms", 0.9));
 }
 
 void Benchmarks::pacingCases()

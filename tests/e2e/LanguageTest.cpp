@@ -1,3 +1,4 @@
+#include "e2e/EngineSession.h"
 #include "e2e/GameFolder.h"
 #include "support/EngineRun.h"
 #include "support/TestSupport.h"
@@ -6,8 +7,10 @@
 
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <fstream>
 #include <string>
+#include <thread>
 #include <vector>
 
 // Playing in a language, as players and translators run the engine: the
@@ -212,4 +215,23 @@ TEST(LanguageFont, AFontTheLanguageNamesMustBeThereForItToStart)
         std::string::npos)
         << played.err;
     EXPECT_EQ(runEngine(game.path(), "", 30, {"--check"}).status, 0) << "a warning while the language is not asked for";
+}
+
+// The language a player's settings name holds in every way of playing,
+// reloading on save included.
+TEST_F(Language, TheSettingsLanguageHoldsWhileTheGameReloadsOnSave)
+{
+    std::string kept = document;
+    kept.replace(kept.find("title="), 0, "saveName=\"lang\" ");
+    std::ofstream(game.path() + "/game.xml", std::ios::binary) << kept;
+    files.write("settings.json", R"({"language": "de"})");
+    EngineSession engine(game.path(), {"--watch", "--save-dir", files.path(), "--trace", files.file("trace.jsonl")});
+    ASSERT_TRUE(engine.waitForWindow("Lang", 550, 550));
+    const auto told = [&] {
+        return readWholeFile(files.file("trace.jsonl")).find(R"("event": "language", "lang": "de")");
+    };
+    for (int tries = 0; tries < 100 && told() == std::string::npos; ++tries)
+        std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    EXPECT_NE(told(), std::string::npos) << readWholeFile(files.file("trace.jsonl"));
+    EXPECT_EQ(engine.closeAndExit(), 0) << engine.err();
 }
