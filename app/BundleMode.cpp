@@ -391,7 +391,10 @@ int bundle(const Options &options)
         const auto titleText = game.title().toUtf8();
         const std::string title(titleText.begin(), titleText.end());
         const std::string launcher = launcherName(title);
-        const Contents contents = contentsOf(location, game.namedFiles(), {"play.sh", launcher});
+        std::vector<std::string> files = game.namedFiles();
+        for (std::string &voice : game.voiceFiles(location.folder))
+            files.push_back(std::move(voice));
+        const Contents contents = contentsOf(location, files, {"play.sh", launcher});
         writeBundle(out, contents, launcher, title);
         const std::size_t named = contents.files.size() - 1;
         std::cout << "Wrote " << escapeControl(options.bundle) << ": game.xml, " << named

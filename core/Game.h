@@ -120,6 +120,10 @@ public:
     // translation file and language font, relative to the game's folder;
     // known once the document is loaded.
     std::vector<std::string> namedFiles() const;
+    // The voice files in `folder` of the document's texts, in the base
+    // language and in every language offered: named by a pattern, not listed,
+    // so only those that exist.
+    std::vector<std::string> voiceFiles(const std::string &folder) const;
 
     // The parts of one frame, which playFrame (core/Frame.h) calls in their
     // order: step(), the frame's input, transition(). These and the loading

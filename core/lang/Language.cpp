@@ -165,3 +165,23 @@ void Game::playVoice(const char *textId)
     languageRun.voice->play();
     tell(TraceEvent::voice, {{"id", std::string(textId)}, {"file", file}});
 }
+
+std::vector<std::string> Game::voiceFiles(const std::string &folder) const
+{
+    std::vector<std::string> patterns;
+    if (!languages.baseVoice.empty())
+        patterns.push_back(languages.baseVoice);
+    for (const LanguageDeclaration &offered : languages.languages)
+        if (!offered.voice.empty())
+            patterns.push_back(offered.voice);
+    std::vector<std::string> files;
+    std::error_code error;
+    for (const std::string &pattern : patterns)
+        for (Node *text = assetsNode->first_node("text"); text; text = text->next_sibling("text"))
+            if (const Attribute *id = hasAttribute(text, "id")) {
+                std::string file = voiceFile(pattern, id->value());
+                if (std::filesystem::is_regular_file(std::filesystem::path(folder) / file, error))
+                    files.push_back(std::move(file));
+            }
+    return files;
+}

@@ -1,4 +1,5 @@
 #include "e2e/EngineSession.h"
+#include "e2e/GameFolder.h"
 #include "support/EngineRun.h"
 #include "support/TestSupport.h"
 
@@ -243,4 +244,33 @@ TEST(Bundle, TheLauncherRunsThePlayShBesideItAndNothingWhenStartedWithoutItsLoca
     EXPECT_TRUE(pollUntil(10, [&] { return readWholeFile(dir.file("gio.err")) == refusal; }))
         << readWholeFile(dir.file("gio.err"));
     EXPECT_FALSE(fs::exists(dir.file("wrong-play-sh")));
+}
+
+// Voice files are named by a pattern, not listed: the bundle holds those
+// that exist for the document's texts, in every language it offers.
+TEST(Bundle, HoldsTheVoiceFilesOfEveryLanguage)
+{
+    GameFolder game(R"(<game entryScene="1" width="300" height="200" title="Voices" fps="30"
+      baseLanguage="en" baseVoice="assets/en-{id}.wav">
+  <languages><language id="de" name="Deutsch" src="lang/de.xml" voice="assets/de-{id}.wav"/></languages>
+  <assets path="assets">
+    <text id="hello" src="DejaVuSans.ttf">Hello</text>
+    <text id="bye" src="DejaVuSans.ttf">Bye</text>
+  </assets>
+  <scenes><scene sceneId="1"><hello/></scene></scenes>
+</game>
+)");
+    game.font()
+        .tone("en-hello.wav", 0.1, 440, 0.5)
+        .tone("en-bye.wav", 0.1, 440, 0.5)
+        .tone("de-hello.wav", 0.1, 330, 0.5);
+    fs::create_directories(game.path() + "/lang");
+    std::ofstream(game.path() + "/lang/de.xml")
+        << R"(<translation lang="de"><string id="hello" source="Hello">Hallo</string></translation>)";
+    TempDir dir;
+    const ProcessResult made = runEngine(dir.path(), "", 30, {"--bundle", "out", game.path()});
+    ASSERT_EQ(made.status, 0) << made.err;
+    EXPECT_EQ(filesUnder(dir.file("out")),
+              (std::set<std::string>{"game.xml", "assets/DejaVuSans.ttf", "lang/de.xml", "assets/en-hello.wav",
+                                     "assets/en-bye.wav", "assets/de-hello.wav", "play.sh", "voices.desktop"}));
 }
