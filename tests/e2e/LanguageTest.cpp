@@ -235,3 +235,32 @@ TEST_F(Language, TheSettingsLanguageHoldsWhileTheGameReloadsOnSave)
     EXPECT_NE(told(), std::string::npos) << readWholeFile(files.file("trace.jsonl"));
     EXPECT_EQ(engine.closeAndExit(), 0) << engine.err();
 }
+
+// A language's font draws every text while the language plays, those it
+// has no string for too: narrow letters take a monospaced font's width.
+TEST(LanguageFont, ReplacesTheFontOfEveryText)
+{
+    GameFolder game(R"(<game entryScene="1" width="550" height="550" title="Font" fps="30" baseLanguage="en">
+  <languages><language id="mono" name="Mono" src="lang/mono.xml" font="assets/mono.ttf"/></languages>
+  <assets path="assets">
+    <text id="narrow" src="DejaVuSans.ttf" size="60" color="255, 0, 0, 255" position="10, 10">iiiiii</text>
+  </assets>
+  <scenes><scene sceneId="1"><narrow/></scene></scenes>
+</game>
+)");
+    game.font();
+    std::filesystem::copy_file("/usr/share/fonts/truetype/dejavu/DejaVuSansMono.ttf", game.path() + "/assets/mono.ttf");
+    std::filesystem::create_directories(game.path() + "/lang");
+    std::ofstream(game.path() + "/lang/mono.xml") << R"(<translation lang="mono"/>)";
+    TempDir files;
+    files.write("shot.replay", "at 1 shot shot.png\nat 2 close\n");
+    const auto drawnWidth = [&](std::vector<std::string> arguments) {
+        arguments.insert(arguments.begin(), {"--replay", files.file("shot.replay")});
+        const ProcessResult result = runEngine(game.path(), "", 60, arguments);
+        EXPECT_EQ(result.status, 0) << result.err;
+        return widthOf(files.file("shot.png"), sf::Color::Red);
+    };
+    const int own = drawnWidth({});
+    ASSERT_GT(own, 20);
+    EXPECT_GT(drawnWidth({"--lang", "mono"}), 2 * own) << "six letters as wide as a monospaced font draws them";
+}
