@@ -1102,7 +1102,7 @@ std::size_t checkGame(std::shared_ptr<const GameDocument> document, const std::s
     }
     if (found.empty()) {
         checkMotion(game, folder, found);
-        checkDialogs(game, textScale, found);
+        checkDialogs(game, folder, textScale, found);
         checkTextFit(game, folder, textScale, found);
         checkTextWrap(game, folder, textScale, found);
     }

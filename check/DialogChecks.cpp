@@ -1,15 +1,54 @@
 #include "check/DialogChecks.h"
 
+#include "check/TextFit.h"
 #include "core/Game.h"
 #include "core/text/Format.h"
 
+#include <cmath>
+#include <cstring>
 #include <string>
 
-void checkDialogs(const Game &game, float textScale, std::vector<Diagnostic> &findings)
+namespace {
+
+Node *textAsset(const Game &game, const char *id)
+{
+    for (Node *text = game.assetsNode->first_node("text"); text; text = text->next_sibling("text"))
+        if (const Attribute *own = hasAttribute(text, "id"); own && std::strcmp(own->value(), id) == 0)
+            return text;
+    return nullptr;
+}
+
+// An option drawn taller than the menu's rows runs into the row below it,
+// whose presses then land on the wrong option.
+void checkRowHeights(const Game &game, const std::string &folder, const DialogRules &dialog, float textScale,
+                     std::vector<Diagnostic> &findings)
+{
+    const float rowHeight = game.dialogs.rowHeight * textScale;
+    for (const OptionRules &option : dialog.options) {
+        Node *text = option.text ? textAsset(game, option.text) : nullptr;
+        if (!text)
+            continue;
+        const float height = textHeight(game, folder, text, textScale);
+        if (height <= rowHeight)
+            continue;
+        const auto [line, column] = game.position(elementPosition(option.node));
+        findings.push_back({Severity::warning, line, column, "dialog-row-too-short",
+                            "the option \"" + std::string(option.id) + "\" of the dialog \"" + std::string(dialog.id) +
+                                "\" shows the text \"" + option.text + "\", about " +
+                                std::to_string(std::lround(height)) + " units tall, but the menu's rows are " +
+                                std::to_string(std::lround(rowHeight)) +
+                                " (dialogRowHeight); it runs into the row below"});
+    }
+}
+
+} // namespace
+
+void checkDialogs(const Game &game, const std::string &folder, float textScale, std::vector<Diagnostic> &findings)
 {
     const DialogBook &book = game.dialogs;
     const float rowHeight = book.rowHeight * textScale;
     for (const DialogRules &dialog : book.dialogs) {
+        checkRowHeights(game, folder, dialog, textScale, findings);
         const auto [line, column] = game.position(elementPosition(dialog.node));
         bool goodbye = false;
         for (const OptionRules &option : dialog.options)

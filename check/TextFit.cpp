@@ -23,6 +23,8 @@ namespace {
 // The world the window shows, whatever the window's size.
 constexpr auto world = static_cast<float>(worldSize);
 constexpr int defaultSize = 15;
+// A line's height in character sizes.
+constexpr float lineHeight = 1.2f;
 
 // Characters in the longest line and the number of lines.
 std::pair<std::size_t, std::size_t> extent(std::string_view text)
@@ -70,6 +72,28 @@ std::string shown(float value)
     if (text.back() == '.')
         text.pop_back();
     return text;
+}
+
+// The width and the number of lines `words` of `text` take at character
+// size `em`: estimated from the characters, or, for a wrapped text whose font
+// can be read, laid out in that font.
+struct Extent {
+    float width;
+    std::size_t lines;
+};
+
+Extent extentOf(Node *text, std::string_view words, float em, const std::filesystem::path &assets)
+{
+    const auto [columns, lines] = extent(words);
+    if (const std::optional<Wrapping> wrapping = wrappingOf(text, assets)) {
+        FontMeasure font(wrapping->font, static_cast<unsigned>(std::lround(em)), wrapping->box.drawnOutline());
+        if (font.loaded()) {
+            const WrappedText laidOut =
+                wrapText(sf::String::fromUtf8(words.begin(), words.end()), font, *wrapping->box.wrap);
+            return {laidOut.widest, laidOut.lines};
+        }
+    }
+    return {0.6f * em * static_cast<float>(columns), lines};
 }
 
 class TextFit {
@@ -133,22 +157,12 @@ private:
         const bool ownWords = child && child->value_size() > 0 && !getChild(child, "use");
         const std::string_view words = ownWords ? std::string_view(child->value(), child->value_size())
                                                 : std::string_view(text->value(), text->value_size());
-        auto [columns, lines] = extent(words);
         const sf::Vector2f factors = readPair(text, "scale", {1.f, 1.f});
         const float em = static_cast<float>(size) * scale;
-        float width = 0.6f * em * static_cast<float>(columns);
         // A wrapped text is laid out as it is drawn: its lines are the ones the window shows.
-        if (const std::optional<Wrapping> wrapping = wrappingOf(text, assets)) {
-            FontMeasure font(wrapping->font, static_cast<unsigned>(std::lround(em)), wrapping->box.drawnOutline());
-            if (font.loaded()) {
-                const WrappedText laidOut =
-                    wrapText(sf::String::fromUtf8(words.begin(), words.end()), font, *wrapping->box.wrap);
-                lines = laidOut.lines;
-                width = laidOut.widest;
-            }
-        }
+        const auto [width, lines] = extentOf(text, words, em, assets);
         const float right = position.x + width * factors.x;
-        const float bottom = position.y + 1.2f * em * static_cast<float>(lines) * factors.y;
+        const float bottom = position.y + lineHeight * em * static_cast<float>(lines) * factors.y;
         if (right <= world && bottom <= world)
             return;
         const auto [line, column] = game.position(elementPosition(where));
@@ -201,4 +215,13 @@ void checkTextFit(const Game &game, const std::string &folder, float scale, std:
     if (scale == 1.f || !game.root || !getChild(game.root, "assets") || !getChild(game.root, "scenes"))
         return;
     TextFit(game, folder, scale, findings).walk();
+}
+
+float textHeight(const Game &game, const std::string &folder, Node *text, float scale)
+{
+    const int size = std::clamp(readInteger(text, "size", defaultSize), 1, 2048);
+    const float em = static_cast<float>(size) * scale;
+    const Extent taken =
+        extentOf(text, std::string_view(text->value(), text->value_size()), em, assetsOf(game, folder));
+    return lineHeight * em * static_cast<float>(taken.lines);
 }

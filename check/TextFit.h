@@ -1,6 +1,7 @@
 #pragma once
 
 #include "core/text/Diagnostics.h"
+#include "core/text/Document.h"
 
 #include <string>
 #include <vector>
@@ -21,3 +22,7 @@ void checkTextFit(const Game &game, const std::string &folder, float scale, std:
 // size times `scale`: a warning at the value, as such a character still runs
 // past the width on a line of its own.
 void checkTextWrap(const Game &game, const std::string &folder, float scale, std::vector<Diagnostic> &findings);
+
+// About how tall the text asset `text` is drawn at its size times `scale`:
+// its lines, wrapped in its font when it has a wrap, 1.2 of the size each.
+float textHeight(const Game &game, const std::string &folder, Node *text, float scale);

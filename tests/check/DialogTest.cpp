@@ -155,6 +155,31 @@ TEST_F(DialogTest, TheCheckerWarnsOfNamesThatLeadNowhereAndMenusThatCannotBeLeft
     EXPECT_EQ(describe(found), describe(expected));
 }
 
+// An option drawn taller than a row runs into the next one: wrapped in its
+// font or broken by hand; at a larger text scale the rows grow with the
+// size, but a wrapped text wraps again to its width and may outgrow them.
+TEST_F(DialogTest, TheCheckerWarnsOfAnOptionTallerThanTheMenusRows)
+{
+    std::string xml = talkGame("<dialog id='talk'>\n<option id='short' text='line' then='stop'/>\n"
+                               "<option id='wrapped' text='long'/>\n<option id='broken' text='lines'/>\n"
+                               "<option id='grows' text='grows'/>\n</dialog>",
+                               "dialogRowHeight='40'");
+    xml.insert(xml.find("</assets>"), "<text id='long' src='f.ttf' size='30' wrap='100'>One two three four</text>\n"
+                                      "<text id='lines' src='f.ttf'>a\nb\nc</text>\n"
+                                      "<text id='grows' src='f.ttf' wrap='100'>One two three</text>\n");
+    write(xml);
+    const auto found = [&](float scale) {
+        std::vector<Finding> codes;
+        for (const Diagnostic &finding : checkGame(dir.path(), "game.xml", "game.xml", scale))
+            if (finding.code == "dialog-row-too-short")
+                codes.push_back({finding.line, finding.code});
+        return describe(codes);
+    };
+    EXPECT_EQ(found(1.f), describe({{15, "dialog-row-too-short"}, {16, "dialog-row-too-short"}}));
+    EXPECT_EQ(found(2.f),
+              describe({{15, "dialog-row-too-short"}, {16, "dialog-row-too-short"}, {17, "dialog-row-too-short"}}));
+}
+
 TEST_F(DialogTest, TwoDialogsOrTwoOptionsOfOneDialogWithOneIdRefuseToStartAtTheSecond)
 {
     const std::vector<std::pair<std::string, std::string>> cases{
