@@ -113,11 +113,7 @@ void warnAt(const char *where, const char *code, const std::string &message)
 
 CatalogueState::CatalogueState()
 {
-    const LoadedCatalogue &running = loadedCatalogue();
-    values.textScale = running.textScale;
-    values.musicShare = running.musicShare;
-    values.effectsShare = running.effectsShare;
-    values.voiceShare = running.voiceShare;
+    values.player = loadedCatalogue().player;
     files.withoutDevices = gameResources().withoutDevices;
 }
 

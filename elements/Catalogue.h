@@ -43,10 +43,13 @@ struct LoadedCatalogue {
     // The player's choices for the run: the scale of every text's character
     // size, and the share (0 to 1) of every music's, click sound's and voice
     // line's volume. A game built beside this one takes them over.
-    float textScale = 1.f;
-    float musicShare = 1.f;
-    float effectsShare = 1.f;
-    float voiceShare = 1.f;
+    struct PlayerScales {
+        float textScale = 1.f;
+        float musicShare = 1.f;
+        float effectsShare = 1.f;
+        float voiceShare = 1.f;
+    };
+    PlayerScales player;
 };
 
 // The running game's record: one object for the whole run, whose contents a

@@ -20,9 +20,9 @@ public:
     OnDemandMusic music;
     // The player's share of every music's, click sound's and voice line's
     // volume (0 to 1): the loaded game's (see LoadedCatalogue).
-    static inline float &musicShare = loadedCatalogue().musicShare;
-    static inline float &effectsShare = loadedCatalogue().effectsShare;
-    static inline float &voiceShare = loadedCatalogue().voiceShare;
+    static inline float &musicShare = loadedCatalogue().player.musicShare;
+    static inline float &effectsShare = loadedCatalogue().player.effectsShare;
+    static inline float &voiceShare = loadedCatalogue().player.voiceShare;
 
     float volume = 100.f;
     float pitch = 1.f;

@@ -34,7 +34,7 @@ public:
     static constexpr std::size_t maxShownCharacters = 65536;
     // Every text's character size is multiplied by this as it is drawn, for
     // players who need larger text: the loaded game's textScale.
-    static inline float &sizeScale = loadedCatalogue().textScale;
+    static inline float &sizeScale = loadedCatalogue().player.textScale;
 
     const sf::Font &font;
     int characterSize = 15;

@@ -32,20 +32,6 @@ protected:
         GameFixture::SetUp();
         png("box.png", 100, 100);
     }
-
-    std::string refusal(const std::string &xml)
-    {
-        write(xml);
-        Game refused;
-        refused.echo = nullptr;
-        try {
-            refused.load("game.xml");
-            refused.checkStartup();
-        } catch (const StartupError &error) {
-            return refused.describe(error);
-        }
-        return "the game started";
-    }
 };
 
 } // namespace
@@ -71,7 +57,7 @@ TEST_F(StageTest, ValuesThatCannotBeShownRefuseToStartAtTheValue)
          "5:29: error: <fade> has no \"frames\""}};
     for (const auto &[xml, message] : cases) {
         SCOPED_TRACE(xml);
-        const std::string said = refusal(xml);
+        const std::string said = startupRefusal(xml);
         EXPECT_NE(said.find(message), std::string::npos) << said;
     }
 }
