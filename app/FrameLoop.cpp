@@ -171,6 +171,9 @@ void runFrame(Game &game, sf::RenderWindow &window, FrameInput &input, std::uint
             played.close();
     });
     render(game, window, input, frame);
+    // The later rooms' images the first frame did not wait for, once they
+    // are decoded.
+    game.takeDecodedLaterImages();
     // What the frame wrote is on disk before the next one starts, and a
     // write that failed is reported now, not when the run ends.
     OutputFile::flushAll();

@@ -44,6 +44,18 @@ void Game::start(const char *name, std::optional<int> sceneId, const std::string
 
 void Game::start(std::shared_ptr<const GameDocument> shared, std::optional<int> sceneId)
 {
+    try {
+        startPlaying(std::move(shared), sceneId);
+    } catch (...) {
+        // A broken image of a later room is reported before the fault that
+        // stopped the start, as it would have been had it come first.
+        takeLaterImages();
+        throw;
+    }
+}
+
+void Game::startPlaying(std::shared_ptr<const GameDocument> shared, std::optional<int> sceneId)
+{
     load(std::move(shared));
     chooseLanguage();
     loadAssets();
@@ -70,6 +82,8 @@ void Game::release()
 {
     if (!document && !source)
         return;
+    // A game that ends before its first frame still reports its later rooms' images.
+    takeLaterImages();
     stopAudio();
     // The elements point into the document and into each other: they go
     // first, then the record, which destroys the tree before its text.
@@ -181,6 +195,20 @@ std::vector<std::string> Game::namedFiles() const
             files.push_back(offered.font);
     }
     return files;
+}
+
+void Game::takeLaterImages()
+{
+    if (!gameResources().takeLaterImages())
+        return;
+    for (ESprite *sprite : sprites)
+        sprite->takeLaterImage();
+}
+
+void Game::takeDecodedLaterImages()
+{
+    if (gameResources().laterImagesDecoded())
+        takeLaterImages();
 }
 
 Node *Game::findScene(int sceneId)

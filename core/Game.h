@@ -107,6 +107,15 @@ public:
     // sounds, music, the document) and puts the catalogue globals back, so
     // another game can be loaded. The window stays.
     void release();
+    // Takes the images that only later rooms show, which start-up left
+    // decoding while the first frame was drawn, waiting for them: entering
+    // another room calls it first, and so does releasing the game. A file
+    // that failed is reported here, at each sprite's "src", and its sprites
+    // show nothing, as at start.
+    void takeLaterImages();
+    // The same once they are all decoded, without waiting: the app asks after
+    // each frame it shows, so that none of them holds up a frame.
+    void takeDecodedLaterImages();
 
     Node *findScene(int sceneId);
     // The scene with `sceneId`; throws StartupError when there is none.
@@ -246,6 +255,8 @@ public:
     const std::string &documentName() const { return fileName; }
 
 private:
+    // start(), without reporting the later rooms' images when it fails.
+    void startPlaying(std::shared_ptr<const GameDocument> document, std::optional<int> sceneId);
     // True while noteDrawnTexts() walks what would be drawn.
     bool noting = false;
     // Loading (Game.cpp).

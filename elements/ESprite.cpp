@@ -6,6 +6,7 @@
 #include "elements/EAudio.h"
 #include "elements/EText.h"
 
+#include <algorithm>
 #include <cstdint>
 #include <cstring>
 #include <string>
@@ -35,14 +36,24 @@ ESprite::ESprite(Node *assetNode) : node(assetNode)
     setScale(scale.x, scale.y);
     setOrigin(origin.x, origin.y);
     setRotation(rotation);
-    if (const Attribute *size = hasAttribute(assetNode, "frameSize")) {
-        const auto [width, height] = readCellSize(size);
-        // Without a display the image's size stands in the texture rectangle.
-        const int imageWidth = texture ? static_cast<int>(texture->getSize().x) : drawable->getTextureRect().width;
-        sheet.emplace(width, height, imageWidth);
-        showCell(0);
-    }
+    cutSheet();
     loadAnimation(assetNode);
+}
+
+// The columns of a sheet follow from the image's width.
+void ESprite::cutSheet()
+{
+    const Attribute *size = hasAttribute(node, "frameSize");
+    if (!size)
+        return;
+    const auto [width, height] = readCellSize(size);
+    // Without a display, or before a later room's pixels, the image's size
+    // stands in the texture rectangle.
+    const int imageWidth = texture ? static_cast<int>(texture->getSize().x) : drawable->getTextureRect().width;
+    sheet.emplace(width, height, imageWidth);
+    const int cell = std::max(shownCell, 0);
+    shownCell = -1;
+    showCell(cell, shownMirrored);
 }
 
 // "frames" and "delay" on the asset, or on a scene child over the asset's.
@@ -88,8 +99,25 @@ void ESprite::loadTexture()
         drawable->setTextureRect(sf::IntRect(0, 0, static_cast<int>(size.x), static_cast<int>(size.y)));
         return;
     }
+    // An image only later rooms show has its size now and its pixels after
+    // the first frame (takeLaterImage); until then the sprite draws nothing.
+    if (const std::optional<sf::Vector2u> later = gameResources().laterImageSize(src)) {
+        drawable->setTextureRect(sf::IntRect(0, 0, static_cast<int>(later->x), static_cast<int>(later->y)));
+        return;
+    }
     texture = &gameResources().texture(src, srcPosition(node));
     drawable->setTexture(*texture, false);
+}
+
+void ESprite::takeLaterImage()
+{
+    if (texture || gameResources().withoutDevices)
+        return;
+    texture = &gameResources().texture(src, srcPosition(node));
+    // The whole texture as for any image: the size its header gave, or none
+    // when its pixels failed to decode.
+    drawable->setTexture(*texture, true);
+    cutSheet();
 }
 
 void ESprite::setPosition(float x, float y)

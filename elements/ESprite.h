@@ -40,6 +40,9 @@ public:
 
     // Takes the texture of `src`, loading it unless another sprite did.
     void loadTexture();
+    // Takes the texture of an image that only later rooms show, once start-up
+    // has handed it over (Resources::takeLaterImages).
+    void takeLaterImage();
 
     // Left and top edges of the bounds are inside, right and bottom outside.
     bool contains(sf::Vector2f point) const { return drawable->getGlobalBounds().contains(point); }
@@ -66,6 +69,7 @@ public:
 
 private:
     void loadAnimation(Node *from);
+    void cutSheet();
     int shownCell = -1;
     bool shownMirrored = false;
 };

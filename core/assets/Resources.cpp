@@ -142,6 +142,33 @@ void Resources::adopt(Prefetched prefetched)
     decodedImages.merge(prefetched.images);
     if (!audioDevice)
         audioDevice = std::move(prefetched.audioDevice);
+    if (prefetched.later.decoding)
+        later = std::move(prefetched.later);
+}
+
+std::optional<sf::Vector2u> Resources::laterImageSize(const std::string &path) const
+{
+    const auto size = later.sizes.find(path);
+    return size == later.sizes.end() ? std::nullopt : std::optional<sf::Vector2u>(size->second);
+}
+
+bool Resources::showsWithoutLaterImages(int sceneId) const
+{
+    return !later.decoding || later.firstScene == sceneId;
+}
+
+bool Resources::laterImagesDecoded() const
+{
+    return later.decoding && later.decoding->allDone();
+}
+
+bool Resources::takeLaterImages()
+{
+    if (!later.decoding)
+        return false;
+    decodedImages.merge(later.decoding->takeFrom(later.from));
+    later = LaterImages();
+    return true;
 }
 
 bool Resources::holdAudioDevice()
@@ -162,6 +189,7 @@ void Resources::release()
     textures.clear();
     decodedImages.clear();
     imageSizes.clear();
+    later = LaterImages();
     audioDevice.reset();
     textureBytes = 0;
 }

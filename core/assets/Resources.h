@@ -1,5 +1,7 @@
 #pragma once
 
+#include "core/assets/ImageDecoding.h"
+
 #include <SFML/Audio/SoundBuffer.hpp>
 #include <SFML/Graphics/Font.hpp>
 #include <SFML/Graphics/Image.hpp>
@@ -7,11 +9,25 @@
 
 #include <cstddef>
 #include <memory>
+#include <optional>
 #include <string>
 #include <unordered_map>
 #include <unordered_set>
 
 class Diagnostics;
+
+// The images that only rooms after the first one show (imagesOfLaterRooms),
+// still decoding when the game starts: the first frame waits for none of them.
+struct LaterImages {
+    // Null when there are none.
+    std::unique_ptr<ImageDecoding> decoding;
+    // Where they begin in the decoding's list.
+    std::size_t from = 0;
+    // Their sizes, from the files' headers: a sprite has its bounds before its pixels.
+    std::unordered_map<std::string, sf::Vector2u> sizes;
+    // The room shown first, which needs none of them.
+    int firstScene = 0;
+};
 
 // What start-up prepared on a second thread (see StartupPrefetch).
 struct Prefetched {
@@ -21,6 +37,7 @@ struct Prefetched {
     // open while it lives; null when the document has no sounds or the
     // machine no device.
     std::unique_ptr<sf::SoundBuffer> audioDevice;
+    LaterImages later;
 };
 
 // The files a game has loaded, by what each was loaded as, keyed as the
@@ -86,6 +103,19 @@ public:
     // of reading its file, and the game holds the device that was opened.
     void adopt(Prefetched prefetched);
 
+    // The size of `path` while it is one of the later rooms' images still
+    // to be taken; nothing otherwise.
+    std::optional<sf::Vector2u> laterImageSize(const std::string &path) const;
+    // Whether scene `sceneId` may show before the later rooms' images are
+    // taken: none are left, or it is the room shown first.
+    bool showsWithoutLaterImages(int sceneId) const;
+    // Waits for the later rooms' images to be decoded, for texture() to
+    // upload them; false when there were none left.
+    bool takeLaterImages();
+    // Whether the later rooms' images are all decoded, so that taking them
+    // waits for nothing.
+    bool laterImagesDecoded() const;
+
     // Opens the audio device unless this game holds it open already, and
     // holds it until the game is released: the library closes it after its
     // last audio object, and opening it again takes tens of milliseconds.
@@ -123,6 +153,7 @@ private:
     std::unordered_map<std::string, Entry<sf::SoundBuffer>> sounds;
     std::unordered_map<std::string, sf::Image> decodedImages;
     std::unordered_map<std::string, sf::Vector2u> imageSizes;
+    LaterImages later;
     // Any audio object keeps the device open.
     std::unique_ptr<sf::SoundBuffer> audioDevice;
 };

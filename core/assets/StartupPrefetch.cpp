@@ -1,6 +1,7 @@
 #include "core/assets/StartupPrefetch.h"
 
 #include "core/assets/ImageHeader.h"
+#include "core/assets/LaterRooms.h"
 #include "core/assets/LibraryErrors.h"
 #include "core/assets/Resources.h"
 #include "core/text/Document.h"
@@ -8,9 +9,13 @@
 
 #include <AL/alc.h>
 
+#include <algorithm>
 #include <cstring>
 #include <new>
+#include <optional>
 #include <system_error>
+#include <unordered_set>
+#include <vector>
 
 namespace {
 
@@ -19,32 +24,80 @@ bool isElementNamed(const Node *node, const char *name)
     return node->type() == rapidxml::node_element && std::strcmp(node->name(), name) == 0;
 }
 
+// The header's size of the image `path` in `folder`, unless the loader would
+// refuse the file without decoding it: such a file is reported while the game loads.
+std::optional<sf::Vector2u> showableSize(const std::string &folder, const std::string &path)
+{
+    std::string inFolder = folder;
+    inFolder.append("/").append(path);
+    if (!isRegularFile(inFolder))
+        return std::nullopt;
+    const std::optional<sf::Vector2u> size = declaredImageSize(inFolder);
+    if (!size || !oversizedImage(*size).empty())
+        return std::nullopt;
+    return size;
+}
+
+// The later rooms' images that can wait, with their sizes: all of them or
+// none. Images are uploaded in the order they are loaded, and the budget
+// refuses whichever comes past it: near the budget that order stays the
+// document's.
+std::unordered_map<std::string, sf::Vector2u> laterSizes(const std::string &folder,
+                                                         const std::vector<std::string> &paths,
+                                                         const std::unordered_set<std::string> &later)
+{
+    std::unordered_map<std::string, sf::Vector2u> sizes;
+    std::size_t bytes = 0;
+    for (const std::string &path : paths) {
+        const std::optional<sf::Vector2u> size = showableSize(folder, path);
+        if (size)
+            bytes += std::size_t(size->x) * size->y * 4;
+        if (later.count(path) && size)
+            sizes.emplace(path, *size);
+    }
+    if (bytes > Resources::maxTextureBytes)
+        sizes.clear();
+    return sizes;
+}
+
 } // namespace
 
-StartupPrefetch::StartupPrefetch(std::string gameFolder, const GameDocument &document) : folder(std::move(gameFolder))
+StartupPrefetch::StartupPrefetch(std::string folder, const GameDocument &document)
 {
     // What the loader will load, listed before the threads start: both
     // decoding threads then take from one list that no one changes.
     bool sounds = false;
+    std::vector<std::string> paths;
     try {
         if (Node *assets = document.assets()) {
             const std::string prefix = assetPathOf(assets);
+            std::unordered_set<std::string> listed;
             for (Node *child = assets->first_node(); child; child = child->next_sibling()) {
                 const bool image =
                     (isElementNamed(child, "sprite") && hasAttribute(child, "id")) || isElementNamed(child, "player");
                 if (const Attribute *src = image ? hasAttribute(child, "src") : nullptr)
-                    if (const auto [entry, isNew] = images.try_emplace(prefix + src->value()); isNew)
-                        slots.push_back(&*entry);
+                    if (listed.insert(prefix + src->value()).second)
+                        paths.push_back(prefix + src->value());
                 sounds = sounds || (isElementNamed(child, "audio") && hasAttribute(child, "src"));
             }
+            Node *root = assets->parent();
+            if (const std::unordered_set<std::string> laterRooms = imagesOfLaterRooms(root); !laterRooms.empty()) {
+                later.sizes = laterSizes(folder, paths, laterRooms);
+                later.firstScene = readInt(getAttribute(root, "entryScene"));
+            }
         }
-        decoded.resize(slots.size());
+        // The first room's images first, then the later rooms'.
+        const auto first = std::stable_partition(paths.begin(), paths.end(),
+                                                 [&](const std::string &path) { return !later.sizes.count(path); });
+        firstCount = static_cast<std::size_t>(first - paths.begin());
+        later.from = firstCount;
     } catch (const std::bad_alloc &) {
         // Without memory for the list, nothing is prefetched.
-        slots.clear();
-        images.clear();
+        paths.clear();
+        later = LaterImages();
+        firstCount = 0;
     }
-    decoder = std::thread([this] { decodeUnclaimed(); });
+    decoding = std::make_unique<ImageDecoding>(std::move(folder), paths);
     try {
         if (sounds)
             deviceOpener = std::thread([this] { openAudioDevice(); });
@@ -60,51 +113,19 @@ StartupPrefetch::~StartupPrefetch()
 
 Prefetched StartupPrefetch::take()
 {
-    if (decoder.joinable()) {
-        decodeUnclaimed();
-        decoder.join();
+    Prefetched prepared;
+    if (decoding) {
+        prepared.images = decoding->takeFirst(firstCount);
+        if (later.sizes.empty())
+            decoding.reset();
+        else
+            later.decoding = std::move(decoding);
+        prepared.later = std::move(later);
     }
     if (deviceOpener.joinable())
         deviceOpener.join();
-    for (std::size_t i = 0; i < slots.size(); ++i)
-        if (!decoded[i])
-            images.erase(slots[i]->first);
-    slots.clear();
-    Prefetched prepared;
-    prepared.images = std::move(images);
     prepared.audioDevice = std::move(audioDevice);
     return prepared;
-}
-
-void StartupPrefetch::decodeUnclaimed()
-{
-    // What the library says here is dropped: a file that fails is read again
-    // by the loader and reported at its "src".
-    const LibraryErrorCapture unheard;
-    for (std::size_t i = nextUnclaimed++; i < slots.size(); i = nextUnclaimed++) {
-        try {
-            decoded[i] = decode(slots[i]->first, slots[i]->second);
-        } catch (const std::bad_alloc &) {
-            // The loader meets the same shortage, and reports it.
-        }
-    }
-}
-
-bool StartupPrefetch::decode(const std::string &path, sf::Image &image)
-{
-    if (decodedBytes >= Resources::maxTextureBytes)
-        return false;
-    const std::string inFolder = folder + "/" + path;
-    // Regular files only: a pipe would keep this thread waiting for ever.
-    if (!isRegularFile(inFolder))
-        return false;
-    // Too large to show is refused by the loader from the header alone.
-    if (const std::optional<sf::Vector2u> size = declaredImageSize(inFolder); size && !oversizedImage(*size).empty())
-        return false;
-    if (!image.loadFromFile(inFolder))
-        return false;
-    decodedBytes += std::size_t(image.getSize().x) * image.getSize().y * 4;
-    return true;
 }
 
 void StartupPrefetch::openAudioDevice()

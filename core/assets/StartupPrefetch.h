@@ -1,26 +1,23 @@
 #pragma once
 
+#include "core/assets/ImageDecoding.h"
 #include "core/assets/Resources.h"
 #include "core/text/GameDocument.h"
 
-#include <atomic>
 #include <cstddef>
 #include <memory>
 #include <string>
 #include <thread>
-#include <unordered_map>
-#include <utility>
-#include <vector>
 
 // Does the slow parts of start-up that need no window while the main thread
 // opens the window: a second thread decodes the images the document names,
 // and, when it names sounds, a third opens the sound device, which is mostly
-// waiting. The main thread, once its window is open, decodes what is left
-// beside the second. The upload stays
-// on the thread that owns the graphics context, and a file that fails is left
-// for the loader, which reads it again and reports it at its "src". Nothing
-// here can stop a game from starting: a document that was refused yields
-// nothing.
+// waiting. The main thread, once its window is open, decodes what is left of
+// the first room's images beside the second; the images that only later rooms
+// show go on decoding while the first frame is drawn. The upload stays on the
+// thread that owns the graphics context, and a file that fails is left for
+// the loader, which reads it again and reports it at its "src". Nothing here
+// can stop a game from starting: a document that was refused yields nothing.
 class StartupPrefetch {
 public:
     // Starts on what `document`, read from `folder`, names; the images are
@@ -31,27 +28,18 @@ public:
     StartupPrefetch(const StartupPrefetch &) = delete;
     StartupPrefetch &operator=(const StartupPrefetch &) = delete;
 
-    // Decodes on this thread too what the second one has not begun, waits
-    // for the others, and hands over what they prepared.
+    // Decodes on this thread too what the second one has not begun of the
+    // first room's images, waits for the sound device, and hands over what
+    // was prepared, the later rooms' images still decoding.
     Prefetched take();
 
 private:
-    // Decodes the images no thread has claimed yet, one at a time.
-    void decodeUnclaimed();
-    bool decode(const std::string &path, sf::Image &image);
     void openAudioDevice();
 
-    std::string folder;
-    // Every image file, its entry made before the thread starts, so that
-    // neither thread changes the map itself; `slots` lists the entries in
-    // document order, and each is written by the one thread that claimed it.
-    // The images are handed over in their entries: an image is not copied.
-    std::unordered_map<std::string, sf::Image> images;
-    std::vector<std::pair<const std::string, sf::Image> *> slots;
-    std::vector<char> decoded;
-    std::atomic<std::size_t> nextUnclaimed{0};
-    std::atomic<std::size_t> decodedBytes{0};
+    std::unique_ptr<ImageDecoding> decoding;
+    // The images before this one in the decoding's list are not later rooms'.
+    std::size_t firstCount = 0;
+    LaterImages later;
     std::unique_ptr<sf::SoundBuffer> audioDevice;
-    std::thread decoder;
     std::thread deviceOpener;
 };

@@ -2,6 +2,7 @@
 // again each time after.
 #include "core/Game.h"
 
+#include "core/assets/Resources.h"
 #include "core/text/Lists.h"
 #include "elements/Catalogue.h"
 #include "elements/EAudio.h"
@@ -25,6 +26,8 @@ void Game::activateScene(int sceneId)
 // time, starts its music unless it plays on, and shows its entry text.
 void Game::enter(Node *sceneElement, std::optional<int> from)
 {
+    if (!gameResources().showsWithoutLaterImages(readInteger(sceneElement, "sceneId", 0)))
+        takeLaterImages();
     const auto existing = builtScenes.find(sceneElement);
     const bool fresh = existing == builtScenes.end();
     EScene *next = fresh ? newElement<EScene>(sceneElement) : existing->second.scene;

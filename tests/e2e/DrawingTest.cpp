@@ -1,5 +1,8 @@
 #include "e2e/EngineSession.h"
 #include "e2e/GameFolder.h"
+#include "support/EngineRun.h"
+
+#include <SFML/Graphics/Image.hpp>
 
 #include <gtest/gtest.h>
 
@@ -110,4 +113,44 @@ TEST(Drawing, SpriteOriginShiftsWhereItIsDrawnAndDefaultsToOneOne)
     EXPECT_EQ(plain->left, 201) << "without an origin the sprite's pixel (1, 1) sits on its position";
     EXPECT_EQ(plain->right, 301);
     EXPECT_EQ(engine.closeAndExit(), 0);
+}
+
+// The images of rooms after the first come after the first frame: a room
+// entered at once is still drawn whole, and one of its files that fails to
+// decode is reported once, by a run that ends in its first frame too.
+TEST(Drawing, ARoomEnteredAtOnceIsDrawnWholeAndItsBrokenImageReportedOnce)
+{
+    GameFolder game(R"(<game entryScene="1" width="550" height="550" title="t" fps="60"><assets path="assets">
+  <sprite id="door" src="red.png" position="0, 0" origin="0, 0"/>
+  <sprite id="far" src="green.png" position="100, 100" origin="0, 0"/>
+  <sprite id="torn" src="torn.png" position="300, 300" origin="0, 0"/>
+</assets><scenes><scene sceneId="1"><door onClickScene="2"/></scene>
+<scene sceneId="2"><far/><torn/></scene></scenes></game>)");
+    game.image("red.png", 100, 100, red).image("green.png", 100, 100, green).image("torn.png", 90, 90, blue);
+    const std::string torn = game.path() + "/assets/torn.png";
+    TempDir files;
+    files.write("torn.png", readWholeFile(torn).substr(0, 33));
+    ASSERT_EQ(std::rename(files.file("torn.png").c_str(), torn.c_str()), 0);
+    const std::string warning = "warning: Failed to load image \"assets/torn.png\"";
+    auto timesWarned = [&](const std::string &err) {
+        int times = 0;
+        for (std::size_t at = err.find(warning); at != std::string::npos; at = err.find(warning, at + 1))
+            ++times;
+        return times;
+    };
+
+    files.write("play.replay", "at 0 click 25 25\nat 0 shot room.png\nat 1 close\n");
+    const ProcessResult entered = runEngine(game.path(), "", 60, {"--replay", files.file("play.replay")});
+    EXPECT_EQ(entered.status, 0) << entered.err;
+    EXPECT_EQ(timesWarned(entered.err), 1) << entered.err;
+    sf::Image room;
+    ASSERT_TRUE(room.loadFromFile(files.file("room.png")));
+    EXPECT_EQ(room.getPixel(75, 75), sf::Color::Green);
+    EXPECT_EQ(room.getPixel(25, 25), sf::Color::Black) << "the first room is left";
+    EXPECT_EQ(room.getPixel(175, 175), sf::Color::Black) << "the broken image shows nothing";
+
+    files.write("play.replay", "at 0 close\n");
+    const ProcessResult closed = runEngine(game.path(), "", 60, {"--replay", files.file("play.replay")});
+    EXPECT_EQ(closed.status, 0) << closed.err;
+    EXPECT_EQ(timesWarned(closed.err), 1) << closed.err;
 }
