@@ -137,12 +137,28 @@ std::optional<int> parseCommandLine(int argc, char **argv, Options &options)
                      "say aloud the label under the pointer or the focus, each text shown and the option a "
                      "conversation's focus moves to, with spd-say or the command ADVENTURE_SPEAK_COMMAND names "
                      "(--no-speak: not, whatever the settings say)");
-    CLI::Option *remember = app.add_flag(
-        "--remember", options.remember,
-        "write the settings this run plays with (--speak, --text-scale) to the game's settings.json, beside its saves");
+    CLI::Option *remember = app.add_flag("--remember", options.remember,
+                                         "write the settings this run plays with (--speak, --text-scale, the "
+                                         "volumes) to the game's settings.json, beside its saves");
+    const auto volume = [&](const char *name, std::optional<int> &into, const char *what) {
+        return app.add_option(name, into, std::string("play ") + what + " at N percent (0 to 100) of its own volume")
+            ->option_text("N")
+            ->check([](const std::string &percent) {
+                int value = -1;
+                const char *end = percent.data() + percent.size();
+                const auto [stop, error] = std::from_chars(percent.data(), end, value);
+                return stop != end || error != std::errc() || value < 0 || value > 100
+                           ? "N is \"" + percent + "\", but it must be a whole number from 0 to 100"
+                           : std::string();
+            });
+    };
+    CLI::Option *music = volume("--music-volume", options.musicVolume, "the music");
+    CLI::Option *effects = volume("--effects-volume", options.effectsVolume, "click and conversation sounds");
+    CLI::Option *voice = volume("--voice-volume", options.voiceVolume, "voice lines");
     // The modes that report instead of playing take none of play's options.
     const auto excludePlay = [&](CLI::Option *mode) {
-        for (CLI::Option *playOption : {scene, watch, debug, replay, record, trace, speak, remember})
+        for (CLI::Option *playOption :
+             {scene, watch, debug, replay, record, trace, speak, remember, music, effects, voice})
             mode->excludes(playOption);
     };
     CLI::Option *check =

@@ -60,6 +60,11 @@ struct Options {
     // on the command line, it wins over the player's settings.
     float textScale = 1.f;
     bool textScaleGiven = false;
+    // The player's volumes, 0 to 100, each a share of what the document
+    // gives; given on the command line, they win over the player's settings.
+    std::optional<int> musicVolume;
+    std::optional<int> effectsVolume;
+    std::optional<int> voiceVolume;
     // Say aloud what is under the pointer or the focus and each text shown
     // (--speak, --no-speak); none leaves it to the player's settings.
     std::optional<bool> speak;

@@ -79,6 +79,9 @@ PlayerSettings withCommandLine(PlayerSettings fromFile, const Options &options)
         fromFile.speak = *options.speak;
     if (options.textScaleGiven)
         fromFile.textScale = options.textScale;
+    fromFile.musicVolume = options.musicVolume.value_or(fromFile.musicVolume);
+    fromFile.effectsVolume = options.effectsVolume.value_or(fromFile.effectsVolume);
+    fromFile.voiceVolume = options.voiceVolume.value_or(fromFile.voiceVolume);
     if (options.language)
         fromFile.language = options.language;
     return fromFile;

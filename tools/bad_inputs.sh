@@ -393,6 +393,7 @@ run_case '`keyboardPlay="yes"`' c_keyboard_play_yes
 run_case '`saveName="ab&#0;cd"` (a NUL)' c_save_name_nul
 run_case '`hoverText`, `hoverCursor` and `cursor` naming nothing' c_pointer_names_unknown
 run_case '`--text-scale 5`' c_replay '' '--text-scale 5'
+run_case '`--music-volume 101`' c_replay '' '--music-volume 101'
 run_case '`--scene 010` with a scene 10 only' c_scene_leading_zero '' '--scene 010'
 run_case 'motion slips: a word in `walkArea`, cells below 0, `delay` 0, `facing` north' c_motion_slips
 run_case '`walkArea` of 1,001 corners' c_motion_corners

@@ -62,11 +62,12 @@ TEST_F(Choosing, TheSettingsFileIsAppliedAndTheCommandLineWinsWithoutBeingWritte
     EXPECT_FLOAT_EQ(EAudio::effectsShare, 0.25f);
     EXPECT_FLOAT_EQ(EAudio::voiceShare, 1.f);
 
-    const PlayerChoices overridden = choose({"--no-speak", "--text-scale", "1.5"});
+    const PlayerChoices overridden = choose({"--no-speak", "--text-scale", "1.5", "--music-volume", "20"});
     EXPECT_FALSE(overridden.settings.speak);
     EXPECT_EQ(overridden.speech, nullptr);
     EXPECT_FLOAT_EQ(EText::sizeScale, 1.5f);
-    EXPECT_FLOAT_EQ(EAudio::musicShare, 0.5f);
+    EXPECT_FLOAT_EQ(EAudio::musicShare, 0.2f);
+    EXPECT_FLOAT_EQ(EAudio::effectsShare, 0.25f);
     EXPECT_EQ(readWholeFile(dir.file("saves/settings.json")), settings);
     EXPECT_EQ(messages.str(), "");
 }
@@ -76,10 +77,10 @@ TEST_F(Choosing, OnlyRememberWritesAndItWritesWhatTheRunUses)
     choose({"--speak", "--text-scale", "2.5"});
     EXPECT_FALSE(std::filesystem::exists(dir.file("saves/settings.json")));
     dir.write("saves/settings.json", "{\"musicVolume\": 10, \"later\": [1]}");
-    choose({"--speak", "--text-scale", "2.5", "--remember"});
+    choose({"--speak", "--text-scale", "2.5", "--voice-volume", "0", "--remember"});
     EXPECT_EQ(readWholeFile(dir.file("saves/settings.json")),
               "{\n  \"speak\": true,\n  \"textScale\": 2.5,\n  \"musicVolume\": 10,\n  \"effectsVolume\": 100,\n"
-              "  \"voiceVolume\": 100,\n  \"later\": [1]\n}\n");
+              "  \"voiceVolume\": 0,\n  \"later\": [1]\n}\n");
     EXPECT_EQ(messages.str(), "");
 }
 
