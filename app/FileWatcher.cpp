@@ -66,9 +66,6 @@ void FileWatcher::watch(const std::vector<std::string> &paths)
 
 void FileWatcher::addWatches()
 {
-    for (const auto &[descriptor, folder] : folders)
-        inotify_rm_watch(inotify, descriptor);
-    folders.clear();
     if (inotify < 0)
         return;
     std::set<std::string> wanted;
@@ -81,12 +78,21 @@ void FileWatcher::addWatches()
             folder = folder.parent_path();
         wanted.insert(folder.string());
     }
+    // A folder still watched keeps its descriptor: the events of a save
+    // made while the game reloaded are still queued under it, and are read
+    // after this. A folder made again is another one, with a new descriptor.
+    std::map<int, std::string> before;
+    before.swap(folders);
     for (const std::string &folder : wanted)
         addWatch(folder);
+    for (const auto &[descriptor, folder] : before)
+        if (!folders.count(descriptor))
+            inotify_rm_watch(inotify, descriptor);
 }
 
 void FileWatcher::addWatch(const std::string &folder)
 {
+    // The descriptor of the folder's watch when it has one already.
     const int descriptor = inotify_add_watch(inotify, folder.c_str(), folderEvents);
     if (descriptor >= 0)
         folders[descriptor] = folder;

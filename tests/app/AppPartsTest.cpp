@@ -189,4 +189,11 @@ TEST(FileWatcher, ReportsASettledSaveOfAWatchedFileOnce)
     EXPECT_FALSE(watcher.changed());
     now += FileWatcher::settle;
     EXPECT_TRUE(watcher.changed()) << "written in place";
+
+    // Saved again while the game reloaded, before the reload named its files.
+    dir.write("game.xml", "<g a='3'/>");
+    watcher.watch({dir.file("game.xml"), dir.file("other.txt")});
+    EXPECT_FALSE(watcher.changed());
+    now += FileWatcher::settle;
+    EXPECT_TRUE(watcher.changed()) << "a save made during a reload";
 }
