@@ -21,7 +21,7 @@ class Diagnostics;
 struct LaterImages {
     // Null when there are none.
     std::unique_ptr<ImageDecoding> decoding;
-    // Where they begin in the decoding's list.
+    // Where they begin in the decoding's list; the first room's come before.
     std::size_t from = 0;
     // Their sizes, from the files' headers: a sprite has its bounds before its pixels.
     std::unordered_map<std::string, sf::Vector2u> sizes;

@@ -89,13 +89,11 @@ StartupPrefetch::StartupPrefetch(std::string folder, const GameDocument &documen
         // The first room's images first, then the later rooms'.
         const auto first = std::stable_partition(paths.begin(), paths.end(),
                                                  [&](const std::string &path) { return !later.sizes.count(path); });
-        firstCount = static_cast<std::size_t>(first - paths.begin());
-        later.from = firstCount;
+        later.from = static_cast<std::size_t>(first - paths.begin());
     } catch (const std::bad_alloc &) {
         // Without memory for the list, nothing is prefetched.
         paths.clear();
         later = LaterImages();
-        firstCount = 0;
     }
     decoding = std::make_unique<ImageDecoding>(std::move(folder), paths);
     try {
@@ -115,7 +113,7 @@ Prefetched StartupPrefetch::take()
 {
     Prefetched prepared;
     if (decoding) {
-        prepared.images = decoding->takeFirst(firstCount);
+        prepared.images = decoding->takeFirst(later.from);
         if (later.sizes.empty())
             decoding.reset();
         else

@@ -37,8 +37,6 @@ private:
     void openAudioDevice();
 
     std::unique_ptr<ImageDecoding> decoding;
-    // The images before this one in the decoding's list are not later rooms'.
-    std::size_t firstCount = 0;
     LaterImages later;
     std::unique_ptr<sf::SoundBuffer> audioDevice;
     std::thread deviceOpener;
